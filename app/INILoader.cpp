@@ -1,0 +1,71 @@
+// INILoader.cpp: configuration file loading and look-up.
+#include "app/INILoader.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "app/Platform.h"
+#include "app/TextUtil.h"
+
+namespace {
+
+constexpr std::size_t kMaxLineLength = 1024;
+
+bool readWholeFile(const std::string& path, std::int64_t size, std::string& content) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                       &std::fclose);
+  if (!file) return false;
+  content.resize(static_cast<std::size_t>(size));
+  std::size_t got = std::fread(content.data(), 1, content.size(), file.get());
+  if (got != content.size() && std::ferror(file.get())) return false;
+  content.resize(got);
+  return true;
+}
+
+std::string upperCopy(const std::string& text) {
+  std::string copy = text;
+  ToUpperAscii(copy);
+  return copy;
+}
+
+}  // namespace
+
+bool INILoader::Load(const std::string& path) {
+  const std::int64_t size = FileSizeByName(path);
+  if (size < 0) return false;
+  std::string content;
+  if (!readWholeFile(path, size, content)) return false;
+  entries_.clear();
+  const std::string_view text(content.data(), content.find('\0') == std::string::npos
+                                                  ? content.size()
+                                                  : content.find('\0'));
+  std::size_t pos = 0;
+  std::string line;
+  while (ReadTextLine(text, pos, line, kMaxLineLength)) {
+    if (line.empty()) continue;
+    Entry entry;
+    std::size_t linePos = 0;
+    ReadToken(line, linePos, entry.key, kNoLengthLimit, '=');
+    ReadToken(line, linePos, entry.value, kNoLengthLimit, '=');
+    entries_.push_back(std::move(entry));
+  }
+  return true;
+}
+
+bool INILoader::GetValue(std::string& out, const std::string& key) const {
+  out.clear();
+  const std::string wanted = upperCopy(key);
+  for (const Entry& entry : entries_) {
+    if (upperCopy(entry.key) == wanted) {
+      out = entry.value;
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string INILoader::GetValue(const std::string& key) const {
+  std::string value;
+  GetValue(value, key);
+  return value;
+}

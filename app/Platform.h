@@ -1,0 +1,47 @@
+// Platform.h: the few operating-system services the shell needs, behind plain functions.
+// Implementations live in Platform_posix.cpp and Platform_win.cpp; nothing else here.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Size in bytes of the file at `path`, or -1 when there is no such file. Sizes above 4 GiB
+// are returned whole.
+std::int64_t FileSizeByName(const std::string& path);
+
+// Full path of the running program file ("" when the system cannot tell).
+std::string ModuleFilePath();
+
+// The folder of the running program, fixed once at start-up; the child processes of
+// LaunchProgram start there. Empty until set.
+void SetProgramFolder(std::string folder);
+std::string ProgramFolder();
+
+// A child started by LaunchProgram. Owns the read end of the child's output pipe, which is
+// never read but kept open so the child's writes do not fail.
+class ChildProcess {
+ public:
+  ChildProcess() = default;
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+  ChildProcess(ChildProcess&& other) noexcept;
+  ChildProcess& operator=(ChildProcess&& other) noexcept;
+  ~ChildProcess();
+
+  bool started() const { return id_ != 0; }
+  std::int64_t id() const { return id_; }
+  // Waits for the child to end and returns its exit status (-1 when none was started).
+  int wait();
+
+ private:
+  friend bool StartChildProcess(const std::string&, const std::string&, ChildProcess&);
+  void release();
+  std::int64_t id_ = 0;
+  std::intptr_t outputPipe_ = -1;
+  std::intptr_t processHandle_ = 0;  // Windows only
+};
+
+// Starts `commandLine` without a console window, in `workingFolder`, with no standard input
+// and its output going to a pipe that is never read. Returns false when it could not start.
+bool StartChildProcess(const std::string& commandLine, const std::string& workingFolder,
+                       ChildProcess& child);

@@ -1,0 +1,142 @@
+// Platform_posix.cpp: file sizes, the program path and child processes on POSIX systems.
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <mutex>
+#include <vector>
+
+#include "app/Platform.h"
+
+namespace {
+
+std::mutex programFolderMutex;
+std::string programFolder;
+
+void closeIfOpen(std::intptr_t& fd) {
+  if (fd >= 0) ::close(static_cast<int>(fd));
+  fd = -1;
+}
+
+// Runs in the forked child: only async-signal-safe calls until exec.
+[[noreturn]] void execChild(const char* commandLine, const char* folder, int outputFd,
+                            int errorReportFd) {
+  ::setsid();
+  int nullFd = ::open("/dev/null", O_RDONLY);
+  if (nullFd >= 0) ::dup2(nullFd, STDIN_FILENO);
+  ::dup2(outputFd, STDOUT_FILENO);
+  ::dup2(outputFd, STDERR_FILENO);
+  if (folder[0] != '\0' && ::chdir(folder) != 0) {
+    int err = errno;
+    (void)!::write(errorReportFd, &err, sizeof err);
+    ::_exit(127);
+  }
+  ::execl("/bin/sh", "sh", "-c", commandLine, static_cast<char*>(nullptr));
+  int err = errno;
+  (void)!::write(errorReportFd, &err, sizeof err);
+  ::_exit(127);
+}
+
+}  // namespace
+
+std::int64_t FileSizeByName(const std::string& path) {
+  struct stat info {};
+  if (path.empty() || ::stat(path.c_str(), &info) != 0) return -1;
+  return S_ISREG(info.st_mode) ? static_cast<std::int64_t>(info.st_size) : 0;
+}
+
+std::string ModuleFilePath() {
+  std::vector<char> buffer(4096);
+  for (;;) {
+    ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+    if (n < 0) return {};
+    if (static_cast<std::size_t>(n) < buffer.size()) return std::string(buffer.data(), n);
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+void SetProgramFolder(std::string folder) {
+  std::lock_guard lock(programFolderMutex);
+  programFolder = std::move(folder);
+}
+
+std::string ProgramFolder() {
+  std::lock_guard lock(programFolderMutex);
+  return programFolder;
+}
+
+ChildProcess::ChildProcess(ChildProcess&& other) noexcept
+    : id_(other.id_), outputPipe_(other.outputPipe_) {
+  other.id_ = 0;
+  other.outputPipe_ = -1;
+}
+
+ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
+  if (this != &other) {
+    release();
+    id_ = other.id_;
+    outputPipe_ = other.outputPipe_;
+    other.id_ = 0;
+    other.outputPipe_ = -1;
+  }
+  return *this;
+}
+
+ChildProcess::~ChildProcess() { release(); }
+
+void ChildProcess::release() {
+  closeIfOpen(outputPipe_);
+  id_ = 0;
+}
+
+int ChildProcess::wait() {
+  if (id_ == 0) return -1;
+  int status = 0;
+  pid_t pid = static_cast<pid_t>(id_);
+  while (::waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) return -1;
+  }
+  id_ = 0;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool StartChildProcess(const std::string& commandLine, const std::string& workingFolder,
+                       ChildProcess& child) {
+  int output[2];
+  int errorReport[2];
+  if (::pipe2(output, O_CLOEXEC) != 0) return false;
+  if (::pipe2(errorReport, O_CLOEXEC) != 0) {
+    ::close(output[0]);
+    ::close(output[1]);
+    return false;
+  }
+  pid_t pid = ::fork();
+  if (pid == 0) execChild(commandLine.c_str(), workingFolder.c_str(), output[1], errorReport[1]);
+  ::close(output[1]);
+  ::close(errorReport[1]);
+  bool started = pid > 0;
+  if (started) {
+    int childErrno = 0;
+    ssize_t n;
+    do {
+      n = ::read(errorReport[0], &childErrno, sizeof childErrno);
+    } while (n < 0 && errno == EINTR);
+    if (n > 0) {  // chdir or exec failed in the child
+      ::waitpid(pid, nullptr, 0);
+      started = false;
+    }
+  }
+  ::close(errorReport[0]);
+  if (!started) {
+    ::close(output[0]);
+    return false;
+  }
+  child = ChildProcess();
+  child.id_ = pid;
+  child.outputPipe_ = output[0];
+  return true;
+}
+#endif

@@ -1,0 +1,115 @@
+// Platform_win.cpp: file sizes, the program path and child processes on Windows.
+#ifdef _WIN32
+#include <windows.h>
+
+#include <mutex>
+#include <vector>
+
+#include "app/Platform.h"
+
+namespace {
+
+std::mutex programFolderMutex;
+std::string programFolder;
+
+}  // namespace
+
+std::int64_t FileSizeByName(const std::string& path) {
+  WIN32_FIND_DATAA data{};
+  HANDLE find = ::FindFirstFileA(path.c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return -1;
+  ::FindClose(find);
+  return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+std::string ModuleFilePath() {
+  std::vector<char> buffer(MAX_PATH);
+  for (;;) {
+    DWORD n = ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) return {};
+    if (n < buffer.size()) return std::string(buffer.data(), n);
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+void SetProgramFolder(std::string folder) {
+  std::lock_guard lock(programFolderMutex);
+  programFolder = std::move(folder);
+}
+
+std::string ProgramFolder() {
+  std::lock_guard lock(programFolderMutex);
+  return programFolder;
+}
+
+ChildProcess::ChildProcess(ChildProcess&& other) noexcept
+    : id_(other.id_), outputPipe_(other.outputPipe_), processHandle_(other.processHandle_) {
+  other.id_ = 0;
+  other.outputPipe_ = -1;
+  other.processHandle_ = 0;
+}
+
+ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
+  if (this != &other) {
+    release();
+    id_ = other.id_;
+    outputPipe_ = other.outputPipe_;
+    processHandle_ = other.processHandle_;
+    other.id_ = 0;
+    other.outputPipe_ = -1;
+    other.processHandle_ = 0;
+  }
+  return *this;
+}
+
+ChildProcess::~ChildProcess() { release(); }
+
+void ChildProcess::release() {
+  if (outputPipe_ != -1) ::CloseHandle(reinterpret_cast<HANDLE>(outputPipe_));
+  if (processHandle_ != 0) ::CloseHandle(reinterpret_cast<HANDLE>(processHandle_));
+  outputPipe_ = -1;
+  processHandle_ = 0;
+  id_ = 0;
+}
+
+int ChildProcess::wait() {
+  if (processHandle_ == 0) return -1;
+  HANDLE process = reinterpret_cast<HANDLE>(processHandle_);
+  ::WaitForSingleObject(process, INFINITE);
+  DWORD code = 0;
+  ::GetExitCodeProcess(process, &code);
+  return static_cast<int>(code);
+}
+
+bool StartChildProcess(const std::string& commandLine, const std::string& workingFolder,
+                       ChildProcess& child) {
+  SECURITY_ATTRIBUTES security{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE readEnd = nullptr;
+  HANDLE writeEnd = nullptr;
+  if (!::CreatePipe(&readEnd, &writeEnd, &security, 0)) return false;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = nullptr;
+  startup.hStdOutput = writeEnd;
+  startup.hStdError = writeEnd;
+  PROCESS_INFORMATION info{};
+  std::vector<char> mutableLine(commandLine.begin(), commandLine.end());
+  mutableLine.push_back('\0');
+  BOOL ok = ::CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, TRUE,
+                             CREATE_NO_WINDOW | NORMAL_PRIORITY_CLASS, nullptr,
+                             workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup,
+                             &info);
+  ::CloseHandle(writeEnd);
+  if (!ok) {
+    ::CloseHandle(readEnd);
+    return false;
+  }
+  ::CloseHandle(info.hThread);
+  child = ChildProcess();
+  child.id_ = info.dwProcessId;
+  child.processHandle_ = reinterpret_cast<std::intptr_t>(info.hProcess);
+  child.outputPipe_ = reinterpret_cast<std::intptr_t>(readEnd);
+  return true;
+}
+#endif

@@ -1,0 +1,72 @@
+// Tests of the program launcher: a real child runs in the program folder and both outcomes
+// are noted in _TRACE.LOG.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "app/LaunchProgram.h"
+#include "app/Platform.h"
+#include "app/tests/TestSupport.h"
+
+namespace {
+
+using qiva::test::ReadFileBytes;
+using qiva::test::ScratchDir;
+
+class LaunchProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved = std::filesystem::current_path();
+    std::filesystem::current_path(logDir.path());
+    SetProgramFolder(programDir.path().string());
+  }
+  void TearDown() override {
+    SetProgramFolder("");
+    std::filesystem::current_path(saved);
+  }
+  ScratchDir logDir;
+  ScratchDir programDir;
+  std::filesystem::path saved;
+};
+
+TEST_F(LaunchProgramTest, runsTheCommandInTheProgramFolderAndLogsSuccess) {
+  qiva::test::WriteFileBytes(programDir.file("installer.sh"), "echo noisy; echo done > ran.txt\n");
+  ChildProcess child;
+  LaunchProgram("sh ./installer.sh --silent", child);
+  ASSERT_TRUE(child.started());
+  EXPECT_EQ(child.wait(), 0);
+  EXPECT_EQ(ReadFileBytes(programDir.file("ran.txt")), "done\n");
+  EXPECT_NE(ReadFileBytes("_TRACE.LOG").find("]->Succes create process"), std::string::npos);
+  EXPECT_EQ(std::filesystem::current_path(), logDir.path());
+}
+
+TEST_F(LaunchProgramTest, givesTheChildNoStandardInput) {
+  ChildProcess child;
+  LaunchProgram("read line; test -z \"$line\" && touch empty-input", child);
+  ASSERT_TRUE(child.started());
+  child.wait();
+  EXPECT_TRUE(std::filesystem::exists(programDir.path() / "empty-input"));
+}
+
+TEST_F(LaunchProgramTest, logsAFailedStart) {
+  SetProgramFolder((programDir.path() / "missing-folder").string());
+  ChildProcess child;
+  LaunchProgram("true", child);
+  EXPECT_FALSE(child.started());
+  EXPECT_NE(ReadFileBytes("_TRACE.LOG").find("]->Error creating Process"), std::string::npos);
+}
+
+TEST(FileSizeByName, tellsMissingFilesFromSizes) {
+  ScratchDir dir;
+  EXPECT_EQ(FileSizeByName(dir.file("none")), -1);
+  qiva::test::WriteFileBytes(dir.file("five"), "12345");
+  EXPECT_EQ(FileSizeByName(dir.file("five")), 5);
+}
+
+TEST(ModuleFilePath, namesTheRunningTestProgram) {
+  EXPECT_EQ(std::filesystem::path(ModuleFilePath()).filename(), "app_tests");
+}
+
+}  // namespace

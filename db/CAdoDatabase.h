@@ -1,0 +1,77 @@
+// CAdoDatabase.h: the system's one connection to the clinic database. Opens it from the
+// configuration values, executes statements that return no rows, and turns every failure into
+// two kept texts and records of the database log. No failure escapes as an exception.
+#pragma once
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "db/DbEngine.h"
+
+class CAdoDatabase {
+ public:
+  CAdoDatabase();
+  virtual ~CAdoDatabase();
+  CAdoDatabase(const CAdoDatabase&) = delete;
+  CAdoDatabase& operator=(const CAdoDatabase&) = delete;
+
+  // Optional connection settings, read by the import run before Open: the ODBC driver name
+  // ("sqlite" selects the embedded engine, where the database value is the file) and an ODBC
+  // data source name used instead of driver and server. Empty driver: the build default.
+  void SetDriver(std::string driver);
+  void SetDsn(std::string dsn);
+
+  // Keeps the four values, builds the connection string into m_szConnectionString and opens it.
+  bool Open(const std::string& server, const std::string& user, const std::string& password,
+            const std::string& database);
+  // Opens a connection with the given string; replaces any connection held.
+  bool Open(const std::string& connectionString);
+  // Closes the connection if open; true at once when it never was.
+  bool Close();
+  // Runs one statement text, discarding rows. On failure logs the error record, then the
+  // statement, and returns false.
+  bool Execute(std::string_view sql);
+
+  // Turns the database log on and names its file.
+  void SetLogFile(const std::string& fileName);
+  // Appends one time-stamped record to the log (nothing while the log is off).
+  void Log(std::string_view text);
+  // Appends "%s\nComError: %s\nProviderError: %s" as one record.
+  void LogError(std::string_view label, std::string_view comError, std::string_view providerError);
+
+  // Writes every statement sent (Execute texts and recordset queries) to `path`, each followed
+  // by "\nGO\n"; an empty path turns the trace off. Returns false when the file cannot be opened.
+  bool SetTraceFile(const std::string& path);
+  void Trace(std::string_view sql);
+
+  // Tests may replace how engines are made (for example to record statements).
+  using EngineFactory = std::function<std::unique_ptr<qiva::db::DbEngine>(const std::string&)>;
+  void SetEngineFactory(EngineFactory factory);
+
+  bool m_bLog = false;
+  std::string m_szLogFile;
+  bool m_bOpen = false;
+  std::string m_szDatabase;
+  std::string m_szPassword;
+  std::string m_szUser;
+  std::string m_szServer;
+  std::string m_szComError;
+  std::string m_szProviderError;
+  std::unique_ptr<qiva::db::DbEngine> m_pConnection;
+  std::string m_szConnectionString;
+
+ private:
+  std::string driver_;
+  std::string dsn_;
+  EngineFactory engineFactory_;
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> trace_{nullptr, &std::fclose};
+};
+
+// Lays out an engine failure as "Error\n", "\tCode = %08lx\n", "\tCode meaning = %s\n",
+// "\tSource = %s\n", "\tDescription = %s\n".
+std::string FormatComError(const qiva::db::EngineError& error);
+// "\t Error number: %x\t%s" of the last provider record, or "" when there is none.
+std::string FormatProviderErrors(const qiva::db::EngineError& error);

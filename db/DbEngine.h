@@ -1,0 +1,53 @@
+// DbEngine.h: the seam under CAdoDatabase and CAdoRecordset. An engine runs statement texts on
+// one connection (ODBC to SQL Server, or the embedded SQLite database) and reports failures as
+// plain data that the database layer lays out in its own error texts. Import code never sees it.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "db/DbValue.h"
+
+namespace qiva::db {
+
+// One record of the provider's error collection.
+struct ProviderError {
+  long number = 0;          // written in hexadecimal ("\t Error number: %x\t%s")
+  std::string description;  // one line
+};
+
+// The last failure of an engine: the COM-style error and the provider's records.
+struct EngineError {
+  unsigned long code = 0;   // "\tCode = %08lx\n"
+  std::string meaning;      // "\tCode meaning = %s\n"
+  std::string source;       // "\tSource = %s\n" ("(null)" when the failure carries none)
+  std::string description;  // "\tDescription = %s\n"
+  std::vector<ProviderError> providerErrors;
+};
+
+// The rows of a query, read whole.
+struct ResultSet {
+  std::vector<std::string> columns;
+  std::vector<std::vector<DbValue>> rows;
+};
+
+class DbEngine {
+ public:
+  virtual ~DbEngine() = default;
+  // Opens the connection described by `connectionString`; false on failure (see lastError).
+  virtual bool open(const std::string& connectionString) = 0;
+  // Runs one statement text (it may hold several statements), discarding any rows.
+  virtual bool execute(std::string_view sql) = 0;
+  // Runs a query and reads all its rows into `out` (emptied first).
+  virtual bool query(std::string_view sql, ResultSet& out) = 0;
+  virtual bool close() = 0;
+  virtual const EngineError& lastError() const = 0;
+};
+
+// Chooses the engine for a connection string: "DRIVER={sqlite}" (any case) gives the embedded
+// engine, anything else ODBC. Never returns null.
+std::unique_ptr<DbEngine> CreateEngineFor(const std::string& connectionString);
+
+}  // namespace qiva::db
