@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev
   libsqlite3-dev
   unixodbc unixodbc-dev tdsodbc libsqliteodbc
-  libpugixml-dev libxml2-dev
+
 )
 
 missing=()
