@@ -7,6 +7,7 @@
 
 #include <sqlite3.h>
 
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -168,6 +169,13 @@ class SqliteEngine final : public DbEngine {
  private:
   enum class Outcome { Ok, Failed, Abort };
 
+  // A prepared statement for one statement shape, with the literals it stores into columns.
+  struct Cached {
+    sqlite3_stmt* stmt = nullptr;
+    std::vector<const ColumnTarget*> direct;  // by parameter number - 1; null when bound as it is
+    std::vector<DirectParam> params;
+  };
+
   bool ParseConnectionString(const std::string& cs, std::string& path) {
     size_t pos = 0;
     while (pos <= cs.size()) {
@@ -188,7 +196,7 @@ class SqliteEngine final : public DbEngine {
   }
 
   bool OpenFile(bool existed) {
-    if (sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
       AddError(4060, "Cannot open database \"" + path_ + "\": " + (db_ ? sqlite3_errmsg(db_) : "out of memory"));
       return false;
     }
@@ -300,6 +308,14 @@ class SqliteEngine final : public DbEngine {
 
   // ---- running texts ----
   bool ExecuteLocked(std::string_view sql) {
+    size_t bad = 0;
+    std::string key;
+    if (Tokenize(sql, scratchTokens_, bad, false)) {
+      TextShape(scratchTokens_, shapeKey_);
+      bool ok = false;
+      if (RunPlanned(scratchTokens_, shapeKey_, ok)) return ok;
+      key = shapeKey_;
+    }
     Batch batch;
     SyntaxError se;
     if (!ParseBatch(sql, batch, se)) {
@@ -308,7 +324,12 @@ class SqliteEngine final : public DbEngine {
     }
     BeginGroup();
     bool any = false;
+    const bool plannable = Plannable(batch) && !key.empty();
+    recording_ = plannable;
+    recorded_.clear();
     const Outcome o = RunList(batch, batch.statements, nullptr, &any, 0);
+    if (plannable && recording_) RememberPlan(std::move(key), batch);
+    recording_ = false;
     return o == Outcome::Ok;
   }
 
@@ -330,7 +351,7 @@ class SqliteEngine final : public DbEngine {
   }
 
   Outcome RunStatement(const Batch& batch, const Statement& st, ResultSet* out, bool* gotRows, int depth) {
-    state_.now = FormatCanonical(LocalNow());
+    state_.nowValid = false;  // getdate() is read afresh, once, for each statement
     switch (st.kind) {
       case Statement::Kind::Select: case Statement::Kind::Insert: case Statement::Kind::Update:
       case Statement::Kind::Delete:
@@ -422,10 +443,10 @@ class SqliteEngine final : public DbEngine {
     return ok ? Outcome::Ok : Failed(te.number, te.message);
   }
 
-  sqlite3_stmt* Prepared(const Batch& batch, const Statement& st, Outcome& failure) {
+  const Cached* Prepared(const Batch& batch, const Statement& st, Outcome& failure) {
     std::string key = StatementShape(batch, st);
     const auto it = cache_.find(key);
-    if (it != cache_.end()) return it->second;
+    if (it != cache_.end()) return it->second.get();
     std::string sql;
     TranslateError te;
     Translator tr(catalog_, batch, st.firstLiteral, false, state_.databaseName);
@@ -439,20 +460,76 @@ class SqliteEngine final : public DbEngine {
       failure = Outcome::Abort;
       return nullptr;
     }
-    if (cache_.size() >= kCacheLimit) ClearCache();
-    cache_.emplace(std::move(key), q);
-    return q;
+    if (cache_.size() >= kCacheLimit) {
+      ClearCache();
+      recording_ = false;  // statements recorded so far are gone
+    }
+    auto entry = std::make_unique<Cached>();
+    entry->stmt = q;
+    entry->params = tr.DirectParams();
+    for (const DirectParam& p : entry->params) {
+      if (entry->direct.size() < static_cast<size_t>(p.param)) entry->direct.resize(static_cast<size_t>(p.param), nullptr);
+      entry->direct[static_cast<size_t>(p.param) - 1] = &p.target;
+    }
+    const Cached* result = entry.get();
+    cache_.emplace(std::move(key), std::move(entry));
+    return result;
   }
 
   Outcome RunDml(const Batch& batch, const Statement& st, ResultSet* out, bool* gotRows) {
     Outcome failure = Outcome::Failed;
-    sqlite3_stmt* q = Prepared(batch, st, failure);
-    if (!q) return failure;
+    const Cached* q = Prepared(batch, st, failure);
+    if (!q) {
+      recording_ = false;
+      return failure;
+    }
+    if (recording_) recorded_.push_back(q);
+    return Step(batch.tokens, batch.literals, st.firstLiteral, st.endLiteral, *q, out, gotRows);
+  }
+
+  // Binds the statement's literals (tokens[literals[first..end)]) and runs it to the end.
+  Outcome Step(const std::vector<Token>& tokens, const std::vector<size_t>& literals, int first, int end,
+               const Cached& cached, ResultSet* out, bool* gotRows) {
+    sqlite3_stmt* q = cached.stmt;
     const int params = sqlite3_bind_parameter_count(q);
-    for (int i = st.firstLiteral; i < st.endLiteral; ++i) {
-      const int index = i - st.firstLiteral + 1;
+    for (int i = first; i < end; ++i) {
+      const int index = i - first + 1;
       if (index > params) break;
-      const Token& tok = batch.tokens[batch.literals[static_cast<size_t>(i)]];
+      const Token& tok = tokens[literals[static_cast<size_t>(i)]];
+      const ColumnTarget* target =
+          static_cast<size_t>(index) <= cached.direct.size() ? cached.direct[static_cast<size_t>(index) - 1] : nullptr;
+      if (target) {
+        // A literal stored into a column: converted and checked here, as qiva_col would.
+        SqlValue in;
+        if (tok.kind == TokenKind::String) {
+          in.type = SqlValue::Type::Text;
+          in.text = tok.text;
+        } else if (tok.text.find_first_of(".eE") == std::string::npos && tok.text.size() < 19) {
+          in.type = SqlValue::Type::Int;
+          in.i = std::strtoll(tok.text.c_str(), nullptr, 10);
+        } else {
+          in.type = SqlValue::Type::Real;
+          in.d = std::strtod(tok.text.c_str(), nullptr);
+        }
+        SqlValue v;
+        int number = 0;
+        std::string message;
+        std::string& buffer = bindBuffers_[static_cast<size_t>(index) % bindBuffers_.size()];
+        if (!ConvertForColumn(in, *target, state_, v, buffer, number, message)) {
+          sqlite3_reset(q);
+          return Failed(number, message);
+        }
+        switch (v.type) {
+          case SqlValue::Type::Null: sqlite3_bind_null(q, index); break;
+          case SqlValue::Type::Int: sqlite3_bind_int64(q, index, v.i); break;
+          case SqlValue::Type::Real: sqlite3_bind_double(q, index, v.d); break;
+          case SqlValue::Type::Text:
+            sqlite3_bind_text(q, index, v.text.data(), static_cast<int>(v.text.size()),
+                              v.text.data() == buffer.data() ? SQLITE_TRANSIENT : SQLITE_STATIC);
+            break;
+        }
+        continue;
+      }
       if (tok.kind == TokenKind::String) {
         sqlite3_bind_text(q, index, tok.text.data(), static_cast<int>(tok.text.size()), SQLITE_STATIC);
       } else if (tok.text.find_first_of(".eE") == std::string::npos && tok.text.size() < 19) {
@@ -502,8 +579,99 @@ class SqliteEngine final : public DbEngine {
   }
 
   void ClearCache() {
-    for (auto& [key, q] : cache_) sqlite3_finalize(q);
+    plans_.clear();
+    for (auto& [key, q] : cache_) sqlite3_finalize(q->stmt);
     cache_.clear();
+  }
+
+  // ---- texts seen before ----
+  // A text made only of queries, data changes and SET options is remembered by its shape (its
+  // tokens with every string and number replaced), with the prepared statement of each of its
+  // statements, so that the next text of the same shape is only tokenized and bound.
+  struct PlanStep {
+    Statement::Kind kind;
+    int firstLiteral, endLiteral;
+    const Cached* stmt;   // owned by cache_
+    std::string setName, setValue;
+  };
+  struct Plan {
+    std::vector<size_t> literals;
+    std::vector<std::pair<size_t, std::string>> fixedNumbers;  // numbers that are part of the syntax
+    std::vector<PlanStep> steps;
+  };
+
+  static void TextShape(const std::vector<Token>& tokens, std::string& key) {
+    key.clear();
+    for (const Token& t : tokens) {
+      switch (t.kind) {
+        case TokenKind::String: key += "'?' "; break;
+        case TokenKind::Number: key += "? "; break;
+        case TokenKind::QuotedName: key += '['; key += t.text; key += "] "; break;
+        default: key += t.text; key += ' ';
+      }
+    }
+  }
+
+  static bool Plannable(const Batch& batch) {
+    for (const StmtPtr& st : batch.statements) {
+      switch (st->kind) {
+        case Statement::Kind::Select: case Statement::Kind::Insert: case Statement::Kind::Update:
+        case Statement::Kind::Delete: case Statement::Kind::Set:
+          break;
+        default:
+          return false;
+      }
+    }
+    return !batch.statements.empty();
+  }
+
+  void RememberPlan(std::string key, const Batch& batch) {
+    size_t statements = 0;
+    for (const StmtPtr& st : batch.statements) statements += st->kind != Statement::Kind::Set;
+    if (statements != recorded_.size()) return;  // a statement did not run (the text stopped early)
+    Plan plan;
+    plan.literals = batch.literals;
+    size_t lit = 0;
+    for (size_t i = 0; i < batch.tokens.size(); ++i) {
+      if (lit < batch.literals.size() && batch.literals[lit] == i) { ++lit; continue; }
+      if (batch.tokens[i].kind == TokenKind::Number) plan.fixedNumbers.emplace_back(i, batch.tokens[i].text);
+    }
+    size_t next = 0;
+    for (const StmtPtr& st : batch.statements) {
+      PlanStep step{st->kind, st->firstLiteral, st->endLiteral, nullptr, st->name, st->value};
+      if (st->kind != Statement::Kind::Set) step.stmt = recorded_[next++];
+      plan.steps.push_back(std::move(step));
+    }
+    if (plans_.size() >= kCacheLimit) plans_.clear();
+    plans_[std::move(key)] = std::move(plan);
+  }
+
+  // Runs a text through a remembered plan; false when there is none (the caller parses).
+  bool RunPlanned(const std::vector<Token>& tokens, const std::string& key, bool& ok) {
+    const auto it = plans_.find(key);
+    if (it == plans_.end()) return false;
+    const Plan& plan = it->second;
+    for (const auto& [index, text] : plan.fixedNumbers)
+      if (tokens[index].text != text) return false;
+    BeginGroup();
+    Outcome result = Outcome::Ok;
+    bool rows = true;
+    for (const PlanStep& step : plan.steps) {
+      state_.nowValid = false;
+      Outcome o;
+      if (step.kind == Statement::Kind::Set) {
+        Statement set;
+        set.name = step.setName;
+        set.value = step.setValue;
+        o = RunSet(set);
+      } else {
+        o = Step(tokens, plan.literals, step.firstLiteral, step.endLiteral, *step.stmt, nullptr, &rows);
+      }
+      if (o == Outcome::Failed) result = Outcome::Failed;
+      if (o == Outcome::Abort) { result = Outcome::Abort; break; }
+    }
+    ok = result == Outcome::Ok;
+    return true;
   }
 
   std::mutex mutex_;
@@ -513,7 +681,13 @@ class SqliteEngine final : public DbEngine {
   Catalog catalog_;
   SessionState state_;
   EngineError error_;
-  std::unordered_map<std::string, sqlite3_stmt*> cache_;
+  std::unordered_map<std::string, std::unique_ptr<Cached>> cache_;
+  std::unordered_map<std::string, Plan> plans_;
+  bool recording_ = false;
+  std::vector<const Cached*> recorded_;
+  std::array<std::string, 8> bindBuffers_;
+  std::vector<Token> scratchTokens_;
+  std::string shapeKey_;
   bool inTxn_ = false;
   int pending_ = 0;
   std::chrono::steady_clock::time_point groupStart_;

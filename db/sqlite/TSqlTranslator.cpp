@@ -250,9 +250,8 @@ bool Translator::Insert(const tsql::Statement& st, std::string& sql) {
     first = true;
     for (size_t i = 0; i < targets.size(); ++i) {
       std::string e;
-      SType ty;
-      if (!Emit(*st.rows[r][i], e, ty)) return false;
-      sql += (first ? "" : ",") + ColumnValue(e, ty, t->columns[static_cast<size_t>(targets[i])], t->name, 1);
+      if (!StoredValue(*st.rows[r][i], t->columns[static_cast<size_t>(targets[i])], t->name, 1, e)) return false;
+      sql += (first ? "" : ",") + e;
       first = false;
     }
     for (const auto& [idx, v] : implicit) {
@@ -278,9 +277,8 @@ bool Translator::Update(const tsql::Statement& st, std::string& sql) {
     const ColumnInfo& c = t->columns[static_cast<size_t>(idx)];
     if (c.identity) { ok = Fail(8102, "Cannot update identity column '" + c.name + "'."); break; }
     std::string e;
-    SType ty;
-    if (!(ok = Emit(*st.sets[i].second, e, ty))) break;
-    sql += (i ? ", " : "") + QuoteId(c.name) + " = " + ColumnValue(e, ty, c, t->name, 2);
+    if (!(ok = StoredValue(*st.sets[i].second, c, t->name, 2, e))) break;
+    sql += (i ? ", " : "") + QuoteId(c.name) + " = " + e;
   }
   if (ok && st.where) {
     std::string e;
@@ -307,6 +305,28 @@ bool Translator::Delete(const tsql::Statement& st, std::string& sql) {
   }
   scopes_.pop_back();
   return ok;
+}
+
+bool Translator::StoredValue(const Expr& e, const ColumnInfo& col, const std::string& table, int op, std::string& out) {
+  if (e.kind == Expr::Kind::Literal && !inline_ && col.kind != ColKind::Other) {
+    DirectParam p;
+    p.param = e.literal - literalBase_ + 1;
+    p.target.kind = col.kind;
+    p.target.length = col.length;
+    p.target.scale = col.scale;
+    p.target.notNull = !col.nullable;
+    p.target.table = table;
+    p.target.column = col.name;
+    p.target.op = op;
+    direct_.push_back(std::move(p));
+    out = "?" + std::to_string(direct_.back().param);
+    return true;
+  }
+  SType ty;
+  std::string v;
+  if (!Emit(e, v, ty)) return false;
+  out = ColumnValue(v, ty, col, table, op);
+  return true;
 }
 
 void Translator::EmitLiteral(const Expr& e, std::string& out, SType& type) {
