@@ -38,6 +38,14 @@ class CAdoRecordset {
   std::string m_szProviderError;
 
  private:
+  // Fills both texts for `error` (provider text from the connection's records, or the fixed
+  // message when there is no database or connection) and logs them under `label`.
+  void KeepFailure(std::string_view label, const qiva::db::EngineError& error);
+  // The column of `name` (any case) in the result, or -1.
+  long FindColumn(std::string_view name) const;
+  // Checks that a current row can be read; on failure keeps and logs it under `label`.
+  bool RequireCurrentRow(std::string_view label);
+
   qiva::db::ResultSet result_;
   std::size_t row_ = 0;
   bool open_ = false;
