@@ -118,21 +118,20 @@ bool CAdoDatabase::Close() {
 }
 
 bool CAdoDatabase::Execute(std::string_view sql) {
-  Trace(sql);
-  bool ok = false;
   if (!m_pConnection) {
     // Never opened: there is no connection to run on, and no provider to report.
     KeepFailure("CAdoDatabase::Execute",
                 qiva::db::detail::LayerError(qiva::db::detail::kAdoErrObjectClosed,
                                              "CAdoDatabase"),
                 true);
-  } else if (m_pConnection->execute(sql)) {
-    ok = true;
-  } else {
-    KeepFailure("CAdoDatabase::Execute", m_pConnection->lastError(), true);
+    Log(sql);
+    return false;
   }
-  if (!ok) Log(sql);
-  return ok;
+  Trace(sql);
+  if (m_pConnection->execute(sql)) return true;
+  KeepFailure("CAdoDatabase::Execute", m_pConnection->lastError(), true);
+  Log(sql);
+  return false;
 }
 
 void CAdoDatabase::KeepFailure(std::string_view label, const EngineError& error,

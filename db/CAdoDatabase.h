@@ -42,7 +42,8 @@ class CAdoDatabase {
   // Appends "%s\nComError: %s\nProviderError: %s" as one record.
   void LogError(std::string_view label, std::string_view comError, std::string_view providerError);
 
-  // Writes every statement sent (Execute texts and recordset queries) to `path`, appended to
+  // Writes every statement sent to a connection (Execute texts and recordset queries, failing
+  // ones included; none without a connection) to `path`, appended to
   // what the file holds, each as its exact bytes followed by "\nGO\n"; an empty path turns the
   // trace off. Returns false (trace off) when the file cannot be opened.
   bool SetTraceFile(const std::string& path);

@@ -57,7 +57,6 @@ bool CAdoRecordset::Open(std::string_view sql, CAdoDatabase* db) {
     m_szProviderError = kNoDatabaseGiven;
     return false;
   }
-  m_pDb->Trace(sql);
   if (open_) {
     // Like the cursor it stands for, an open recordset must be closed before it is reused.
     KeepFailure("CAdoRecordset::Open", detail::LayerError(detail::kAdoErrObjectOpen, kSource));
@@ -67,6 +66,7 @@ bool CAdoRecordset::Open(std::string_view sql, CAdoDatabase* db) {
     KeepFailure("CAdoRecordset::Open", detail::LayerError(detail::kAdoErrObjectClosed, kSource));
     return false;
   }
+  m_pDb->Trace(sql);
   bool ran = false;
   try {
     ran = m_pDb->m_pConnection->query(sql, result_);

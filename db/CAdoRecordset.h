@@ -17,10 +17,11 @@ class CAdoRecordset {
   CAdoRecordset();
   virtual ~CAdoRecordset();
 
-  // Runs `sql` on `db` (or, when null, on the database given before). Without any database:
-  // "Error: adoDbf not initializated" in m_szProviderError, nothing logged, false.
+  // Runs `sql` on `db` (or, when null, on the database given before) and reads all its rows.
+  // Without any database: "Error: adoDbf not initializated" in m_szProviderError, nothing
+  // logged, false. A recordset still open must be closed first: Open on it fails and logs.
   bool Open(std::string_view sql, CAdoDatabase* db = nullptr);
-  // True when nothing is open or there is no current row.
+  // True when nothing is open (also after a failed Open) or there is no current row.
   bool IsEOF() const;
   // Reads the named field of the current row (name matched without regard to case) into `out`;
   // on failure logs "CAdoRecordset::GetFieldValue", leaves `out` as it was and returns false.

@@ -235,7 +235,10 @@ TEST(ErrorTexts, layOutTheComErrorAndTheLastProviderRecord) {
 // --- Statement trace --------------------------------------------------------------------
 
 TEST_F(DatabaseTest, traceHoldsEveryStatementSentAsAReplayableScript) {
+  ASSERT_TRUE(db.SetTraceFile("trace.sql"));
+  EXPECT_FALSE(db.Execute("no connection, not sent"));
   ASSERT_TRUE(db.Open("h", "u", "p", "d"));
+  ASSERT_TRUE(db.SetTraceFile(""));
   EXPECT_TRUE(db.Execute("before trace"));
   ASSERT_TRUE(db.SetTraceFile("trace.sql"));
   script->failingStatements = {"bad"};
