@@ -105,8 +105,8 @@ int main(int argc, char** argv) {
     const auto layer = reporter.nsPerStatement.find("ThroughLayer" + arg);
     const auto bare = reporter.nsPerStatement.find("BareOdbc" + arg);
     if (layer == reporter.nsPerStatement.end() || bare == reporter.nsPerStatement.end()) continue;
-    std::printf("%-52s layer %9.0f ns  bare %9.0f ns  ratio %.3f\n", kStatements[i],
-                layer->second, bare->second, layer->second / bare->second);
+    std::printf("%-52s layer %9.0f ns  bare %9.0f ns  ratio %.3f\n", kStatements[i], layer->second,
+                bare->second, layer->second / bare->second);
   }
   std::filesystem::remove(kDatabaseFile);
   return 0;

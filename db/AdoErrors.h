@@ -9,9 +9,9 @@
 namespace qiva::db::detail {
 
 // ADO's own codes for the failures the layer detects without asking an engine.
-inline constexpr unsigned long kAdoErrObjectClosed = 0x800A0E78;   // 3704
-inline constexpr unsigned long kAdoErrObjectOpen = 0x800A0E79;     // 3705
-inline constexpr unsigned long kAdoErrItemNotFound = 0x800A0CC1;   // 3265
+inline constexpr unsigned long kAdoErrObjectClosed = 0x800A0E78;     // 3704
+inline constexpr unsigned long kAdoErrObjectOpen = 0x800A0E79;       // 3705
+inline constexpr unsigned long kAdoErrItemNotFound = 0x800A0CC1;     // 3265
 inline constexpr unsigned long kAdoErrNoCurrentRecord = 0x800A0BCD;  // 3021
 inline constexpr unsigned long kOutOfMemory = 0x8007000E;
 

@@ -92,8 +92,8 @@ bool CAdoDatabase::Open(const std::string& connectionString) {
                                  : qiva::db::CreateEngineFor(connectionString);
   if (!m_pConnection) {
     // No engine could be made: the provider text keeps what it held.
-    KeepFailure("CAdoDatabase::Open", qiva::db::detail::LayerError(qiva::db::detail::kOutOfMemory,
-                                                                   "CAdoDatabase"),
+    KeepFailure("CAdoDatabase::Open",
+                qiva::db::detail::LayerError(qiva::db::detail::kOutOfMemory, "CAdoDatabase"),
                 false);
     return false;
   }
@@ -121,8 +121,7 @@ bool CAdoDatabase::Execute(std::string_view sql) {
   if (!m_pConnection) {
     // Never opened: there is no connection to run on, and no provider to report.
     KeepFailure("CAdoDatabase::Execute",
-                qiva::db::detail::LayerError(qiva::db::detail::kAdoErrObjectClosed,
-                                             "CAdoDatabase"),
+                qiva::db::detail::LayerError(qiva::db::detail::kAdoErrObjectClosed, "CAdoDatabase"),
                 true);
     Log(sql);
     return false;
@@ -186,8 +185,9 @@ std::string FormatComError(const qiva::db::EngineError& error) {
   text += code;
   text += "\tCode meaning = " + error.meaning + "\n";
   text += "\tSource = " + (error.source.empty() ? std::string("(null)") : error.source) + "\n";
-  text += "\tDescription = " +
-          (error.description.empty() ? std::string("(null)") : error.description) + "\n";
+  text +=
+      "\tDescription = " + (error.description.empty() ? std::string("(null)") : error.description) +
+      "\n";
   return text;
 }
 

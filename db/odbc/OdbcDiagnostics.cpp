@@ -73,7 +73,6 @@ std::pair<std::string, std::string> SplitVendorPrefix(const std::string& message
   return {message.substr(0, end), TrimLineEnds(message.substr(end))};
 }
 
-
 }  // namespace
 
 std::string SqlStateMeaning(const std::string& sqlState) {
@@ -104,8 +103,8 @@ std::vector<DiagnosticRecord> ReadDiagnostics(short handleType, void* handle) {
       if (!SQL_SUCCEEDED(rc)) break;
     }
     message.resize(std::min<std::size_t>(static_cast<std::size_t>(length), message.size()));
-    records.push_back({reinterpret_cast<const char*>(state), static_cast<long>(native),
-                       std::move(message)});
+    records.push_back(
+        {reinterpret_cast<const char*>(state), static_cast<long>(native), std::move(message)});
   }
   return records;
 }

@@ -135,11 +135,11 @@ bool OdbcEngine::open(const std::string& connectionString) {
   // The completed string the driver hands back may repeat the password; it is not kept.
   SQLCHAR completed[1024];
   SQLSMALLINT completedLength = 0;
-  const SQLRETURN rc = SQLDriverConnect(
-      connection_.get(), nullptr,
-      reinterpret_cast<SQLCHAR*>(const_cast<char*>(connectionString.c_str())),
-      static_cast<SQLSMALLINT>(connectionString.size()), completed, sizeof completed,
-      &completedLength, SQL_DRIVER_NOPROMPT);
+  const SQLRETURN rc =
+      SQLDriverConnect(connection_.get(), nullptr,
+                       reinterpret_cast<SQLCHAR*>(const_cast<char*>(connectionString.c_str())),
+                       static_cast<SQLSMALLINT>(connectionString.size()), completed,
+                       sizeof completed, &completedLength, SQL_DRIVER_NOPROMPT);
   if (!SQL_SUCCEEDED(rc)) {
     fail(connection_, "The ODBC driver refused the connection without saying why");
     connection_.reset();
@@ -229,8 +229,7 @@ bool OdbcEngine::readColumns(ResultSet& out) {
     SQLSMALLINT nameLength = 0, sqlType = 0, digits = 0, nullable = 0;
     SQLULEN size = 0;
     for (int attempt = 0; attempt < 2; ++attempt) {
-      if (!SQL_SUCCEEDED(SQLDescribeCol(statement, column,
-                                        reinterpret_cast<SQLCHAR*>(name.data()),
+      if (!SQL_SUCCEEDED(SQLDescribeCol(statement, column, reinterpret_cast<SQLCHAR*>(name.data()),
                                         static_cast<SQLSMALLINT>(name.size()), &nameLength,
                                         &sqlType, &size, &digits, &nullable)))
         return fail(queryStatement_, why);

@@ -42,9 +42,8 @@ class DatabaseTest : public qiva::test::InScratchFolder {
 
 TEST_F(DatabaseTest, buildsDriverConnectionTextFromTheFourValuesInOrder) {
   ASSERT_TRUE(db.Open("srv\\inst", "sa", "secret", "clinic"));
-  EXPECT_EQ(db.m_szConnectionString,
-            std::string("DRIVER={") + QIVA_DEFAULT_ODBC_DRIVER +
-                "};SERVER=srv\\inst;UID=sa;PWD=secret;DATABASE=clinic");
+  EXPECT_EQ(db.m_szConnectionString, std::string("DRIVER={") + QIVA_DEFAULT_ODBC_DRIVER +
+                                         "};SERVER=srv\\inst;UID=sa;PWD=secret;DATABASE=clinic");
   EXPECT_EQ(db.m_szServer, "srv\\inst");
   EXPECT_EQ(db.m_szUser, "sa");
   EXPECT_EQ(db.m_szPassword, "secret");
@@ -69,8 +68,7 @@ TEST_F(DatabaseTest, bracesValuesSoThatAPasswordCannotAddAttributes) {
 
   db.SetDriver("odd}driver");
   ASSERT_TRUE(db.Open("h", "u", "a}b{c", "d"));
-  EXPECT_EQ(db.m_szConnectionString,
-            "DRIVER={odd}}driver};SERVER=h;UID=u;PWD={a}}b{c};DATABASE=d");
+  EXPECT_EQ(db.m_szConnectionString, "DRIVER={odd}}driver};SERVER=h;UID=u;PWD={a}}b{c};DATABASE=d");
   EXPECT_EQ(qiva::db::ConnectionAttribute(db.m_szConnectionString, "PWD"), "a}b{c");
   EXPECT_EQ(qiva::db::ConnectionAttribute(db.m_szConnectionString, "Driver"), "odd}driver");
 }
@@ -121,8 +119,8 @@ TEST_F(DatabaseTest, failedOpenKeepsBothTextsAndLogsOneRecordWithoutThePassword)
   EXPECT_EQ(db.m_szProviderError, "\t Error number: 4e22\tAdaptive Server connection failed");
   const auto records = ReadLogRecords("_database.log");
   ASSERT_EQ(records.size(), 1u);
-  EXPECT_EQ(records[0], "CAdoDatabase::Open\nComError: " + com + "\nProviderError: " +
-                            db.m_szProviderError);
+  EXPECT_EQ(records[0],
+            "CAdoDatabase::Open\nComError: " + com + "\nProviderError: " + db.m_szProviderError);
   EXPECT_EQ(ReadFileBytes("_database.log").find("TopSecret"), std::string::npos);
 }
 

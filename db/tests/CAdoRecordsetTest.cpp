@@ -128,9 +128,9 @@ TEST_F(RecordsetTest, readingPastTheEndOrReopeningWithoutCloseFailsAndLogs) {
   EXPECT_FALSE(rs.MoveNext());
   EXPECT_TRUE(IsEmptyValue(rs.GetFieldValue("id")));
   EXPECT_FALSE(rs.Open("select max(id) UID from E"));
-  EXPECT_EQ(labels(), (std::vector<std::string>{"CAdoRecordset::MoveNext",
-                                                "CAdoRecordset::GetFieldValue",
-                                                "CAdoRecordset::Open"}));
+  EXPECT_EQ(labels(),
+            (std::vector<std::string>{"CAdoRecordset::MoveNext", "CAdoRecordset::GetFieldValue",
+                                      "CAdoRecordset::Open"}));
   rs.Close();
   ASSERT_TRUE(rs.Open("select max(id) UID from E"));
   EXPECT_EQ(rs.m_nRecordCount, 1);

@@ -2,11 +2,11 @@
 // records, and running a test inside a scratch folder.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "app/tests/TestSupport.h"
 

@@ -17,10 +17,10 @@ namespace qiva::test {
 struct EngineScript {
   bool openSucceeds = true;
   bool closeSucceeds = true;
-  std::set<std::string> failingStatements;           // execute/query texts that fail
-  std::map<std::string, db::ResultSet> results;       // query text -> rows
-  db::EngineError error;                              // reported by every failure
-  std::vector<std::string> journal;                   // "open:...", "execute:...", ...
+  std::set<std::string> failingStatements;       // execute/query texts that fail
+  std::map<std::string, db::ResultSet> results;  // query text -> rows
+  db::EngineError error;                         // reported by every failure
+  std::vector<std::string> journal;              // "open:...", "execute:...", ...
   int enginesMade = 0;
 };
 

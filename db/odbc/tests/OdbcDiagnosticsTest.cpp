@@ -34,8 +34,7 @@ TEST(OdbcDiagnostics, unlistedStatesUnprefixedMessagesAndNoRecordsStillSaySometh
   EXPECT_EQ(error.meaning, "SQLSTATE S1234");
   EXPECT_EQ(error.source, "");
   EXPECT_EQ(error.description, "no such table: X (1)");
-  EXPECT_EQ(MapDiagnostics({{"HY000", 1, "[unclosed prefix"}}, "").description,
-            "[unclosed prefix");
+  EXPECT_EQ(MapDiagnostics({{"HY000", 1, "[unclosed prefix"}}, "").description, "[unclosed prefix");
 
   error = MapDiagnostics({}, "the driver said nothing");
   EXPECT_EQ(error.meaning, "SQLSTATE HY000: General error");

@@ -73,8 +73,9 @@ TEST_F(SqliteOdbcTest, opensAndExecutesStatementsDiscardingTheRowsOfASelect) {
 
 TEST_F(SqliteOdbcTest, readsNullIntegerFloatAndUtf8TextWithFieldNamesInAnyCase) {
   ASSERT_TRUE(openFile("a.db"));
-  ASSERT_TRUE(db.Execute("create table T (id integer primary key, Name varchar(4000), "
-                         "price double, note varchar(10))"));
+  ASSERT_TRUE(
+      db.Execute("create table T (id integer primary key, Name varchar(4000), "
+                 "price double, note varchar(10))"));
   const std::string longName(3000, 'L');
   ASSERT_TRUE(db.Execute("insert into T values (1, '\xC8\x98tefan', 2.5, null)"));
   ASSERT_TRUE(db.Execute("insert into T values (2, '" + longName + "', -1, 'n')"));
@@ -182,11 +183,11 @@ TEST_F(FreeTdsTest, openOnAClosedPortFailsSoonAndLogsOneRecord) {
   db.SetLogFile("_database.log");
   db.SetDriver(kFreeTdsDriver);
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_FALSE(db.Open("127.0.0.1," + std::to_string(ClosedLocalPort()), "sa", "Pa;ss}word",
-                       "clinic"));
-  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
-                           std::chrono::steady_clock::now() - start)
-                           .count();
+  EXPECT_FALSE(
+      db.Open("127.0.0.1," + std::to_string(ClosedLocalPort()), "sa", "Pa;ss}word", "clinic"));
+  const auto seconds =
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start)
+          .count();
   EXPECT_LT(seconds, 20);  // guards against an Open that waits on a dead server
   EXPECT_FALSE(db.m_bOpen);
   EXPECT_FALSE(db.m_szProviderError.empty() && db.m_szComError.empty());
