@@ -9,10 +9,12 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "db/odbc/OdbcDiagnostics.h"
 #include "db/odbc/Utf16.h"
