@@ -110,6 +110,15 @@ TEST_F(RecordsetTest, failedQueryKeepsTheEngineTextsThenCloseLogsItsOwnFailure) 
                             "\nProviderError: \t Error number: cf\tInvalid column name 'nope'.");
 }
 
+TEST_F(RecordsetTest, resultTooLargeForMemoryFailsTheOpenWithoutEscaping) {
+  ASSERT_TRUE(db.Open("h", "u", "p", "d"));
+  script->queryRunsOutOfMemory = true;
+  EXPECT_FALSE(rs.Open("select id from Empty", &db));
+  EXPECT_EQ(rs.m_szComError, "Error:Can't create Recordset instance");
+  EXPECT_TRUE(rs.IsEOF());
+  EXPECT_EQ(labels(), std::vector<std::string>{"CAdoRecordset::Open"});
+}
+
 TEST_F(RecordsetTest, unknownFieldLeavesTheOutputAndGivesAnEmptyValue) {
   ASSERT_TRUE(db.Open("h", "u", "p", "d"));
   ASSERT_TRUE(rs.Open("select id, name, price, note from T", &db));

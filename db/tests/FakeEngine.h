@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <new>
 #include <set>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@ namespace qiva::test {
 struct EngineScript {
   bool openSucceeds = true;
   bool closeSucceeds = true;
+  bool queryRunsOutOfMemory = false;  // query throws std::bad_alloc
   std::set<std::string> failingStatements;       // execute/query texts that fail
   std::map<std::string, db::ResultSet> results;  // query text -> rows
   db::EngineError error;                         // reported by every failure
@@ -39,6 +41,7 @@ class FakeEngine final : public db::DbEngine {
   bool query(std::string_view sql, db::ResultSet& out) override {
     note("query", sql);
     out = {};
+    if (script_->queryRunsOutOfMemory) throw std::bad_alloc();
     if (script_->failingStatements.count(std::string(sql))) return false;
     auto found = script_->results.find(std::string(sql));
     if (found != script_->results.end()) out = found->second;
