@@ -39,7 +39,12 @@ std::string LockPathFor(const std::string& configurationPath, const std::string&
   INILoader configuration;
   if (configuration.Load(configurationPath) && IsEmbedded(configuration)) {
     const std::string database = configuration.GetValue("database");
-    if (!database.empty()) return ResolveAgainst(programFolder, database) + ".lock";
+    const std::filesystem::path file = ResolveAgainst(programFolder, database);
+    std::error_code error;
+    // Without the database's folder the open fails anyway; the configuration's lock serves.
+    if (!database.empty() && std::filesystem::is_directory(file.parent_path(), error)) {
+      return file.string() + ".lock";
+    }
   }
   return configurationPath + ".lock";
 }

@@ -1,0 +1,97 @@
+// End-to-end tests of the qiva-import program: it is run as a separate process on files of a
+// scratch folder, and its exit status, standard output and standard error are checked.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "app/FileLock.h"
+#include "app/tests/TestSupport.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using qiva::test::ReadFileBytes;
+using qiva::test::ScratchDir;
+using qiva::test::WriteFileBytes;
+
+struct RunResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+class CliProgramTest : public ::testing::Test {
+ protected:
+  // Runs qiva-import with `args` (shell words) from the scratch folder.
+  RunResult Run(const std::string& args) {
+    const std::string command = "cd '" + dir.path().string() + "' && '" QIVA_IMPORT_EXE "' " +
+                                args + " > out.txt 2> err.txt < /dev/null";
+    const int raw = std::system(command.c_str());
+    RunResult result;
+    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    result.out = ReadFileBytes(dir.file("out.txt"));
+    result.err = ReadFileBytes(dir.file("err.txt"));
+    return result;
+  }
+  void WriteConfig(const std::string& text) { WriteFileBytes(dir.file("test.ini"), text); }
+
+  ScratchDir dir;
+};
+
+TEST_F(CliProgramTest, usageErrorsExitWithTwoAndHelpWithZero) {
+  RunResult r = Run("--help");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("qiva-import [options] KIND FILE"), std::string::npos);
+
+  r = Run("catalogues in.xml");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("unknown KIND 'catalogues'"), std::string::npos);
+  EXPECT_EQ(Run("errors").status, 2);
+  EXPECT_EQ(Run("errors in.xml --on-invalid maybe").status, 2);
+
+  r = Run("errors missing.xml --config test.ini");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("no such file: " + dir.file("missing.xml")), std::string::npos);
+}
+
+TEST_F(CliProgramTest, missingConfigurationExitsWithThree) {
+  WriteFileBytes(dir.file("in.xml"), "<report/>");
+  const RunResult r = Run("errors in.xml --config none.ini");
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(r.err, "Nu pot incarca fisierul QIVA_IMPORT.ini\nImportul nu se executa\n");
+  EXPECT_EQ(r.out, "");
+}
+
+TEST_F(CliProgramTest, databaseThatCannotBeOpenedExitsWithFour) {
+  WriteFileBytes(dir.file("in.xml"), "<report/>");
+  WriteConfig("driver=sqlite\r\ndatabase=" + dir.file("no/such/folder/q.db") + "\r\n");
+  const RunResult r = Run("--quiet errors in.xml --config test.ini");
+  EXPECT_EQ(r.status, 4);
+  EXPECT_FALSE(r.err.empty());
+  EXPECT_EQ(r.out, "Deschid conexiunea la baza de date\n");
+}
+
+TEST_F(CliProgramTest, secondImportIntoTheSameDatabaseWaitsForTheFirst) {
+  WriteFileBytes(dir.file("in.xml"), "<report/>");
+  FileLock first;
+  ASSERT_TRUE(first.TryLock(dir.file("none.ini.lock")));
+  RunResult second;
+  std::thread runner([&] { second = Run("errors in.xml --config none.ini"); });
+  const auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (ReadFileBytes(dir.file("err.txt")).find("waiting") == std::string::npos &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(10ms);
+  }
+  const std::string whileHeld = ReadFileBytes(dir.file("err.txt"));
+  first.Unlock();
+  runner.join();
+  EXPECT_NE(whileHeld.find("another import into this database is running"), std::string::npos);
+  EXPECT_EQ(whileHeld.find("Nu pot incarca"), std::string::npos);  // it had not started yet
+  EXPECT_EQ(second.status, 3);
+}
+
+}  // namespace
