@@ -94,4 +94,38 @@ TEST_F(CliProgramTest, secondImportIntoTheSameDatabaseWaitsForTheFirst) {
   EXPECT_EQ(second.status, 3);
 }
 
+TEST_F(CliProgramTest, checkParsesWithTheKindsRootAndCountsWithoutAConfiguration) {
+  WriteFileBytes(dir.file("cat.xml"),
+                 "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Catalogues><Specialities>"
+                 "<Speciality code=\"1\"/><Speciality code=\"2\"/></Specialities><States>"
+                 "<State/></States></Catalogues>");
+  RunResult r = Run("check nomenclatures cat.xml --config none.ini");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("outcome: 0 No error\nsections: 2\nrecords: 3\n"), std::string::npos);
+
+  // The same file for a kind whose root is Provider: fatal, with the parser's message.
+  r = Run("check personalization cat.xml");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("First Tag should be 'Provider'.\n"), std::string::npos);
+  EXPECT_EQ(r.out.find("sections:"), std::string::npos);
+}
+
+TEST_F(CliProgramTest, checkKeepsATreeWithAWarningAndTriesTheFeedbacksSecondRoot) {
+  WriteFileBytes(dir.file("cut.xml"), "<Catalogues><Physicians><Physician code='1'/>");
+  RunResult r = Run("check physicians cut.xml");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("Warning: Unmatched end tag"), std::string::npos);
+  EXPECT_NE(r.out.find("sections: 1\nrecords: 1\n"), std::string::npos);
+
+  WriteFileBytes(dir.file("fb.xml"), "<request reportType='1'><pidLists><pidList/></pidLists></request>");
+  r = Run("check feedback fb.xml");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("root tag: request\noutcome: 0 No error\n"), std::string::npos);
+
+  WriteFileBytes(dir.file("bad.xml"), "<report><a></b></report>");
+  r = Run("check pharmacy-errors bad.xml");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("outcome: 6 Error: Unmatched end tag"), std::string::npos);
+}
+
 }  // namespace
