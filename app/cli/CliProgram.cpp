@@ -15,6 +15,7 @@
 #include "app/cli/CliFrontEnd.h"
 #include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"
+#include "db/sqlite/SchemaScripts.h"
 #include "xml/XmlParser.h"
 
 namespace {
@@ -128,16 +129,14 @@ int RunImport(const CliOptions& options, const ResolvedPaths& paths, CliEnvironm
   return ExitStatusOf(outcome);
 }
 
-// The tables of the open database, by name.
-std::vector<std::string> ListTables(CAdoDatabase& db, CAdoRecordset& rs, bool embedded) {
-  static const char* kServerQuery =
-      "select table_name from information_schema.tables where table_type = 'BASE TABLE' "
-      "order by table_name";
-  static const char* kEmbeddedQuery =
-      "select name as table_name from sqlite_master where type = 'table' and name not like "
-      "'sqlite_%' order by name";
+// The tables of the open database, by name (the embedded engine answers the same catalogue).
+std::vector<std::string> ListTables(CAdoDatabase& db, CAdoRecordset& rs) {
   std::vector<std::string> names;
-  if (!rs.Open(embedded ? kEmbeddedQuery : kServerQuery, &db)) return names;
+  if (!rs.Open("select table_name from information_schema.tables where table_type = 'BASE TABLE' "
+               "order by table_name",
+               &db)) {
+    return names;
+  }
   while (!rs.IsEOF()) {
     const DbValue value = rs.GetFieldValue("table_name");
     if (const auto* name = std::get_if<std::string>(&value)) names.push_back(*name);
@@ -163,9 +162,7 @@ int RunTables(const ResolvedPaths& paths, CliEnvironment& env) {
   if (const int status = OpenConfiguredDatabase(paths.configuration, db, env.err); status != 0) {
     return status;
   }
-  INILoader configuration;
-  configuration.Load(paths.configuration);
-  for (const std::string& name : ListTables(db, rs, IsEmbedded(configuration))) {
+  for (const std::string& name : ListTables(db, rs)) {
     std::string count = "?";
     if (rs.Open("select count(*) as row_count from " + Bracketed(name), &db)) {
       const DbValue value = rs.GetFieldValue("row_count");
@@ -179,9 +176,47 @@ int RunTables(const ResolvedPaths& paths, CliEnvironment& env) {
   return kExitOk;
 }
 
-int RunInitDb(const CliOptions&, const ResolvedPaths&, CliEnvironment& env) {
-  env.err << "init-db needs the embedded database engine, which this build does not have yet\n";
-  return kExitStopped;
+// init-db: creates the embedded database file that the configuration names (opening a missing
+// file gives it the target schema), then, with --locations, adds the per-location columns.
+int RunInitDb(const CliOptions& options, const ResolvedPaths& paths, CliEnvironment& env) {
+  INILoader configuration;
+  if (!configuration.Load(paths.configuration)) {
+    env.err << kConfigurationMissingText << '\n';
+    return kExitConfiguration;
+  }
+  const std::string database = configuration.GetValue("database");
+  if (!IsEmbedded(configuration) || database.empty()) {
+    env.err << "init-db creates the embedded database only: the configuration needs "
+               "driver=sqlite and database=FILE\n";
+    return kExitStopped;
+  }
+  const std::string file = ResolveAgainst(env.paths.programFolder, database);
+  FileLock lock;
+  if (!lock.Lock(LockPathFor(paths.configuration, env.paths.programFolder))) {
+    env.err << "cannot create the lock file beside " << file << '\n';
+    return kExitStopped;
+  }
+  std::error_code error;
+  if (std::filesystem::exists(file, error)) {
+    env.err << "the database file already exists, nothing done: " << file << '\n';
+    return kExitStopped;
+  }
+  CAdoDatabase db;
+  if (!StartTrace(db, paths.traceSql, env.err)) return kExitUsage;
+  if (const int status = OpenConfiguredDatabase(paths.configuration, db, env.err); status != 0) {
+    return status;
+  }
+  if (options.withLocations) {
+    for (const std::string& batch : qiva::db::SplitScriptBatches(qiva::db::LocationsSchemaScript())) {
+      if (!db.Execute(batch)) {
+        env.err << "cannot add the per-location columns (see _database.log)\n";
+        return kExitStopped;
+      }
+    }
+  }
+  env.out << "created " << file
+          << (options.withLocations ? " with the per-location columns\n" : "\n") << std::flush;
+  return kExitOk;
 }
 
 // Parses `path` with `tag` as the imports do (the encoding guessed from the first bytes).

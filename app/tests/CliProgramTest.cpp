@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "app/FileLock.h"
+#include "app/ImportKinds.h"
 #include "app/tests/TestSupport.h"
 
 namespace {
@@ -126,6 +127,46 @@ TEST_F(CliProgramTest, checkKeepsATreeWithAWarningAndTriesTheFeedbacksSecondRoot
   r = Run("check pharmacy-errors bad.xml");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.out.find("outcome: 6 Error: Unmatched end tag"), std::string::npos);
+}
+
+TEST_F(CliProgramTest, initDbCreatesTheEmbeddedDatabaseOnceAndTablesListsIt) {
+  WriteConfig("driver=sqlite\r\ndatabase=" + dir.file("q.db") + "\r\n");
+  RunResult r = Run("init-db --locations --config test.ini");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "created " + dir.file("q.db") + " with the per-location columns\n");
+
+  r = Run("init-db --config test.ini");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("already exists"), std::string::npos);
+
+  r = Run("tables --config test.ini --trace-sql trace.sql");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("n_locations\t0\n"), std::string::npos);
+  EXPECT_NE(r.out.find("QIVA_DAILY_CASES_TARIFFS\t0\n"), std::string::npos);
+  const std::string trace = ReadFileBytes(dir.file("trace.sql"));
+  EXPECT_EQ(trace.rfind("select table_name from information_schema.tables", 0), 0u);
+  EXPECT_NE(trace.find("\nGO\nselect count(*) as row_count from [n_locations]\nGO\n"),
+            std::string::npos);
+}
+
+TEST_F(CliProgramTest, initDbNeedsTheEmbeddedDriver) {
+  WriteConfig("server=SRV01\r\ndatabase=CLINIC\r\n");
+  const RunResult r = Run("init-db --config test.ini");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("driver=sqlite"), std::string::npos);
+}
+
+TEST_F(CliProgramTest, kindWithoutItsImportYetExitsWithOneAndSaysSo) {
+  WriteConfig("driver=sqlite\r\ndatabase=" + dir.file("q.db") + "\r\n");
+  WriteFileBytes(dir.file("in.xml"), "<Catalogues/>");
+  const ImportKindInfo* unavailable = nullptr;
+  for (const auto& info : ImportKinds()) {
+    if (info.routine == nullptr) unavailable = &info;
+  }
+  if (unavailable == nullptr) GTEST_SKIP() << "every kind has its import";
+  const RunResult r = Run(std::string(unavailable->commandName) + " in.xml --config test.ini");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, NotAvailableText(unavailable->kind) + "\n");
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include <thread>
 
 #include "app/ImportWorker.h"
+#include "app/LocationList.h"
+#include "db/sqlite/SchemaScripts.h"
 #include "app/tests/FakeDatabase.h"
 #include "app/tests/RecordingFrontEnd.h"
 #include "app/tests/TestSupport.h"
@@ -40,6 +42,21 @@ int ProbeRoutine(ImportContext& context, const std::string& path) {
   if (probe.release.valid()) probe.release.wait();
   return probe.result;
 }
+
+// Picks the location named `pick` from the list the database gives.
+class LocationPickingFrontEnd : public RecordingFrontEnd {
+ public:
+  std::optional<std::int32_t> ChooseLocation(CAdoDatabase& db, CAdoRecordset& rs) override {
+    std::optional<std::int32_t> chosen;
+    for (const LocationItem& item : LoadLocations(db, rs)) {
+      shown.push_back(item.name);
+      if (item.name == pick) chosen = item.id;
+    }
+    return chosen;
+  }
+  std::string pick;
+  std::vector<std::string> shown;
+};
 
 class ImportWorkerTest : public ::testing::Test {
  protected:
@@ -228,6 +245,50 @@ TEST_F(ImportWorkerTest, startedWorkerRunsItsOwnRequest) {
   worker.join();
   EXPECT_EQ(probe.calls, 1);
   EXPECT_EQ(probe.path, "c.xml");
+}
+
+// The run's own statements against the embedded database: the location check finds the
+// column only where the locations script added it, and the list reads ascending.
+class EmbeddedDatabaseRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    probe.calls = 0;
+    probe.release = {};
+    probe.result = 1;
+    qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"),
+                               "driver=sqlite\r\ndatabase=" + dir.file("q.db") + "\r\n");
+    session.SetRoutine(ImportKind::DayHospitalTariffs, &ProbeRoutine);
+  }
+  ScratchDir dir;
+  LocationPickingFrontEnd ui;
+  ImportSession session{dir.file("QIVA_IMPORT.INI"), ui};
+};
+
+TEST_F(EmbeddedDatabaseRunTest, databaseWithoutLocationsRunsWithoutAsking) {
+  EXPECT_EQ(ImportWorker(session, ImportRequest{ImportKind::DayHospitalTariffs, "t.xml"}),
+            RunOutcome::Completed);
+  EXPECT_FALSE(probe.hasLocationColumn);
+  EXPECT_TRUE(ui.shown.empty());
+}
+
+TEST_F(EmbeddedDatabaseRunTest, databaseWithLocationsAsksAndListsThemAscending) {
+  {
+    CAdoDatabase db;
+    db.SetDriver("sqlite");
+    ASSERT_TRUE(db.Open("", "", "", dir.file("q.db")));
+    for (const std::string& batch : qiva::db::SplitScriptBatches(qiva::db::LocationsSchemaScript())) {
+      ASSERT_TRUE(db.Execute(batch)) << batch;
+    }
+    ASSERT_TRUE(db.Execute("insert into n_locations (locationName) values ('Cluj')"));
+    ASSERT_TRUE(db.Execute("insert into n_locations (locationName) values ('Arad')"));
+    ASSERT_TRUE(db.Execute("insert into n_locations (locationName) values ('Brasov')"));
+  }
+  ui.pick = "Brasov";
+  EXPECT_EQ(ImportWorker(session, ImportRequest{ImportKind::DayHospitalTariffs, "t.xml"}),
+            RunOutcome::Completed);
+  EXPECT_EQ(ui.shown, (std::vector<std::string>{"Arad", "Brasov", "Cluj"}));
+  EXPECT_TRUE(probe.hasLocationColumn);
+  EXPECT_EQ(probe.locationId, 3);
 }
 
 }  // namespace
