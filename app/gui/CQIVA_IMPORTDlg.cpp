@@ -38,6 +38,10 @@ std::string ChooseXmlFile(QWidget* owner) {
   chooser.setNameFilters({QString::fromLatin1(qiva::res::kXmlFilter),
                           QString::fromLatin1(qiva::res::kAllFilter)});
   chooser.setFilter(chooser.filter() & ~QDir::CaseSensitive);  // *.XML matches a.xml too
+#ifndef Q_OS_WIN
+  // Desktop-native choosers elsewhere may match patterns case-sensitively.
+  chooser.setOption(QFileDialog::DontUseNativeDialog);
+#endif
   if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return {};
   return chooser.selectedFiles().front().toLocal8Bit().toStdString();
 }
