@@ -21,11 +21,11 @@ using RecordWriter = void (*)(ImportContext&, const XmlElement&);
 struct Section {
   std::string_view name;
   std::string_view record;
-  std::string_view preparation;                // "" when the table keeps its rows
+  std::string_view preparation = {};           // "" when the table keeps its rows
   StatementBuilder insert = nullptr;           // empty-and-refill sections
   RecordWriter writer = nullptr;               // sections that look each record up
-  std::vector<std::string> closing;            // once, after the record loop
-  std::string_view afterEveryChild;            // after every non-empty child
+  std::vector<std::string> closing = {};       // once, after the record loop
+  std::string_view afterEveryChild = {};       // after every non-empty child
 };
 
 void writeInsuranceHouse(ImportContext& ctx, const XmlElement& record) {
@@ -51,54 +51,84 @@ void writeChronicDisease(ImportContext& ctx, const XmlElement& record) {
 
 const std::vector<Section>& sections() {
   static const std::vector<Section> kSections = {
-      {"LABORATORIESSERVICES", "LABORATORIESSERVICE", "delete from QIVA_LABORATORIES_SERVICES",
-       st::LaboratoryServiceInsert, nullptr,
-       {"update qiva_laboratories_services set validto=null where validto='1900-01-01 "
-        "00:00:00.000'",
-        "delete from qiva_laboratories_services where getdate() not between validfrom and "
-        "isnull(validto,getdate())",
-        st::NameCleanupChain("qiva_laboratories_services", "\n\t\t\t\t", false)},
-       {}},
-      {"PERSONSTATES", "PERSONSTATE", "delete from QIVA_PERSON_STATES", st::PersonStateInsert},
-      {"PERSONTYPES", "PERSONTYPE", "delete from QIVA_PERSON_TYPES", st::PersonTypeInsert},
-      {"PERSONCATEGORIES", "PERSONCATEGORY", "delete from QIVA_PERSON_CATEGORY",
-       st::PersonCategoryInsert},
-      {"MEDSRVPACKS", "MEDSRVPACK", "delete from QIVA_MED_SRV_PACKS", st::MedSrvPackInsert},
-      {"INSURANCEHOUSES", "INSURANCEHOUSE", "", nullptr, writeInsuranceHouse},
-      {"SPECIALITIES", "SPECIALITY", "", nullptr, writeSpeciality},
-      {"CLINICSERVICES", "CLINICSERVICE", "delete from QIVA_CLINIC_SERVICES",
-       st::ClinicServiceInsert, nullptr,
-       {" update QIVA_CLINIC_SERVICES set validTo=NULL where validto='19000101 00:00'",
-        " delete from QIVA_CLINIC_SERVICES where getdate() not between validFrom and "
-        "ISNULL(validto,getdate())",
-        st::NameCleanupChain("QIVA_CLINIC_SERVICES", "\t\t\t\t", false)},
-       {}},
-      {"CLINSRVMEDPACKS", "CLINSRVMEDPACK", "delete from QIVA_CLIN_SRV_MED_PACK",
-       st::ClinSrvMedPackInsert, nullptr,
-       {" update QIVA_CLIN_SRV_MED_PACK set validTo=NULL where validto='19000101 00:00'"},
-       {}},
-      {"CLINSRVGRPSPECIALTIES", "CLINSRVGRPSPECIALTY",
-       "delete from QIVA_CLIN_SRV_GRP_SPECIALITIES ", st::ClinSrvGrpSpecialtyInsert},
-      {"ERRORS", "ERROR", "delete from QIVA_ERRORS ", st::ErrorInsert},
-      {"CHRONICDISEASES", "CHRONICDISEASE", "", nullptr, writeChronicDisease},
-      {"RECSERVICES", "RECSERVICE", "delete from QIVA_REC_SERVICES", st::RecServiceInsert,
-       nullptr,
-       {" update QIVA_REC_SERVICES set validTo=NULL where validto='19000101 00:00'",
-        "delete from QIVA_REC_SERVICES where getdate() not between validfrom and "
-        "isnull(validto,getdate())",
-        st::NameCleanupChain("QIVA_REC_SERVICES", "\t\t\t\t", true)},
-       {}},
-      {"MEDICALFORMTYPES", "MEDICALFORMTYPE", "delete from QIVA_MEDICAL_FORM_TYPES ",
-       st::MedicalFormTypeInsert, nullptr, {},
-       " update QIVA_MEDICAL_FORM_TYPES set validTo=NULL where validto='19000101 00:00'"},
-      {"THERAPEUTICALSCHEMAS", "THERAPEUTICALSCHEMA", "delete from QIVA_THERAPEUTICAL_SCHEMAS ",
-       st::TherapeuticalSchemaInsert, nullptr, {},
-       " update QIVA_THERAPEUTICAL_SCHEMAS set validTo=NULL where validto='19000101 00:00'"},
-      {"ICD10S", "ICD10", "delete from QIVA_ICD10", st::Icd10Insert, nullptr,
-       {" update QIVA_ICD10 set valid_To=NULL where valid_to='19000101 00:00'",
-        " delete from QIVA_ICD10 where convert(datetime,convert(varchar(10),getdate(),103),103) "
-        "not between valid_from and ISNULL(valid_to,getdate()) "},
-       {}},
+      {.name = "LABORATORIESSERVICES",
+       .record = "LABORATORIESSERVICE",
+       .preparation = "delete from QIVA_LABORATORIES_SERVICES",
+       .insert = st::LaboratoryServiceInsert,
+       .closing = {"update qiva_laboratories_services set validto=null where "
+                   "validto='1900-01-01 00:00:00.000'",
+                   "delete from qiva_laboratories_services where getdate() not between "
+                   "validfrom and isnull(validto,getdate())",
+                   st::NameCleanupChain("qiva_laboratories_services", "\n\t\t\t\t", false)}},
+      {.name = "PERSONSTATES",
+       .record = "PERSONSTATE",
+       .preparation = "delete from QIVA_PERSON_STATES",
+       .insert = st::PersonStateInsert},
+      {.name = "PERSONTYPES",
+       .record = "PERSONTYPE",
+       .preparation = "delete from QIVA_PERSON_TYPES",
+       .insert = st::PersonTypeInsert},
+      {.name = "PERSONCATEGORIES",
+       .record = "PERSONCATEGORY",
+       .preparation = "delete from QIVA_PERSON_CATEGORY",
+       .insert = st::PersonCategoryInsert},
+      {.name = "MEDSRVPACKS",
+       .record = "MEDSRVPACK",
+       .preparation = "delete from QIVA_MED_SRV_PACKS",
+       .insert = st::MedSrvPackInsert},
+      {.name = "INSURANCEHOUSES", .record = "INSURANCEHOUSE", .writer = writeInsuranceHouse},
+      {.name = "SPECIALITIES", .record = "SPECIALITY", .writer = writeSpeciality},
+      {.name = "CLINICSERVICES",
+       .record = "CLINICSERVICE",
+       .preparation = "delete from QIVA_CLINIC_SERVICES",
+       .insert = st::ClinicServiceInsert,
+       .closing = {" update QIVA_CLINIC_SERVICES set validTo=NULL where validto='19000101 00:00'",
+                   " delete from QIVA_CLINIC_SERVICES where getdate() not between validFrom and "
+                   "ISNULL(validto,getdate())",
+                   st::NameCleanupChain("QIVA_CLINIC_SERVICES", "\t\t\t\t", false)}},
+      {.name = "CLINSRVMEDPACKS",
+       .record = "CLINSRVMEDPACK",
+       .preparation = "delete from QIVA_CLIN_SRV_MED_PACK",
+       .insert = st::ClinSrvMedPackInsert,
+       .closing = {" update QIVA_CLIN_SRV_MED_PACK set validTo=NULL where "
+                   "validto='19000101 00:00'"}},
+      {.name = "CLINSRVGRPSPECIALTIES",
+       .record = "CLINSRVGRPSPECIALTY",
+       .preparation = "delete from QIVA_CLIN_SRV_GRP_SPECIALITIES ",
+       .insert = st::ClinSrvGrpSpecialtyInsert},
+      {.name = "ERRORS",
+       .record = "ERROR",
+       .preparation = "delete from QIVA_ERRORS ",
+       .insert = st::ErrorInsert},
+      {.name = "CHRONICDISEASES", .record = "CHRONICDISEASE", .writer = writeChronicDisease},
+      {.name = "RECSERVICES",
+       .record = "RECSERVICE",
+       .preparation = "delete from QIVA_REC_SERVICES",
+       .insert = st::RecServiceInsert,
+       .closing = {" update QIVA_REC_SERVICES set validTo=NULL where validto='19000101 00:00'",
+                   "delete from QIVA_REC_SERVICES where getdate() not between validfrom and "
+                   "isnull(validto,getdate())",
+                   st::NameCleanupChain("QIVA_REC_SERVICES", "\t\t\t\t", true)}},
+      {.name = "MEDICALFORMTYPES",
+       .record = "MEDICALFORMTYPE",
+       .preparation = "delete from QIVA_MEDICAL_FORM_TYPES ",
+       .insert = st::MedicalFormTypeInsert,
+       .afterEveryChild = " update QIVA_MEDICAL_FORM_TYPES set validTo=NULL where "
+                          "validto='19000101 00:00'"},
+      {.name = "THERAPEUTICALSCHEMAS",
+       .record = "THERAPEUTICALSCHEMA",
+       .preparation = "delete from QIVA_THERAPEUTICAL_SCHEMAS ",
+       .insert = st::TherapeuticalSchemaInsert,
+       .afterEveryChild = " update QIVA_THERAPEUTICAL_SCHEMAS set validTo=NULL where "
+                          "validto='19000101 00:00'"},
+      {.name = "ICD10S",
+       .record = "ICD10",
+       .preparation = "delete from QIVA_ICD10",
+       .insert = st::Icd10Insert,
+       .closing = {" update QIVA_ICD10 set valid_To=NULL where valid_to='19000101 00:00'",
+                   " delete from QIVA_ICD10 where convert(datetime,convert(varchar(10),"
+                   "getdate(),103),103) not between valid_from and "
+                   "ISNULL(valid_to,getdate()) "}},
   };
   return kSections;
 }
