@@ -1,24 +1,541 @@
-// SqliteEngine.cpp: placeholder until the sqlite engine is built; every call fails.
+// SqliteEngine.cpp: the embedded engine. Runs T-SQL texts on a SQLite file: parses each text,
+// translates its statements (reusing prepared statements by the shape of their text, with the
+// literals bound as parameters), and commits in groups so that an import is not held to one
+// disk commit per statement. Each statement stays atomic; every group is committed before a
+// query, at close and at process exit.
 #include "db/sqlite/SqliteEngine.h"
+
+#include <sqlite3.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+#include <set>
+#include <thread>
+#include <unordered_map>
+
+#include "db/sqlite/SchemaScripts.h"
+#include "db/sqlite/SqlCatalog.h"
+#include "db/sqlite/SqlFunctions.h"
+#include "db/sqlite/TSqlDdl.h"
+#include "db/sqlite/TSqlParser.h"
+#include "db/sqlite/TSqlTranslator.h"
 
 namespace qiva::db {
 namespace {
 
-class UnavailableEngine final : public DbEngine {
+using namespace tsql;
+
+constexpr const char* kSource = "QIVA embedded SQL";
+constexpr int kCommitEvery = 5000;                         // statements per group
+constexpr std::chrono::milliseconds kCommitAfter{100};     // age of a group
+constexpr size_t kCacheLimit = 1000;                       // prepared statement shapes
+constexpr int kMaxNesting = 32;
+
+// The OLE DB code an ADO client would see for a SQL Server message.
+unsigned long CodeFor(int number) {
+  switch (number) {
+    case 241: case 242: case 245: case 8114: case 8115: case 220: return 0x80040E07UL;  // DB_E_CANTCONVERTVALUE
+    case 515: case 547: case 2627: case 2601: return 0x80040E2FUL;                     // DB_E_INTEGRITYVIOLATION
+    case 2628: case 8152: return 0x80040E57UL;                                         // DB_E_DATAOVERFLOW
+    case 4060: return 0x80004005UL;                                                    // E_FAIL
+    default: return 0x80040E14UL;                                                      // DB_E_ERRORSINCOMMAND
+  }
+}
+
+std::string MeaningOf(unsigned long code) {
+  if (code > 0x80040200UL && code <= 0x8004FFFFUL) return "IDispatch error #" + std::to_string(code - 0x80040200UL);
+  if (code == 0x80004005UL) return "Unspecified error";
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "Unknown error 0x%0lX", code);
+  return buf;
+}
+
+// Errors after which SQL Server runs no further statement of the text.
+bool AbortsBatch(int number) {
+  switch (number) {
+    case 241: case 242: case 245: case 8114: case 8115: case 207: case 208: case 4104: case 195: case 174:
+    case 109: case 110: case 264: case 217:
+      return true;
+    default:
+      return false;
+  }
+}
+
+class SqliteEngine;
+
+// Engines that are open, committed by the exit handler.
+std::mutex& RegistryMutex() {
+  static auto* m = new std::mutex;
+  return *m;
+}
+std::set<SqliteEngine*>& Registry() {
+  static auto* s = new std::set<SqliteEngine*>;
+  return *s;
+}
+void FlushAllAtExit();
+
+class SqliteEngine final : public DbEngine {
  public:
-  UnavailableEngine() { error_.description = "the sqlite engine is not built yet"; }
-  bool open(const std::string&) override { return false; }
-  bool execute(std::string_view) override { return false; }
-  bool query(std::string_view, ResultSet&) override { return false; }
-  bool close() override { return true; }
+  SqliteEngine() {
+    static std::once_flag once;
+    std::call_once(once, [] { std::atexit(FlushAllAtExit); });
+  }
+  ~SqliteEngine() override { close(); }
+
+  bool open(const std::string& connectionString) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    CloseLocked();
+    error_ = {};
+    created_ = false;
+    std::string path;
+    if (!ParseConnectionString(connectionString, path)) {
+      AddError(4060, "The connection string names no database file (DATABASE=...).");
+      return false;
+    }
+    std::error_code ec;
+    const bool existed = std::filesystem::exists(path, ec);
+    path_ = std::filesystem::absolute(path, ec).string();
+    if (path_.empty()) path_ = path;
+    state_.databaseName = std::filesystem::path(path_).stem().string();
+    if (!OpenFile(existed)) {
+      CloseLocked();
+      if (!existed) RemoveFiles();
+      return false;
+    }
+    if (!existed) {
+      // A new file: give it the target schema, one batch after the other.
+      for (const std::string& batch : SplitScriptBatches(TargetSchemaScript())) {
+        if (!ExecuteLocked(batch)) {
+          CloseLocked();
+          RemoveFiles();
+          return false;
+        }
+      }
+      Commit();
+      created_ = true;
+    }
+    {
+      std::lock_guard<std::mutex> reg(RegistryMutex());
+      Registry().insert(this);
+    }
+    return true;
+  }
+
+  bool execute(std::string_view sql) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    error_ = {};
+    if (!db_) return NotOpen();
+    const bool ok = ExecuteLocked(sql);
+    EndOfCall();
+    return ok;
+  }
+
+  bool query(std::string_view sql, ResultSet& out) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    error_ = {};
+    out = ResultSet{};
+    if (!db_) return NotOpen();
+    Commit();
+    Batch batch;
+    SyntaxError se;
+    if (!ParseBatch(sql, batch, se)) return AddError(se.number, se.message), false;
+    bool any = false;
+    const Outcome o = RunList(batch, batch.statements, &out, &any, 0);
+    Commit();
+    return o == Outcome::Ok;
+  }
+
+  bool close() override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return CloseLocked();
+  }
+
   const EngineError& lastError() const override { return error_; }
 
+  bool created() const { return created_; }
+  const std::string& path() const { return path_; }
+
+  // Commits the open group; used at process exit.
+  void FlushFromExit() {
+    std::unique_lock<std::mutex> lock(mutex_, std::defer_lock);
+    for (int i = 0; i < 100 && !lock.try_lock(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (lock.owns_lock()) Commit();
+  }
+
  private:
+  enum class Outcome { Ok, Failed, Abort };
+
+  bool ParseConnectionString(const std::string& cs, std::string& path) {
+    size_t pos = 0;
+    while (pos <= cs.size()) {
+      size_t end = cs.find(';', pos);
+      if (end == std::string::npos) end = cs.size();
+      const std::string part = cs.substr(pos, end - pos);
+      const size_t eq = part.find('=');
+      if (eq != std::string::npos) {
+        std::string key = ToUpper(part.substr(0, eq));
+        while (!key.empty() && key.back() == ' ') key.pop_back();
+        while (!key.empty() && key.front() == ' ') key.erase(0, 1);
+        if (key == "DATABASE" || key == "DATA SOURCE") path = part.substr(eq + 1);
+      }
+      if (end == cs.size()) break;
+      pos = end + 1;
+    }
+    return !path.empty();
+  }
+
+  bool OpenFile(bool existed) {
+    if (sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+      AddError(4060, "Cannot open database \"" + path_ + "\": " + (db_ ? sqlite3_errmsg(db_) : "out of memory"));
+      return false;
+    }
+    sqlite3_extended_result_codes(db_, 1);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    sqlite3_busy_timeout(db_, 10000);
+    std::string err;
+    if (!RawExec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA foreign_keys=ON;", err) ||
+        !RegisterFunctions(db_, &state_) || !RawExec(CatalogSchemaSql(), err) || !catalog_.Load(db_, err)) {
+      AddError(4060, "Cannot open database \"" + path_ + "\": " + (err.empty() ? sqlite3_errmsg(db_) : err));
+      return false;
+    }
+    (void)existed;
+    return true;
+  }
+
+  void RemoveFiles() {
+    std::error_code ec;
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) std::filesystem::remove(path_ + suffix, ec);
+  }
+
+  bool CloseLocked() {
+    if (!db_) return true;
+    {
+      std::lock_guard<std::mutex> reg(RegistryMutex());
+      Registry().erase(this);
+    }
+    Commit();
+    ClearCache();
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+    return true;
+  }
+
+  bool NotOpen() {
+    error_.code = 0x800A0E78UL;
+    error_.meaning = "Unknown error 0x800A0E78";
+    error_.source = "ADODB.Connection";
+    error_.description = "Operation is not allowed when the object is closed.";
+    return false;
+  }
+
+  bool RawExec(const char* sql, std::string& err) {
+    char* msg = nullptr;
+    if (sqlite3_exec(db_, sql, nullptr, nullptr, &msg) == SQLITE_OK) return true;
+    err = msg ? msg : sqlite3_errmsg(db_);
+    sqlite3_free(msg);
+    return false;
+  }
+
+  void AddError(int number, const std::string& message) {
+    if (error_.providerErrors.empty()) {
+      error_.code = CodeFor(number);
+      error_.meaning = MeaningOf(error_.code);
+      error_.source = kSource;
+      error_.description = message;
+    }
+    error_.providerErrors.push_back({number, message});
+  }
+
+  // Maps a failed SQLite call to SQL Server's message.
+  void AddSqliteError(int rc) {
+    const std::string text = sqlite3_errmsg(db_);
+    int number = 0;
+    std::string message;
+    if (ParseRaisedError(text, number, message)) return AddError(number, message);
+    switch (rc) {
+      case SQLITE_CONSTRAINT_UNIQUE: case SQLITE_CONSTRAINT_PRIMARYKEY:
+        return AddError(2627, "Violation of PRIMARY KEY or UNIQUE KEY constraint. Cannot insert duplicate key (" + text + ").");
+      case SQLITE_CONSTRAINT_NOTNULL:
+        return AddError(515, "Cannot insert the value NULL into a column that does not allow nulls (" + text + ").");
+      case SQLITE_CONSTRAINT_FOREIGNKEY:
+        return AddError(547, "The statement conflicted with a FOREIGN KEY constraint (" + text + ").");
+      default:
+        return AddError(50000, text);
+    }
+  }
+
+  // ---- group commits ----
+  void BeginGroup() {
+    if (inTxn_) return;
+    std::string err;
+    if (RawExec("BEGIN", err)) {
+      inTxn_ = true;
+      pending_ = 0;
+      groupStart_ = std::chrono::steady_clock::now();
+    }
+  }
+
+  void Commit() {
+    if (!inTxn_ || !db_) return;
+    std::string err;
+    if (!RawExec("COMMIT", err)) {
+      AddError(50000, "Commit failed: " + err);
+      RawExec("ROLLBACK", err);
+    }
+    inTxn_ = false;
+  }
+
+  void EndOfCall() {
+    if (!inTxn_) return;
+    if (sqlite3_get_autocommit(db_)) {  // SQLite ended the transaction itself (disk full, I/O error)
+      inTxn_ = false;
+      return;
+    }
+    if (++pending_ >= kCommitEvery || std::chrono::steady_clock::now() - groupStart_ >= kCommitAfter) Commit();
+  }
+
+  // ---- running texts ----
+  bool ExecuteLocked(std::string_view sql) {
+    Batch batch;
+    SyntaxError se;
+    if (!ParseBatch(sql, batch, se)) {
+      AddError(se.number, se.message);
+      return false;
+    }
+    BeginGroup();
+    bool any = false;
+    const Outcome o = RunList(batch, batch.statements, nullptr, &any, 0);
+    return o == Outcome::Ok;
+  }
+
+  // Runs statements in order; a failure of one leaves the others running unless it aborts the
+  // text. The result is Ok only when every statement succeeded.
+  Outcome RunList(const Batch& batch, const std::vector<StmtPtr>& list, ResultSet* out, bool* gotRows, int depth) {
+    Outcome result = Outcome::Ok;
+    for (const StmtPtr& st : list) {
+      const Outcome o = RunStatement(batch, *st, out, gotRows, depth);
+      if (o == Outcome::Abort) return Outcome::Abort;
+      if (o == Outcome::Failed) result = Outcome::Failed;
+    }
+    return result;
+  }
+
+  Outcome Failed(int number, const std::string& message) {
+    AddError(number, message);
+    return AbortsBatch(number) ? Outcome::Abort : Outcome::Failed;
+  }
+
+  Outcome RunStatement(const Batch& batch, const Statement& st, ResultSet* out, bool* gotRows, int depth) {
+    state_.now = FormatCanonical(LocalNow());
+    switch (st.kind) {
+      case Statement::Kind::Select: case Statement::Kind::Insert: case Statement::Kind::Update:
+      case Statement::Kind::Delete:
+        return RunDml(batch, st, st.kind == Statement::Kind::Select && !*gotRows ? out : nullptr, gotRows);
+      case Statement::Kind::CreateTable: case Statement::Kind::AlterTable: case Statement::Kind::CreateIndex:
+      case Statement::Kind::DropTable: case Statement::Kind::CreateProcedure:
+        return RunSchema(st);
+      case Statement::Kind::Set:
+        return RunSet(st);
+      case Statement::Kind::Exec:
+        return RunProcedure(st, depth);
+      case Statement::Kind::If: {
+        std::string sql;
+        TranslateError te;
+        Translator tr(catalog_, batch, 0, true, state_.databaseName);
+        if (!tr.Condition(*st.condition, sql, te)) return Failed(te.number, te.message);
+        sqlite3_stmt* q = nullptr;
+        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &q, nullptr) != SQLITE_OK) {
+          AddSqliteError(sqlite3_errcode(db_));
+          return Outcome::Abort;
+        }
+        int rc = sqlite3_step(q);
+        const bool holds = rc == SQLITE_ROW && sqlite3_column_int(q, 0) != 0;
+        if (rc != SQLITE_ROW) AddSqliteError(sqlite3_extended_errcode(db_));
+        sqlite3_finalize(q);
+        if (rc != SQLITE_ROW) return Outcome::Abort;
+        if (holds) return RunStatement(batch, *st.body[0], out, gotRows, depth);
+        if (st.body.size() > 1) return RunStatement(batch, *st.body[1], out, gotRows, depth);
+        return Outcome::Ok;
+      }
+      case Statement::Kind::Block:
+        return RunList(batch, st.body, out, gotRows, depth);
+      case Statement::Kind::Nothing:
+        return Outcome::Ok;
+    }
+    return Outcome::Ok;
+  }
+
+  Outcome RunSet(const Statement& st) {
+    if (st.name == "DATEFORMAT") {
+      DateOrder order;
+      if (!ParseDateOrder(st.value, order)) return Failed(2741, "SET DATEFORMAT date order '" + st.value + "' is invalid.");
+      state_.dateOrder = order;
+    } else if (st.name == "LANGUAGE") {
+      const std::string lang = ToUpper(st.value);
+      state_.dateOrder = lang == "US_ENGLISH" || lang == "ENGLISH" ? DateOrder::MDY : DateOrder::DMY;
+    }
+    return Outcome::Ok;  // NOCOUNT, ANSI_NULLS, QUOTED_IDENTIFIER and the like change nothing here
+  }
+
+  Outcome RunProcedure(const Statement& st, int depth) {
+    if (depth >= kMaxNesting)
+      return Failed(217, "Maximum stored procedure, function, trigger, or view nesting level exceeded (limit 32).");
+    sqlite3_stmt* q = nullptr;
+    std::string body;
+    bool found = false;
+    if (sqlite3_prepare_v2(db_, "SELECT body FROM \"__qiva_objects\" WHERE type = 'P' AND name = ?1", -1, &q, nullptr) == SQLITE_OK) {
+      sqlite3_bind_text(q, 1, st.name.c_str(), static_cast<int>(st.name.size()), SQLITE_TRANSIENT);
+      if (sqlite3_step(q) == SQLITE_ROW) {
+        found = true;
+        const unsigned char* p = sqlite3_column_text(q, 0);
+        body = p ? reinterpret_cast<const char*>(p) : "";
+      }
+    }
+    sqlite3_finalize(q);
+    if (!found) return Failed(2812, "Could not find stored procedure '" + st.name + "'.");
+    Batch inner;
+    SyntaxError se;
+    if (!ParseBatch(body, inner, se)) return Failed(se.number, se.message);
+    bool rows = true;  // a procedure's rows are not returned
+    const Outcome o = RunList(inner, inner.statements, nullptr, &rows, depth + 1);
+    return o == Outcome::Abort ? Outcome::Failed : o;
+  }
+
+  Outcome RunSchema(const Statement& st) {
+    std::string err;
+    RawExec("SAVEPOINT qiva_schema", err);
+    DdlRunner ddl(db_, catalog_, state_.databaseName);
+    TranslateError te;
+    const bool ok = ddl.Run(st, te);
+    if (ok) {
+      RawExec("RELEASE qiva_schema", err);
+    } else {
+      RawExec("ROLLBACK TO qiva_schema", err);
+      RawExec("RELEASE qiva_schema", err);
+      catalog_.Load(db_, err);
+    }
+    ClearCache();
+    return ok ? Outcome::Ok : Failed(te.number, te.message);
+  }
+
+  sqlite3_stmt* Prepared(const Batch& batch, const Statement& st, Outcome& failure) {
+    std::string key = StatementShape(batch, st);
+    const auto it = cache_.find(key);
+    if (it != cache_.end()) return it->second;
+    std::string sql;
+    TranslateError te;
+    Translator tr(catalog_, batch, st.firstLiteral, false, state_.databaseName);
+    if (!tr.Statement(st, sql, te)) {
+      failure = Failed(te.number, te.message);
+      return nullptr;
+    }
+    sqlite3_stmt* q = nullptr;
+    if (sqlite3_prepare_v3(db_, sql.c_str(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT, &q, nullptr) != SQLITE_OK) {
+      AddSqliteError(sqlite3_extended_errcode(db_));
+      failure = Outcome::Abort;
+      return nullptr;
+    }
+    if (cache_.size() >= kCacheLimit) ClearCache();
+    cache_.emplace(std::move(key), q);
+    return q;
+  }
+
+  Outcome RunDml(const Batch& batch, const Statement& st, ResultSet* out, bool* gotRows) {
+    Outcome failure = Outcome::Failed;
+    sqlite3_stmt* q = Prepared(batch, st, failure);
+    if (!q) return failure;
+    const int params = sqlite3_bind_parameter_count(q);
+    for (int i = st.firstLiteral; i < st.endLiteral; ++i) {
+      const int index = i - st.firstLiteral + 1;
+      if (index > params) break;
+      const Token& tok = batch.tokens[batch.literals[static_cast<size_t>(i)]];
+      if (tok.kind == TokenKind::String) {
+        sqlite3_bind_text(q, index, tok.text.data(), static_cast<int>(tok.text.size()), SQLITE_STATIC);
+      } else if (tok.text.find_first_of(".eE") == std::string::npos && tok.text.size() < 19) {
+        sqlite3_bind_int64(q, index, std::strtoll(tok.text.c_str(), nullptr, 10));
+      } else {
+        sqlite3_bind_double(q, index, std::strtod(tok.text.c_str(), nullptr));
+      }
+    }
+    if (out) {
+      *gotRows = true;
+      const int n = sqlite3_column_count(q);
+      for (int c = 0; c < n; ++c) out->columns.emplace_back(sqlite3_column_name(q, c));
+    }
+    int rc;
+    while ((rc = sqlite3_step(q)) == SQLITE_ROW) {
+      if (!out) continue;
+      std::vector<DbValue> row;
+      const int n = sqlite3_column_count(q);
+      row.reserve(static_cast<size_t>(n));
+      for (int c = 0; c < n; ++c) row.push_back(ValueOf(q, c));
+      out->rows.push_back(std::move(row));
+    }
+    Outcome result = Outcome::Ok;
+    if (rc != SQLITE_DONE) {
+      AddSqliteError(sqlite3_extended_errcode(db_));
+      result = AbortsBatch(error_.providerErrors.back().number) ? Outcome::Abort : Outcome::Failed;
+      if (out) out->rows.clear();
+    }
+    sqlite3_reset(q);
+    return result;
+  }
+
+  static DbValue ValueOf(sqlite3_stmt* q, int c) {
+    switch (sqlite3_column_type(q, c)) {
+      case SQLITE_NULL: return DbNull{};
+      case SQLITE_INTEGER: {
+        const sqlite3_int64 v = sqlite3_column_int64(q, c);
+        if (v >= INT32_MIN && v <= INT32_MAX) return static_cast<std::int32_t>(v);
+        return static_cast<double>(v);
+      }
+      case SQLITE_FLOAT: return sqlite3_column_double(q, c);
+      default: {
+        const unsigned char* p = sqlite3_column_text(q, c);
+        return std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(sqlite3_column_bytes(q, c)));
+      }
+    }
+  }
+
+  void ClearCache() {
+    for (auto& [key, q] : cache_) sqlite3_finalize(q);
+    cache_.clear();
+  }
+
+  std::mutex mutex_;
+  sqlite3* db_ = nullptr;
+  std::string path_;
+  bool created_ = false;
+  Catalog catalog_;
+  SessionState state_;
   EngineError error_;
+  std::unordered_map<std::string, sqlite3_stmt*> cache_;
+  bool inTxn_ = false;
+  int pending_ = 0;
+  std::chrono::steady_clock::time_point groupStart_;
 };
+
+void FlushAllAtExit() {
+  std::lock_guard<std::mutex> reg(RegistryMutex());
+  for (SqliteEngine* e : Registry()) e->FlushFromExit();
+}
 
 }  // namespace
 
-std::unique_ptr<DbEngine> CreateSqliteEngine() { return std::make_unique<UnavailableEngine>(); }
+std::unique_ptr<DbEngine> CreateSqliteEngine() { return std::make_unique<SqliteEngine>(); }
+
+bool WasCreated(const DbEngine& engine) {
+  const auto* e = dynamic_cast<const SqliteEngine*>(&engine);
+  return e && e->created();
+}
+
+std::string DatabasePath(const DbEngine& engine) {
+  const auto* e = dynamic_cast<const SqliteEngine*>(&engine);
+  return e ? e->path() : std::string();
+}
 
 }  // namespace qiva::db

@@ -1,0 +1,371 @@
+// SqlDateTime.cpp: SQL Server datetime conversions for the embedded engine.
+#include "db/sqlite/SqlDateTime.h"
+
+#include <cctype>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <vector>
+
+#include "db/sqlite/TSqlLexer.h"
+
+namespace qiva::db::tsql {
+namespace {
+
+constexpr std::int32_t kTicksPerDay = 300 * 86400;
+constexpr const char* kMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                   "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+
+// Days from 1970-01-01 of a civil date (proleptic Gregorian calendar).
+std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+  y -= m <= 2;
+  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const unsigned yoe = static_cast<unsigned>(y - era * 400);
+  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+void CivilFromDays(std::int64_t z, int& y, int& m, int& d) {
+  z += 719468;
+  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const unsigned doe = static_cast<unsigned>(z - era * 146097);
+  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const unsigned mp = (5 * doy + 2) / 153;
+  d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  y = static_cast<int>(yoe + era * 400 + (m <= 2));
+}
+
+const std::int64_t kDays1900 = DaysFromCivil(1900, 1, 1);
+const std::int64_t kMinDays = DaysFromCivil(1753, 1, 1) - kDays1900;
+const std::int64_t kMaxDays = DaysFromCivil(9999, 12, 31) - kDays1900;
+
+bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+int DaysInMonth(int y, int m) {
+  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return m == 2 && IsLeap(y) ? 29 : kDays[m - 1];
+}
+
+int TwoDigitYear(int y) { return y < 50 ? 2000 + y : 1900 + y; }
+
+bool AllDigits(std::string_view s) {
+  if (s.empty()) return false;
+  for (char c : s)
+    if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+  return true;
+}
+
+int ToInt(std::string_view s) {
+  int v = 0;
+  for (char c : s) v = v * 10 + (c - '0');
+  return v;
+}
+
+int MonthFromName(std::string_view word) {
+  if (word.size() < 3) return 0;
+  const std::string up = ToUpper(word);
+  for (int i = 0; i < 12; ++i)
+    if (up.compare(0, 3, kMonths[i]) == 0) return i + 1;
+  return 0;
+}
+
+// Sets the civil date, checking SQL Server's range; OutOfRange when the date does not exist.
+DateError SetDate(int y, int m, int d, SqlDateTime& out) {
+  if (y < 1753 || y > 9999 || m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m))
+    return DateError::OutOfRange;
+  out.days = static_cast<std::int32_t>(DaysFromCivil(y, static_cast<unsigned>(m), static_cast<unsigned>(d)) - kDays1900);
+  return DateError::None;
+}
+
+// A numeric date: digits only (YYYYMMDD, YYMMDD, YYYY) or three parts split by - / or .
+DateError ParseNumericDate(std::string_view s, DateOrder order, SqlDateTime& out) {
+  if (AllDigits(s)) {
+    if (s.size() == 8) return SetDate(ToInt(s.substr(0, 4)), ToInt(s.substr(4, 2)), ToInt(s.substr(6, 2)), out);
+    if (s.size() == 6) return SetDate(TwoDigitYear(ToInt(s.substr(0, 2))), ToInt(s.substr(2, 2)), ToInt(s.substr(4, 2)), out);
+    if (s.size() == 4) return SetDate(ToInt(s), 1, 1, out);
+    return DateError::Syntax;
+  }
+  std::vector<std::string_view> parts;
+  size_t start = 0;
+  for (size_t i = 0; i <= s.size(); ++i) {
+    if (i == s.size() || s[i] == '-' || s[i] == '/' || s[i] == '.') {
+      parts.push_back(s.substr(start, i - start));
+      start = i + 1;
+    }
+  }
+  if (parts.size() != 3) return DateError::Syntax;
+  for (auto p : parts)
+    if (!AllDigits(p) || p.size() > 4) return DateError::Syntax;
+  int y = 0, m = 0, d = 0;
+  const auto year = [](std::string_view p) { return p.size() <= 2 ? TwoDigitYear(ToInt(p)) : ToInt(p); };
+  if (parts[0].size() == 4) {
+    const bool dayFirst = order == DateOrder::DMY || order == DateOrder::YDM || order == DateOrder::DYM;
+    y = ToInt(parts[0]);
+    m = ToInt(dayFirst ? parts[2] : parts[1]);
+    d = ToInt(dayFirst ? parts[1] : parts[2]);
+  } else {
+    switch (order) {
+      case DateOrder::MDY: m = ToInt(parts[0]); d = ToInt(parts[1]); y = year(parts[2]); break;
+      case DateOrder::DMY: d = ToInt(parts[0]); m = ToInt(parts[1]); y = year(parts[2]); break;
+      case DateOrder::YMD: y = year(parts[0]); m = ToInt(parts[1]); d = ToInt(parts[2]); break;
+      case DateOrder::YDM: y = year(parts[0]); d = ToInt(parts[1]); m = ToInt(parts[2]); break;
+      case DateOrder::MYD: m = ToInt(parts[0]); y = year(parts[1]); d = ToInt(parts[2]); break;
+      case DateOrder::DYM: d = ToInt(parts[0]); y = year(parts[1]); m = ToInt(parts[2]); break;
+    }
+  }
+  return SetDate(y, m, d, out);
+}
+
+// hh:mm[:ss[.fff|:fff]] with an optional AM/PM already split off into `ampm` (0, 'A' or 'P').
+DateError ParseTime(std::string_view s, char ampm, SqlDateTime& out) {
+  std::vector<std::string_view> parts;
+  std::string_view fraction;
+  bool fractionIsMs = false;
+  size_t start = 0;
+  for (size_t i = 0; i <= s.size(); ++i) {
+    if (i == s.size() || s[i] == ':' || s[i] == '.') {
+      if (parts.size() == 3) {
+        fraction = s.substr(start, i - start);
+        if (i != s.size()) return DateError::Syntax;
+        break;
+      }
+      parts.push_back(s.substr(start, i - start));
+      if (i < s.size() && parts.size() == 3) fractionIsMs = s[i] == ':';
+      if (i < s.size() && s[i] == '.' && parts.size() != 3) return DateError::Syntax;
+      start = i + 1;
+    }
+  }
+  if (parts.empty() || parts.size() > 3) return DateError::Syntax;
+  if (parts.size() == 1 && !ampm) return DateError::Syntax;
+  for (auto p : parts)
+    if (!AllDigits(p) || p.size() > 2) return DateError::Syntax;
+  if (!fraction.empty() && (!AllDigits(fraction) || fraction.size() > (fractionIsMs ? 3u : 3u)))
+    return DateError::Syntax;
+  int h = ToInt(parts[0]);
+  const int mi = parts.size() > 1 ? ToInt(parts[1]) : 0;
+  const int sec = parts.size() > 2 ? ToInt(parts[2]) : 0;
+  if (ampm) {
+    if (h > 12) return DateError::Syntax;
+    if (h == 12) h = 0;
+    if (ampm == 'P') h += 12;
+  }
+  if (h > 23 || mi > 59 || sec > 59) return DateError::Syntax;
+  int ms = 0;
+  if (!fraction.empty()) {
+    if (fractionIsMs) {
+      ms = ToInt(fraction);
+    } else {
+      std::string f(fraction);
+      f.resize(3, '0');
+      ms = ToInt(f);
+    }
+  }
+  const std::int64_t totalMs = ((static_cast<std::int64_t>(h) * 60 + mi) * 60 + sec) * 1000 + ms;
+  std::int64_t ticks = (totalMs * 3 + 5) / 10;  // rounded to 1/300 s
+  if (ticks >= kTicksPerDay) {
+    ticks -= kTicksPerDay;
+    ++out.days;
+  }
+  out.ticks = static_cast<std::int32_t>(ticks);
+  return DateError::None;
+}
+
+// Dates written with a month name: "Jan 5 2020", "5 January 2020", "2020 Jan 5".
+DateError ParseAlphaDate(const std::vector<std::string_view>& pieces, SqlDateTime& out) {
+  int month = 0;
+  std::vector<std::string_view> numbers;
+  for (auto p : pieces) {
+    std::string_view q = p;
+    while (!q.empty() && (q.back() == ',' )) q.remove_suffix(1);
+    if (AllDigits(q)) {
+      numbers.push_back(q);
+    } else if (!month && (month = MonthFromName(q)) != 0) {
+    } else {
+      return DateError::Syntax;
+    }
+  }
+  if (!month || numbers.empty() || numbers.size() > 2) return DateError::Syntax;
+  int day = 1, year = 0;
+  if (numbers.size() == 1) {
+    if (numbers[0].size() != 4) return DateError::Syntax;
+    year = ToInt(numbers[0]);
+  } else if (numbers[0].size() == 4) {
+    year = ToInt(numbers[0]);
+    day = ToInt(numbers[1]);
+  } else {
+    day = ToInt(numbers[0]);
+    year = numbers[1].size() <= 2 ? TwoDigitYear(ToInt(numbers[1])) : ToInt(numbers[1]);
+  }
+  return SetDate(year, month, day, out);
+}
+
+}  // namespace
+
+DateError ParseDateTime(std::string_view text, DateOrder order, SqlDateTime& out) {
+  out = SqlDateTime{};
+  std::string s(text);
+  // The ISO 8601 form: a 'T' between a yyyy-mm-dd date and the time.
+  if (s.size() > 10 && (s[10] == 'T' || s[10] == 't') && s[4] == '-' && s[7] == '-') s[10] = ' ';
+  std::vector<std::string_view> pieces;
+  std::string_view sv(s);
+  size_t i = 0;
+  while (i < sv.size()) {
+    while (i < sv.size() && std::isspace(static_cast<unsigned char>(sv[i]))) ++i;
+    const size_t b = i;
+    while (i < sv.size() && !std::isspace(static_cast<unsigned char>(sv[i]))) ++i;
+    if (i > b) pieces.push_back(sv.substr(b, i - b));
+  }
+  if (pieces.empty()) return DateError::None;  // empty text: 1900-01-01 00:00
+  // Split off the time (a piece with ':' or ending in AM/PM) and a separate AM/PM word.
+  std::string_view timePiece;
+  char ampm = 0;
+  std::vector<std::string_view> datePieces;
+  for (auto p : pieces) {
+    const std::string up = ToUpper(p);
+    if (up == "AM" || up == "PM") {
+      if (ampm) return DateError::Syntax;
+      ampm = up[0];
+    } else if (p.find(':') != std::string_view::npos ||
+               (up.size() > 2 && (up.ends_with("AM") || up.ends_with("PM")) && AllDigits(p.substr(0, p.size() - 2)))) {
+      if (!timePiece.empty()) return DateError::Syntax;
+      timePiece = p;
+      if (up.ends_with("AM") || up.ends_with("PM")) {
+        if (ampm) return DateError::Syntax;
+        ampm = up[up.size() - 2];
+        timePiece.remove_suffix(2);
+      }
+    } else {
+      datePieces.push_back(p);
+    }
+  }
+  if (ampm && timePiece.empty()) return DateError::Syntax;
+  DateError e = DateError::None;
+  if (datePieces.size() == 1 && MonthFromName(datePieces[0]) == 0) {
+    e = ParseNumericDate(datePieces[0], order, out);
+  } else if (!datePieces.empty()) {
+    e = ParseAlphaDate(datePieces, out);
+  }
+  if (e != DateError::None) return e;
+  if (!timePiece.empty()) {
+    e = ParseTime(timePiece, ampm, out);
+    if (e == DateError::None && out.days > kMaxDays) return DateError::OutOfRange;
+  }
+  return e;
+}
+
+bool DateOrderForStyle(int style, DateOrder sessionOrder, DateOrder& order) {
+  switch (style) {
+    case 0: case 100: case 9: case 109: case 13: case 113: case 20: case 120: case 21: case 121:
+    case 23: case 126: case 127: case 12: case 112:
+      order = style == 0 || style == 100 || style == 9 || style == 109 ? sessionOrder : DateOrder::YMD;
+      return true;
+    case 1: case 101: case 10: case 110: case 7: case 107:
+      order = DateOrder::MDY;
+      return true;
+    case 3: case 103: case 4: case 104: case 5: case 105: case 6: case 106:
+      order = DateOrder::DMY;
+      return true;
+    case 2: case 102: case 11: case 111:
+      order = DateOrder::YMD;
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::string FormatCanonical(const SqlDateTime& dt) {
+  int y, m, d;
+  CivilFromDays(kDays1900 + dt.days, y, m, d);
+  const std::int64_t ms = (static_cast<std::int64_t>(dt.ticks) * 10 + 1) / 3;
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d.%03d", y, m, d,
+                static_cast<int>(ms / 3600000), static_cast<int>(ms / 60000 % 60),
+                static_cast<int>(ms / 1000 % 60), static_cast<int>(ms % 1000));
+  return buf;
+}
+
+bool FormatStyle(const SqlDateTime& dt, int style, std::string& out) {
+  int y, m, d;
+  CivilFromDays(kDays1900 + dt.days, y, m, d);
+  const std::int64_t ms = (static_cast<std::int64_t>(dt.ticks) * 10 + 1) / 3;
+  const int h = static_cast<int>(ms / 3600000), mi = static_cast<int>(ms / 60000 % 60),
+            s = static_cast<int>(ms / 1000 % 60), f = static_cast<int>(ms % 1000);
+  char buf[64];
+  switch (style) {
+    case 0: case 100: {
+      const char* mon[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+      const int h12 = h % 12 == 0 ? 12 : h % 12;
+      std::snprintf(buf, sizeof buf, "%s %2d %4d %2d:%02d%s", mon[m - 1], d, y, h12, mi, h < 12 ? "AM" : "PM");
+      break;
+    }
+    case 101: std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", m, d, y); break;
+    case 102: std::snprintf(buf, sizeof buf, "%04d.%02d.%02d", y, m, d); break;
+    case 103: std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", d, m, y); break;
+    case 104: std::snprintf(buf, sizeof buf, "%02d.%02d.%04d", d, m, y); break;
+    case 105: std::snprintf(buf, sizeof buf, "%02d-%02d-%04d", d, m, y); break;
+    case 108: std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", h, mi, s); break;
+    case 110: std::snprintf(buf, sizeof buf, "%02d-%02d-%04d", m, d, y); break;
+    case 111: std::snprintf(buf, sizeof buf, "%04d/%02d/%02d", y, m, d); break;
+    case 112: std::snprintf(buf, sizeof buf, "%04d%02d%02d", y, m, d); break;
+    case 23: std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", y, m, d); break;
+    case 20: case 120: std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", y, m, d, h, mi, s); break;
+    case 21: case 121: std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d.%03d", y, m, d, h, mi, s, f); break;
+    case 126:
+      if (f) std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d.%03d", y, m, d, h, mi, s, f);
+      else std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d", y, m, d, h, mi, s);
+      break;
+    default: return false;
+  }
+  out = buf;
+  return true;
+}
+
+bool DateTimeFromDays(double days, SqlDateTime& out) {
+  const double whole = std::floor(days);
+  if (whole < static_cast<double>(kMinDays) || whole > static_cast<double>(kMaxDays)) return false;
+  out.days = static_cast<std::int32_t>(whole);
+  out.ticks = static_cast<std::int32_t>(std::llround((days - whole) * kTicksPerDay));
+  if (out.ticks >= kTicksPerDay) {
+    out.ticks -= kTicksPerDay;
+    ++out.days;
+  }
+  return true;
+}
+
+SqlDateTime LocalNow() {
+  using namespace std::chrono;
+  const auto now = system_clock::now();
+  const std::time_t t = system_clock::to_time_t(now);
+  std::tm tm{};
+#ifdef _WIN32
+  localtime_s(&tm, &t);
+#else
+  localtime_r(&t, &tm);
+#endif
+  const int ms = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+  SqlDateTime dt;
+  SetDate(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, dt);
+  const std::int64_t totalMs = ((static_cast<std::int64_t>(tm.tm_hour) * 60 + tm.tm_min) * 60 + tm.tm_sec) * 1000 + ms;
+  std::int64_t ticks = (totalMs * 3 + 5) / 10;
+  if (ticks >= kTicksPerDay) {
+    ticks -= kTicksPerDay;
+    ++dt.days;
+  }
+  dt.ticks = static_cast<std::int32_t>(ticks);
+  return dt;
+}
+
+bool ParseDateOrder(std::string_view name, DateOrder& order) {
+  const std::string up = ToUpper(name);
+  static const std::pair<const char*, DateOrder> kNames[] = {
+      {"MDY", DateOrder::MDY}, {"DMY", DateOrder::DMY}, {"YMD", DateOrder::YMD},
+      {"YDM", DateOrder::YDM}, {"MYD", DateOrder::MYD}, {"DYM", DateOrder::DYM}};
+  for (const auto& [n, o] : kNames)
+    if (up == n) { order = o; return true; }
+  return false;
+}
+
+}  // namespace qiva::db::tsql

@@ -1,0 +1,309 @@
+// SqlFunctions.cpp: SQL functions of the embedded engine (conversions with SQL Server's rules).
+#include "db/sqlite/SqlFunctions.h"
+
+#include <sqlite3.h>
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+#include "db/sqlite/SqlCatalog.h"
+#include "db/sqlite/TSqlLexer.h"
+
+namespace qiva::db::tsql {
+namespace {
+
+SessionState* State(sqlite3_context* ctx) { return static_cast<SessionState*>(sqlite3_user_data(ctx)); }
+
+void Raise(sqlite3_context* ctx, int number, const std::string& message) {
+  const std::string text = RaisedError(number, message);
+  sqlite3_result_error(ctx, text.c_str(), static_cast<int>(text.size()));
+}
+
+std::string TextOf(sqlite3_value* v) {
+  const unsigned char* p = sqlite3_value_text(v);
+  return p ? std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(sqlite3_value_bytes(v))) : std::string();
+}
+
+std::string Trim(const std::string& s) {
+  size_t a = 0, b = s.size();
+  while (a < b && std::isspace(static_cast<unsigned char>(s[a]))) ++a;
+  while (b > a && std::isspace(static_cast<unsigned char>(s[b - 1]))) --b;
+  return s.substr(a, b - a);
+}
+
+const char* kConversionFailed = "Conversion failed when converting date and/or time from character string.";
+const char* kOutOfRange = "The conversion of a varchar data type to a datetime data type resulted in an out-of-range value.";
+
+// Converts a value to the canonical datetime text under `order`; false after raising.
+bool ToDateTime(sqlite3_context* ctx, sqlite3_value* v, DateOrder order, std::string& out) {
+  SqlDateTime dt;
+  switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER: case SQLITE_FLOAT:
+      if (!DateTimeFromDays(sqlite3_value_double(v), dt)) {
+        Raise(ctx, 8115, "Arithmetic overflow error converting expression to data type datetime.");
+        return false;
+      }
+      break;
+    default: {
+      const DateError e = ParseDateTime(TextOf(v), order, dt);
+      if (e == DateError::Syntax) { Raise(ctx, 241, kConversionFailed); return false; }
+      if (e == DateError::OutOfRange) { Raise(ctx, 242, kOutOfRange); return false; }
+    }
+  }
+  out = FormatCanonical(dt);
+  return true;
+}
+
+// qiva_getdate(): the running statement's time.
+void GetDate(sqlite3_context* ctx, int, sqlite3_value**) {
+  const std::string& now = State(ctx)->now;
+  sqlite3_result_text(ctx, now.c_str(), static_cast<int>(now.size()), SQLITE_TRANSIENT);
+}
+
+// qiva_dt(x): x as a datetime under the session's date order (for comparisons).
+void ToDt(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+  std::string out;
+  if (ToDateTime(ctx, argv[0], State(ctx)->dateOrder, out))
+    sqlite3_result_text(ctx, out.c_str(), static_cast<int>(out.size()), SQLITE_TRANSIENT);
+}
+
+// qiva_convert_dt(x, style): CONVERT(datetime, x, style); style -1 when none was given.
+void ConvertDt(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+  const int style = sqlite3_value_int(argv[1]);
+  DateOrder order = State(ctx)->dateOrder;
+  if (style >= 0 && sqlite3_value_type(argv[0]) == SQLITE_TEXT && !DateOrderForStyle(style, order, order))
+    return Raise(ctx, 281, std::to_string(style) + " is not a valid style number when converting to datetime.");
+  std::string out;
+  if (ToDateTime(ctx, argv[0], order, out))
+    sqlite3_result_text(ctx, out.c_str(), static_cast<int>(out.size()), SQLITE_TRANSIENT);
+}
+
+// qiva_date_only(x): a canonical datetime with its time set to midnight.
+void DateOnly(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+  std::string s = TextOf(argv[0]);
+  if (s.size() >= 10) s = s.substr(0, 10) + " 00:00:00.000";
+  sqlite3_result_text(ctx, s.c_str(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+}
+
+// qiva_dt_text(x, style, length): CONVERT(varchar(length), datetime x, style).
+void DtText(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+  SqlDateTime dt;
+  if (ParseDateTime(TextOf(argv[0]), DateOrder::YMD, dt) != DateError::None) return Raise(ctx, 241, kConversionFailed);
+  const int style = sqlite3_value_int(argv[1]);
+  std::string out;
+  if (!FormatStyle(dt, style, out))
+    return Raise(ctx, 281, std::to_string(style) + " is not a valid style number when converting from datetime to a character string.");
+  const int len = sqlite3_value_int(argv[2]);
+  if (len >= 0 && out.size() > static_cast<size_t>(len)) out.resize(static_cast<size_t>(len));
+  sqlite3_result_text(ctx, out.c_str(), static_cast<int>(out.size()), SQLITE_TRANSIENT);
+}
+
+// qiva_objname(text): the object name of "[dbo].[name]", "dbo.name" or "name".
+void ObjName(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+  std::vector<Token> toks;
+  size_t bad = 0;
+  std::string name;
+  if (Tokenize(TextOf(argv[0]), toks, bad)) {
+    for (const Token& t : toks)
+      if (t.kind == TokenKind::Word || t.kind == TokenKind::QuotedName) name = t.text;
+  }
+  sqlite3_result_text(ctx, name.c_str(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+}
+
+// qiva_replace(s, find, with): REPLACE under a case-insensitive collation (ASCII letters).
+void Replace(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  for (int i = 0; i < 3; ++i)
+    if (sqlite3_value_type(argv[i]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+  const std::string s = TextOf(argv[0]), f = TextOf(argv[1]), w = TextOf(argv[2]);
+  if (f.empty()) return sqlite3_result_text(ctx, s.c_str(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+  const std::string us = ToUpper(s), uf = ToUpper(f);
+  std::string out;
+  size_t pos = 0;
+  for (;;) {
+    const size_t hit = us.find(uf, pos);
+    if (hit == std::string::npos) break;
+    out.append(s, pos, hit - pos);
+    out += w;
+    pos = hit + f.size();
+  }
+  out.append(s, pos, std::string::npos);
+  sqlite3_result_text(ctx, out.c_str(), static_cast<int>(out.size()), SQLITE_TRANSIENT);
+}
+
+std::string TypeLabel(ColKind kind, int length) {
+  switch (kind) {
+    case ColKind::Int: return length == 8 ? "bigint" : length == 2 ? "smallint" : length == 1 ? "tinyint" : "int";
+    case ColKind::Bit: return "bit";
+    case ColKind::Decimal: return "numeric";
+    case ColKind::Real: return "float";
+    default: return "varchar";
+  }
+}
+
+bool IntegerText(const std::string& s, long long& out) {
+  if (s.empty()) return false;
+  size_t i = 0;
+  if (s[0] == '+' || s[0] == '-') i = 1;
+  if (i == s.size()) return false;
+  for (size_t k = i; k < s.size(); ++k)
+    if (!std::isdigit(static_cast<unsigned char>(s[k]))) return false;
+  errno = 0;
+  out = std::strtoll(s.c_str(), nullptr, 10);
+  return errno == 0;
+}
+
+bool RealText(const std::string& s, double& out) {
+  if (s.empty()) return false;
+  char* end = nullptr;
+  out = std::strtod(s.c_str(), &end);
+  return end && *end == '\0' && std::isfinite(out);
+}
+
+// qiva_col(value, kind, length, scale, notNull, table, column, op): `value` converted to the
+// column's type with SQL Server's rules, checked for length and NULL. op: 1 INSERT, 2 UPDATE,
+// 3 CAST (text is cut instead of refused; no NULL check).
+void Col(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  sqlite3_value* v = argv[0];
+  const auto kind = static_cast<ColKind>(sqlite3_value_int(argv[1]));
+  const int length = sqlite3_value_int(argv[2]);
+  const int scale = sqlite3_value_int(argv[3]);
+  const bool notNull = sqlite3_value_int(argv[4]) != 0;
+  const int op = sqlite3_value_int(argv[7]);
+  const int type = sqlite3_value_type(v);
+  if (type == SQLITE_NULL) {
+    if (notNull) {
+      const std::string table = TextOf(argv[5]), column = TextOf(argv[6]);
+      return Raise(ctx, 515, "Cannot insert the value NULL into column '" + column + "', table '" +
+                                 State(ctx)->databaseName + ".dbo." + table + "'; column does not allow nulls. " +
+                                 (op == 2 ? "UPDATE" : "INSERT") + " fails.");
+    }
+    return sqlite3_result_null(ctx);
+  }
+  switch (kind) {
+    case ColKind::Text: {
+      std::string s;
+      if (type == SQLITE_FLOAT) {
+        // SQL Server writes a float as text with up to 6 significant digits.
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.6g", sqlite3_value_double(v));
+        s = buf;
+      } else {
+        s = TextOf(v);
+      }
+      if (length >= 0 && s.size() > static_cast<size_t>(length)) {
+        if (op == 3) {
+          s.resize(static_cast<size_t>(length));
+        } else {
+          const std::string table = TextOf(argv[5]), column = TextOf(argv[6]);
+          return Raise(ctx, 2628, "String or binary data would be truncated in table '" + State(ctx)->databaseName +
+                                      ".dbo." + table + "', column '" + column + "'. Truncated value: '" +
+                                      s.substr(0, static_cast<size_t>(length)) + "'.");
+        }
+      }
+      return sqlite3_result_text(ctx, s.c_str(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+    }
+    case ColKind::Int: case ColKind::Bit: {
+      long long n = 0;
+      if (type == SQLITE_INTEGER) {
+        n = sqlite3_value_int64(v);
+      } else if (type == SQLITE_FLOAT) {
+        const double d = sqlite3_value_double(v);
+        if (kind == ColKind::Bit) return sqlite3_result_int(ctx, d != 0.0 ? 1 : 0);
+        if (!(std::fabs(d) < 9.2e18)) return Raise(ctx, 8115, "Arithmetic overflow error converting float to data type " + TypeLabel(kind, length) + ".");
+        n = static_cast<long long>(d);  // SQL Server truncates toward zero
+      } else {
+        const std::string s = Trim(TextOf(v));
+        const std::string up = ToUpper(s);
+        if (kind == ColKind::Bit && (up == "TRUE" || up == "FALSE")) return sqlite3_result_int(ctx, up == "TRUE" ? 1 : 0);
+        if (s.empty()) {
+          n = 0;  // SQL Server converts '' to 0
+        } else if (!IntegerText(s, n)) {
+          double d;
+          if (kind == ColKind::Bit && RealText(s, d)) return sqlite3_result_int(ctx, d != 0.0 ? 1 : 0);
+          return Raise(ctx, 245, "Conversion failed when converting the varchar value '" + TextOf(v) +
+                                     "' to data type " + TypeLabel(kind, length) + ".");
+        }
+      }
+      if (kind == ColKind::Bit) return sqlite3_result_int(ctx, n != 0 ? 1 : 0);
+      long long lo = std::numeric_limits<int>::min(), hi = std::numeric_limits<int>::max();
+      if (length == 8) { lo = std::numeric_limits<long long>::min(); hi = std::numeric_limits<long long>::max(); }
+      if (length == 2) { lo = -32768; hi = 32767; }
+      if (length == 1) { lo = 0; hi = 255; }
+      if (n < lo || n > hi)
+        return Raise(ctx, 8115, "Arithmetic overflow error converting expression to data type " + TypeLabel(kind, length) + ".");
+      return sqlite3_result_int64(ctx, n);
+    }
+    case ColKind::Real: case ColKind::Decimal: {
+      double d = 0;
+      if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
+        d = sqlite3_value_double(v);
+      } else {
+        const std::string s = Trim(TextOf(v));
+        if (s.empty() && kind == ColKind::Real) {
+          d = 0;
+        } else if (!RealText(s, d)) {
+          return Raise(ctx, 8114, std::string("Error converting data type varchar to ") +
+                                      (kind == ColKind::Real ? "float." : "numeric."));
+        }
+      }
+      if (kind == ColKind::Decimal) {
+        const double f = std::pow(10.0, scale);
+        d = std::round(d * f) / f;
+      }
+      return sqlite3_result_double(ctx, d);
+    }
+    case ColKind::DateTime: {
+      std::string out;
+      if (ToDateTime(ctx, v, State(ctx)->dateOrder, out))
+        sqlite3_result_text(ctx, out.c_str(), static_cast<int>(out.size()), SQLITE_TRANSIENT);
+      return;
+    }
+    case ColKind::Other:
+      return sqlite3_result_value(ctx, v);
+  }
+}
+
+}  // namespace
+
+std::string RaisedError(int number, const std::string& message) {
+  return "qiva:" + std::to_string(number) + ":" + message;
+}
+
+bool ParseRaisedError(const std::string& text, int& number, std::string& message) {
+  if (text.rfind("qiva:", 0) != 0) return false;
+  const size_t colon = text.find(':', 5);
+  if (colon == std::string::npos) return false;
+  number = std::atoi(text.substr(5, colon - 5).c_str());
+  message = text.substr(colon + 1);
+  return true;
+}
+
+bool RegisterFunctions(sqlite3* db, SessionState* state) {
+  struct Fn {
+    const char* name;
+    int args;
+    void (*fn)(sqlite3_context*, int, sqlite3_value**);
+    bool deterministic;
+  };
+  static const Fn kFns[] = {
+      {"qiva_getdate", 0, GetDate, false},   {"qiva_dt", 1, ToDt, false},
+      {"qiva_convert_dt", 2, ConvertDt, false}, {"qiva_date_only", 1, DateOnly, true},
+      {"qiva_dt_text", 3, DtText, true},     {"qiva_objname", 1, ObjName, true},
+      {"qiva_replace", 3, Replace, true},    {"qiva_col", 8, Col, false},
+  };
+  for (const Fn& f : kFns) {
+    const int flags = SQLITE_UTF8 | (f.deterministic ? SQLITE_DETERMINISTIC : 0);
+    if (sqlite3_create_function_v2(db, f.name, f.args, flags, state, f.fn, nullptr, nullptr, nullptr) != SQLITE_OK)
+      return false;
+  }
+  return true;
+}
+
+}  // namespace qiva::db::tsql

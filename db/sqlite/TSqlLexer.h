@@ -1,0 +1,31 @@
+// TSqlLexer.h: splits a T-SQL text into tokens for the embedded engine's compatibility layer.
+// Handles [bracketed] and "quoted" names, 'strings' with doubled quotes, N'...' strings, numbers,
+// operators, and comments; white space (tabs and line feeds included) only separates tokens.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qiva::db::tsql {
+
+enum class TokenKind { Word, QuotedName, String, Number, Symbol, End };
+
+struct Token {
+  TokenKind kind = TokenKind::End;
+  std::string text;   // word as written, name without brackets, string value unescaped, symbol
+  size_t offset = 0;  // byte offset of the token in the source text
+  size_t length = 0;  // bytes the token spans in the source text
+};
+
+// Tokenizes `sql` into `out` (emptied first; always ends with an End token). Returns false and
+// sets `errorOffset` when a string, a bracketed name or a comment is not closed.
+bool Tokenize(std::string_view sql, std::vector<Token>& out, size_t& errorOffset);
+
+// True when the word token `t` equals `upperWord` without regard to ASCII case.
+bool IsWord(const Token& t, std::string_view upperWord);
+
+// ASCII upper-case copy of `s`.
+std::string ToUpper(std::string_view s);
+
+}  // namespace qiva::db::tsql

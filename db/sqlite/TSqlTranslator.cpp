@@ -1,0 +1,630 @@
+// TSqlTranslator.cpp: T-SQL queries and data changes to SQLite statements.
+#include "db/sqlite/TSqlTranslator.h"
+
+#include <algorithm>
+
+namespace qiva::db::tsql {
+namespace {
+
+bool IsTextType(const TypeSpec& t) {
+  return t.name == "VARCHAR" || t.name == "NVARCHAR" || t.name == "CHAR" || t.name == "NCHAR" ||
+         t.name == "TEXT" || t.name == "NTEXT" || t.name == "SYSNAME";
+}
+
+std::string IntKindArgs(const ColumnInfo& c) {
+  return std::to_string(static_cast<int>(c.kind)) + "," + std::to_string(c.length) + "," + std::to_string(c.scale);
+}
+
+}  // namespace
+
+SType TypeOfColumn(const ColumnInfo& col) {
+  switch (col.kind) {
+    case ColKind::Text: return SType::Text;
+    case ColKind::Int: return SType::Int;
+    case ColKind::Bit: return SType::Bit;
+    case ColKind::DateTime: return SType::DateTime;
+    case ColKind::Real: case ColKind::Decimal: return SType::Real;
+    case ColKind::Other: return SType::Unknown;
+  }
+  return SType::Unknown;
+}
+
+Translator::Translator(const Catalog& catalog, const Batch& batch, int literalBase, bool inlineLiterals,
+                       std::string databaseName)
+    : catalog_(catalog), batch_(batch), literalBase_(literalBase), inline_(inlineLiterals),
+      dbName_(std::move(databaseName)) {}
+
+bool Translator::Fail(int number, std::string message) {
+  error_.number = number;
+  error_.message = std::move(message);
+  return false;
+}
+
+bool Translator::Statement(const tsql::Statement& stmt, std::string& sql, TranslateError& error) {
+  bool ok = false;
+  switch (stmt.kind) {
+    case tsql::Statement::Kind::Select: ok = Select(*stmt.select, sql); break;
+    case tsql::Statement::Kind::Insert: ok = Insert(stmt, sql); break;
+    case tsql::Statement::Kind::Update: ok = Update(stmt, sql); break;
+    case tsql::Statement::Kind::Delete: ok = Delete(stmt, sql); break;
+    default: ok = Fail(50000, "statement cannot be translated");
+  }
+  if (!ok) error = error_;
+  return ok;
+}
+
+bool Translator::Condition(const Expr& cond, std::string& sql, TranslateError& error) {
+  std::string e;
+  SType t;
+  if (!Emit(cond, e, t)) {
+    error = error_;
+    return false;
+  }
+  sql = "SELECT CASE WHEN " + e + " THEN 1 ELSE 0 END";
+  return true;
+}
+
+std::string Translator::ColumnValue(const std::string& valueSql, SType valueType, const ColumnInfo& col,
+                                    const std::string& table, int op) {
+  std::string v = valueSql;
+  if (valueType == SType::DateTime && col.kind == ColKind::Text) v = "qiva_dt_text(" + v + ",0,30)";
+  if (valueType == SType::DateTime && col.kind == ColKind::DateTime && col.nullable) return v;
+  return "qiva_col(" + v + "," + IntKindArgs(col) + "," + (col.nullable ? "0" : "1") + "," +
+         QuoteText(table) + "," + QuoteText(col.name) + "," + std::to_string(op) + ")";
+}
+
+bool Translator::DefaultValue(const Catalog& catalog, const ColumnInfo& col, const std::string& dbName,
+                              std::string& sql, SType& type, TranslateError& error) {
+  Batch b;
+  ExprPtr expr;
+  SyntaxError se;
+  if (!ParseExpression(col.defaultSql, b, expr, se)) {
+    error.number = se.number;
+    error.message = se.message;
+    return false;
+  }
+  Translator t(catalog, b, 0, true, dbName);
+  if (!t.Emit(*expr, sql, type)) {
+    error = t.error_;
+    return false;
+  }
+  return true;
+}
+
+bool Translator::ResolveSource(const TableRef& ref, Source& out) {
+  const std::string schema = ToUpper(ref.schema);
+  const std::string name = ToUpper(ref.name);
+  out.alias = ref.alias.empty() ? ref.name : ref.alias;
+  out.tableName = ref.name;
+  const std::string db = QuoteText(dbName_);
+  if (schema == "INFORMATION_SCHEMA" && name == "TABLES") {
+    out.sql = "(SELECT " + db + " AS TABLE_CATALOG, 'dbo' AS TABLE_SCHEMA, name AS TABLE_NAME, "
+              "'BASE TABLE' AS TABLE_TYPE FROM \"__qiva_objects\" WHERE type = 'U')";
+    out.columns = {{"TABLE_CATALOG", SType::Text}, {"TABLE_SCHEMA", SType::Text},
+                   {"TABLE_NAME", SType::Text}, {"TABLE_TYPE", SType::Text}};
+    return true;
+  }
+  if (schema == "INFORMATION_SCHEMA" && name == "COLUMNS") {
+    out.sql = "(SELECT " + db + " AS TABLE_CATALOG, 'dbo' AS TABLE_SCHEMA, table_name AS TABLE_NAME, "
+              "column_name AS COLUMN_NAME, ordinal AS ORDINAL_POSITION, default_sql AS COLUMN_DEFAULT, "
+              "CASE nullable WHEN 1 THEN 'YES' ELSE 'NO' END AS IS_NULLABLE, lower(type_name) AS DATA_TYPE, "
+              "CASE WHEN type_name IN ('VARCHAR','NVARCHAR','CHAR','NCHAR','TEXT','NTEXT') THEN length END "
+              "AS CHARACTER_MAXIMUM_LENGTH FROM \"__qiva_columns\")";
+    out.columns = {{"TABLE_CATALOG", SType::Text}, {"TABLE_SCHEMA", SType::Text}, {"TABLE_NAME", SType::Text},
+                   {"COLUMN_NAME", SType::Text}, {"ORDINAL_POSITION", SType::Int},
+                   {"COLUMN_DEFAULT", SType::Text}, {"IS_NULLABLE", SType::Text}, {"DATA_TYPE", SType::Text},
+                   {"CHARACTER_MAXIMUM_LENGTH", SType::Int}};
+    return true;
+  }
+  if (name == "SYSOBJECTS" || (schema == "SYS" && (name == "OBJECTS" || name == "TABLES" || name == "PROCEDURES"))) {
+    std::string where;
+    if (name == "TABLES") where = " WHERE type = 'U'";
+    if (name == "PROCEDURES") where = " WHERE type = 'P'";
+    out.sql = "(SELECT name, object_id AS id, object_id, type AS xtype, type, 1 AS uid FROM \"__qiva_objects\"" +
+              where + ")";
+    out.columns = {{"name", SType::Text}, {"id", SType::Int}, {"object_id", SType::Int},
+                   {"xtype", SType::Text}, {"type", SType::Text}, {"uid", SType::Int}};
+    return true;
+  }
+  const TableInfo* t = catalog_.Find(ref.name);
+  if (!t || (!schema.empty() && schema != "DBO")) return Fail(208, "Invalid object name '" + ref.name + "'.");
+  out.tableName = t->name;
+  if (ref.alias.empty()) out.alias = t->name;
+  out.sql = QuoteId(t->name);
+  for (const ColumnInfo& c : t->columns) out.columns.push_back({c.name, TypeOfColumn(c)});
+  return true;
+}
+
+bool Translator::Select(const SelectStmt& s, std::string& sql) {
+  Source src;
+  if (s.hasFrom && !ResolveSource(s.from, src)) return false;
+  if (s.hasFrom) scopes_.push_back(&src);
+  const auto pop = [&] { if (s.hasFrom) scopes_.pop_back(); };
+  sql = s.distinct ? "SELECT DISTINCT " : "SELECT ";
+  bool first = true;
+  for (const SelectItem& item : s.items) {
+    if (!item.expr) {
+      if (!s.hasFrom) { pop(); return Fail(263, "Must specify table to select from."); }
+      for (const SourceColumn& c : src.columns) {
+        if (!first) sql += ", ";
+        first = false;
+        sql += QuoteId(src.alias) + "." + QuoteId(c.name) + " AS " + QuoteId(c.name);
+      }
+      continue;
+    }
+    if (!first) sql += ", ";
+    first = false;
+    std::string e;
+    SType t;
+    if (!Emit(*item.expr, e, t)) { pop(); return false; }
+    std::string alias = item.alias;
+    if (alias.empty() && item.expr->kind == Expr::Kind::Column) alias = item.expr->name;
+    sql += alias.empty() ? e : e + " AS " + QuoteId(alias);
+  }
+  if (s.hasFrom) sql += " FROM " + src.sql + " AS " + QuoteId(src.alias);
+  if (s.where) {
+    std::string e;
+    SType t;
+    if (!Emit(*s.where, e, t)) { pop(); return false; }
+    sql += " WHERE " + e;
+  }
+  for (size_t i = 0; i < s.groupBy.size(); ++i) {
+    std::string e;
+    SType t;
+    if (!Emit(*s.groupBy[i], e, t)) { pop(); return false; }
+    sql += (i == 0 ? " GROUP BY " : ", ") + e;
+  }
+  for (size_t i = 0; i < s.orderBy.size(); ++i) {
+    std::string e;
+    SType t;
+    if (!Emit(*s.orderBy[i].expr, e, t)) { pop(); return false; }
+    if (t == SType::Text) e += " COLLATE NOCASE";
+    sql += (i == 0 ? " ORDER BY " : ", ") + e + (s.orderBy[i].descending ? " DESC" : "");
+  }
+  if (s.top >= 0) sql += " LIMIT " + std::to_string(s.top);
+  pop();
+  return true;
+}
+
+bool Translator::Insert(const tsql::Statement& st, std::string& sql) {
+  const TableInfo* t = catalog_.Find(st.table.name);
+  if (!t) return Fail(208, "Invalid object name '" + st.table.name + "'.");
+  std::vector<int> targets;
+  if (st.columns.empty()) {
+    if (!st.defaultValues)
+      for (size_t i = 0; i < t->columns.size(); ++i)
+        if (!t->columns[i].identity) targets.push_back(static_cast<int>(i));
+  } else {
+    for (const std::string& name : st.columns) {
+      const int idx = t->Find(name);
+      if (idx < 0) return Fail(207, "Invalid column name '" + name + "'.");
+      if (t->columns[static_cast<size_t>(idx)].identity)
+        return Fail(544, "Cannot insert explicit value for identity column in table '" + t->name +
+                             "' when IDENTITY_INSERT is set to OFF.");
+      if (std::find(targets.begin(), targets.end(), idx) != targets.end())
+        return Fail(264, "The column name '" + name + "' is specified more than once in the SET clause or column list of an INSERT. A column cannot be assigned more than one value in the same clause. Modify the clause to make sure that a column is updated only once. If this statement updates or inserts columns into a view, column aliasing can conceal these changes.");
+      targets.push_back(idx);
+    }
+  }
+  // Columns the statement leaves out get their default, or NULL (checked against NOT NULL).
+  std::vector<std::pair<int, std::string>> implicit;
+  for (size_t i = 0; i < t->columns.size(); ++i) {
+    const ColumnInfo& c = t->columns[i];
+    if (c.identity || std::find(targets.begin(), targets.end(), static_cast<int>(i)) != targets.end()) continue;
+    if (!c.defaultSql.empty()) {
+      std::string d;
+      SType dt;
+      TranslateError de;
+      if (!DefaultValue(catalog_, c, dbName_, d, dt, de)) return Fail(de.number, de.message);
+      implicit.emplace_back(static_cast<int>(i), ColumnValue(d, dt, c, t->name, 1));
+    } else if (!c.nullable) {
+      implicit.emplace_back(static_cast<int>(i), ColumnValue("NULL", SType::Null, c, t->name, 1));
+    }
+  }
+  sql = "INSERT INTO " + QuoteId(t->name);
+  if (targets.empty() && implicit.empty()) {
+    sql += " DEFAULT VALUES";
+    return true;
+  }
+  sql += " (";
+  bool first = true;
+  for (int idx : targets) {
+    sql += (first ? "" : ",") + QuoteId(t->columns[static_cast<size_t>(idx)].name);
+    first = false;
+  }
+  for (const auto& [idx, v] : implicit) {
+    sql += (first ? "" : ",") + QuoteId(t->columns[static_cast<size_t>(idx)].name);
+    first = false;
+  }
+  sql += ") VALUES ";
+  const size_t rowCount = st.defaultValues ? 1 : st.rows.size();
+  for (size_t r = 0; r < rowCount; ++r) {
+    if (!st.defaultValues) {
+      const auto& row = st.rows[r];
+      if (row.size() > targets.size())
+        return Fail(110, "There are fewer columns in the INSERT statement than values specified in the VALUES clause. The number of values in the VALUES clause must match the number of columns specified in the INSERT statement.");
+      if (row.size() < targets.size())
+        return Fail(109, "There are more columns in the INSERT statement than values specified in the VALUES clause. The number of values in the VALUES clause must match the number of columns specified in the INSERT statement.");
+    }
+    sql += r ? ",(" : "(";
+    first = true;
+    for (size_t i = 0; i < targets.size(); ++i) {
+      std::string e;
+      SType ty;
+      if (!Emit(*st.rows[r][i], e, ty)) return false;
+      sql += (first ? "" : ",") + ColumnValue(e, ty, t->columns[static_cast<size_t>(targets[i])], t->name, 1);
+      first = false;
+    }
+    for (const auto& [idx, v] : implicit) {
+      sql += (first ? "" : ",") + v;
+      first = false;
+    }
+    sql += ")";
+  }
+  return true;
+}
+
+bool Translator::Update(const tsql::Statement& st, std::string& sql) {
+  Source src;
+  if (!ResolveSource(st.table, src)) return false;
+  const TableInfo* t = catalog_.Find(st.table.name);
+  if (!t) return Fail(208, "Invalid object name '" + st.table.name + "'.");
+  scopes_.push_back(&src);
+  sql = "UPDATE " + QuoteId(t->name) + " SET ";
+  bool ok = true;
+  for (size_t i = 0; ok && i < st.sets.size(); ++i) {
+    const int idx = t->Find(st.sets[i].first);
+    if (idx < 0) { ok = Fail(207, "Invalid column name '" + st.sets[i].first + "'."); break; }
+    const ColumnInfo& c = t->columns[static_cast<size_t>(idx)];
+    if (c.identity) { ok = Fail(8102, "Cannot update identity column '" + c.name + "'."); break; }
+    std::string e;
+    SType ty;
+    if (!(ok = Emit(*st.sets[i].second, e, ty))) break;
+    sql += (i ? ", " : "") + QuoteId(c.name) + " = " + ColumnValue(e, ty, c, t->name, 2);
+  }
+  if (ok && st.where) {
+    std::string e;
+    SType ty;
+    ok = Emit(*st.where, e, ty);
+    sql += " WHERE " + e;
+  }
+  scopes_.pop_back();
+  return ok;
+}
+
+bool Translator::Delete(const tsql::Statement& st, std::string& sql) {
+  Source src;
+  if (!ResolveSource(st.table, src)) return false;
+  if (!catalog_.Find(st.table.name)) return Fail(208, "Invalid object name '" + st.table.name + "'.");
+  scopes_.push_back(&src);
+  sql = "DELETE FROM " + QuoteId(src.tableName);
+  bool ok = true;
+  if (st.where) {
+    std::string e;
+    SType ty;
+    ok = Emit(*st.where, e, ty);
+    sql += " WHERE " + e;
+  }
+  scopes_.pop_back();
+  return ok;
+}
+
+void Translator::EmitLiteral(const Expr& e, std::string& out, SType& type) {
+  const Token& tok = batch_.tokens[batch_.literals[static_cast<size_t>(e.literal)]];
+  if (e.isString) {
+    type = SType::Text;
+  } else {
+    type = tok.text.find_first_of(".eE") == std::string::npos ? SType::Int : SType::Real;
+  }
+  if (inline_) {
+    out += e.isString ? QuoteText(tok.text) : tok.text;
+  } else {
+    out += "?" + std::to_string(e.literal - literalBase_ + 1);
+  }
+}
+
+bool Translator::EmitColumn(const Expr& e, std::string& out, SType& type) {
+  for (auto it = scopes_.rbegin(); it != scopes_.rend(); ++it) {
+    const Source& s = **it;
+    if (!e.qualifier.empty() && ToUpper(e.qualifier) != ToUpper(s.alias) && ToUpper(e.qualifier) != ToUpper(s.tableName))
+      continue;
+    for (const SourceColumn& c : s.columns) {
+      if (ToUpper(c.name) == ToUpper(e.name)) {
+        out += QuoteId(s.alias) + "." + QuoteId(c.name);
+        type = c.type;
+        return true;
+      }
+    }
+  }
+  if (!e.qualifier.empty()) return Fail(4104, "The multi-part identifier \"" + e.qualifier + "." + e.name + "\" could not be bound.");
+  return Fail(207, "Invalid column name '" + e.name + "'.");
+}
+
+bool Translator::EmitComparison(const std::string& op, const Expr& l, const Expr& r, std::string& out) {
+  std::string a, b;
+  SType ta, tb;
+  if (!Emit(l, a, ta) || !Emit(r, b, tb)) return false;
+  if (ta == SType::DateTime && tb != SType::DateTime && tb != SType::Null) b = "qiva_dt(" + b + ")";
+  else if (tb == SType::DateTime && ta != SType::DateTime && ta != SType::Null) a = "qiva_dt(" + a + ")";
+  std::string sqlOp = op == "!=" ? "<>" : op == "!<" ? ">=" : op == "!>" ? "<=" : op;
+  out += "(" + a + " " + sqlOp + " " + b;
+  if ((ta == SType::Text || tb == SType::Text) && ta != SType::DateTime && tb != SType::DateTime) out += " COLLATE NOCASE";
+  out += ")";
+  return true;
+}
+
+bool Translator::Emit(const Expr& e, std::string& out, SType& type) {
+  type = SType::Unknown;
+  switch (e.kind) {
+    case Expr::Kind::Literal:
+      EmitLiteral(e, out, type);
+      return true;
+    case Expr::Kind::Null:
+      out += "NULL";
+      type = SType::Null;
+      return true;
+    case Expr::Kind::Column:
+      return EmitColumn(e, out, type);
+    case Expr::Kind::Star:
+      out += "*";
+      return true;
+    case Expr::Kind::Func:
+      return EmitFunc(e, out, type);
+    case Expr::Kind::Convert:
+      return EmitConvert(e, out, type);
+    case Expr::Kind::Unary: {
+      std::string a;
+      SType ta;
+      if (!Emit(*e.args[0], a, ta)) return false;
+      if (e.name == "NOT") { out += "(NOT " + a + ")"; type = SType::Int; }
+      else { out += "(" + e.name + a + ")"; type = ta; }
+      return true;
+    }
+    case Expr::Kind::Binary: {
+      if (e.name == "AND" || e.name == "OR") {
+        std::string a, b;
+        SType ta, tb;
+        if (!Emit(*e.args[0], a, ta) || !Emit(*e.args[1], b, tb)) return false;
+        out += "(" + a + " " + e.name + " " + b + ")";
+        type = SType::Int;
+        return true;
+      }
+      if (e.name == "+" || e.name == "-" || e.name == "*" || e.name == "/" || e.name == "%") {
+        std::string a, b;
+        SType ta, tb;
+        if (!Emit(*e.args[0], a, ta) || !Emit(*e.args[1], b, tb)) return false;
+        if (e.name == "+" && (ta == SType::Text || tb == SType::Text) && ta != SType::DateTime && tb != SType::DateTime &&
+            ta != SType::Int && tb != SType::Int && ta != SType::Real && tb != SType::Real) {
+          out += "(" + a + " || " + b + ")";
+          type = SType::Text;
+        } else {
+          out += "(" + a + " " + e.name + " " + b + ")";
+          type = ta == SType::Real || tb == SType::Real ? SType::Real : ta == SType::Int && tb == SType::Int ? SType::Int : SType::Unknown;
+        }
+        return true;
+      }
+      type = SType::Int;
+      return EmitComparison(e.name, *e.args[0], *e.args[1], out);
+    }
+    case Expr::Kind::Between: {
+      std::string x, lo, hi;
+      SType tx, tl, th;
+      if (!Emit(*e.args[0], x, tx) || !Emit(*e.args[1], lo, tl) || !Emit(*e.args[2], hi, th)) return false;
+      const bool dt = tx == SType::DateTime || tl == SType::DateTime || th == SType::DateTime;
+      const auto wrap = [&](std::string& s, SType t) { if (dt && t != SType::DateTime && t != SType::Null) s = "qiva_dt(" + s + ")"; };
+      wrap(x, tx);
+      wrap(lo, tl);
+      wrap(hi, th);
+      const bool text = !dt && (tx == SType::Text || tl == SType::Text || th == SType::Text);
+      out += "(" + x + (text ? " COLLATE NOCASE" : "") + (e.negated ? " NOT BETWEEN " : " BETWEEN ") + lo + " AND " + hi + ")";
+      type = SType::Int;
+      return true;
+    }
+    case Expr::Kind::IsNull: {
+      std::string a;
+      SType ta;
+      if (!Emit(*e.args[0], a, ta)) return false;
+      out += "(" + a + (e.negated ? " IS NOT NULL)" : " IS NULL)");
+      type = SType::Int;
+      return true;
+    }
+    case Expr::Kind::InList: {
+      std::string x;
+      SType tx;
+      if (!Emit(*e.args[0], x, tx)) return false;
+      if (tx == SType::Text) x += " COLLATE NOCASE";
+      out += "(" + x + (e.negated ? " NOT IN (" : " IN (");
+      for (size_t i = 1; i < e.args.size(); ++i) {
+        std::string v;
+        SType tv;
+        if (e.args[i]->kind == Expr::Kind::Subquery) {
+          if (!Select(*e.args[i]->select, v)) return false;
+        } else {
+          if (!Emit(*e.args[i], v, tv)) return false;
+          if (tx == SType::DateTime && tv != SType::DateTime && tv != SType::Null) v = "qiva_dt(" + v + ")";
+        }
+        out += (i > 1 ? "," : "") + v;
+      }
+      out += "))";
+      type = SType::Int;
+      return true;
+    }
+    case Expr::Kind::Like: {
+      std::string a, b;
+      SType ta, tb;
+      if (!Emit(*e.args[0], a, ta) || !Emit(*e.args[1], b, tb)) return false;
+      out += "(" + a + (e.negated ? " NOT LIKE " : " LIKE ") + b + ")";
+      type = SType::Int;
+      return true;
+    }
+    case Expr::Kind::Exists: {
+      std::string s;
+      if (!Select(*e.select, s)) return false;
+      out += "EXISTS (" + s + ")";
+      type = SType::Int;
+      return true;
+    }
+    case Expr::Kind::Subquery: {
+      std::string s;
+      if (!Select(*e.select, s)) return false;
+      out += "(" + s + ")";
+      return true;
+    }
+    case Expr::Kind::Case: {
+      out += "CASE";
+      std::string v;
+      SType tv;
+      if (e.args[0]) {
+        if (!Emit(*e.args[0], v, tv)) return false;
+        out += " " + v;
+      }
+      size_t i = 1;
+      for (; i + 1 < e.args.size(); i += 2) {
+        std::string w, th;
+        SType tw, tt;
+        if (!Emit(*e.args[i], w, tw) || !Emit(*e.args[i + 1], th, tt)) return false;
+        out += " WHEN " + w + " THEN " + th;
+        if (type == SType::Unknown || type == SType::Null) type = tt;
+      }
+      if (e.args[i]) {
+        std::string el;
+        SType te;
+        if (!Emit(*e.args[i], el, te)) return false;
+        out += " ELSE " + el;
+      }
+      out += " END";
+      return true;
+    }
+  }
+  return Fail(102, "Incorrect syntax.");
+}
+
+bool Translator::EmitFunc(const Expr& e, std::string& out, SType& type) {
+  const std::string& f = e.name;
+  std::vector<std::string> a(e.args.size());
+  std::vector<SType> t(e.args.size(), SType::Unknown);
+  const auto argc = [&](size_t lo, size_t hi) {
+    if (e.args.size() < lo || e.args.size() > hi)
+      return Fail(174, "The " + ToUpper(f) + " function requires " + std::to_string(lo) + " argument(s).");
+    return true;
+  };
+  const auto emitArgs = [&]() {
+    for (size_t i = 0; i < e.args.size(); ++i)
+      if (!Emit(*e.args[i], a[i], t[i])) return false;
+    return true;
+  };
+  if (f == "GETDATE" || f == "SYSDATETIME" || f == "CURRENT_TIMESTAMP") {
+    if (!argc(0, 0)) return false;
+    out += "qiva_getdate()";
+    type = SType::DateTime;
+    return true;
+  }
+  if (f == "OBJECT_ID") {
+    if (!argc(1, 2) || !emitArgs()) return false;
+    out += "(SELECT object_id FROM \"__qiva_objects\" WHERE name = qiva_objname(" + a[0] + "))";
+    type = SType::Int;
+    return true;
+  }
+  if (f == "OBJECTPROPERTY") {
+    if (!argc(2, 2) || !emitArgs()) return false;
+    out += "(SELECT CASE upper(" + a[1] + ") WHEN 'ISUSERTABLE' THEN type = 'U' WHEN 'ISTABLE' THEN type = 'U' "
+           "WHEN 'ISPROCEDURE' THEN type = 'P' END FROM \"__qiva_objects\" WHERE object_id = " + a[0] + ")";
+    type = SType::Int;
+    return true;
+  }
+  if (!emitArgs()) return false;
+  if (f == "ISNULL") {
+    if (!argc(2, 2)) return false;
+    if (t[0] == SType::DateTime && t[1] != SType::DateTime && t[1] != SType::Null) a[1] = "qiva_dt(" + a[1] + ")";
+    out += "ifnull(" + a[0] + ", " + a[1] + ")";
+    type = t[0] == SType::Null ? t[1] : t[0];
+    return true;
+  }
+  if (f == "COALESCE") {
+    if (e.args.empty()) return argc(2, 1000);
+    out += "coalesce(";
+    for (size_t i = 0; i < a.size(); ++i) out += (i ? ", " : "") + a[i];
+    out += ")";
+    type = t[0];
+    return true;
+  }
+  if (f == "REPLACE") {
+    if (!argc(3, 3)) return false;
+    out += "qiva_replace(" + a[0] + ", " + a[1] + ", " + a[2] + ")";
+    type = SType::Text;
+    return true;
+  }
+  if (f == "MAX" || f == "MIN" || f == "SUM" || f == "AVG" || f == "COUNT") {
+    if (!argc(1, 1)) return false;
+    out += ToUpper(f) + (e.negated ? "(DISTINCT " : "(") + a[0] + ")";
+    type = f == "COUNT" ? SType::Int : f == "AVG" ? SType::Real : t[0];
+    return true;
+  }
+  if (f == "UPPER" || f == "LOWER" || f == "LTRIM" || f == "RTRIM") {
+    if (!argc(1, 1)) return false;
+    out += (f == "LTRIM" || f == "RTRIM") ? ToUpper(f) + "(" + a[0] + ", ' ')" : f + "(" + a[0] + ")";
+    type = SType::Text;
+    return true;
+  }
+  if (f == "LEN") {
+    if (!argc(1, 1)) return false;
+    out += "length(rtrim(" + a[0] + ", ' '))";
+    type = SType::Int;
+    return true;
+  }
+  if (f == "SUBSTRING") {
+    if (!argc(3, 3)) return false;
+    out += "substr(" + a[0] + ", " + a[1] + ", " + a[2] + ")";
+    type = SType::Text;
+    return true;
+  }
+  if (f == "LEFT" || f == "RIGHT") {
+    if (!argc(2, 2)) return false;
+    out += f == "LEFT" ? "substr(" + a[0] + ", 1, " + a[1] + ")"
+                       : "(CASE WHEN " + a[1] + " <= 0 THEN '' ELSE substr(" + a[0] + ", -(" + a[1] + ")) END)";
+    type = SType::Text;
+    return true;
+  }
+  if (f == "ABS" || f == "ROUND") {
+    if (!argc(1, 2)) return false;
+    out += f + "(" + a[0] + (a.size() > 1 ? ", " + a[1] : "") + ")";
+    type = t[0];
+    return true;
+  }
+  return Fail(195, "'" + f + "' is not a recognized built-in function name.");
+}
+
+bool Translator::EmitConvert(const Expr& e, std::string& out, SType& type) {
+  std::string v;
+  SType tv;
+  if (!Emit(*e.args[0], v, tv)) return false;
+  const TypeSpec& ts = e.type;
+  if (ts.name == "DATETIME" || ts.name == "SMALLDATETIME" || ts.name == "DATE" || ts.name == "DATETIME2") {
+    type = SType::DateTime;
+    if (tv == SType::DateTime && ts.name != "DATE") {
+      out += v;
+      return true;
+    }
+    if (ts.name == "DATE") out += "qiva_date_only(qiva_convert_dt(" + v + ", " + std::to_string(e.style) + "))";
+    else out += "qiva_convert_dt(" + v + ", " + std::to_string(e.style) + ")";
+    return true;
+  }
+  if (IsTextType(ts)) {
+    type = SType::Text;
+    const int len = ts.length == 0 ? 30 : ts.length;
+    if (tv == SType::DateTime) out += "qiva_dt_text(" + v + ", " + std::to_string(e.style < 0 ? 0 : e.style) + ", " + std::to_string(len) + ")";
+    else out += len < 0 ? "CAST(" + v + " AS TEXT)" : "substr(CAST(" + v + " AS TEXT), 1, " + std::to_string(len) + ")";
+    return true;
+  }
+  ColumnDef def;
+  def.name = "";
+  def.type = ts;
+  ColumnInfo col;
+  std::string err;
+  if (!DescribeColumn(def, col, err)) return Fail(243, "Type " + ts.name + " is not a defined system type.");
+  type = TypeOfColumn(col);
+  out += "qiva_col(" + v + "," + IntKindArgs(col) + ",0,'','',3)";
+  return true;
+}
+
+}  // namespace qiva::db::tsql
