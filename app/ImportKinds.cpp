@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "import/Nomenclatures.h"
+
 namespace {
 
 // Button order of the main dialog, top to bottom.
@@ -13,7 +15,7 @@ const std::array<ImportKindInfo, kImportKindCount> kKinds = {{
     {ImportKind::ReferringPhysicians, "physicians", "Import medici trimitatori", 1000,
      "ImportReferringPhysicians", false, "Catalogues", nullptr},
     {ImportKind::Nomenclatures, "nomenclatures", "Import nomenclatoare", 1003,
-     "ImportNomenclatures", false, "Catalogues", nullptr},
+     "ImportNomenclatures", false, "Catalogues", qiva::import::ImportNomenclatures},
     {ImportKind::PharmaNomenclatures, "pharma", "Import nom. farm (medicamente)", 1005,
      "ImportPharmaNomenclatures", false, "Catalogues", nullptr},
     {ImportKind::Nhp, "nhp", "Import NHP", 1009, "ImportNhp", false, "Catalogues", nullptr},
