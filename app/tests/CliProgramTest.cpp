@@ -149,6 +149,23 @@ TEST_F(CliProgramTest, initDbCreatesTheEmbeddedDatabaseOnceAndTablesListsIt) {
             std::string::npos);
 }
 
+TEST_F(CliProgramTest, importsTheSampleCataloguesAndTracesTheirStatements) {
+  if (ImportKindInfoFor(ImportKind::Nomenclatures).routine == nullptr) GTEST_SKIP();
+  WriteConfig("driver=sqlite\r\ndatabase=" + dir.file("q.db") + "\r\n");
+  const std::string sample = QIVA_SOURCE_DIR "/samples/nomenclatoare_generale.xml";
+  RunResult r = Run("nomenclatures '" + sample + "' --config test.ini --trace-sql trace.sql");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("Procesat ", 0), 0u);
+  EXPECT_EQ(r.err, "");  // not a terminal: no progress line
+  const std::string trace = ReadFileBytes(dir.file("trace.sql"));
+  EXPECT_NE(trace.find("delete from QIVA_LABORATORIES_SERVICES\nGO\n"), std::string::npos);
+
+  r = Run("tables --config test.ini");
+  ASSERT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.find("QIVA_LABORATORIES_SERVICES\t0\n"), std::string::npos);
+  EXPECT_NE(r.out.find("QIVA_LABORATORIES_SERVICES\t"), std::string::npos);
+}
+
 TEST_F(CliProgramTest, initDbNeedsTheEmbeddedDriver) {
   WriteConfig("server=SRV01\r\ndatabase=CLINIC\r\n");
   const RunResult r = Run("init-db --config test.ini");

@@ -227,6 +227,7 @@ TEST_F(MainDialogTest, commandLineFileIsImportedAsAnErrorFileAtOnce) {
 
 TEST_F(MainDialogTest, kindNotAvailableYetSaysSoInTheStatusLine) {
   CQIVA_IMPORTDlg& dlg = Make();
+  dlg.session().SetRoutine(ImportKind::Nhp, nullptr);
   dlg.button(1009)->click();
   ASSERT_TRUE(dlg.WaitForWorkers(10s));
   EXPECT_EQ(dlg.statusLine()->text(), "Importul \"Import NHP\" nu este disponibil inca");
