@@ -17,6 +17,14 @@ std::string ModuleFilePath();
 void SetProgramFolder(std::string folder);
 std::string ProgramFolder();
 
+// The text that followed the program name on the command line. On Windows the raw text the
+// system gives, quotes included; elsewhere the shell has already split and unquoted it, so the
+// arguments are joined by one blank. Empty when there is none.
+std::string CommandLineTail(int argc, char** argv);
+
+// True when standard input (0), output (1) or error (2) is a terminal.
+bool IsTerminal(int stream);
+
 // A child started by LaunchProgram. Owns the read end of the child's output pipe, which is
 // never read but kept open so the child's writes do not fail.
 class ChildProcess {

@@ -68,6 +68,17 @@ std::string ProgramFolder() {
   return programFolder;
 }
 
+std::string CommandLineTail(int argc, char** argv) {
+  std::string text;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) text += ' ';
+    text += argv[i];
+  }
+  return text;
+}
+
+bool IsTerminal(int stream) { return ::isatty(stream) == 1; }
+
 ChildProcess::ChildProcess(ChildProcess&& other) noexcept
     : id_(other.id_), outputPipe_(other.outputPipe_) {
   other.id_ = 0;

@@ -1,5 +1,6 @@
 // Platform_win.cpp: file sizes, the program path and child processes on Windows.
 #ifdef _WIN32
+#include <io.h>
 #include <windows.h>
 
 #include <mutex>
@@ -41,6 +42,24 @@ std::string ProgramFolder() {
   std::lock_guard lock(programFolderMutex);
   return programFolder;
 }
+
+std::string CommandLineTail(int, char**) {
+  // Skip the program name as the system's own start-up code does: a quoted name up to its
+  // closing quote, otherwise up to the first blank; then the blanks after it.
+  const char* text = ::GetCommandLineA();
+  if (text == nullptr) return {};
+  if (*text == '"') {
+    ++text;
+    while (*text != '\0' && *text != '"') ++text;
+    if (*text == '"') ++text;
+  } else {
+    while (*text != '\0' && *text != ' ' && *text != '\t') ++text;
+  }
+  while (*text == ' ' || *text == '\t') ++text;
+  return text;
+}
+
+bool IsTerminal(int stream) { return ::_isatty(stream) != 0; }
 
 ChildProcess::ChildProcess(ChildProcess&& other) noexcept
     : id_(other.id_), outputPipe_(other.outputPipe_), processHandle_(other.processHandle_) {

@@ -42,9 +42,12 @@ class CAdoDatabase {
   // Appends "%s\nComError: %s\nProviderError: %s" as one record.
   void LogError(std::string_view label, std::string_view comError, std::string_view providerError);
 
-  // Writes every statement sent (Execute texts and recordset queries) to `path`, each followed
-  // by "\nGO\n"; an empty path turns the trace off. Returns false when the file cannot be opened.
+  // Writes every statement sent to a connection (Execute texts and recordset queries, failing
+  // ones included; none without a connection) to `path`, appended to
+  // what the file holds, each as its exact bytes followed by "\nGO\n"; an empty path turns the
+  // trace off. Returns false (trace off) when the file cannot be opened.
   bool SetTraceFile(const std::string& path);
+  // Appends one statement to the trace; nothing while the trace is off.
   void Trace(std::string_view sql);
 
   // Tests may replace how engines are made (for example to record statements).
@@ -64,6 +67,12 @@ class CAdoDatabase {
   std::string m_szConnectionString;
 
  private:
+  // Fills both error texts from `error` (the provider text only when `withProviderText`) and
+  // logs them under `label`.
+  void KeepFailure(std::string_view label, const qiva::db::EngineError& error,
+                   bool withProviderText);
+  std::string BuildConnectionString() const;
+
   std::string driver_;
   std::string dsn_;
   EngineFactory engineFactory_;

@@ -1,24 +1,325 @@
-// OdbcEngine.cpp: placeholder until the odbc engine is built; every call fails.
+// OdbcEngine.cpp: the engine over an ODBC driver manager (unixODBC here, the system's on
+// Windows). One connection, one statement handle reused for every Execute and one for queries;
+// results are read whole into the engine's typed values.
 #include "db/odbc/OdbcEngine.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+#include <sql.h>
+#include <sqlext.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "db/odbc/OdbcDiagnostics.h"
+#include "db/odbc/Utf16.h"
+
+static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "ODBC wide text is read as UTF-16");
 
 namespace qiva::db {
 namespace {
 
-class UnavailableEngine final : public DbEngine {
+// Seconds a login may take before the driver gives up. ADO's provider waits 15 seconds by
+// default; without a limit some drivers wait on an unreachable server for minutes.
+constexpr SQLULEN kLoginTimeoutSeconds = 15;
+
+// Owns one ODBC handle of any type and frees it once.
+class OdbcHandle {
  public:
-  UnavailableEngine() { error_.description = "the odbc engine is not built yet"; }
-  bool open(const std::string&) override { return false; }
-  bool execute(std::string_view) override { return false; }
-  bool query(std::string_view, ResultSet&) override { return false; }
-  bool close() override { return true; }
+  OdbcHandle() = default;
+  OdbcHandle(const OdbcHandle&) = delete;
+  OdbcHandle& operator=(const OdbcHandle&) = delete;
+  ~OdbcHandle() { reset(); }
+
+  // Allocates a handle of `type` under `parent`; false (and no handle) on failure.
+  bool allocate(SQLSMALLINT type, SQLHANDLE parent) {
+    reset();
+    SQLHANDLE made = SQL_NULL_HANDLE;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(type, parent, &made))) return false;
+    type_ = type;
+    handle_ = made;
+    return true;
+  }
+  void reset() {
+    if (handle_ != SQL_NULL_HANDLE) SQLFreeHandle(type_, handle_);
+    handle_ = SQL_NULL_HANDLE;
+  }
+  SQLHANDLE get() const { return handle_; }
+  SQLSMALLINT type() const { return type_; }
+  explicit operator bool() const { return handle_ != SQL_NULL_HANDLE; }
+
+ private:
+  SQLSMALLINT type_ = 0;
+  SQLHANDLE handle_ = SQL_NULL_HANDLE;
+};
+
+// How a column is read: its SQL type decides the value's kind.
+enum class ColumnKind { Int32, WideInt, Double, Text };
+
+ColumnKind KindOf(SQLSMALLINT sqlType, SQLSMALLINT decimalDigits) {
+  switch (sqlType) {
+    case SQL_INTEGER:
+    case SQL_SMALLINT:
+    case SQL_TINYINT:
+    case SQL_BIT:
+      return ColumnKind::Int32;
+    case SQL_BIGINT:
+      return ColumnKind::WideInt;
+    case SQL_NUMERIC:
+    case SQL_DECIMAL:
+      // Identity columns are often numeric(18,0): whole numbers keep their integer reading.
+      return decimalDigits == 0 ? ColumnKind::WideInt : ColumnKind::Double;
+    case SQL_REAL:
+    case SQL_FLOAT:
+    case SQL_DOUBLE:
+      return ColumnKind::Double;
+    default:
+      return ColumnKind::Text;  // character, date and time, and anything else as text
+  }
+}
+
+class OdbcEngine final : public DbEngine {
+ public:
+  ~OdbcEngine() override { close(); }
+
+  bool open(const std::string& connectionString) override;
+  bool execute(std::string_view sql) override;
+  bool query(std::string_view sql, ResultSet& out) override;
+  bool close() override;
   const EngineError& lastError() const override { return error_; }
 
  private:
+  bool fail(const OdbcHandle& handle, const std::string& fallback);
+  bool failWithoutHandle(const char* sqlState, const std::string& description);
+  bool run(OdbcHandle& statement, std::string_view sql);
+  bool readColumns(ResultSet& out);
+  bool readValue(SQLUSMALLINT column, ColumnKind kind, DbValue& value);
+  bool readText(SQLUSMALLINT column, DbValue& value);
+
+  OdbcHandle environment_;
+  OdbcHandle connection_;
+  OdbcHandle executeStatement_;
+  OdbcHandle queryStatement_;
+  bool connected_ = false;
   EngineError error_;
 };
 
+bool OdbcEngine::fail(const OdbcHandle& handle, const std::string& fallback) {
+  error_ = odbc::MapDiagnostics(odbc::ReadDiagnostics(handle.type(), handle.get()), fallback);
+  return false;
+}
+
+bool OdbcEngine::failWithoutHandle(const char* sqlState, const std::string& description) {
+  error_ = odbc::MapDiagnostics({{sqlState, 0, description}}, description);
+  return false;
+}
+
+bool OdbcEngine::open(const std::string& connectionString) {
+  close();
+  if (!environment_.allocate(SQL_HANDLE_ENV, SQL_NULL_HANDLE)) {
+    return failWithoutHandle("HY001", "The ODBC environment could not be allocated");
+  }
+  SQLSetEnvAttr(environment_.get(), SQL_ATTR_ODBC_VERSION,
+                reinterpret_cast<SQLPOINTER>(static_cast<std::intptr_t>(SQL_OV_ODBC3)), 0);
+  if (!connection_.allocate(SQL_HANDLE_DBC, environment_.get())) {
+    return fail(environment_, "The ODBC connection could not be allocated");
+  }
+  SQLSetConnectAttr(connection_.get(), SQL_ATTR_LOGIN_TIMEOUT,
+                    reinterpret_cast<SQLPOINTER>(kLoginTimeoutSeconds), 0);
+  if (connectionString.size() > SHRT_MAX) {
+    return failWithoutHandle("HY090", "The connection string is too long");
+  }
+  // The completed string the driver hands back may repeat the password; it is not kept.
+  SQLCHAR completed[1024];
+  SQLSMALLINT completedLength = 0;
+  const SQLRETURN rc =
+      SQLDriverConnect(connection_.get(), nullptr,
+                       reinterpret_cast<SQLCHAR*>(const_cast<char*>(connectionString.c_str())),
+                       static_cast<SQLSMALLINT>(connectionString.size()), completed,
+                       sizeof completed, &completedLength, SQL_DRIVER_NOPROMPT);
+  if (!SQL_SUCCEEDED(rc)) {
+    fail(connection_, "The ODBC driver refused the connection without saying why");
+    connection_.reset();
+    environment_.reset();
+    return false;
+  }
+  connected_ = true;
+  return true;
+}
+
+bool OdbcEngine::close() {
+  executeStatement_.reset();
+  queryStatement_.reset();
+  bool ok = true;
+  if (connected_) {
+    connected_ = false;
+    if (!SQL_SUCCEEDED(SQLDisconnect(connection_.get()))) {
+      ok = fail(connection_, "The ODBC driver could not disconnect");
+    }
+  }
+  connection_.reset();
+  environment_.reset();
+  return ok;
+}
+
+// Runs `sql` on `statement` (allocated on first use and kept); on failure the error is kept
+// and the statement's cursor closed.
+bool OdbcEngine::run(OdbcHandle& statement, std::string_view sql) {
+  if (!connected_) return failWithoutHandle("08003", "Connection not open");
+  if (!statement && !statement.allocate(SQL_HANDLE_STMT, connection_.get())) {
+    return fail(connection_, "The ODBC statement could not be allocated");
+  }
+  if (sql.size() > static_cast<std::size_t>(INT_MAX)) {
+    return failWithoutHandle("HY090", "The statement is too long");
+  }
+  const SQLRETURN rc =
+      SQLExecDirect(statement.get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.data())),
+                    static_cast<SQLINTEGER>(sql.size()));
+  // SQL_NO_DATA: a searched update or delete that touched no row, still a success.
+  if (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA) return true;
+  fail(statement, "The ODBC driver failed the statement without saying why");
+  SQLFreeStmt(statement.get(), SQL_CLOSE);
+  return false;
+}
+
+bool OdbcEngine::execute(std::string_view sql) {
+  if (!run(executeStatement_, sql)) return false;
+  // A text may hold several statements: a failure in a later one surfaces while moving to
+  // its result, so every result is walked before the text counts as done.
+  bool ok = true;
+  for (;;) {
+    const SQLRETURN rc = SQLMoreResults(executeStatement_.get());
+    if (rc == SQL_NO_DATA) break;
+    if (!SQL_SUCCEEDED(rc)) {
+      ok = fail(executeStatement_, "The ODBC driver failed the statement without saying why");
+      break;
+    }
+  }
+  SQLFreeStmt(executeStatement_.get(), SQL_CLOSE);
+  return ok;
+}
+
+bool OdbcEngine::query(std::string_view sql, ResultSet& out) {
+  out = ResultSet{};
+  if (!run(queryStatement_, sql)) return false;
+  const bool ok = readColumns(out);
+  SQLFreeStmt(queryStatement_.get(), SQL_CLOSE);
+  if (!ok) out = ResultSet{};
+  return ok;
+}
+
+// Reads the first result that has columns (row counts of statements before it are skipped).
+bool OdbcEngine::readColumns(ResultSet& out) {
+  SQLHANDLE statement = queryStatement_.get();
+  const std::string why = "The ODBC driver failed the query without saying why";
+  SQLSMALLINT count = 0;
+  for (;;) {
+    if (!SQL_SUCCEEDED(SQLNumResultCols(statement, &count))) return fail(queryStatement_, why);
+    if (count > 0) break;
+    const SQLRETURN rc = SQLMoreResults(statement);
+    if (rc == SQL_NO_DATA) return true;  // nothing came back: no columns, no rows
+    if (!SQL_SUCCEEDED(rc)) return fail(queryStatement_, why);
+  }
+  std::vector<ColumnKind> kinds;
+  for (SQLUSMALLINT column = 1; column <= static_cast<SQLUSMALLINT>(count); ++column) {
+    std::string name(128, '\0');
+    SQLSMALLINT nameLength = 0, sqlType = 0, digits = 0, nullable = 0;
+    SQLULEN size = 0;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      if (!SQL_SUCCEEDED(SQLDescribeCol(statement, column, reinterpret_cast<SQLCHAR*>(name.data()),
+                                        static_cast<SQLSMALLINT>(name.size()), &nameLength,
+                                        &sqlType, &size, &digits, &nullable)))
+        return fail(queryStatement_, why);
+      if (nameLength < static_cast<SQLSMALLINT>(name.size())) break;
+      name.assign(static_cast<std::size_t>(nameLength) + 1, '\0');  // cut: ask again
+    }
+    name.resize(std::min<std::size_t>(static_cast<std::size_t>(nameLength), name.size()));
+    out.columns.push_back(std::move(name));
+    kinds.push_back(KindOf(sqlType, digits));
+  }
+  for (;;) {
+    const SQLRETURN rc = SQLFetch(statement);
+    if (rc == SQL_NO_DATA) return true;
+    if (!SQL_SUCCEEDED(rc)) return fail(queryStatement_, why);
+    std::vector<DbValue>& row = out.rows.emplace_back(kinds.size());
+    for (std::size_t i = 0; i < kinds.size(); ++i) {
+      if (!readValue(static_cast<SQLUSMALLINT>(i + 1), kinds[i], row[i])) return false;
+    }
+  }
+}
+
+bool OdbcEngine::readValue(SQLUSMALLINT column, ColumnKind kind, DbValue& value) {
+  SQLHANDLE statement = queryStatement_.get();
+  const std::string why = "The ODBC driver could not read a value";
+  SQLLEN indicator = 0;
+  switch (kind) {
+    case ColumnKind::Int32: {
+      SQLINTEGER number = 0;
+      if (!SQL_SUCCEEDED(SQLGetData(statement, column, SQL_C_SLONG, &number, 0, &indicator)))
+        return fail(queryStatement_, why);
+      value = indicator == SQL_NULL_DATA ? DbValue(DbNull{}) : DbValue(std::int32_t{number});
+      return true;
+    }
+    case ColumnKind::WideInt: {
+      // A whole number that fits 32 bits is handed out as one; a larger one as a double.
+      SQLBIGINT number = 0;
+      if (!SQL_SUCCEEDED(SQLGetData(statement, column, SQL_C_SBIGINT, &number, 0, &indicator)))
+        return fail(queryStatement_, why);
+      if (indicator == SQL_NULL_DATA) {
+        value = DbNull{};
+      } else if (number >= INT32_MIN && number <= INT32_MAX) {
+        value = static_cast<std::int32_t>(number);
+      } else {
+        value = static_cast<double>(number);
+      }
+      return true;
+    }
+    case ColumnKind::Double: {
+      double number = 0;
+      if (!SQL_SUCCEEDED(SQLGetData(statement, column, SQL_C_DOUBLE, &number, 0, &indicator)))
+        return fail(queryStatement_, why);
+      value = indicator == SQL_NULL_DATA ? DbValue(DbNull{}) : DbValue(number);
+      return true;
+    }
+    case ColumnKind::Text:
+      return readText(column, value);
+  }
+  return true;
+}
+
+// Reads a character value as UTF-16 in pieces of any length and hands it out as UTF-8, so the
+// text does not depend on the client character set the driver is configured with.
+bool OdbcEngine::readText(SQLUSMALLINT column, DbValue& value) {
+  std::u16string wide;
+  SQLWCHAR piece[1024];
+  constexpr SQLLEN kPieceChars = sizeof piece / sizeof piece[0] - 1;  // room for the terminator
+  for (;;) {
+    SQLLEN indicator = 0;
+    const SQLRETURN rc =
+        SQLGetData(queryStatement_.get(), column, SQL_C_WCHAR, piece, sizeof piece, &indicator);
+    if (rc == SQL_NO_DATA) break;  // every piece has been read
+    if (!SQL_SUCCEEDED(rc)) return fail(queryStatement_, "The ODBC driver could not read text");
+    if (indicator == SQL_NULL_DATA) {
+      value = DbNull{};
+      return true;
+    }
+    SQLLEN chars = kPieceChars;  // a cut piece fills the buffer
+    if (indicator != SQL_NO_TOTAL && indicator / static_cast<SQLLEN>(sizeof(SQLWCHAR)) <= chars)
+      chars = indicator / static_cast<SQLLEN>(sizeof(SQLWCHAR));
+    wide.append(reinterpret_cast<const char16_t*>(piece), static_cast<std::size_t>(chars));
+    if (rc == SQL_SUCCESS) break;  // the last piece
+  }
+  value = odbc::Utf16ToUtf8(wide);
+  return true;
+}
+
 }  // namespace
 
-std::unique_ptr<DbEngine> CreateOdbcEngine() { return std::make_unique<UnavailableEngine>(); }
+std::unique_ptr<DbEngine> CreateOdbcEngine() { return std::make_unique<OdbcEngine>(); }
 
 }  // namespace qiva::db

@@ -1,0 +1,81 @@
+// ImportKinds.cpp: the table of the nine import kinds. An import routine becomes available by
+// putting its function in the last column of its row.
+#include "app/ImportKinds.h"
+
+#include <algorithm>
+
+#include "import/Nomenclatures.h"
+
+namespace {
+
+// Button order of the main dialog, top to bottom.
+const std::array<ImportKindInfo, kImportKindCount> kKinds = {{
+    {ImportKind::Personalization, "personalization", "Import personalizare", 1002,
+     "ImportPersonalization", false, "Provider", nullptr},
+    {ImportKind::ReferringPhysicians, "physicians", "Import medici trimitatori", 1000,
+     "ImportReferringPhysicians", false, "Catalogues", nullptr},
+    {ImportKind::Nomenclatures, "nomenclatures", "Import nomenclatoare", 1003,
+     "ImportNomenclatures", false, "Catalogues", qiva::import::ImportNomenclatures},
+    {ImportKind::PharmaNomenclatures, "pharma", "Import nom. farm (medicamente)", 1005,
+     "ImportPharmaNomenclatures", false, "Catalogues", nullptr},
+    {ImportKind::Nhp, "nhp", "Import NHP", 1009, "ImportNhp", false, "Catalogues", nullptr},
+    {ImportKind::ErrorFile, "errors", "Import fisier erori", 1004, "ImportErrorFile", false, "",
+     nullptr},
+    {ImportKind::PharmacyErrorFile, "pharmacy-errors", "SPT: Import fisier erori farm", 1006,
+     "ImportPharmacyErrorFile", false, "report", nullptr},
+    {ImportKind::DayHospitalTariffs, "day-tariffs", "SPT: Import Serv Spit ZI", 1007,
+     "ImportDayHospitalTariffs", true, "provider", nullptr},
+    {ImportKind::Feedback, "feedback", "SPT: Import Feedback", 1008, "ImportFeedback", true,
+     "ns2:request", nullptr},
+}};
+
+}  // namespace
+
+const std::array<ImportKindInfo, kImportKindCount>& ImportKinds() { return kKinds; }
+
+const ImportKindInfo& ImportKindInfoFor(ImportKind kind) {
+  for (const auto& info : kKinds) {
+    if (info.kind == kind) return info;
+  }
+  return kKinds.front();  // unreachable: every enumerator has a row
+}
+
+const ImportKindInfo* FindImportKind(std::string_view name) {
+  auto it = std::find_if(kKinds.begin(), kKinds.end(),
+                         [name](const ImportKindInfo& info) { return name == info.commandName; });
+  return it == kKinds.end() ? nullptr : &*it;
+}
+
+std::string ErrorFileExportType(const std::string& path) {
+  const std::size_t slash = path.find_last_of("\\/");
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  std::size_t cut = name.size();
+  for (int found = 0; found < 4; ++found) {
+    if (cut == 0) return {};
+    cut = name.rfind('_', cut - 1);
+    if (cut == std::string::npos) return {};
+  }
+  return name.substr(0, cut);
+}
+
+std::vector<std::string> RootTagsFor(ImportKind kind, const std::string& path) {
+  switch (kind) {
+    case ImportKind::ErrorFile: {
+      static const std::array<const char*, 5> kFeedbackTypes = {"SPT_DRG", "SPT_ACUT", "SPT_CHR",
+                                                                "SPT_PAL", "SPT_SPZ"};
+      const std::string type = ErrorFileExportType(path);
+      const bool feedback = std::any_of(kFeedbackTypes.begin(), kFeedbackTypes.end(),
+                                        [&type](const char* t) { return type == t; });
+      return {feedback ? "reportFeedback" : "report"};
+    }
+    case ImportKind::Feedback:
+      return {"ns2:request", "request"};
+    default:
+      return {ImportKindInfoFor(kind).rootTag};
+  }
+}
+
+std::string NotAvailableText(ImportKind kind) {
+  return std::string("Importul \"") + ImportKindInfoFor(kind).caption +
+         "\" nu este disponibil inca";
+}

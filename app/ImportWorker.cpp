@@ -1,0 +1,108 @@
+// ImportWorker.cpp: the import run. Each step's failure ends the run with its own outcome and,
+// where the user must know, a message through the front end.
+#include "app/ImportWorker.h"
+
+#include <atomic>
+#include <system_error>
+#include <utility>
+
+#include "app/INILoader.h"
+
+namespace {
+
+std::atomic<int> importRunning{0};
+
+// Clears the busy flag however the run ends.
+class RunningFlag {
+ public:
+  RunningFlag() = default;
+  RunningFlag(const RunningFlag&) = delete;
+  RunningFlag& operator=(const RunningFlag&) = delete;
+  ~RunningFlag() { importRunning.store(0); }
+};
+
+std::size_t IndexOf(ImportKind kind) { return static_cast<std::size_t>(kind); }
+
+// True when the tariffs table has a locationid column, the mark of a database that keeps
+// data per location. A check that cannot run counts as no column.
+bool DatabaseHasLocationColumn(CAdoDatabase& db, CAdoRecordset& rs) {
+  if (!rs.Open(kLocationCheckQuery, &db)) return false;
+  const bool found = !rs.IsEOF();
+  rs.Close();
+  return found;
+}
+
+}  // namespace
+
+ImportSession::ImportSession(std::string configurationPath, ImportFrontEnd& frontEnd)
+    : configurationPath_(std::move(configurationPath)), frontEnd_(frontEnd) {
+  for (const auto& info : ImportKinds()) routines_[IndexOf(info.kind)] = info.routine;
+}
+
+ImportRoutine ImportSession::routine(ImportKind kind) const { return routines_[IndexOf(kind)]; }
+
+void ImportSession::SetRoutine(ImportKind kind, ImportRoutine routine) {
+  routines_[IndexOf(kind)] = routine;
+}
+
+bool ImportRunning() { return importRunning.load() != 0; }
+
+RunOutcome ImportWorker(ImportSession& session, const ImportRequest& request) {
+  ImportFrontEnd& ui = session.frontEnd();
+  int idle = 0;
+  if (!importRunning.compare_exchange_strong(idle, 1)) {
+    ui.ShowMessage(kBusyText);
+    return RunOutcome::Busy;
+  }
+  RunningFlag running;
+  if (request.path.empty()) return RunOutcome::NoFile;
+
+  INILoader configuration;
+  if (!configuration.Load(session.configurationPath())) {
+    ui.ShowMessage(kConfigurationMissingText);
+    return RunOutcome::ConfigurationMissing;
+  }
+  ui.SetStatusText(kOpeningConnectionText);
+  const std::string server = configuration.GetValue("server");
+  const std::string database = configuration.GetValue("database");
+  const std::string password = configuration.GetValue("pass");
+  const std::string user = configuration.GetValue("user");
+
+  CAdoDatabase& db = session.database();
+  db.SetLogFile("_database.log");
+  db.SetDriver(configuration.GetValue("driver"));
+  db.SetDsn(configuration.GetValue("dsn"));
+  if (!db.Open(server, user, password, database)) {
+    ui.ShowMessage(!db.m_szProviderError.empty() ? db.m_szProviderError : db.m_szComError);
+    ui.CloseProgram();
+    return RunOutcome::ConnectionFailed;
+  }
+  ui.SetStatusText(kReadingXmlText);
+
+  const ImportKindInfo& info = ImportKindInfoFor(request.kind);
+  const ImportRoutine routine = session.routine(request.kind);
+  if (routine == nullptr) {
+    ui.SetStatusText(NotAvailableText(request.kind));
+    return RunOutcome::NotAvailable;
+  }
+  if (info.needsLocation) {
+    session.hasLocationColumn_ = DatabaseHasLocationColumn(db, session.recordset());
+    if (session.hasLocationColumn_) {
+      const std::optional<std::int32_t> chosen = ui.ChooseLocation(db, session.recordset());
+      if (!chosen) return RunOutcome::LocationCancelled;
+      session.locationId_ = *chosen;
+    }
+  }
+  ImportContext context{db, session.recordset(), ui, session.hasLocationColumn_,
+                        session.locationId_};
+  return routine(context, request.path) != 0 ? RunOutcome::Completed : RunOutcome::Stopped;
+}
+
+std::thread StartImportWorker(ImportSession& session, ImportRequest request) {
+  try {
+    return std::thread(
+        [&session, request = std::move(request)] { ImportWorker(session, request); });
+  } catch (const std::system_error&) {
+    return {};  // a thread that cannot start is not reported, like a press that did nothing
+  }
+}

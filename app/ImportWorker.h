@@ -1,0 +1,83 @@
+// ImportWorker.h: one import run, shared by the dialog and the command-line program: load the
+// configuration, open the database, take the location where needed and call the routine.
+// Only one run is active in the process at a time.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <thread>
+
+#include "app/ImportFrontEnd.h"
+#include "app/ImportKinds.h"
+#include "db/CAdoDatabase.h"
+#include "db/CAdoRecordset.h"
+
+// What one run imports, fixed when the run is started: a later button press cannot change it.
+struct ImportRequest {
+  ImportKind kind = ImportKind::ErrorFile;
+  std::string path;
+};
+
+// How a run ended.
+enum class RunOutcome {
+  Busy,                  // another run was active; "In procesare..." was shown
+  NoFile,                // empty path (the file chooser was cancelled); nothing shown
+  ConfigurationMissing,  // the configuration file could not be loaded
+  ConnectionFailed,      // the database could not be opened; the program is closed
+  NotAvailable,          // the kind's routine is not available yet
+  LocationCancelled,     // the location choice was cancelled
+  Stopped,               // the routine returned 0 (stopped early)
+  Completed,             // the routine returned 1 (walked the whole file)
+};
+
+// The texts of the run.
+inline constexpr const char* kBusyText = "In procesare...";
+inline constexpr const char* kConfigurationMissingText =
+    "Nu pot incarca fisierul QIVA_IMPORT.ini\nImportul nu se executa";
+inline constexpr const char* kOpeningConnectionText = "Deschid conexiunea la baza de date";
+inline constexpr const char* kReadingXmlText = "Citesc XML...";
+inline constexpr const char* kLocationCheckQuery =
+    " select column_name from information_schema.columns where table_name = "
+    "'QIVA_DAILY_CASES_TARIFFS' and column_name='locationid'";
+
+// What a program keeps from run to run: the configuration file's path, the front end, the one
+// connection and recordset, the location fields and the routines to call. Owned by the dialog
+// or the command-line program for its whole life; runs use it one at a time.
+class ImportSession {
+ public:
+  ImportSession(std::string configurationPath, ImportFrontEnd& frontEnd);
+  ImportSession(const ImportSession&) = delete;
+  ImportSession& operator=(const ImportSession&) = delete;
+
+  const std::string& configurationPath() const { return configurationPath_; }
+  ImportFrontEnd& frontEnd() { return frontEnd_; }
+  CAdoDatabase& database() { return database_; }
+  CAdoRecordset& recordset() { return recordset_; }
+  bool hasLocationColumn() const { return hasLocationColumn_; }
+  std::int32_t locationId() const { return locationId_; }
+
+  // The routine called for `kind`: the ImportKinds table's unless replaced (tests, tools).
+  ImportRoutine routine(ImportKind kind) const;
+  void SetRoutine(ImportKind kind, ImportRoutine routine);
+
+ private:
+  friend RunOutcome ImportWorker(ImportSession& session, const ImportRequest& request);
+  std::string configurationPath_;
+  ImportFrontEnd& frontEnd_;
+  CAdoDatabase database_;
+  CAdoRecordset recordset_;
+  bool hasLocationColumn_ = false;
+  std::int32_t locationId_ = 0;
+  std::array<ImportRoutine, kImportKindCount> routines_{};
+};
+
+// Performs one run of `request` on the calling thread and tells how it ended. Refuses with
+// "In procesare..." while another run of the process is active (tested and set atomically).
+RunOutcome ImportWorker(ImportSession& session, const ImportRequest& request);
+
+// Starts ImportWorker on a new thread. The session must outlive the thread.
+std::thread StartImportWorker(ImportSession& session, ImportRequest request);
+
+// True while a run is active anywhere in the process.
+bool ImportRunning();

@@ -1,0 +1,150 @@
+// CliOptions.cpp: parsing of the qiva-import command line.
+#include "app/cli/CliOptions.h"
+
+#include <charconv>
+
+namespace {
+
+bool ParseLocation(const std::string& text, std::int32_t& out) {
+  const char* end = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(text.data(), end, out);
+  return ec == std::errc() && ptr == end && !text.empty();
+}
+
+// Splits "--name=value" into its two parts; a plain "--name" keeps an empty value.
+void SplitOption(const std::string& arg, std::string& name, std::optional<std::string>& value) {
+  const std::size_t eq = arg.find('=');
+  if (arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+    name = arg.substr(0, eq);
+    value = arg.substr(eq + 1);
+  } else {
+    name = arg;
+    value.reset();
+  }
+}
+
+}  // namespace
+
+const char* CliUsage() {
+  return "usage:\n"
+         "  qiva-import [options] KIND FILE             import FILE\n"
+         "  qiva-import [options] check KIND FILE       parse FILE with KIND's root tag; write "
+         "nothing\n"
+         "  qiva-import [options] init-db [--locations] create the embedded database named by "
+         "the configuration\n"
+         "  qiva-import [options] tables                print each table of the configured "
+         "database with its row count\n"
+         "KIND: personalization | physicians | nomenclatures | pharma | nhp | errors |\n"
+         "      pharmacy-errors | day-tariffs | feedback\n"
+         "options:\n"
+         "  --config FILE          configuration file (default: QIVA_IMPORT.INI in the program "
+         "folder)\n"
+         "  --location ID          location for day-tariffs and feedback when the database "
+         "keeps locations\n"
+         "  --on-invalid skip|stop answer to the invalid-record prompt when there is no "
+         "terminal\n"
+         "                         (default skip; on a terminal, ask)\n"
+         "  --trace-sql FILE       write every statement sent to the database\n"
+         "  --quiet                no progress output (the last status text is still printed)\n"
+         "  --help                 print this text\n"
+         "exit status: 0 imported, 1 stopped early or not available, 2 usage error,\n"
+         "             3 configuration file not loaded, 4 database not opened\n";
+}
+
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
+                                          std::string& error) {
+  CliOptions options;
+  std::vector<std::string> words;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string name;
+    std::optional<std::string> value;
+    SplitOption(args[i], name, value);
+    auto takeValue = [&]() -> std::optional<std::string> {
+      if (value) return value;
+      if (i + 1 < args.size()) return args[++i];
+      error = "option " + name + " needs a value";
+      return std::nullopt;
+    };
+    if (name == "--help" || name == "-h") {
+      options.command = CliCommand::Help;
+      return options;
+    } else if (name == "--quiet" || name == "-q") {
+      options.quiet = true;
+    } else if (name == "--locations") {
+      options.withLocations = true;
+    } else if (name == "--config" || name == "--trace-sql" || name == "--location" ||
+               name == "--on-invalid") {
+      const std::optional<std::string> v = takeValue();
+      if (!v) return std::nullopt;
+      if (name == "--config") {
+        options.configPath = *v;
+      } else if (name == "--trace-sql") {
+        options.traceSqlPath = *v;
+      } else if (name == "--location") {
+        std::int32_t id = 0;
+        if (!ParseLocation(*v, id)) {
+          error = "--location needs a whole number, not '" + *v + "'";
+          return std::nullopt;
+        }
+        options.location = id;
+      } else if (*v == "skip") {
+        options.onInvalid = InvalidRecordAnswer::Skip;
+      } else if (*v == "stop") {
+        options.onInvalid = InvalidRecordAnswer::Stop;
+      } else {
+        error = "--on-invalid takes skip or stop, not '" + *v + "'";
+        return std::nullopt;
+      }
+    } else if (name.size() > 1 && name[0] == '-') {
+      error = "unknown option " + name;
+      return std::nullopt;
+    } else {
+      words.push_back(args[i]);
+    }
+  }
+  if (words.empty()) {
+    error = "nothing to do";
+    return std::nullopt;
+  }
+  auto kindAt = [&](std::size_t index) -> bool {
+    const ImportKindInfo* info = FindImportKind(words[index]);
+    if (info == nullptr) {
+      error = "unknown KIND '" + words[index] + "'";
+      return false;
+    }
+    options.kind = info->kind;
+    return true;
+  };
+  const std::string& verb = words[0];
+  std::size_t expected = 0;
+  if (verb == "check") {
+    options.command = CliCommand::Check;
+    expected = 3;
+  } else if (verb == "init-db") {
+    options.command = CliCommand::InitDb;
+    expected = 1;
+  } else if (verb == "tables") {
+    options.command = CliCommand::Tables;
+    expected = 1;
+  } else {
+    options.command = CliCommand::Import;
+    expected = 2;
+  }
+  if (words.size() != expected) {
+    error = words.size() < expected ? "missing arguments for '" + verb + "'"
+                                    : "unexpected argument '" + words[expected] + "'";
+    return std::nullopt;
+  }
+  if (options.withLocations && options.command != CliCommand::InitDb) {
+    error = "--locations belongs to init-db";
+    return std::nullopt;
+  }
+  if (options.command == CliCommand::Check) {
+    if (!kindAt(1)) return std::nullopt;
+    options.file = words[2];
+  } else if (options.command == CliCommand::Import) {
+    if (!kindAt(0)) return std::nullopt;
+    options.file = words[1];
+  }
+  return options;
+}

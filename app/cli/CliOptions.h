@@ -1,0 +1,41 @@
+// CliOptions.h: the command line of qiva-import, parsed into one request; options may stand
+// before or after the subcommand word. No file is touched here.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/ImportKinds.h"
+
+enum class CliCommand { Import, Check, InitDb, Tables, Help };
+
+// The answer to the invalid-record prompt.
+enum class InvalidRecordAnswer { Ask, Skip, Stop };
+
+struct CliOptions {
+  CliCommand command = CliCommand::Help;
+  ImportKind kind = ImportKind::ErrorFile;
+  std::string file;
+  std::string configPath;  // empty: QIVA_IMPORT.INI in the program folder
+  std::optional<std::int32_t> location;
+  std::optional<InvalidRecordAnswer> onInvalid;  // empty: ask on a terminal, else skip
+  std::string traceSqlPath;
+  bool quiet = false;
+  bool withLocations = false;  // init-db --locations
+};
+
+// Exit statuses of qiva-import.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitStopped = 1;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitConfiguration = 3;
+inline constexpr int kExitDatabase = 4;
+
+// The usage text printed by --help and after a usage error.
+const char* CliUsage();
+
+// Parses the arguments after the program name. On a usage error returns nothing and puts the
+// reason in `error`.
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string& error);

@@ -1,0 +1,309 @@
+// CliProgram.cpp: the subcommands of qiva-import. Paths given on the command line resolve
+// against the folder the program was started in; then, as in the dialog program, the program
+// folder becomes the working folder for the logs and a relative database name.
+#include "app/cli/CliProgram.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+
+#include "app/FileLock.h"
+#include "app/INILoader.h"
+#include "app/ImportWorker.h"
+#include "app/cli/CliFrontEnd.h"
+#include "db/CAdoDatabase.h"
+#include "db/CAdoRecordset.h"
+#include "db/sqlite/SchemaScripts.h"
+#include "xml/XmlParser.h"
+
+namespace {
+
+struct ResolvedPaths {
+  std::string file;
+  std::string configuration;
+  std::string traceSql;
+};
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+bool IsEmbedded(const INILoader& configuration) {
+  return Lower(configuration.GetValue("driver")) == "sqlite";
+}
+
+// The lock that keeps two imports into one database apart: beside the database file for the
+// embedded engine, beside the configuration file otherwise (a server database has no file).
+std::string LockPathFor(const std::string& configurationPath, const std::string& programFolder) {
+  INILoader configuration;
+  if (configuration.Load(configurationPath) && IsEmbedded(configuration)) {
+    const std::string database = configuration.GetValue("database");
+    const std::filesystem::path file = ResolveAgainst(programFolder, database);
+    std::error_code error;
+    // Without the database's folder the open fails anyway; the configuration's lock serves.
+    if (!database.empty() && std::filesystem::is_directory(file.parent_path(), error)) {
+      return file.string() + ".lock";
+    }
+  }
+  return configurationPath + ".lock";
+}
+
+// Loads the configuration and opens its database as the import run does. kExitOk, or the exit
+// status of the failure after its message.
+int OpenConfiguredDatabase(const std::string& configurationPath, CAdoDatabase& db,
+                           std::ostream& err) {
+  INILoader configuration;
+  if (!configuration.Load(configurationPath)) {
+    err << kConfigurationMissingText << '\n';
+    return kExitConfiguration;
+  }
+  db.SetLogFile("_database.log");
+  db.SetDriver(configuration.GetValue("driver"));
+  db.SetDsn(configuration.GetValue("dsn"));
+  if (!db.Open(configuration.GetValue("server"), configuration.GetValue("user"),
+               configuration.GetValue("pass"), configuration.GetValue("database"))) {
+    err << (!db.m_szProviderError.empty() ? db.m_szProviderError : db.m_szComError) << '\n';
+    return kExitDatabase;
+  }
+  return kExitOk;
+}
+
+bool StartTrace(CAdoDatabase& db, const std::string& path, std::ostream& err) {
+  if (path.empty() || db.SetTraceFile(path)) return true;
+  err << "cannot write the SQL trace file " << path << '\n';
+  return false;
+}
+
+int ExitStatusOf(RunOutcome outcome) {
+  switch (outcome) {
+    case RunOutcome::Completed:
+      return kExitOk;
+    case RunOutcome::ConfigurationMissing:
+      return kExitConfiguration;
+    case RunOutcome::ConnectionFailed:
+      return kExitDatabase;
+    case RunOutcome::NoFile:
+      return kExitUsage;
+    case RunOutcome::Busy:
+    case RunOutcome::NotAvailable:
+    case RunOutcome::LocationCancelled:
+    case RunOutcome::Stopped:
+      return kExitStopped;
+  }
+  return kExitStopped;
+}
+
+int RunImport(const CliOptions& options, const ResolvedPaths& paths, CliEnvironment& env) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(paths.file, error)) {
+    env.err << "no such file: " << paths.file << '\n';
+    return kExitUsage;
+  }
+  FileLock lock;
+  const std::string lockPath = LockPathFor(paths.configuration, env.paths.programFolder);
+  if (!lock.TryLock(lockPath)) {
+    env.err << "another import into this database is running (lock " << lockPath
+            << "); waiting for it to end...\n"
+            << std::flush;
+    if (!lock.Lock(lockPath)) {
+      env.err << "cannot create the lock file " << lockPath << '\n';
+      return kExitStopped;
+    }
+  }
+
+  CliFrontEnd::Settings settings;
+  settings.progress = env.errorIsTerminal && !options.quiet;
+  settings.onInvalid = options.onInvalid.value_or(
+      env.inputIsTerminal ? InvalidRecordAnswer::Ask : InvalidRecordAnswer::Skip);
+  settings.location = options.location;
+  CliFrontEnd frontEnd(settings, env.out, env.err, env.in);
+  ImportSession session(paths.configuration, frontEnd);
+  if (!StartTrace(session.database(), paths.traceSql, env.err)) return kExitUsage;
+
+  const RunOutcome outcome = ImportWorker(session, ImportRequest{options.kind, paths.file});
+  frontEnd.Finish();
+  return ExitStatusOf(outcome);
+}
+
+// The tables of the open database, by name (the embedded engine answers the same catalogue).
+std::vector<std::string> ListTables(CAdoDatabase& db, CAdoRecordset& rs) {
+  std::vector<std::string> names;
+  if (!rs.Open("select table_name from information_schema.tables where table_type = 'BASE TABLE' "
+               "order by table_name",
+               &db)) {
+    return names;
+  }
+  while (!rs.IsEOF()) {
+    const DbValue value = rs.GetFieldValue("table_name");
+    if (const auto* name = std::get_if<std::string>(&value)) names.push_back(*name);
+    if (!rs.MoveNext()) break;
+  }
+  rs.Close();
+  return names;
+}
+
+std::string Bracketed(const std::string& name) {
+  std::string quoted = "[";
+  for (char c : name) {
+    quoted += c;
+    if (c == ']') quoted += ']';
+  }
+  return quoted + "]";
+}
+
+int RunTables(const ResolvedPaths& paths, CliEnvironment& env) {
+  CAdoDatabase db;
+  CAdoRecordset rs;
+  if (!StartTrace(db, paths.traceSql, env.err)) return kExitUsage;
+  if (const int status = OpenConfiguredDatabase(paths.configuration, db, env.err); status != 0) {
+    return status;
+  }
+  for (const std::string& name : ListTables(db, rs)) {
+    std::string count = "?";
+    if (rs.Open("select count(*) as row_count from " + Bracketed(name), &db)) {
+      const DbValue value = rs.GetFieldValue("row_count");
+      if (const auto* n = std::get_if<std::int32_t>(&value)) count = std::to_string(*n);
+      if (const auto* r = std::get_if<double>(&value)) count = std::to_string(static_cast<long long>(*r));
+      rs.Close();
+    }
+    env.out << name << '\t' << count << '\n';
+  }
+  env.out << std::flush;
+  return kExitOk;
+}
+
+// init-db: creates the embedded database file that the configuration names (opening a missing
+// file gives it the target schema), then, with --locations, adds the per-location columns.
+int RunInitDb(const CliOptions& options, const ResolvedPaths& paths, CliEnvironment& env) {
+  INILoader configuration;
+  if (!configuration.Load(paths.configuration)) {
+    env.err << kConfigurationMissingText << '\n';
+    return kExitConfiguration;
+  }
+  const std::string database = configuration.GetValue("database");
+  if (!IsEmbedded(configuration) || database.empty()) {
+    env.err << "init-db creates the embedded database only: the configuration needs "
+               "driver=sqlite and database=FILE\n";
+    return kExitStopped;
+  }
+  const std::string file = ResolveAgainst(env.paths.programFolder, database);
+  FileLock lock;
+  if (!lock.Lock(LockPathFor(paths.configuration, env.paths.programFolder))) {
+    env.err << "cannot create the lock file beside " << file << '\n';
+    return kExitStopped;
+  }
+  std::error_code error;
+  if (std::filesystem::exists(file, error)) {
+    env.err << "the database file already exists, nothing done: " << file << '\n';
+    return kExitStopped;
+  }
+  CAdoDatabase db;
+  if (!StartTrace(db, paths.traceSql, env.err)) return kExitUsage;
+  if (const int status = OpenConfiguredDatabase(paths.configuration, db, env.err); status != 0) {
+    return status;
+  }
+  if (options.withLocations) {
+    for (const std::string& batch : qiva::db::SplitScriptBatches(qiva::db::LocationsSchemaScript())) {
+      if (!db.Execute(batch)) {
+        env.err << "cannot add the per-location columns (see _database.log)\n";
+        return kExitStopped;
+      }
+    }
+  }
+  env.out << "created " << file
+          << (options.withLocations ? " with the per-location columns\n" : "\n") << std::flush;
+  return kExitOk;
+}
+
+// Parses `path` with `tag` as the imports do (the encoding guessed from the first bytes).
+XmlElement ParseLikeTheImports(const std::string& path, const std::string& tag,
+                               XmlParseResult& result) {
+  if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+    unsigned char sample[200];
+    const std::size_t count = std::fread(sample, 1, sizeof sample, file);
+    std::fclose(file);
+    setParserOptions(detectEncoding(sample, count, true), 1, 1);
+  }
+  return loadXmlFile(path, tag, result);
+}
+
+// The parser's own message for a parse that did not end with code 0.
+std::string ParseMessage(const std::string& path, const std::string& tag,
+                         const XmlParseResult& result) {
+  std::string message = "XML Parsing error inside file '" + path + "'.\n" +
+                        errorText(result.code) + "\nAt line " + std::to_string(result.line) +
+                        ", column " + std::to_string(result.column) + ".\n";
+  if (result.code == kXmlErrorFirstTagNotFound) message += "First Tag should be '" + tag + "'.\n";
+  return message;
+}
+
+// check: parses the file with the kind's root tag (the feedback file with its second tag when
+// the first finds nothing) and counts the root's child elements (sections) and theirs
+// (records). Loads no configuration and opens no database.
+int RunCheck(const CliOptions& options, const ResolvedPaths& paths, CliEnvironment& env) {
+  XmlParseResult result;
+  XmlElement root;
+  std::string tag;
+  for (const std::string& candidate : RootTagsFor(options.kind, paths.file)) {
+    tag = candidate;
+    result = XmlParseResult{};
+    root = ParseLikeTheImports(paths.file, tag, result);
+    if (!root.isNull()) break;
+  }
+  if (result.code != kXmlNoError) env.out << ParseMessage(paths.file, tag, result);
+  env.out << "file: " << paths.file << '\n'
+          << "root tag: " << tag << '\n'
+          << "outcome: " << result.code << ' ' << errorText(result.code) << '\n';
+  if (root.isNull()) {
+    env.out << std::flush;
+    return kExitStopped;
+  }
+  long long sections = 0;
+  long long records = 0;
+  for (int i = 0;; ++i) {
+    const XmlElement section = root.childAt(i);
+    if (section.isNull()) break;
+    ++sections;
+    records += section.childCount();
+  }
+  env.out << "sections: " << sections << '\n' << "records: " << records << '\n' << std::flush;
+  return kExitOk;
+}
+
+}  // namespace
+
+std::string DefaultConfigurationPath(const ProgramPaths& paths) {
+  return ResolveAgainst(paths.programFolder, "QIVA_IMPORT.INI");
+}
+
+int RunQivaImport(const CliOptions& options, CliEnvironment& env) {
+  if (options.command == CliCommand::Help) {
+    env.out << CliUsage();
+    return kExitOk;
+  }
+  ResolvedPaths paths;
+  paths.file = ResolveAgainst(env.startDirectory, options.file);
+  paths.configuration = options.configPath.empty()
+                            ? DefaultConfigurationPath(env.paths)
+                            : ResolveAgainst(env.startDirectory, options.configPath);
+  paths.traceSql = ResolveAgainst(env.startDirectory, options.traceSqlPath);
+  EnterProgramFolder(env.paths);
+
+  switch (options.command) {
+    case CliCommand::Import:
+      return RunImport(options, paths, env);
+    case CliCommand::Check:
+      return RunCheck(options, paths, env);
+    case CliCommand::InitDb:
+      return RunInitDb(options, paths, env);
+    case CliCommand::Tables:
+      return RunTables(paths, env);
+    case CliCommand::Help:
+      break;
+  }
+  return kExitOk;
+}

@@ -1,0 +1,26 @@
+// CliProgram.h: the subcommands of qiva-import (import, check, init-db, tables) over the shared
+// import run, each returning the program's exit status.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+#include "app/ProgramPaths.h"
+#include "app/cli/CliOptions.h"
+
+struct CliEnvironment {
+  std::string startDirectory;  // where the program was started: FILE and the options resolve here
+  ProgramPaths paths;          // the program's own paths; its folder becomes the working folder
+  bool inputIsTerminal = false;
+  bool errorIsTerminal = false;
+  std::ostream& out;
+  std::ostream& err;
+  std::istream& in;
+};
+
+// Runs `options` and returns the exit status (kExitOk ... kExitDatabase).
+int RunQivaImport(const CliOptions& options, CliEnvironment& env);
+
+// The default configuration file: QIVA_IMPORT.INI in the program folder, the file the dialog
+// program reads too.
+std::string DefaultConfigurationPath(const ProgramPaths& paths);

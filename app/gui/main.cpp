@@ -1,0 +1,27 @@
+// main.cpp: qiva_import, the dialog program: shows the main dialog modally and ends when it
+// closes, without waiting for an import still running.
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/ImportWorker.h"
+#include "app/Platform.h"
+#include "app/ProgramPaths.h"
+#include "app/gui/CQIVA_IMPORTDlg.h"
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  // Read after QApplication has taken its own options (such as -platform) out of argv.
+  std::string commandLine = CommandLineTail(argc, argv);
+  auto* dialog = new CQIVA_IMPORTDlg(CurrentProgramPaths(), std::move(commandLine));
+  dialog->OnInitDialog();
+  dialog->exec();
+  if (dialog->activeWorkers() != 0) {
+    // An import still running is cut off where it stands; the logs are closed after every
+    // entry, so nothing written is lost.
+    std::fflush(nullptr);
+    std::_Exit(0);
+  }
+  delete dialog;
+  return 0;
+}

@@ -1,0 +1,189 @@
+// End-to-end tests of the qiva-import program: it is run as a separate process on files of a
+// scratch folder, and its exit status, standard output and standard error are checked.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "app/FileLock.h"
+#include "app/ImportKinds.h"
+#include "app/tests/TestSupport.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using qiva::test::ReadFileBytes;
+using qiva::test::ScratchDir;
+using qiva::test::WriteFileBytes;
+
+struct RunResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+class CliProgramTest : public ::testing::Test {
+ protected:
+  // Runs qiva-import with `args` (shell words) from the scratch folder.
+  RunResult Run(const std::string& args) {
+    const std::string command = "cd '" + dir.path().string() + "' && '" QIVA_IMPORT_EXE "' " +
+                                args + " > out.txt 2> err.txt < /dev/null";
+    const int raw = std::system(command.c_str());
+    RunResult result;
+    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    result.out = ReadFileBytes(dir.file("out.txt"));
+    result.err = ReadFileBytes(dir.file("err.txt"));
+    return result;
+  }
+  void WriteConfig(const std::string& text) { WriteFileBytes(dir.file("test.ini"), text); }
+
+  ScratchDir dir;
+};
+
+TEST_F(CliProgramTest, usageErrorsExitWithTwoAndHelpWithZero) {
+  RunResult r = Run("--help");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("qiva-import [options] KIND FILE"), std::string::npos);
+
+  r = Run("catalogues in.xml");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("unknown KIND 'catalogues'"), std::string::npos);
+  EXPECT_EQ(Run("errors").status, 2);
+  EXPECT_EQ(Run("errors in.xml --on-invalid maybe").status, 2);
+
+  r = Run("errors missing.xml --config test.ini");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("no such file: " + dir.file("missing.xml")), std::string::npos);
+}
+
+TEST_F(CliProgramTest, missingConfigurationExitsWithThree) {
+  WriteFileBytes(dir.file("in.xml"), "<report/>");
+  const RunResult r = Run("errors in.xml --config none.ini");
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(r.err, "Nu pot incarca fisierul QIVA_IMPORT.ini\nImportul nu se executa\n");
+  EXPECT_EQ(r.out, "");
+}
+
+TEST_F(CliProgramTest, databaseThatCannotBeOpenedExitsWithFour) {
+  WriteFileBytes(dir.file("in.xml"), "<report/>");
+  WriteConfig("driver=sqlite\r\ndatabase=" + dir.file("no/such/folder/q.db") + "\r\n");
+  const RunResult r = Run("--quiet errors in.xml --config test.ini");
+  EXPECT_EQ(r.status, 4);
+  EXPECT_FALSE(r.err.empty());
+  EXPECT_EQ(r.out, "Deschid conexiunea la baza de date\n");
+}
+
+TEST_F(CliProgramTest, secondImportIntoTheSameDatabaseWaitsForTheFirst) {
+  WriteFileBytes(dir.file("in.xml"), "<report/>");
+  FileLock first;
+  ASSERT_TRUE(first.TryLock(dir.file("none.ini.lock")));
+  RunResult second;
+  std::thread runner([&] { second = Run("errors in.xml --config none.ini"); });
+  const auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (ReadFileBytes(dir.file("err.txt")).find("waiting") == std::string::npos &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(10ms);
+  }
+  const std::string whileHeld = ReadFileBytes(dir.file("err.txt"));
+  first.Unlock();
+  runner.join();
+  EXPECT_NE(whileHeld.find("another import into this database is running"), std::string::npos);
+  EXPECT_EQ(whileHeld.find("Nu pot incarca"), std::string::npos);  // it had not started yet
+  EXPECT_EQ(second.status, 3);
+}
+
+TEST_F(CliProgramTest, checkParsesWithTheKindsRootAndCountsWithoutAConfiguration) {
+  WriteFileBytes(dir.file("cat.xml"),
+                 "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Catalogues><Specialities>"
+                 "<Speciality code=\"1\"/><Speciality code=\"2\"/></Specialities><States>"
+                 "<State/></States></Catalogues>");
+  RunResult r = Run("check nomenclatures cat.xml --config none.ini");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("outcome: 0 No error\nsections: 2\nrecords: 3\n"), std::string::npos);
+
+  // The same file for a kind whose root is Provider: fatal, with the parser's message.
+  r = Run("check personalization cat.xml");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("First Tag should be 'Provider'.\n"), std::string::npos);
+  EXPECT_EQ(r.out.find("sections:"), std::string::npos);
+}
+
+TEST_F(CliProgramTest, checkKeepsATreeWithAWarningAndTriesTheFeedbacksSecondRoot) {
+  WriteFileBytes(dir.file("cut.xml"), "<Catalogues><Physicians><Physician code='1'/>");
+  RunResult r = Run("check physicians cut.xml");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("Warning: Unmatched end tag"), std::string::npos);
+  EXPECT_NE(r.out.find("sections: 1\nrecords: 1\n"), std::string::npos);
+
+  WriteFileBytes(dir.file("fb.xml"), "<request reportType='1'><pidLists><pidList/></pidLists></request>");
+  r = Run("check feedback fb.xml");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("root tag: request\noutcome: 0 No error\n"), std::string::npos);
+
+  WriteFileBytes(dir.file("bad.xml"), "<report><a></b></report>");
+  r = Run("check pharmacy-errors bad.xml");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("outcome: 6 Error: Unmatched end tag"), std::string::npos);
+}
+
+TEST_F(CliProgramTest, initDbCreatesTheEmbeddedDatabaseOnceAndTablesListsIt) {
+  WriteConfig("driver=sqlite\r\ndatabase=" + dir.file("q.db") + "\r\n");
+  RunResult r = Run("init-db --locations --config test.ini");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "created " + dir.file("q.db") + " with the per-location columns\n");
+
+  r = Run("init-db --config test.ini");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("already exists"), std::string::npos);
+
+  r = Run("tables --config test.ini --trace-sql trace.sql");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("n_locations\t0\n"), std::string::npos);
+  EXPECT_NE(r.out.find("QIVA_DAILY_CASES_TARIFFS\t0\n"), std::string::npos);
+  const std::string trace = ReadFileBytes(dir.file("trace.sql"));
+  EXPECT_EQ(trace.rfind("select table_name from information_schema.tables", 0), 0u);
+  EXPECT_NE(trace.find("\nGO\nselect count(*) as row_count from [n_locations]\nGO\n"),
+            std::string::npos);
+}
+
+TEST_F(CliProgramTest, importsTheSampleCataloguesAndTracesTheirStatements) {
+  if (ImportKindInfoFor(ImportKind::Nomenclatures).routine == nullptr) GTEST_SKIP();
+  WriteConfig("driver=sqlite\r\ndatabase=" + dir.file("q.db") + "\r\n");
+  const std::string sample = QIVA_SOURCE_DIR "/samples/nomenclatoare_generale.xml";
+  RunResult r = Run("nomenclatures '" + sample + "' --config test.ini --trace-sql trace.sql");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("Procesat ", 0), 0u);
+  EXPECT_EQ(r.err, "");  // not a terminal: no progress line
+  const std::string trace = ReadFileBytes(dir.file("trace.sql"));
+  EXPECT_NE(trace.find("delete from QIVA_LABORATORIES_SERVICES\nGO\n"), std::string::npos);
+
+  r = Run("tables --config test.ini");
+  ASSERT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.find("QIVA_LABORATORIES_SERVICES\t0\n"), std::string::npos);
+  EXPECT_NE(r.out.find("QIVA_LABORATORIES_SERVICES\t"), std::string::npos);
+}
+
+TEST_F(CliProgramTest, initDbNeedsTheEmbeddedDriver) {
+  WriteConfig("server=SRV01\r\ndatabase=CLINIC\r\n");
+  const RunResult r = Run("init-db --config test.ini");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("driver=sqlite"), std::string::npos);
+}
+
+TEST_F(CliProgramTest, kindWithoutItsImportYetExitsWithOneAndSaysSo) {
+  WriteConfig("driver=sqlite\r\ndatabase=" + dir.file("q.db") + "\r\n");
+  WriteFileBytes(dir.file("in.xml"), "<Catalogues/>");
+  const ImportKindInfo* unavailable = nullptr;
+  for (const auto& info : ImportKinds()) {
+    if (info.routine == nullptr) unavailable = &info;
+  }
+  if (unavailable == nullptr) GTEST_SKIP() << "every kind has its import";
+  const RunResult r = Run(std::string(unavailable->commandName) + " in.xml --config test.ini");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, NotAvailableText(unavailable->kind) + "\n");
+}
+
+}  // namespace

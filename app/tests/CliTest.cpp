@@ -1,0 +1,157 @@
+// Tests of qiva-import's pieces: the command line, the terminal front end and the lock that
+// keeps two imports into one database apart.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "app/FileLock.h"
+#include "app/cli/CliFrontEnd.h"
+#include "app/cli/CliOptions.h"
+#include "app/tests/FakeDatabase.h"
+#include "app/tests/TestSupport.h"
+#include "app/LocationList.h"
+#include "db/CAdoRecordset.h"
+
+namespace {
+
+std::optional<CliOptions> Parse(std::vector<std::string> args, std::string* error = nullptr) {
+  std::string message;
+  auto options = ParseCliOptions(args, message);
+  if (error) *error = message;
+  return options;
+}
+
+TEST(CliOptions, acceptsOptionsBeforeAndAfterTheSubcommand) {
+  auto options = Parse({"--quiet", "nomenclatures", "in.xml", "--config", "my.ini",
+                        "--trace-sql=trace.sql", "--location", "7", "--on-invalid", "stop"});
+  ASSERT_TRUE(options);
+  EXPECT_EQ(options->command, CliCommand::Import);
+  EXPECT_EQ(options->kind, ImportKind::Nomenclatures);
+  EXPECT_EQ(options->file, "in.xml");
+  EXPECT_EQ(options->configPath, "my.ini");
+  EXPECT_EQ(options->traceSqlPath, "trace.sql");
+  EXPECT_EQ(options->location, 7);
+  EXPECT_EQ(options->onInvalid, InvalidRecordAnswer::Stop);
+  EXPECT_TRUE(options->quiet);
+
+  options = Parse({"check", "--quiet", "feedback", "f.xml"});
+  ASSERT_TRUE(options);
+  EXPECT_EQ(options->command, CliCommand::Check);
+  EXPECT_EQ(options->kind, ImportKind::Feedback);
+  EXPECT_EQ(options->file, "f.xml");
+
+  options = Parse({"init-db", "--locations"});
+  ASSERT_TRUE(options);
+  EXPECT_EQ(options->command, CliCommand::InitDb);
+  EXPECT_TRUE(options->withLocations);
+  EXPECT_FALSE(options->onInvalid);
+
+  EXPECT_EQ(Parse({"tables"})->command, CliCommand::Tables);
+  EXPECT_EQ(Parse({"errors", "x.xml", "--help"})->command, CliCommand::Help);
+}
+
+TEST(CliOptions, rejectsMalformedCommandLines) {
+  std::string error;
+  EXPECT_FALSE(Parse({}, &error));
+  EXPECT_FALSE(Parse({"catalogues", "in.xml"}, &error));
+  EXPECT_NE(error.find("unknown KIND 'catalogues'"), std::string::npos);
+  EXPECT_FALSE(Parse({"errors"}, &error));
+  EXPECT_FALSE(Parse({"errors", "a.xml", "b.xml"}, &error));
+  EXPECT_FALSE(Parse({"check", "errors"}, &error));
+  EXPECT_FALSE(Parse({"tables", "extra"}, &error));
+  EXPECT_FALSE(Parse({"errors", "a.xml", "--location", "x7"}, &error));
+  EXPECT_FALSE(Parse({"errors", "a.xml", "--on-invalid", "ask"}, &error));
+  EXPECT_FALSE(Parse({"errors", "a.xml", "--config"}, &error));
+  EXPECT_NE(error.find("needs a value"), std::string::npos);
+  EXPECT_FALSE(Parse({"errors", "a.xml", "--verbose"}, &error));
+  EXPECT_FALSE(Parse({"errors", "a.xml", "--locations"}, &error));
+}
+
+struct FrontEndStreams {
+  std::ostringstream out;
+  std::ostringstream err;
+  std::istringstream in;
+};
+
+TEST(CliFrontEnd, printsTheLastStatusOnStandardOutputAndMessagesOnStandardError) {
+  FrontEndStreams s;
+  CliFrontEnd ui({}, s.out, s.err, s.in);
+  ui.SetStatusText("Procesez inregistrarea 1 ...");
+  ui.SetStatusText("Procesez inregistrarea 2 ...");
+  ui.ShowMessage("EROARE LA ADAUGARE IN TABELA QIVA_FEEDBACK");
+  ui.SetStatusText("Procesat 2 inregistrari");
+  ui.Finish();
+  EXPECT_EQ(s.out.str(), "Procesat 2 inregistrari\n");
+  EXPECT_EQ(s.err.str(), "EROARE LA ADAUGARE IN TABELA QIVA_FEEDBACK\n");
+  EXPECT_EQ(ui.records(), 2);
+}
+
+TEST(CliFrontEnd, progressLineUpdatesInPlaceAndIsClearedAtTheEnd) {
+  FrontEndStreams s;
+  CliFrontEnd::Settings settings;
+  settings.progress = true;
+  CliFrontEnd ui(settings, s.out, s.err, s.in);
+  for (int i = 1; i <= 1000; ++i) ui.SetStatusText("Procesez inregistrarea " + std::to_string(i) + " ...");
+  ui.Finish();
+  const std::string err = s.err.str();
+  EXPECT_EQ(err.find('\n'), err.rfind('\n'));  // one summary line; the progress stays in place
+  EXPECT_NE(err.find("\rProcesez inregistrarea 1 ...  [1 records"), std::string::npos);
+  EXPECT_NE(err.find("1000 records in "), std::string::npos);
+  EXPECT_LT(err.size(), 2000u);  // redrawn a few times, not once per record
+  EXPECT_EQ(s.out.str(), "Procesez inregistrarea 1000 ...\n");
+}
+
+TEST(CliFrontEnd, answersTheInvalidRecordPromptFromOptionsOrTheTerminal) {
+  FrontEndStreams s;
+  CliFrontEnd::Settings settings;
+  settings.onInvalid = InvalidRecordAnswer::Stop;
+  EXPECT_FALSE(CliFrontEnd(settings, s.out, s.err, s.in).AskYesNo("Inregistrare invalida\nContinui ?"));
+  settings.onInvalid = InvalidRecordAnswer::Skip;
+  EXPECT_TRUE(CliFrontEnd(settings, s.out, s.err, s.in).AskYesNo("Inregistrare invalida\nContinui ?"));
+
+  settings.onInvalid = InvalidRecordAnswer::Ask;
+  FrontEndStreams typed;
+  typed.in.str("maybe\nn\n");
+  EXPECT_FALSE(CliFrontEnd(settings, typed.out, typed.err, typed.in).AskYesNo("Continui ?"));
+  FrontEndStreams yes;
+  yes.in.str("d\n");
+  EXPECT_TRUE(CliFrontEnd(settings, yes.out, yes.err, yes.in).AskYesNo("Continui ?"));
+}
+
+TEST(CliFrontEnd, locationComesFromTheOptionAndMustExist) {
+  auto script = std::make_shared<qiva::test::FakeDatabaseScript>();
+  script->queries[kLocationListQuery] = qiva::test::LocationRows({{3, "Cluj"}, {1, "Arad"}});
+  CAdoDatabase db;
+  db.SetEngineFactory(qiva::test::FakeEngineFactory(script));
+  ASSERT_TRUE(db.Open("DRIVER={fake}"));
+  CAdoRecordset rs;
+  FrontEndStreams s;
+  CliFrontEnd::Settings settings;
+  settings.location = 3;
+  EXPECT_EQ(CliFrontEnd(settings, s.out, s.err, s.in).ChooseLocation(db, rs), 3);
+  settings.location = 4;
+  EXPECT_EQ(CliFrontEnd(settings, s.out, s.err, s.in).ChooseLocation(db, rs), std::nullopt);
+  EXPECT_NE(s.err.str().find("location 4 is not in n_locations"), std::string::npos);
+  EXPECT_NE(s.err.str().find("  1\tArad\n  3\tCluj\n"), std::string::npos);
+  settings.location.reset();
+  EXPECT_EQ(CliFrontEnd(settings, s.out, s.err, s.in).ChooseLocation(db, rs), std::nullopt);
+}
+
+TEST(CliFrontEnd, findsTheRecordNumberInProgressTexts) {
+  EXPECT_EQ(RecordNumberIn("Procesez inregistrarea 125 ..."), 125);
+  EXPECT_EQ(RecordNumberIn("Citesc XML..."), std::nullopt);
+}
+
+TEST(FileLock, secondHolderIsRefusedUntilTheFirstLetsGo) {
+  qiva::test::ScratchDir dir;
+  const std::string path = dir.file("db.sqlite.lock");
+  FileLock first;
+  FileLock second;
+  ASSERT_TRUE(first.TryLock(path));
+  EXPECT_FALSE(second.TryLock(path));
+  first.Unlock();
+  EXPECT_TRUE(second.TryLock(path));
+  EXPECT_FALSE(FileLock().TryLock(dir.file("missing/folder/x.lock")));
+}
+
+}  // namespace

@@ -1,0 +1,326 @@
+// Tests of the dialog program's windows off screen: the main dialog's texts, layout and keys,
+// its runs through the shared worker (busy message, cancelled chooser, command-line file,
+// failed connection, location choice) and the location dialog.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <atomic>
+#include <filesystem>
+#include <future>
+
+#include "app/gui/CQIVA_IMPORTDlg.h"
+#include "app/LocationList.h"
+#include "app/gui/DlgLocation.h"
+#include "app/tests/FakeDatabase.h"
+#include "app/tests/TestSupport.h"
+#include "db/CAdoRecordset.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using qiva::test::FakeDatabaseScript;
+using qiva::test::ScratchDir;
+
+QApplication& App() {
+  static int argc = 1;
+  static char name[] = "app_gui_tests";
+  static char* argv[] = {name, nullptr};
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
+}
+
+struct Probe {
+  std::atomic<int> calls{0};
+  std::atomic<int> kind{-1};
+  std::atomic<int> locationId{0};
+  std::atomic<bool> entered{false};
+  std::string path;
+  std::shared_future<void> release;
+};
+Probe probe;
+
+int ProbeRoutine(ImportContext& context, const std::string& path, ImportKind kind) {
+  ++probe.calls;
+  probe.kind = static_cast<int>(kind);
+  probe.path = path;
+  probe.locationId = context.locationId;
+  probe.entered = true;
+  if (probe.release.valid()) probe.release.wait();
+  for (int i = 1; i <= 5000; ++i) context.SetStatusText("Procesez inregistrarea " + std::to_string(i) + " ...");
+  context.SetStatusText("Procesat 5000 inregistrari");
+  return 1;
+}
+template <ImportKind K>
+int RoutineFor(ImportContext& context, const std::string& path) {
+  return ProbeRoutine(context, path, K);
+}
+
+class MainDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    App();
+    probe.calls = 0;
+    probe.kind = -1;
+    probe.entered = false;
+    probe.release = {};
+    saved = std::filesystem::current_path();
+    qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"), "server=s\r\ndatabase=d\r\n");
+    script->queries[kLocationCheckQuery] = qiva::db::ResultSet{{"column_name"}, {}};
+  }
+  void TearDown() override {
+    if (dialog) {
+      EXPECT_TRUE(dialog->WaitForWorkers(10s));
+    }
+    dialog.reset();
+    std::filesystem::current_path(saved);
+  }
+  CQIVA_IMPORTDlg& Make(std::string commandLine = "") {
+    ProgramPaths paths = ProgramPathsFor(dir.file("qiva_import"), PathRules::Posix);
+    dialog = std::make_unique<CQIVA_IMPORTDlg>(paths, std::move(commandLine));
+    ImportSession& session = dialog->session();
+    session.database().SetEngineFactory(qiva::test::FakeEngineFactory(script));
+    session.SetRoutine(ImportKind::Personalization, &RoutineFor<ImportKind::Personalization>);
+    session.SetRoutine(ImportKind::Nomenclatures, &RoutineFor<ImportKind::Nomenclatures>);
+    session.SetRoutine(ImportKind::ErrorFile, &RoutineFor<ImportKind::ErrorFile>);
+    session.SetRoutine(ImportKind::Feedback, &RoutineFor<ImportKind::Feedback>);
+    dialog->prompts().chooseFile = [this](QWidget*) { return chosenFile; };
+    dialog->prompts().message = [this](QWidget*, const std::string& text) { messages.push_back(text); };
+    return *dialog;
+  }
+  void WaitUntil(const std::function<bool()>& condition) {
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (!condition() && std::chrono::steady_clock::now() < deadline) {
+      QApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+  }
+
+  ScratchDir dir;
+  std::filesystem::path saved;
+  std::shared_ptr<FakeDatabaseScript> script = std::make_shared<FakeDatabaseScript>();
+  std::unique_ptr<CQIVA_IMPORTDlg> dialog;
+  std::string chosenFile = "in.xml";
+  std::vector<std::string> messages;
+};
+
+TEST_F(MainDialogTest, showsTheTitleLabelAndButtonsOfItsTemplate) {
+  CQIVA_IMPORTDlg& dlg = Make();
+  EXPECT_EQ(dlg.windowTitle(), "QIVA_IMPORT");
+  dlg.OnInitDialog();
+  EXPECT_EQ(dlg.windowTitle(), "QIVA_IMPORT v 2020081101");
+  EXPECT_EQ(std::filesystem::current_path(), dir.path());
+
+  const std::vector<std::pair<int, QString>> topToBottom = {
+      {1002, "Import personalizare"}, {1000, "Import medici trimitatori"},
+      {1003, "Import nomenclatoare"}, {1005, "Import nom. farm (medicamente)"},
+      {1009, "Import NHP"},           {1004, "Import fisier erori"},
+      {1006, "SPT: Import fisier erori farm"}, {1007, "SPT: Import Serv Spit ZI"},
+      {1008, "SPT: Import Feedback"}, {2, "Iesire"}};
+  int lastY = -1;
+  for (const auto& [id, caption] : topToBottom) {
+    QPushButton* button = dlg.button(id);
+    ASSERT_NE(button, nullptr) << id;
+    EXPECT_EQ(button->text(), caption);
+    EXPECT_GT(button->y(), lastY) << caption.toStdString();
+    EXPECT_EQ(button->width(), dlg.button(2)->width());
+    EXPECT_FALSE(button->isDefault());
+    lastY = button->y();
+  }
+  const QList<QLabel*> labels = dlg.findChildren<QLabel*>();
+  ASSERT_EQ(labels.size(), 1);
+  EXPECT_EQ(labels[0]->text(), "Stare operatiune :");
+  EXPECT_LT(labels[0]->y(), dlg.statusLine()->y());
+  EXPECT_LT(dlg.statusLine()->y(), dlg.button(1002)->y());
+  EXPECT_FALSE(dlg.statusLine()->isReadOnly());
+  EXPECT_EQ(dlg.focusWidget(), dlg.button(2));
+  // The tab order follows the template: Iesire, 1000, the status line, 1002, 1003 ...
+  std::vector<QWidget*> tabOrder;
+  for (QWidget* w = dlg.button(2); tabOrder.size() < 11; w = w->nextInFocusChain()) {
+    if (w->focusPolicy() & Qt::TabFocus) tabOrder.push_back(w);
+  }
+  const std::vector<QWidget*> expected = {
+      dlg.button(2), dlg.button(1000), dlg.statusLine(), dlg.button(1002), dlg.button(1003),
+      dlg.button(1004), dlg.button(1005), dlg.button(1006), dlg.button(1007), dlg.button(1008),
+      dlg.button(1009)};
+  EXPECT_EQ(tabOrder, expected);
+
+  const QList<QAction*> actions = dlg.actions();
+  ASSERT_EQ(actions.size(), 1);
+  EXPECT_EQ(actions[0]->text(), "&About QIVA_IMPORT...");
+}
+
+TEST_F(MainDialogTest, buttonsFitTheirCaptions) {
+  CQIVA_IMPORTDlg& dlg = Make();
+  for (const auto& info : ImportKinds()) {
+    QPushButton* button = dlg.button(info.buttonId);
+    EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()), button->width())
+        << info.caption;
+  }
+}
+
+TEST_F(MainDialogTest, escapeAndEnterOnIesireEndTheDialog) {
+  CQIVA_IMPORTDlg& dlg = Make();
+  dlg.OnInitDialog();
+  dlg.open();
+  ASSERT_TRUE(dlg.isVisible());
+  QTest::keyClick(&dlg, Qt::Key_Escape);
+  EXPECT_FALSE(dlg.isVisible());
+
+  dlg.open();
+  dlg.button(2)->setFocus();
+  QTest::keyClick(dlg.button(2), Qt::Key_Return);
+  EXPECT_FALSE(dlg.isVisible());
+
+  dlg.open();
+  dlg.statusLine()->setFocus();
+  QTest::keyClick(dlg.statusLine(), Qt::Key_Return);
+  EXPECT_FALSE(dlg.isVisible());
+}
+
+TEST_F(MainDialogTest, secondPressDuringARunIsRefusedAndTheRunKeepsItsFile) {
+  CQIVA_IMPORTDlg& dlg = Make();
+  std::promise<void> release;
+  probe.release = release.get_future().share();
+  chosenFile = "first.xml";
+  dlg.button(1003)->click();
+  WaitUntil([] { return probe.entered.load(); });
+  ASSERT_TRUE(probe.entered);
+
+  chosenFile = "second.xml";
+  dlg.button(1002)->click();
+  WaitUntil([this] { return !messages.empty(); });
+  EXPECT_EQ(messages, std::vector<std::string>{"In procesare..."});
+  release.set_value();
+  ASSERT_TRUE(dlg.WaitForWorkers(10s));
+
+  EXPECT_EQ(probe.calls, 1);
+  EXPECT_EQ(probe.kind, static_cast<int>(ImportKind::Nomenclatures));
+  EXPECT_EQ(probe.path, "first.xml");
+  // Updates may be coalesced, but the field ends showing the last text.
+  EXPECT_EQ(dlg.statusLine()->text(), "Procesat 5000 inregistrari");
+}
+
+TEST_F(MainDialogTest, cancelledFileChoiceStartsARunThatDoesNothing) {
+  CQIVA_IMPORTDlg& dlg = Make();
+  chosenFile = "";
+  dlg.button(1008)->click();
+  ASSERT_TRUE(dlg.WaitForWorkers(10s));
+  EXPECT_EQ(probe.calls, 0);
+  EXPECT_TRUE(messages.empty());
+  EXPECT_TRUE(script->Log().empty());
+  EXPECT_EQ(dlg.statusLine()->text(), "");
+}
+
+TEST_F(MainDialogTest, commandLineFileIsImportedAsAnErrorFileAtOnce) {
+  CQIVA_IMPORTDlg& dlg = Make("/in/SPT_ACUT_1_2_3_4.xml");
+  dlg.OnInitDialog();
+  ASSERT_TRUE(dlg.WaitForWorkers(10s));
+  EXPECT_EQ(probe.calls, 1);
+  EXPECT_EQ(probe.kind, static_cast<int>(ImportKind::ErrorFile));
+  EXPECT_EQ(probe.path, "/in/SPT_ACUT_1_2_3_4.xml");
+}
+
+TEST_F(MainDialogTest, kindNotAvailableYetSaysSoInTheStatusLine) {
+  CQIVA_IMPORTDlg& dlg = Make();
+  dlg.session().SetRoutine(ImportKind::Nhp, nullptr);
+  dlg.button(1009)->click();
+  ASSERT_TRUE(dlg.WaitForWorkers(10s));
+  EXPECT_EQ(dlg.statusLine()->text(), "Importul \"Import NHP\" nu este disponibil inca");
+}
+
+TEST_F(MainDialogTest, failedConnectionShowsTheErrorAndClosesTheDialog) {
+  script->openSucceeds = false;
+  script->openError = {0x80004005, "", "ODBC", "cannot connect", {{0x4818, "Login failed"}}};
+  CQIVA_IMPORTDlg& dlg = Make();
+  dlg.open();
+  dlg.button(1003)->click();
+  ASSERT_TRUE(dlg.WaitForWorkers(10s));
+  WaitUntil([&dlg] { return !dlg.isVisible(); });
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].find("Login failed"), std::string::npos);
+  EXPECT_FALSE(dlg.isVisible());
+  EXPECT_EQ(dlg.result(), 0);
+  EXPECT_EQ(probe.calls, 0);
+}
+
+TEST_F(MainDialogTest, locationDialogChoiceReachesTheRoutine) {
+  script->queries[kLocationCheckQuery] =
+      qiva::db::ResultSet{{"column_name"}, {{DbValue(std::string("locationid"))}}};
+  script->queries[kLocationListQuery] =
+      qiva::test::LocationRows({{1, "Cluj"}, {3, "Brasov"}, {2, "Arad"}});
+  CQIVA_IMPORTDlg& dlg = Make();
+  std::vector<QString> shown;
+  dlg.prompts().location = [&shown](QWidget* owner, CAdoDatabase& db, CAdoRecordset& rs)
+      -> std::optional<std::int32_t> {
+    DlgLocation location(db, rs, owner);
+    for (int i = 0; i < location.locationList()->count(); ++i) {
+      shown.push_back(location.locationList()->itemText(i));
+    }
+    location.locationList()->setCurrentIndex(1);  // Brasov
+    location.OnOK();
+    if (location.result() != QDialog::Accepted) return std::nullopt;
+    return location.chosenLocationId();
+  };
+  dlg.button(1008)->click();
+  ASSERT_TRUE(dlg.WaitForWorkers(10s));
+  EXPECT_EQ(shown, (std::vector<QString>{"Arad", "Brasov", "Cluj"}));
+  EXPECT_EQ(probe.calls, 1);
+  EXPECT_EQ(probe.locationId, 3);
+}
+
+class LocationDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    App();
+    db.SetEngineFactory(qiva::test::FakeEngineFactory(script));
+    ASSERT_TRUE(db.Open("DRIVER={fake}"));
+  }
+  std::shared_ptr<FakeDatabaseScript> script = std::make_shared<FakeDatabaseScript>();
+  CAdoDatabase db;
+  CAdoRecordset rs;
+};
+
+TEST_F(LocationDialogTest, okWithoutASelectedLocationAsksForOneAndStaysOpen) {
+  script->queries[kLocationListQuery] = qiva::test::LocationRows({{4, "Iasi"}, {9, "Iasi"}});
+  DlgLocation dlg(db, rs);
+  EXPECT_EQ(dlg.windowTitle(), "Selecteaza locatia");
+  EXPECT_TRUE(dlg.locationList()->isEditable());
+  EXPECT_EQ(dlg.locationList()->count(), 2);
+  EXPECT_EQ(dlg.locationList()->currentIndex(), -1);
+  std::vector<QString> messages;
+  dlg.setMessageSink([&messages](const QString& text) { messages.push_back(text); });
+  dlg.open();
+  dlg.OnOK();
+  dlg.locationList()->setEditText("Iasi");  // typed text selects no item
+  dlg.OnOK();
+  EXPECT_EQ(messages, (std::vector<QString>{"Selectati o locatie", "Selectati o locatie"}));
+  EXPECT_TRUE(dlg.isVisible());
+  EXPECT_EQ(dlg.chosenLocationId(), 0);
+
+  dlg.locationList()->setCurrentIndex(0);
+  dlg.OnOK();
+  EXPECT_FALSE(dlg.isVisible());
+  EXPECT_EQ(dlg.result(), QDialog::Accepted);
+  EXPECT_EQ(dlg.chosenLocationId(), 9);
+  const QList<QPushButton*> buttons = dlg.findChildren<QPushButton*>();
+  ASSERT_EQ(buttons.size(), 2);
+  EXPECT_EQ(buttons[0]->text(), "OK");
+  EXPECT_TRUE(buttons[0]->isDefault());
+  EXPECT_EQ(buttons[1]->text(), "Cancel");
+}
+
+TEST_F(LocationDialogTest, failedQueryLeavesTheListEmptyAndCancelKeepsIdZero) {
+  DlgLocation dlg(db, rs);
+  EXPECT_EQ(dlg.locationList()->count(), 0);
+  dlg.open();
+  QTest::keyClick(&dlg, Qt::Key_Escape);
+  EXPECT_EQ(dlg.result(), QDialog::Rejected);
+  EXPECT_EQ(dlg.chosenLocationId(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,294 @@
+// Tests of the import run through a recording front end and a scripted database: the busy
+// flag, the configuration and connection failures, dispatch and the location step.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <future>
+#include <latch>
+#include <thread>
+
+#include "app/ImportWorker.h"
+#include "app/LocationList.h"
+#include "db/sqlite/SchemaScripts.h"
+#include "app/tests/FakeDatabase.h"
+#include "app/tests/RecordingFrontEnd.h"
+#include "app/tests/TestSupport.h"
+
+namespace {
+
+using qiva::test::FakeDatabaseScript;
+using qiva::test::RecordingFrontEnd;
+using qiva::test::ScratchDir;
+
+// What the stand-in routine saw on its last call.
+struct RoutineProbe {
+  std::atomic<int> calls{0};
+  std::atomic<bool> hasLocationColumn{false};
+  std::atomic<int> locationId{0};
+  std::string path;
+  int result = 1;
+  std::shared_future<void> release;  // when valid, the routine waits for it
+};
+RoutineProbe probe;
+
+int ProbeRoutine(ImportContext& context, const std::string& path) {
+  ++probe.calls;
+  probe.hasLocationColumn = context.hasLocationColumn;
+  probe.locationId = context.locationId;
+  probe.path = path;
+  context.SetStatusText("Procesat 3 inregistrari");
+  if (probe.release.valid()) probe.release.wait();
+  return probe.result;
+}
+
+// Picks the location named `pick` from the list the database gives.
+class LocationPickingFrontEnd : public RecordingFrontEnd {
+ public:
+  std::optional<std::int32_t> ChooseLocation(CAdoDatabase& db, CAdoRecordset& rs) override {
+    std::optional<std::int32_t> chosen;
+    for (const LocationItem& item : LoadLocations(db, rs)) {
+      shown.push_back(item.name);
+      if (item.name == pick) chosen = item.id;
+    }
+    return chosen;
+  }
+  std::string pick;
+  std::vector<std::string> shown;
+};
+
+class ImportWorkerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    probe.calls = 0;
+    probe.result = 1;
+    probe.path.clear();
+    probe.release = {};
+    saved = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    WriteConfiguration("server=SRV01\r\ndatabase=CLINIC\r\nuser=importer\r\npass=secret\r\n");
+    script->queries[kLocationCheckQuery] = qiva::db::ResultSet{{"column_name"}, {}};
+    session.database().SetEngineFactory(qiva::test::FakeEngineFactory(script));
+    for (const auto& info : ImportKinds()) session.SetRoutine(info.kind, &ProbeRoutine);
+  }
+  void TearDown() override { std::filesystem::current_path(saved); }
+
+  void WriteConfiguration(const std::string& text) {
+    qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"), text);
+  }
+  RunOutcome Run(ImportKind kind, const std::string& path = "file.xml") {
+    return ImportWorker(session, ImportRequest{kind, path});
+  }
+  void DeclareLocationColumn() {
+    script->queries[kLocationCheckQuery] = qiva::db::ResultSet{{"column_name"}, {{DbValue(std::string("locationid"))}}};
+  }
+
+  ScratchDir dir;
+  std::filesystem::path saved;
+  std::shared_ptr<FakeDatabaseScript> script = std::make_shared<FakeDatabaseScript>();
+  RecordingFrontEnd ui;
+  ImportSession session{dir.file("QIVA_IMPORT.INI"), ui};
+};
+
+TEST_F(ImportWorkerTest, emptyPathEndsSilentlyAndFreesTheFlag) {
+  EXPECT_EQ(Run(ImportKind::Nomenclatures, ""), RunOutcome::NoFile);
+  EXPECT_TRUE(ui.messages().empty());
+  EXPECT_TRUE(ui.statuses().empty());
+  EXPECT_TRUE(script->Log().empty());
+  EXPECT_FALSE(ImportRunning());
+  EXPECT_EQ(Run(ImportKind::Nomenclatures), RunOutcome::Completed);
+}
+
+TEST_F(ImportWorkerTest, missingConfigurationShowsItsMessageEveryTimeUntilTheFileExists) {
+  std::filesystem::remove(dir.file("QIVA_IMPORT.INI"));
+  EXPECT_EQ(Run(ImportKind::Nomenclatures), RunOutcome::ConfigurationMissing);
+  EXPECT_EQ(Run(ImportKind::Nomenclatures), RunOutcome::ConfigurationMissing);
+  const std::vector<std::string> expected(2, "Nu pot incarca fisierul QIVA_IMPORT.ini\nImportul nu se executa");
+  EXPECT_EQ(ui.messages(), expected);
+  EXPECT_EQ(probe.calls, 0);
+  EXPECT_FALSE(ImportRunning());
+
+  WriteConfiguration("server=SRV01\r\n");
+  EXPECT_EQ(Run(ImportKind::Nomenclatures), RunOutcome::Completed);
+  EXPECT_EQ(probe.calls, 1);
+}
+
+TEST_F(ImportWorkerTest, opensWithTheConfiguredValuesAndCallsTheSelectedRoutine) {
+  EXPECT_EQ(Run(ImportKind::Nomenclatures, "/data/Catalogues.xml"), RunOutcome::Completed);
+  CAdoDatabase& db = session.database();
+  EXPECT_EQ(db.m_szServer, "SRV01");
+  EXPECT_EQ(db.m_szUser, "importer");
+  EXPECT_EQ(db.m_szPassword, "secret");
+  EXPECT_EQ(db.m_szDatabase, "CLINIC");
+  EXPECT_TRUE(db.m_bLog);
+  EXPECT_EQ(db.m_szLogFile, "_database.log");
+  EXPECT_EQ(probe.path, "/data/Catalogues.xml");
+  const std::vector<std::string> statuses = {"Deschid conexiunea la baza de date", "Citesc XML...",
+                                             "Procesat 3 inregistrari"};
+  EXPECT_EQ(ui.statuses(), statuses);
+  EXPECT_TRUE(ui.messages().empty());
+}
+
+TEST_F(ImportWorkerTest, configurationWithoutUserOpensWithAnEmptyUserName) {
+  WriteConfiguration("server=SRV01\r\ndatabase=CLINIC\r\npass=secret\r\n");
+  EXPECT_EQ(Run(ImportKind::ErrorFile), RunOutcome::Completed);
+  EXPECT_EQ(session.database().m_szUser, "");
+  EXPECT_EQ(session.database().m_szServer, "SRV01");
+}
+
+TEST_F(ImportWorkerTest, routineThatStopsEarlyIsReportedAsStopped) {
+  probe.result = 0;
+  EXPECT_EQ(Run(ImportKind::ReferringPhysicians), RunOutcome::Stopped);
+}
+
+TEST_F(ImportWorkerTest, failedConnectionShowsTheProviderTextAndClosesTheProgram) {
+  script->openSucceeds = false;
+  script->openError = {0x80004005, "Unspecified error", "Microsoft OLE DB Driver", "Login failed",
+                       {{0x4818, "Login failed for user 'importer'."}}};
+  EXPECT_EQ(Run(ImportKind::Nomenclatures), RunOutcome::ConnectionFailed);
+  ASSERT_EQ(ui.messages().size(), 1u);
+  EXPECT_EQ(ui.messages()[0], session.database().m_szProviderError);
+  EXPECT_NE(ui.messages()[0].find("Login failed for user"), std::string::npos);
+  EXPECT_EQ(ui.closeRequests(), 1);
+  EXPECT_EQ(probe.calls, 0);
+  EXPECT_FALSE(ImportRunning());
+}
+
+TEST_F(ImportWorkerTest, failedConnectionWithoutProviderRecordsShowsTheComText) {
+  script->openSucceeds = false;
+  script->openError = {0x80004005, "Unspecified error", "ODBC", "driver not found", {}};
+  EXPECT_EQ(Run(ImportKind::Nomenclatures), RunOutcome::ConnectionFailed);
+  ASSERT_EQ(ui.messages().size(), 1u);
+  EXPECT_EQ(ui.messages()[0], session.database().m_szComError);
+  EXPECT_NE(ui.messages()[0].find("driver not found"), std::string::npos);
+}
+
+TEST_F(ImportWorkerTest, kindWithoutRoutineSaysSoAndNeverReportsSuccess) {
+  session.SetRoutine(ImportKind::Nhp, nullptr);
+  EXPECT_EQ(Run(ImportKind::Nhp), RunOutcome::NotAvailable);
+  ASSERT_FALSE(ui.statuses().empty());
+  EXPECT_EQ(ui.statuses().back(), "Importul \"Import NHP\" nu este disponibil inca");
+  EXPECT_EQ(probe.calls, 0);
+}
+
+TEST_F(ImportWorkerTest, databaseWithoutLocationColumnDoesNotAsk) {
+  EXPECT_EQ(Run(ImportKind::DayHospitalTariffs), RunOutcome::Completed);
+  EXPECT_EQ(ui.locationRequests(), 0);
+  EXPECT_FALSE(probe.hasLocationColumn);
+  const auto log = script->Log();
+  EXPECT_NE(std::find(log.begin(), log.end(), std::string("query:") + kLocationCheckQuery), log.end());
+}
+
+TEST_F(ImportWorkerTest, failedLocationCheckCountsAsNoColumn) {
+  script->queries.erase(kLocationCheckQuery);
+  EXPECT_EQ(Run(ImportKind::Feedback), RunOutcome::Completed);
+  EXPECT_EQ(ui.locationRequests(), 0);
+  EXPECT_FALSE(probe.hasLocationColumn);
+}
+
+TEST_F(ImportWorkerTest, locationColumnAsksAndPassesTheChosenId) {
+  DeclareLocationColumn();
+  ui.locationAnswer = 7;
+  EXPECT_EQ(Run(ImportKind::Feedback), RunOutcome::Completed);
+  EXPECT_EQ(ui.locationRequests(), 1);
+  EXPECT_TRUE(probe.hasLocationColumn);
+  EXPECT_EQ(probe.locationId, 7);
+  EXPECT_EQ(session.locationId(), 7);
+}
+
+TEST_F(ImportWorkerTest, cancelledLocationEndsSilentlyAndALaterRunStartsAtOnce) {
+  DeclareLocationColumn();
+  EXPECT_EQ(Run(ImportKind::DayHospitalTariffs), RunOutcome::LocationCancelled);
+  EXPECT_EQ(probe.calls, 0);
+  EXPECT_TRUE(ui.messages().empty());
+  EXPECT_FALSE(ImportRunning());
+  ui.locationAnswer = 2;
+  EXPECT_EQ(Run(ImportKind::DayHospitalTariffs), RunOutcome::Completed);
+  EXPECT_EQ(probe.locationId, 2);
+}
+
+TEST_F(ImportWorkerTest, otherKindsNeverCheckForLocations) {
+  DeclareLocationColumn();
+  EXPECT_EQ(Run(ImportKind::PharmacyErrorFile), RunOutcome::Completed);
+  EXPECT_EQ(ui.locationRequests(), 0);
+  const auto log = script->Log();
+  EXPECT_EQ(std::find(log.begin(), log.end(), std::string("query:") + kLocationCheckQuery), log.end());
+}
+
+TEST_F(ImportWorkerTest, twoWorkersStartedTogetherRunExactlyOnce) {
+  std::promise<void> release;
+  probe.release = release.get_future().share();
+  std::latch start(2);
+  std::atomic<int> busy{0};
+  auto worker = [&](ImportKind kind, const char* path) {
+    start.arrive_and_wait();
+    if (ImportWorker(session, ImportRequest{kind, path}) == RunOutcome::Busy) ++busy;
+  };
+  std::thread first(worker, ImportKind::Nomenclatures, "a.xml");
+  std::thread second(worker, ImportKind::Personalization, "b.xml");
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (busy == 0 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  release.set_value();
+  first.join();
+  second.join();
+  EXPECT_EQ(busy, 1);
+  EXPECT_EQ(probe.calls, 1);
+  EXPECT_EQ(ui.messages(), std::vector<std::string>{"In procesare..."});
+  EXPECT_FALSE(ImportRunning());
+}
+
+TEST_F(ImportWorkerTest, startedWorkerRunsItsOwnRequest) {
+  std::thread worker = StartImportWorker(session, ImportRequest{ImportKind::ErrorFile, "c.xml"});
+  worker.join();
+  EXPECT_EQ(probe.calls, 1);
+  EXPECT_EQ(probe.path, "c.xml");
+}
+
+// The run's own statements against the embedded database: the location check finds the
+// column only where the locations script added it, and the list reads ascending.
+class EmbeddedDatabaseRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    probe.calls = 0;
+    probe.release = {};
+    probe.result = 1;
+    qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"),
+                               "driver=sqlite\r\ndatabase=" + dir.file("q.db") + "\r\n");
+    session.SetRoutine(ImportKind::DayHospitalTariffs, &ProbeRoutine);
+  }
+  ScratchDir dir;
+  LocationPickingFrontEnd ui;
+  ImportSession session{dir.file("QIVA_IMPORT.INI"), ui};
+};
+
+TEST_F(EmbeddedDatabaseRunTest, databaseWithoutLocationsRunsWithoutAsking) {
+  EXPECT_EQ(ImportWorker(session, ImportRequest{ImportKind::DayHospitalTariffs, "t.xml"}),
+            RunOutcome::Completed);
+  EXPECT_FALSE(probe.hasLocationColumn);
+  EXPECT_TRUE(ui.shown.empty());
+}
+
+TEST_F(EmbeddedDatabaseRunTest, databaseWithLocationsAsksAndListsThemAscending) {
+  {
+    CAdoDatabase db;
+    db.SetDriver("sqlite");
+    ASSERT_TRUE(db.Open("", "", "", dir.file("q.db")));
+    for (const std::string& batch : qiva::db::SplitScriptBatches(qiva::db::LocationsSchemaScript())) {
+      ASSERT_TRUE(db.Execute(batch)) << batch;
+    }
+    ASSERT_TRUE(db.Execute("insert into n_locations (locationName) values ('Cluj')"));
+    ASSERT_TRUE(db.Execute("insert into n_locations (locationName) values ('Arad')"));
+    ASSERT_TRUE(db.Execute("insert into n_locations (locationName) values ('Brasov')"));
+  }
+  ui.pick = "Brasov";
+  EXPECT_EQ(ImportWorker(session, ImportRequest{ImportKind::DayHospitalTariffs, "t.xml"}),
+            RunOutcome::Completed);
+  EXPECT_EQ(ui.shown, (std::vector<std::string>{"Arad", "Brasov", "Cluj"}));
+  EXPECT_TRUE(probe.hasLocationColumn);
+  EXPECT_EQ(probe.locationId, 3);
+}
+
+}  // namespace

@@ -1,0 +1,136 @@
+// ImportBench: the general catalogues import end to end (parse included) into the embedded
+// database, against the same rows loaded by bare SQLite prepared inserts in one transaction.
+// Usage: import_bench [ICD10_COUNT [CLINICSERVICE_COUNT]]
+#include <sqlite3.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
+
+#include "app/ImportRoutine.h"
+#include "db/CAdoDatabase.h"
+#include "db/CAdoRecordset.h"
+#include "import/Nomenclatures.h"
+#include "samples/CatalogueGenerator.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+using qiva::samples::CatalogueSize;
+
+class SilentFrontEnd final : public ImportFrontEnd {
+ public:
+  void SetStatusText(const std::string& text) override { last = text; }
+  void ShowMessage(const std::string&) override {}
+  bool AskYesNo(const std::string&) override { return true; }
+  std::optional<std::int32_t> ChooseLocation(CAdoDatabase&, CAdoRecordset&) override { return {}; }
+  void CloseProgram() override {}
+  std::string last;
+};
+
+// Opens (and so creates, with the schema) a fresh embedded database file.
+bool createDatabase(CAdoDatabase& db, const fs::path& file) {
+  fs::remove(file);
+  db.SetDriver("sqlite");
+  return db.Open("", "", "", file.string());
+}
+
+double importSeconds(const fs::path& xml, const fs::path& dbFile) {
+  CAdoDatabase db;
+  CAdoRecordset rs;
+  if (!createDatabase(db, dbFile)) {
+    std::fprintf(stderr, "cannot create %s: %s\n", dbFile.c_str(), db.m_szComError.c_str());
+    std::exit(1);
+  }
+  SilentFrontEnd frontEnd;
+  ImportContext ctx{db, rs, frontEnd};
+  const auto start = Clock::now();
+  qiva::import::ImportNomenclatures(ctx, xml.string());
+  db.Close();
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  std::printf("import status: %s\n", frontEnd.last.c_str());
+  return seconds;
+}
+
+void bindText(sqlite3_stmt* statement, int index, const std::string& value) {
+  sqlite3_bind_text(statement, index, value.data(), static_cast<int>(value.size()), SQLITE_STATIC);
+}
+
+double bareSeconds(const CatalogueSize& size, const fs::path& dbFile) {
+  {
+    CAdoDatabase db;
+    createDatabase(db, dbFile);
+    db.Close();
+  }
+  std::vector<qiva::samples::GeneratedIcd10> icd(size.icd10);
+  for (std::size_t i = 0; i < icd.size(); ++i) icd[i] = qiva::samples::Icd10Record(i);
+  std::vector<qiva::samples::GeneratedClinicService> services(size.clinicServices);
+  for (std::size_t i = 0; i < services.size(); ++i) services[i] = qiva::samples::ClinicServiceRecord(i);
+
+  sqlite3* raw = nullptr;
+  sqlite3_open(dbFile.c_str(), &raw);
+  const auto start = Clock::now();
+  sqlite3_exec(raw, "BEGIN", nullptr, nullptr, nullptr);
+  sqlite3_stmt* insertIcd = nullptr;
+  sqlite3_prepare_v2(raw,
+                     "insert into QIVA_ICD10 (code,description,VALID_FROM,valid_To,diseasecategory) "
+                     "values (?,?,?,?,?)",
+                     -1, &insertIcd, nullptr);
+  for (const auto& r : icd) {
+    bindText(insertIcd, 1, r.code);
+    bindText(insertIcd, 2, r.name);
+    bindText(insertIcd, 3, r.validFrom);
+    bindText(insertIcd, 4, r.validTo);
+    bindText(insertIcd, 5, r.diseaseCategory);
+    sqlite3_step(insertIcd);
+    sqlite3_reset(insertIcd);
+  }
+  sqlite3_finalize(insertIcd);
+  sqlite3_stmt* insertService = nullptr;
+  sqlite3_prepare_v2(raw,
+                     "insert into QIVA_CLINIC_SERVICES (code,name,serviceGroup,isExam,opRoom,"
+                     "isConnectedService,validFrom,validTo) values (?,?,?,?,?,?,?,?)",
+                     -1, &insertService, nullptr);
+  for (const auto& s : services) {
+    bindText(insertService, 1, s.code);
+    bindText(insertService, 2, s.name);
+    bindText(insertService, 3, s.serviceGroup);
+    sqlite3_bind_int(insertService, 4, s.isExam);
+    sqlite3_bind_int(insertService, 5, s.opRoom);
+    sqlite3_bind_int(insertService, 6, s.isConnectedService);
+    bindText(insertService, 7, s.validFrom);
+    bindText(insertService, 8, s.validTo);
+    sqlite3_step(insertService);
+    sqlite3_reset(insertService);
+  }
+  sqlite3_finalize(insertService);
+  sqlite3_exec(raw, "COMMIT", nullptr, nullptr, nullptr);
+  sqlite3_close(raw);
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CatalogueSize size;
+  if (argc > 1) size.icd10 = std::strtoul(argv[1], nullptr, 10);
+  if (argc > 2) size.clinicServices = std::strtoul(argv[2], nullptr, 10);
+  const fs::path folder = fs::temp_directory_path() / "qiva-import-bench";
+  fs::create_directories(folder);
+  fs::current_path(folder);  // the logs land here
+  const fs::path xml = folder / "catalogue.xml";
+  if (!qiva::samples::WriteLargeCatalogue(xml.string(), size)) return 1;
+  const double records = static_cast<double>(size.icd10 + size.clinicServices);
+  std::printf("file: %s (%.1f MB, %.0f records)\n", xml.c_str(),
+              static_cast<double>(fs::file_size(xml)) / 1e6, records);
+
+  const double bare = bareSeconds(size, folder / "bare.db");
+  const double import = importSeconds(xml, folder / "import.db");
+  std::printf("bare prepared inserts: %8.2f s  %10.0f records/s\n", bare, records / bare);
+  std::printf("import end to end:     %8.2f s  %10.0f records/s\n", import, records / import);
+  std::printf("ratio import/bare (records per second): %.2f\n", bare / import);
+  return 0;
+}

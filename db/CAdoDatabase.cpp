@@ -1,0 +1,202 @@
+// CAdoDatabase.cpp: the connection object: builds the connection text, hands statements to the
+// engine, keeps failure texts and writes the database log and the statement trace.
+#include "db/CAdoDatabase.h"
+
+#include <cctype>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <utility>
+
+#include "app/LogWriter.h"
+#include "app/Platform.h"
+#include "db/AdoErrors.h"
+#include "db/ConnectionString.h"
+
+#ifndef QIVA_DEFAULT_ODBC_DRIVER
+#define QIVA_DEFAULT_ODBC_DRIVER "FreeTDS"
+#endif
+
+namespace {
+
+using qiva::db::EngineError;
+using qiva::db::QuoteConnectionValue;
+
+bool IsEmbeddedDriver(const std::string& driver) {
+  if (driver.size() != 6) return false;
+  for (std::size_t i = 0; i < driver.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(driver[i])) != "sqlite"[i]) return false;
+  }
+  return true;
+}
+
+// A relative database file lives in the program folder, like the logs; with no folder known,
+// in the current directory.
+std::string ResolveDatabaseFile(const std::string& file) {
+  if (file.empty()) return file;
+  std::filesystem::path path(file);
+  if (path.is_absolute()) return file;
+  const std::string folder = ProgramFolder();
+  std::error_code ignored;
+  if (folder.empty()) return std::filesystem::absolute(path, ignored).string();
+  return (std::filesystem::path(folder) / path).string();
+}
+
+}  // namespace
+
+CAdoDatabase::CAdoDatabase() = default;
+
+CAdoDatabase::~CAdoDatabase() {
+  if (m_pConnection && m_bOpen) m_pConnection->close();
+}
+
+void CAdoDatabase::SetDriver(std::string driver) { driver_ = std::move(driver); }
+
+void CAdoDatabase::SetDsn(std::string dsn) { dsn_ = std::move(dsn); }
+
+std::string CAdoDatabase::BuildConnectionString() const {
+  if (IsEmbeddedDriver(driver_)) {
+    return "DRIVER={sqlite};DATABASE=" + QuoteConnectionValue(ResolveDatabaseFile(m_szDatabase));
+  }
+  std::string text;
+  if (!dsn_.empty()) {
+    text = "DSN=" + QuoteConnectionValue(dsn_);
+  } else {
+    // A driver name always goes in braces: the usual ones hold blanks.
+    std::string driver = driver_.empty() ? std::string(QIVA_DEFAULT_ODBC_DRIVER) : driver_;
+    text = QuoteConnectionValue(driver);
+    if (text.front() != '{') text = "{" + text + "}";
+    text = "DRIVER=" + text + ";SERVER=" + QuoteConnectionValue(m_szServer);
+  }
+  text += ";UID=" + QuoteConnectionValue(m_szUser);
+  text += ";PWD=" + QuoteConnectionValue(m_szPassword);
+  text += ";DATABASE=" + QuoteConnectionValue(m_szDatabase);
+  return text;
+}
+
+bool CAdoDatabase::Open(const std::string& server, const std::string& user,
+                        const std::string& password, const std::string& database) {
+  m_szServer = server;
+  m_szUser = user;
+  m_szPassword = password;
+  m_szDatabase = database;
+  return Open(BuildConnectionString());
+}
+
+bool CAdoDatabase::Open(const std::string& connectionString) {
+  m_bOpen = false;
+  // The connection held is replaced whether or not it was closed.
+  if (m_pConnection) m_pConnection->close();
+  m_pConnection.reset();
+  m_pConnection = engineFactory_ ? engineFactory_(connectionString)
+                                 : qiva::db::CreateEngineFor(connectionString);
+  if (!m_pConnection) {
+    // No engine could be made: the provider text keeps what it held.
+    KeepFailure("CAdoDatabase::Open",
+                qiva::db::detail::LayerError(qiva::db::detail::kOutOfMemory, "CAdoDatabase"),
+                false);
+    return false;
+  }
+  m_szConnectionString = connectionString;
+  if (!m_pConnection->open(connectionString)) {
+    // The record holds the engine's texts only, never the connection text with its password.
+    KeepFailure("CAdoDatabase::Open", m_pConnection->lastError(), true);
+    return false;
+  }
+  m_bOpen = true;
+  return true;
+}
+
+bool CAdoDatabase::Close() {
+  if (!m_bOpen) return true;
+  if (!m_pConnection->close()) {
+    KeepFailure("CAdoDatabase::Close", m_pConnection->lastError(), true);
+    return false;
+  }
+  m_bOpen = false;
+  return true;
+}
+
+bool CAdoDatabase::Execute(std::string_view sql) {
+  if (!m_pConnection) {
+    // Never opened: there is no connection to run on, and no provider to report.
+    KeepFailure("CAdoDatabase::Execute",
+                qiva::db::detail::LayerError(qiva::db::detail::kAdoErrObjectClosed, "CAdoDatabase"),
+                true);
+    Log(sql);
+    return false;
+  }
+  Trace(sql);
+  if (m_pConnection->execute(sql)) return true;
+  KeepFailure("CAdoDatabase::Execute", m_pConnection->lastError(), true);
+  Log(sql);
+  return false;
+}
+
+void CAdoDatabase::KeepFailure(std::string_view label, const EngineError& error,
+                               bool withProviderText) {
+  m_szComError = FormatComError(error);
+  if (withProviderText) m_szProviderError = FormatProviderErrors(error);
+  LogError(label, m_szComError, m_szProviderError);
+}
+
+void CAdoDatabase::SetLogFile(const std::string& fileName) {
+  m_bLog = true;
+  m_szLogFile = fileName;
+}
+
+void CAdoDatabase::Log(std::string_view text) {
+  if (!m_bLog) return;
+  qiva::AppendLogEntry(m_szLogFile, text);
+}
+
+void CAdoDatabase::LogError(std::string_view label, std::string_view comError,
+                            std::string_view providerError) {
+  if (!m_bLog) return;
+  std::string record;
+  record.reserve(label.size() + comError.size() + providerError.size() + 32);
+  record.append(label).append("\nComError: ").append(comError);
+  record.append("\nProviderError: ").append(providerError);
+  Log(record);
+}
+
+bool CAdoDatabase::SetTraceFile(const std::string& path) {
+  trace_.reset();
+  if (path.empty()) return true;
+  // Binary mode: the trace holds the statements' exact bytes and bare line feeds.
+  trace_.reset(std::fopen(path.c_str(), "ab"));
+  return trace_ != nullptr;
+}
+
+void CAdoDatabase::Trace(std::string_view sql) {
+  if (!trace_) return;
+  std::fwrite(sql.data(), 1, sql.size(), trace_.get());
+  std::fwrite("\nGO\n", 1, 4, trace_.get());
+  // Flushed per statement so that a run that ends abruptly leaves a whole script.
+  std::fflush(trace_.get());
+}
+
+void CAdoDatabase::SetEngineFactory(EngineFactory factory) { engineFactory_ = std::move(factory); }
+
+std::string FormatComError(const qiva::db::EngineError& error) {
+  char code[40];
+  std::snprintf(code, sizeof code, "\tCode = %08lx\n", error.code);
+  std::string text = "Error\n";
+  text += code;
+  text += "\tCode meaning = " + error.meaning + "\n";
+  text += "\tSource = " + (error.source.empty() ? std::string("(null)") : error.source) + "\n";
+  text +=
+      "\tDescription = " + (error.description.empty() ? std::string("(null)") : error.description) +
+      "\n";
+  return text;
+}
+
+std::string FormatProviderErrors(const qiva::db::EngineError& error) {
+  if (error.providerErrors.empty()) return {};
+  // Every record overwrites the text, so the last one is what remains.
+  const qiva::db::ProviderError& last = error.providerErrors.back();
+  char number[40];
+  std::snprintf(number, sizeof number, "\t Error number: %x\t",
+                static_cast<unsigned>(static_cast<std::uint32_t>(last.number)));
+  return number + last.description;
+}

@@ -1,0 +1,90 @@
+// ImportConventions.cpp: tree walks, record loops, progress texts, statement execution and
+// look-ups shared by the import routines.
+#include "import/ImportConventions.h"
+
+#include "db/CAdoDatabase.h"
+#include "db/CAdoRecordset.h"
+#include "import/SqlText.h"
+
+namespace qiva::import {
+
+std::string UpperName(const XmlElement& element) {
+  const char* name = element.tagName();
+  std::string upper = name ? name : "";
+  for (char& c : upper) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return upper;
+}
+
+void WalkSections(const XmlElement& root, WalkOrder order,
+                  const std::function<bool(const XmlElement&, const std::string&)>& visit) {
+  if (root.isNull()) return;
+  if (order == WalkOrder::DocumentFirst && !visit(root, UpperName(root))) return;
+  for (int i = 0;; ++i) {
+    XmlElement section = root.childAt(i);
+    if (section.isNull() || !visit(section, UpperName(section))) return;
+  }
+}
+
+std::string ProgressText(std::int64_t number) {
+  return "Procesez inregistrarea " + IntText(number) + " ...";
+}
+
+std::string ProcessedText(std::int64_t total) {
+  return "Procesat " + IntText(total) + " inregistrari";
+}
+
+std::string FinishedText(std::int64_t total) {
+  return "Finalizat de procesat " + IntText(total) + " inregistrari";
+}
+
+bool VisitedCountLoop(ImportContext& ctx, const XmlElement& section, std::string_view recordName,
+                      std::int64_t& counter, const std::function<bool(const XmlElement&)>& write,
+                      const std::function<void()>& afterChild) {
+  for (int i = 0;; ++i) {
+    XmlElement child = section.childAt(i);
+    if (child.isNull()) return true;
+    ctx.frontEnd.SetStatusText(ProgressText(++counter));
+    if (UpperName(child) == recordName && !write(child)) return false;
+    if (afterChild) afterChild();
+  }
+}
+
+bool WrittenCountLoop(ImportContext& ctx, const XmlElement& section, std::string_view recordName,
+                      std::int64_t& counter, const std::function<bool(const XmlElement&)>& write) {
+  for (int i = 0;; ++i) {
+    XmlElement child = section.childAt(i);
+    if (child.isNull()) return true;
+    if (UpperName(child) != recordName) continue;
+    if (!write(child)) return false;
+    ctx.frontEnd.SetStatusText(ProgressText(counter));
+    ++counter;
+  }
+}
+
+bool ExecuteRecord(ImportContext& ctx, const RecordStatement& statement) {
+  if (statement.skipReason.empty()) return ctx.database.Execute(statement.sql);
+  ctx.database.Log("Record skipped: " + statement.skipReason + "\n" + statement.sql);
+  return false;
+}
+
+bool LookupRow(ImportContext& ctx, const std::string& query, std::int32_t* id) {
+  const bool found = ctx.recordset.Open(query, &ctx.database) && !ctx.recordset.IsEOF();
+  if (found && id) {
+    DbValue value = ctx.recordset.GetFieldValue("ID");
+    if (const auto* number = std::get_if<std::int32_t>(&value)) {
+      *id = *number;
+    } else if (const auto* real = std::get_if<double>(&value)) {
+      *id = static_cast<std::int32_t>(*real);
+    }
+  }
+  ctx.recordset.Close();
+  return found;
+}
+
+bool AskContinueAfterInvalidRecord(ImportContext& ctx) {
+  return ctx.frontEnd.AskYesNo(std::string(kInvalidRecordPrompt));
+}
+
+}  // namespace qiva::import

@@ -1,0 +1,228 @@
+// NomenclatureStatements.cpp: the exact statement texts of the general catalogues import.
+// Values between quotes have their single quotes doubled by FillTemplate; values that stand
+// unquoted are numbers rendered here, or checked to be plain numbers before they are sent.
+#include "import/NomenclatureStatements.h"
+
+#include <cmath>
+
+#include "app/TextUtil.h"
+#include "import/SqlText.h"
+
+namespace qiva::import::nomenclatures {
+namespace {
+
+// An end of validity that the section turns into NULL after loading.
+std::string validToOrPlaceholder(const RecordReader& r) {
+  std::string value = r.text("validTo");
+  return value.empty() ? std::string(kPlaceholderDate) : value;
+}
+
+// A single-precision value written with "%0.2f"; sets `skipReason` when it is not finite.
+std::string points(const RecordReader& r, std::string_view name, std::string& skipReason) {
+  const float value = r.realSingle(name);
+  if (!std::isfinite(value)) {
+    skipReason = std::string(name) + " is not a finite number: '" + r.text(name) + "'";
+  }
+  return FixedText(static_cast<double>(value), 2);
+}
+
+}  // namespace
+
+RecordStatement LaboratoryServiceInsert(const RecordReader& r) {
+  return {FillTemplate("insert into QIVA_LABORATORIES_SERVICES (code,name,highLevel,recByPC,"
+                       "Formula,InClinic,ValidFrom,validTo,ServiceType)\t\t\t\t\t\tvalues "
+                       "('%s','%s',%d,%d,%d,%d,'%s','%s',%d)",
+                       {r.text("code"), r.text("name"), IntText(r.flag("highLevel")),
+                        IntText(r.flag("recByPC")), IntText(r.flag("formula")),
+                        IntText(r.flag("inClinic")), r.text("validFrom"), r.text("validTo"),
+                        IntText(r.integer("serviceType"))}),
+          {}};
+}
+
+RecordStatement PersonStateInsert(const RecordReader& r) {
+  return {FillTemplate("insert into QIVA_PERSON_STATES (code,description) values ('%s','%s')",
+                       {r.text("code"), r.text("description")}),
+          {}};
+}
+
+RecordStatement PersonTypeInsert(const RecordReader& r) {
+  return {FillTemplate(
+              "insert into QIVA_PERSON_TYPES (code,description,isForeign) values ('%s','%s',%d)",
+              {r.text("code"), r.text("description"), IntText(r.numericFlag("isForeign"))}),
+          {}};
+}
+
+RecordStatement PersonCategoryInsert(const RecordReader& r) {
+  return {FillTemplate(
+              "insert into QIVA_PERSON_CATEGORY (code,description,restrictedMinAge,"
+              "supportsOverlapping,definedByAge,maxDuration,maxDurationRoundType,personState,"
+              "priority,isOptional,canBeReported,validFrom)\t\t\t\t\t\t\t\tvalues "
+              "('%s','%s',%d,%d,%d,%d,'%s','%s',%d,%d,%d,'%s')",
+              {r.text("code"), r.text("description"), IntText(r.integer("restrictedMinAge")),
+               IntText(r.flag("supportsOverlapping")), IntText(r.flag("definedByAge")),
+               IntText(r.integer("maxDuration")), r.text("maxDurationRoundType"),
+               r.text("personState"), IntText(r.integer("priority")),
+               IntText(r.numericFlag("isOptional")), IntText(r.integer("canBeReported")),
+               r.text("validFrom")}),
+          {}};
+}
+
+RecordStatement MedSrvPackInsert(const RecordReader& r) {
+  return {FillTemplate("insert into QIVA_MED_SRV_PACKS (code,name) values ('%s','%s')",
+                       {r.text("code"), r.text("name")}),
+          {}};
+}
+
+RecordStatement ClinicServiceInsert(const RecordReader& r) {
+  return {FillTemplate("insert into QIVA_CLINIC_SERVICES (code,name,serviceGroup,isExam,opRoom,"
+                       "isConnectedService,validFrom,validTo) values "
+                       "('%s','%s','%s',%d,%d,%d,'%s','%s')",
+                       {r.text("code"), r.text("name"), r.text("serviceGroup"),
+                        IntText(r.flag("isExam")), IntText(r.flag("opRoom")),
+                        IntText(r.flag("isConnectedService")), r.text("validFrom"),
+                        r.text("validTo")}),
+          {}};
+}
+
+RecordStatement ClinSrvMedPackInsert(const RecordReader& r) {
+  RecordStatement statement;
+  statement.sql = FillTemplate(
+      "insert into QIVA_CLIN_SRV_MED_PACK (service,medSrvPack,validFrom,points,pointsCtrl,"
+      "validTo,valueLei,pointsSrg) values ('%s','%s','%s',%0.2f,%0.2f,'%s',%0.2f,%0.2f)",
+      {r.text("service"), r.text("medSrvPack"), r.text("validFrom"),
+       points(r, "points", statement.skipReason), points(r, "pointsCtrl", statement.skipReason),
+       r.text("validTo"), points(r, "valueLei", statement.skipReason),
+       points(r, "pointsSrg", statement.skipReason)});
+  return statement;
+}
+
+RecordStatement ClinSrvGrpSpecialtyInsert(const RecordReader& r) {
+  return {FillTemplate("insert into QIVA_CLIN_SRV_GRP_SPECIALITIES (SERVICEGROUP,SPECIALITY,"
+                       "validFrom,validTo) values ('%s','%s','%s',%s)",
+                       {r.text("serviceGroup"), r.text("specialty"), r.text("validFrom"),
+                        QuotedOrNull(r.text("validTo"))}),
+          {}};
+}
+
+RecordStatement ErrorInsert(const RecordReader& r) {
+  return {FillTemplate("insert into QIVA_ERRORS (code,text,validFrom,validTo) values "
+                       "('%s','%s','%s',%s)",
+                       {r.text("code"), r.text("text"), r.text("validFrom"),
+                        QuotedOrNull(r.text("validTo"))}),
+          {}};
+}
+
+RecordStatement RecServiceInsert(const RecordReader& r) {
+  const std::string tariff = r.text("tariff");
+  RecordStatement statement;
+  statement.sql = FillTemplate(
+      "insert into QIVA_REC_SERVICES (code,name,tariff,serviceType,validFrom,validTo) values "
+      "('%s','%s',%s,'%s','%s','%s')",
+      {r.text("code"), r.text("name"), tariff, r.text("serviceType"), r.text("validFrom"),
+       validToOrPlaceholder(r)});
+  if (!IsPlainNumber(tariff)) statement.skipReason = "tariff is not a number: '" + tariff + "'";
+  return statement;
+}
+
+RecordStatement MedicalFormTypeInsert(const RecordReader& r) {
+  std::string sql = FillTemplate(
+      "insert into QIVA_MEDICAL_FORM_TYPES (code,name,VALIDFROM,validTo) values "
+      "('%s','%s','%s','%s'",
+      {r.text("code"), r.text("name"), r.text("validFrom"), validToOrPlaceholder(r)});
+  sql += ")";
+  return {std::move(sql), {}};
+}
+
+RecordStatement TherapeuticalSchemaInsert(const RecordReader& r) {
+  std::string sql = FillTemplate(
+      "insert into QIVA_THERAPEUTICAL_SCHEMAS (code,VALIDFROM,validTo,description,"
+      "diseaseCategory,nhpCode,formType) \t\t\t\t\t\t\t\tvalues ('%s','%s','%s','%s'",
+      {r.text("code"), r.text("validFrom"), validToOrPlaceholder(r), r.text("description")});
+  sql += OptionalTail(r.text("diseaseCategory"));
+  sql += OptionalTail(r.text("nhpCode"));
+  sql += OptionalTail(r.text("formType"));
+  sql += ")";
+  return {std::move(sql), {}};
+}
+
+RecordStatement Icd10Insert(const RecordReader& r) {
+  std::string sql = FillTemplate(
+      "insert into QIVA_ICD10 (code,description,VALID_FROM,valid_To,diseasecategory) values "
+      "('%s','%s','%s','%s',",
+      {r.text("code"), r.text("name"), r.text("validFrom"), validToOrPlaceholder(r)});
+  sql += QuotedOrNull(r.text("diseaseCategory"), "null");
+  sql += ")";
+  return {std::move(sql), {}};
+}
+
+std::string InsuranceHouseLookup(const RecordReader& r) {
+  return FillTemplate("select id from QIVA_INSURANCE_HOUSE where code='%s'", {r.text("code")});
+}
+
+RecordStatement InsuranceHouseInsert(const RecordReader& r) {
+  return {FillTemplate("insert into QIVA_INSURANCE_HOUSE (code,name,type,validFrom) values "
+                       "('%s','%s','%s','%s')",
+                       {r.text("code"), r.text("name"), r.text("type"), r.text("validFrom")}),
+          {}};
+}
+
+std::string SpecialityLookup(const RecordReader& r) {
+  return FillTemplate("select id from QIVA_SPECIALITIES where code='%s'", {r.text("code")});
+}
+
+RecordStatement SpecialityInsert(const RecordReader& r) {
+  return {FillTemplate("insert into QIVA_SPECIALITIES (code,name,validFrom) values "
+                       "('%s','%s','%s')",
+                       {r.text("code"), r.text("name"), r.text("validFrom")}),
+          {}};
+}
+
+std::string ChronicDiseaseDescription(const RecordReader& r) {
+  std::string description = r.text("description");
+  ReplaceAll(description, "\xC5\xA3", "t");
+  ReplaceAll(description, "\xC4\x83", "a");
+  return description;
+}
+
+std::string ChronicDiseaseLookup(const RecordReader& r) {
+  return FillTemplate("select id from QIVA_CHRONIC_DISEASES where code='%s'", {r.text("code")});
+}
+
+RecordStatement ChronicDiseaseUpdate(const RecordReader& r, const std::string& description,
+                                     std::int32_t id) {
+  return {FillTemplate("update QIVA_CHRONIC_DISEASES set Description='%s',displayOrder=%d,"
+                       "validFrom='%s',validTo=%s where id=%ld",
+                       {description, IntText(r.integer("orderNo")), r.text("validFrom"),
+                        QuotedOrNull(r.text("validTo")), IntText(id)}),
+          {}};
+}
+
+RecordStatement ChronicDiseaseInsert(const RecordReader& r, const std::string& description) {
+  return {FillTemplate("insert into QIVA_CHRONIC_DISEASES (code,Description,displayOrder,"
+                       "validFrom,validTo) values ('%s','%s',%d,'%s',%s)",
+                       {r.text("code"), description, IntText(r.integer("orderNo")),
+                        r.text("validFrom"), QuotedOrNull(r.text("validTo"))}),
+          {}};
+}
+
+std::string NameCleanupChain(std::string_view table, std::string_view separator,
+                             bool withEnDash) {
+  struct Pair {
+    std::string_view searched;
+    std::string_view replacement;
+  };
+  static constexpr Pair kPairs[] = {
+      {"\xC4\x83", "a"}, {"\xC5\x9F", "s"}, {"\xC5\xA3", "t"},         {"&lt;", "<"},
+      {"\xC3\xAE", "i"}, {"\xC3\xA2", "a"}, {"\xE2\x80\x93", "-"},
+  };
+  const std::size_t count = withEnDash ? std::size(kPairs) : std::size(kPairs) - 1;
+  std::string chain = " ";
+  for (std::size_t i = 0; i < count; ++i) {
+    if (i > 0) chain += separator;
+    chain += FillTemplate("update %s set name=replace(name,'%s','%s')",
+                          {table, kPairs[i].searched, kPairs[i].replacement});
+  }
+  return chain;
+}
+
+}  // namespace qiva::import::nomenclatures

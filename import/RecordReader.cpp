@@ -1,0 +1,102 @@
+// RecordReader.cpp: attribute reads and locale-independent number reading.
+#include "import/RecordReader.h"
+
+#include <charconv>
+#include <limits>
+
+namespace qiva::import {
+namespace {
+
+bool isSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Position after white space and an optional sign; `negative` tells the sign.
+std::size_t skipSpaceAndSign(std::string_view text, bool& negative) {
+  std::size_t i = 0;
+  while (i < text.size() && isSpace(text[i])) ++i;
+  negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  return i;
+}
+
+}  // namespace
+
+std::int32_t ParseLeadingInt(std::string_view text) {
+  bool negative = false;
+  std::size_t i = skipSpaceAndSign(text, negative);
+  std::int64_t value = 0;
+  constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
+  for (; i < text.size() && isDigit(text[i]); ++i) {
+    value = value * 10 + (text[i] - '0');
+    if (value > kLimit) value = kLimit;
+  }
+  if (negative) return static_cast<std::int32_t>(-value);
+  return static_cast<std::int32_t>(value >= kLimit ? kLimit - 1 : value);
+}
+
+double ParseLeadingReal(std::string_view text) {
+  bool negative = false;
+  std::size_t start = skipSpaceAndSign(text, negative);
+  // from_chars takes no sign of its own after ours, and no blanks or "+".
+  if (start < text.size() && (text[start] == '+' || text[start] == '-')) return 0.0;
+  double value = 0.0;
+  auto result = std::from_chars(text.data() + start, text.data() + text.size(), value,
+                                std::chars_format::general);
+  if (result.ec == std::errc::invalid_argument) return 0.0;
+  if (result.ec == std::errc::result_out_of_range) {
+    // Like strtod: a magnitude too large is infinite, one too small is zero.
+    std::string_view number(text.data() + start,
+                            static_cast<std::size_t>(result.ptr - (text.data() + start)));
+    std::size_t e = number.find_first_of("eE");
+    bool tiny = e != std::string_view::npos && e + 1 < number.size() && number[e + 1] == '-';
+    value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
+  }
+  return negative ? -value : value;
+}
+
+std::string_view RecordReader::raw(std::string_view name) const {
+  const char* value = record_.attributeValue(name);
+  return value ? std::string_view(value) : std::string_view();
+}
+
+std::string RecordReader::text(std::string_view name) const { return std::string(raw(name)); }
+
+bool RecordReader::has(std::string_view name) const {
+  return record_.attributeValue(name) != nullptr;
+}
+
+int RecordReader::flag(std::string_view name) const {
+  std::string_view value = raw(name);
+  if (value.size() != 4) return 0;
+  static constexpr std::string_view kTrue = "TRUE";
+  for (std::size_t i = 0; i < 4; ++i) {
+    char c = value[i];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c != kTrue[i]) return 0;
+  }
+  return 1;
+}
+
+int RecordReader::numericFlag(std::string_view name) const {
+  return ParseLeadingInt(raw(name)) != 0 ? 1 : 0;
+}
+
+std::int32_t RecordReader::integer(std::string_view name) const {
+  return ParseLeadingInt(raw(name));
+}
+
+float RecordReader::realSingle(std::string_view name) const {
+  return static_cast<float>(ParseLeadingReal(raw(name)));
+}
+
+double RecordReader::realDouble(std::string_view name) const {
+  return ParseLeadingReal(raw(name));
+}
+
+}  // namespace qiva::import

@@ -1,0 +1,44 @@
+// RecordReader.h: reads a record element's attributes with the import rules: optional text,
+// the "TRUE" flag rule, numeric flags, integers and reals read like the C library's atoi and
+// atof in the "C" locale, whatever the process locale is.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "xml/XmlParser.h"
+
+namespace qiva::import {
+
+// Reads a leading decimal integer: white space skipped, an optional sign, then digits up to the
+// first other character; no digits give 0. Values beyond 32 bits saturate.
+std::int32_t ParseLeadingInt(std::string_view text);
+
+// Reads a leading decimal number: white space skipped, an optional sign, digits with an optional
+// dot and fraction, an optional exponent; no number gives 0.
+double ParseLeadingReal(std::string_view text);
+
+class RecordReader {
+ public:
+  explicit RecordReader(const XmlElement& record) : record_(record) {}
+
+  // The attribute's value, or "" when it is absent or written without a value.
+  std::string text(std::string_view name) const;
+  // True when the attribute is present with a value (possibly empty).
+  bool has(std::string_view name) const;
+  // 1 when the value upper-cased equals TRUE, else 0 (absent: 0).
+  int flag(std::string_view name) const;
+  // 1 when the value read as an integer is not 0, else 0.
+  int numericFlag(std::string_view name) const;
+  std::int32_t integer(std::string_view name) const;
+  // A real held in single precision, as the general catalogues keep their points and values.
+  float realSingle(std::string_view name) const;
+  double realDouble(std::string_view name) const;
+
+ private:
+  std::string_view raw(std::string_view name) const;
+  const XmlElement& record_;
+};
+
+}  // namespace qiva::import

@@ -1,0 +1,81 @@
+// Tests of value rendering: templates, quoting, NULL forms and locale-free numbers.
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+
+#include "import/RecordReader.h"
+#include "import/SqlText.h"
+
+namespace {
+
+using namespace qiva::import;
+
+TEST(FillTemplate, doublesQuotesOnlyInsideQuotedPlaceholders) {
+  EXPECT_EQ(FillTemplate("values ('%s',%d,%s)", {"O'Neil", "7", "'x'"}),
+            "values ('O''Neil',7,'x')");
+  EXPECT_EQ(FillTemplate("a '%s' b", {"''"}), "a '''''' b");
+}
+
+TEST(FillTemplate, takesEveryPrintfPlaceholderInOrder) {
+  EXPECT_EQ(FillTemplate("%d|%ld|%0.2f|%s|100%%", {"1", "2", "3.00", "x"}), "1|2|3.00|x|100%");
+  EXPECT_EQ(FillTemplate("('%s','%s')", {"only"}), "('only','')");
+}
+
+TEST(QuotedOrNull, writesTheTwoNullForms) {
+  EXPECT_EQ(QuotedOrNull(""), "NULL");
+  EXPECT_EQ(QuotedOrNull("", "null"), "null");
+  EXPECT_EQ(QuotedOrNull("2030-01-01"), "'2030-01-01'");
+  EXPECT_EQ(QuotedOrNull("it's"), "'it''s'");
+  EXPECT_EQ(OptionalTail(""), ",null");
+  EXPECT_EQ(OptionalTail("Z"), ",'Z'");
+}
+
+TEST(FixedText, roundsTheSinglePrecisionValueLikePrintf) {
+  EXPECT_EQ(FixedText(static_cast<double>(1.115f), 2), "1.12");
+  EXPECT_EQ(FixedText(1.115, 2), "1.11");
+  EXPECT_EQ(FixedText(0.0, 2), "0.00");
+  EXPECT_EQ(FixedText(-2.5, 2), "-2.50");
+}
+
+TEST(FixedText, ignoresTheProcessLocale) {
+  const char* applied = std::setlocale(LC_ALL, "ro_RO.UTF-8");
+  if (!applied) applied = std::setlocale(LC_ALL, "de_DE.UTF-8");
+  EXPECT_EQ(FixedText(1.5, 2), "1.50");
+  EXPECT_DOUBLE_EQ(ParseLeadingReal("1.5"), 1.5);
+  std::setlocale(LC_ALL, "C");
+  if (!applied) GTEST_SKIP() << "no comma-decimal locale installed; checked under C only";
+}
+
+TEST(IsPlainNumber, acceptsOnlyNumbersThatCanStandUnquoted) {
+  for (const char* good : {"12", "-3", "+4.5", ".5", "5.", "1e3", "2.5E-2"}) {
+    EXPECT_TRUE(IsPlainNumber(good)) << good;
+  }
+  for (const char* bad : {"", " 1", "1 ", "abc", "1,5", "1;drop table x", ".", "-", "1e", "0x10"}) {
+    EXPECT_FALSE(IsPlainNumber(bad)) << bad;
+  }
+}
+
+TEST(ParseLeadingInt, readsLikeAtoiInTheCLocale) {
+  EXPECT_EQ(ParseLeadingInt("  42abc"), 42);
+  EXPECT_EQ(ParseLeadingInt("\t-7"), -7);
+  EXPECT_EQ(ParseLeadingInt("+8"), 8);
+  EXPECT_EQ(ParseLeadingInt("abc"), 0);
+  EXPECT_EQ(ParseLeadingInt(""), 0);
+  EXPECT_EQ(ParseLeadingInt("- 5"), 0);
+  EXPECT_EQ(ParseLeadingInt("99999999999"), 2147483647);
+  EXPECT_EQ(ParseLeadingInt("-99999999999"), -2147483647 - 1);
+}
+
+TEST(ParseLeadingReal, readsLikeAtofInTheCLocale) {
+  EXPECT_DOUBLE_EQ(ParseLeadingReal(" +1.25xyz"), 1.25);
+  EXPECT_DOUBLE_EQ(ParseLeadingReal("-3e2"), -300.0);
+  EXPECT_DOUBLE_EQ(ParseLeadingReal(".5"), 0.5);
+  EXPECT_DOUBLE_EQ(ParseLeadingReal("1,5"), 1.0);
+  EXPECT_DOUBLE_EQ(ParseLeadingReal("abc"), 0.0);
+  EXPECT_DOUBLE_EQ(ParseLeadingReal("+-1"), 0.0);
+  EXPECT_TRUE(std::isinf(ParseLeadingReal("1e999")));
+  EXPECT_DOUBLE_EQ(ParseLeadingReal("1e-999"), 0.0);
+}
+
+}  // namespace

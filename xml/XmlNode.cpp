@@ -1,0 +1,61 @@
+// XmlNode.cpp: the arena that holds a parsed tree and the release of nodes.
+// The reading operations on the handle are in XmlElement.cpp.
+#include <algorithm>
+#include <cstdint>
+
+#include "xml/XmlNode_internal.h"
+
+namespace xmldetail {
+
+namespace {
+
+// Blocks double up to this size, so a large file costs few allocations and a small one little
+// memory.
+constexpr std::size_t kMaxBlockSize = 8 * 1024 * 1024;
+
+}  // namespace
+
+void Arena::addBlock(std::size_t atLeast) {
+  std::size_t size = std::max(nextBlockSize_, atLeast + 16);
+  blocks_.emplace_back(new char[size]);
+  cursor_ = blocks_.back().get();
+  limit_ = cursor_ + size;
+  nextBlockSize_ = std::min(nextBlockSize_ * 2, kMaxBlockSize);
+}
+
+void* Arena::allocate(std::size_t size, std::size_t align) {
+  auto address = reinterpret_cast<std::uintptr_t>(cursor_);
+  std::size_t padding = (align - (address & (align - 1))) & (align - 1);
+  if (cursor_ == nullptr || static_cast<std::size_t>(limit_ - cursor_) < size + padding) {
+    addBlock(size + align);
+    address = reinterpret_cast<std::uintptr_t>(cursor_);
+    padding = (align - (address & (align - 1))) & (align - 1);
+  }
+  char* result = cursor_ + padding;
+  cursor_ = result + size;
+  return result;
+}
+
+void Arena::trimText(char* text, std::size_t used) {
+  if (text + used <= cursor_) cursor_ = text + used;
+}
+
+void releaseNode(Node* node) {
+  if (node == nullptr || --node->references > 0) return;
+  // Nodes whose count reached 0 and whose children still hold a link to them.
+  std::vector<Node*> pending{node};
+  while (!pending.empty()) {
+    Node* current = pending.back();
+    pending.pop_back();
+    Node** children = current->children();
+    for (std::int32_t i = 0; i < current->childCount; ++i) {
+      Node* child = children[i];
+      child->parent = nullptr;
+      if (--child->references == 0) pending.push_back(child);
+    }
+    Document* document = current->document;
+    if (--document->liveNodes == 0) delete document;
+  }
+}
+
+}  // namespace xmldetail

@@ -1,0 +1,667 @@
+// XmlParse.cpp: tokens, the element parse states, end-tag hand-up, texts, entities, the choice
+// of the document element and the position of faults. One pass over the text, no recursion:
+// open elements are kept on an explicit stack, so nesting depth is bounded only by memory.
+#include <climits>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "xml/XmlNode_internal.h"
+#include "xml/XmlParse_internal.h"
+
+namespace xmldetail {
+
+namespace {
+
+using Byte = unsigned char;
+
+enum class TokenKind {
+  End,         // the 0 byte that ends the data
+  Text,        // plain text
+  Quoted,      // quoted value (begin/end exclude the quotes)
+  Clear,       // unparsed section (begin/end: its content)
+  StartOpen,   // <
+  DeclOpen,    // <?
+  EndOpen,     // </
+  EmptyClose,  // />
+  Equals,      // =
+  TagEnd,      // >
+};
+
+struct Token {
+  TokenKind kind = TokenKind::End;
+  const Byte* start = nullptr;  // first byte of the token in the text
+  const Byte* begin = nullptr;
+  const Byte* end = nullptr;
+  const char* openTag = nullptr;   // Clear only
+  const char* closeTag = nullptr;  // Clear only; nullptr when the closing marker is missing
+};
+
+// Unparsed sections, tried in this order; the opening marker is matched with case.
+struct ClearMarker {
+  const char* open;
+  std::size_t openLength;
+  const char* close;
+};
+constexpr ClearMarker kClearMarkers[] = {
+    {"<![CDATA[", 9, "]]>"}, {"<!DOCTYPE", 9, ">"},  {"<PRE>", 5, "</PRE>"},
+    {"<Script>", 8, "</Script>"}, {"<!--", 4, "-->"},
+};
+constexpr const char* kDoctypeBracketClose = "]>";
+
+struct NamedEntity {
+  const char* name;  // after the &, with its ;
+  std::size_t length;
+  char value;
+};
+constexpr NamedEntity kNamedEntities[] = {
+    {"amp;", 4, '&'}, {"lt;", 3, '<'}, {"gt;", 3, '>'}, {"quot;", 5, '"'}, {"apos;", 5, '\''},
+};
+
+bool isBlank(Byte c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+Byte lowerAscii(Byte c) { return (c >= 'A' && c <= 'Z') ? static_cast<Byte>(c + 32) : c; }
+
+bool startsWithIgnoringCase(const Byte* p, const Byte* end, const char* lowerPrefix,
+                            std::size_t length) {
+  if (static_cast<std::size_t>(end - p) < length) return false;
+  for (std::size_t i = 0; i < length; ++i) {
+    if (lowerAscii(p[i]) != static_cast<Byte>(lowerPrefix[i])) return false;
+  }
+  return true;
+}
+
+// True when the zero-terminated `name` equals the bytes [begin, end) in any ASCII case.
+bool nameEquals(const char* name, const Byte* begin, const Byte* end) {
+  if (name == nullptr) return false;
+  const auto* n = reinterpret_cast<const Byte*>(name);
+  for (; begin < end; ++begin, ++n) {
+    if (*n == 0 || lowerAscii(*n) != lowerAscii(*begin)) return false;
+  }
+  return *n == 0;
+}
+
+int hexDigit(Byte c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// An element being parsed, with where its entries start on the shared stacks.
+struct Frame {
+  Node* node;
+  std::size_t childStart;
+  std::size_t attributeStart;
+  std::size_t clearStart;
+  std::size_t textStart;
+};
+
+// Thrown inside the parser only when a count outgrows the node's 32-bit fields.
+struct TooLarge {};
+
+class Parser {
+ public:
+  Parser(const Byte* text, const ParserOptions& options)
+      : text_(text),
+        position_(text),
+        tables_(encodingTables(options.encoding)),
+        trim_(options.trimWhiteSpace),
+        document_(new Document) {}
+
+  // Builds the tree, then chooses the element named `tag` and fills `result`.
+  XmlElement run(std::string_view tag, XmlParseResult& result);
+
+ private:
+  enum class Step { Continue, Stop };
+
+  Token nextToken();
+  Token clearToken(const Byte* start, const ClearMarker& marker);
+  const Byte* plainTextEnd(const Byte* p) const;
+
+  Step contentStep();
+  Step startTagStep();
+  Step endTag(const Byte* tagStart);
+  void endOfData(const Byte* at);
+
+  Node* newNode(const char* name, bool isDeclaration);
+  void openElement(const Token& name, bool isDeclaration);
+  void closeElement();
+  bool addPendingText(const Byte* end);
+  void addAttribute(const Byte* nameBegin, const Byte* nameEnd, const char* value);
+  const char* copyText(const Byte* begin, const Byte* end);
+  const char* decodeText(const Byte* begin, const Byte* end);
+  int decodeEntity(const Byte*& p, const Byte* end) const;
+
+  Step fail(int code, const Byte* at);
+  void warn(const Byte* at);
+  XmlElement chooseElement(std::string_view tag, XmlParseResult& result);
+  void locate(const Byte* at, XmlParseResult& result) const;
+
+  const Byte* text_;
+  const Byte* position_;
+  const EncodingTables& tables_;
+  bool trim_;
+  std::unique_ptr<Document> document_;
+  Node* documentNode_ = nullptr;
+
+  std::vector<Frame> frames_;
+  std::vector<Node*> children_;
+  std::vector<Attribute> attributes_;
+  std::vector<Clear> clears_;
+  std::vector<const char*> texts_;
+
+  bool inStartTag_ = false;
+  const Byte* pendingName_ = nullptr;  // attribute name read, not yet given a value
+  const Byte* pendingNameEnd_ = nullptr;
+  const Byte* textBegin_ = nullptr;    // start of the pending text; nullptr inside a start tag
+
+  int code_ = kXmlNoError;
+  const Byte* faultAt_ = nullptr;
+  const Byte* stoppedAt_ = nullptr;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Tokens
+
+const Byte* Parser::plainTextEnd(const Byte* p) const {
+  for (;;) {
+    while (!tables_.plainStop[*p]) ++p;
+    Byte b = *p;
+    if (b == 0 || isBlank(b) || b == '<' || b == '=' || b == '>') return p;
+    if (b == '/') {
+      if (p[1] == '>') return p;
+      ++p;
+      continue;
+    }
+    p = stepCharacter(p, tables_);
+  }
+}
+
+Token Parser::clearToken(const Byte* start, const ClearMarker& marker) {
+  Token token;
+  token.kind = TokenKind::Clear;
+  token.start = start;
+  token.openTag = marker.open;
+  const char* content = reinterpret_cast<const char*>(start + marker.openLength);
+  const char* close = marker.close;
+  if (close[0] == '>') {
+    // A DOCTYPE with an internal subset ends at "]>".
+    const char* first = std::strpbrk(content, "<>");
+    if (first != nullptr && *first == '<') close = kDoctypeBracketClose;
+  }
+  const char* found = std::strstr(content, close);
+  token.begin = reinterpret_cast<const Byte*>(content);
+  if (found == nullptr) {
+    position_ = token.begin;
+    return token;
+  }
+  token.closeTag = close;
+  token.end = reinterpret_cast<const Byte*>(found);
+  position_ = token.end + std::strlen(close);
+  return token;
+}
+
+Token Parser::nextToken() {
+  const Byte* p = position_;
+  while (isBlank(*p)) ++p;
+  Token token;
+  token.start = p;
+  Byte c = *p;
+  switch (c) {
+    case 0:
+      position_ = p;
+      return token;
+    case '<':
+      if (p[1] == '!' || p[1] == 'P' || p[1] == 'S') {
+        for (const ClearMarker& marker : kClearMarkers) {
+          if (std::strncmp(reinterpret_cast<const char*>(p), marker.open, marker.openLength) == 0) {
+            return clearToken(p, marker);
+          }
+        }
+      }
+      if (p[1] == '/') {
+        token.kind = TokenKind::EndOpen;
+        position_ = p + 2;
+      } else if (p[1] == '?') {
+        token.kind = TokenKind::DeclOpen;
+        position_ = p + 2;
+      } else {
+        token.kind = TokenKind::StartOpen;
+        position_ = p + 1;
+      }
+      return token;
+    case '"':
+    case '\'': {
+      const Byte* q = p + 1;
+      for (;;) {
+        while (!tables_.quoteStop[*q]) ++q;
+        if (*q == c) {
+          token.kind = TokenKind::Quoted;
+          token.begin = p + 1;
+          token.end = q;
+          position_ = q + 1;
+          return token;
+        }
+        if (*q == 0 || *q == '<') break;  // not a quoted value: plain text from the quote
+        q = (*q == '"' || *q == '\'') ? q + 1 : stepCharacter(q, tables_);
+      }
+      break;
+    }
+    case '/':
+      if (p[1] == '>') {
+        token.kind = TokenKind::EmptyClose;
+        position_ = p + 2;
+        return token;
+      }
+      break;
+    case '=':
+      token.kind = TokenKind::Equals;
+      position_ = p + 1;
+      return token;
+    case '>':
+      token.kind = TokenKind::TagEnd;
+      position_ = p + 1;
+      return token;
+    default:
+      break;
+  }
+  token.kind = TokenKind::Text;
+  token.begin = p;
+  token.end = plainTextEnd(p);
+  position_ = token.end;
+  return token;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Tree building
+
+Node* Parser::newNode(const char* name, bool isDeclaration) {
+  Node* node = document_->arena.make<Node>();
+  node->name = name;
+  node->document = document_.get();
+  node->isDeclaration = isDeclaration;
+  ++document_->liveNodes;
+  return node;
+}
+
+void Parser::openElement(const Token& name, bool isDeclaration) {
+  Node* node = newNode(copyText(name.begin, name.end), isDeclaration);
+  node->parent = frames_.back().node;
+  node->references = 1;  // the parent's link
+  children_.push_back(node);
+  frames_.push_back(
+      Frame{node, children_.size(), attributes_.size(), clears_.size(), texts_.size()});
+}
+
+// Gives the innermost open element its exact arrays and pops it.
+void Parser::closeElement() {
+  const Frame frame = frames_.back();
+  frames_.pop_back();
+  std::size_t children = children_.size() - frame.childStart;
+  std::size_t attributes = attributes_.size() - frame.attributeStart;
+  std::size_t clears = clears_.size() - frame.clearStart;
+  std::size_t texts = texts_.size() - frame.textStart;
+  constexpr std::size_t kMax = std::numeric_limits<std::int32_t>::max();
+  if (children > kMax || attributes > kMax || clears > kMax || texts > kMax) throw TooLarge();
+  Node* node = frame.node;
+  node->childCount = static_cast<std::int32_t>(children);
+  node->attributeCount = static_cast<std::int32_t>(attributes);
+  node->clearCount = static_cast<std::int32_t>(clears);
+  node->textCount = static_cast<std::int32_t>(texts);
+  std::size_t bytes = children * sizeof(Node*) + attributes * sizeof(Attribute) +
+                      clears * sizeof(Clear) + texts * sizeof(const char*);
+  if (bytes == 0) return;
+  node->items = document_->arena.allocate(bytes, alignof(Attribute));
+  if (children) std::memcpy(node->children(), &children_[frame.childStart], children * sizeof(Node*));
+  if (attributes) {
+    std::memcpy(node->attributes(), &attributes_[frame.attributeStart],
+                attributes * sizeof(Attribute));
+  }
+  if (clears) std::memcpy(node->clears(), &clears_[frame.clearStart], clears * sizeof(Clear));
+  if (texts) std::memcpy(node->texts(), &texts_[frame.textStart], texts * sizeof(const char*));
+  children_.resize(frame.childStart);
+  attributes_.resize(frame.attributeStart);
+  clears_.resize(frame.clearStart);
+  texts_.resize(frame.textStart);
+}
+
+void Parser::addAttribute(const Byte* nameBegin, const Byte* nameEnd, const char* value) {
+  attributes_.push_back(Attribute{copyText(nameBegin, nameEnd), value});
+}
+
+// Adds the text from the last tag up to `end` to the innermost element (trimmed, entities
+// decoded); an empty text is not stored. False after an unknown entity.
+bool Parser::addPendingText(const Byte* end) {
+  const Byte* begin = textBegin_;
+  textBegin_ = nullptr;
+  if (begin == nullptr) return true;
+  if (trim_) {
+    while (begin < end && isBlank(*begin)) ++begin;
+    while (end > begin && isBlank(end[-1])) --end;
+  }
+  if (begin == end) return true;
+  const char* text = decodeText(begin, end);
+  if (text == nullptr) return false;
+  texts_.push_back(text);
+  return true;
+}
+
+const char* Parser::copyText(const Byte* begin, const Byte* end) {
+  std::size_t length = static_cast<std::size_t>(end - begin);
+  char* out = document_->arena.allocateText(length + 1);
+  std::memcpy(out, begin, length);
+  out[length] = '\0';
+  return out;
+}
+
+// One entity at `p` (an &) within [p, end): its byte, with `p` moved past it; -1 when unknown.
+int Parser::decodeEntity(const Byte*& p, const Byte* end) const {
+  const Byte* q = p + 1;
+  for (const NamedEntity& entity : kNamedEntities) {
+    if (startsWithIgnoringCase(q, end, entity.name, entity.length)) {
+      p = q + entity.length;
+      return static_cast<Byte>(entity.value);
+    }
+  }
+  if (q == end || *q != '#') return -1;
+  ++q;
+  bool hex = q < end && (*q == 'x' || *q == 'X');
+  if (hex) ++q;
+  const Byte* digits = q;
+  unsigned value = 0;  // only the low eight bits matter, so wrapping is harmless
+  for (; q < end; ++q) {
+    int digit = hex ? hexDigit(*q) : ((*q >= '0' && *q <= '9') ? *q - '0' : -1);
+    if (digit < 0) break;
+    value = value * (hex ? 16u : 10u) + static_cast<unsigned>(digit);
+  }
+  if (q == digits || q == end || *q != ';') return -1;
+  p = q + 1;
+  return static_cast<int>(value & 0xFFu);
+}
+
+// Copies [begin, end) with its entities decoded; nullptr (fault recorded) on an unknown one.
+const char* Parser::decodeText(const Byte* begin, const Byte* end) {
+  std::size_t length = static_cast<std::size_t>(end - begin);
+  if (std::memchr(begin, '&', length) == nullptr) return copyText(begin, end);
+  char* out = document_->arena.allocateText(length + 1);
+  char* o = out;
+  const Byte* p = begin;
+  while (p < end) {
+    const Byte* run = p;
+    while (p < end && !tables_.entityStop[*p]) ++p;
+    std::memcpy(o, run, static_cast<std::size_t>(p - run));
+    o += p - run;
+    if (p == end) break;
+    if (*p == '&') {
+      const Byte* entity = p;
+      int value = decodeEntity(p, end);
+      if (value < 0) {
+        fail(kXmlErrorUnknownEntity, entity);
+        return nullptr;
+      }
+      *o++ = static_cast<char>(value);
+      continue;
+    }
+    // A multi-byte character is copied whole, so an & inside it is not taken for an entity.
+    std::size_t bytes = tables_.length[*p];
+    if (bytes > static_cast<std::size_t>(end - p)) bytes = static_cast<std::size_t>(end - p);
+    std::memcpy(o, p, bytes);
+    o += bytes;
+    p += bytes;
+  }
+  *o = '\0';
+  document_->arena.trimText(out, static_cast<std::size_t>(o - out) + 1);
+  return out;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Parse states
+
+Parser::Step Parser::fail(int code, const Byte* at) {
+  code_ = code;
+  faultAt_ = at;
+  return Step::Stop;
+}
+
+// Records warning 1; the first position recorded is the one reported.
+void Parser::warn(const Byte* at) {
+  if (code_ == kXmlNoError) {
+    code_ = kXmlWarningUnmatchedEndTag;
+    faultAt_ = at;
+  }
+}
+
+// The end of the data: every open element that is not a declaration misses its end tag.
+void Parser::endOfData(const Byte* at) {
+  for (std::size_t i = frames_.size(); i-- > 1;) {
+    if (!frames_[i].node->isDeclaration) warn(at);
+  }
+  while (!frames_.empty()) closeElement();
+}
+
+Parser::Step Parser::contentStep() {
+  const Byte* q = position_;
+  for (;;) {
+    while (!tables_.contentStop[*q]) ++q;
+    if (*q == 0 || *q == '<') break;
+    q = stepCharacter(q, tables_);
+  }
+  if (*q == 0) {
+    if (!addPendingText(q)) return Step::Stop;
+    stoppedAt_ = q;
+    endOfData(q);
+    return Step::Stop;
+  }
+  position_ = q;
+  Token token = nextToken();
+  if (!addPendingText(q)) return Step::Stop;
+  switch (token.kind) {
+    case TokenKind::Clear:
+      if (token.closeTag == nullptr) return fail(kXmlErrorUnmatchedClearTag, token.start);
+      clears_.push_back(Clear{copyText(token.begin, token.end), token.openTag, token.closeTag});
+      textBegin_ = position_;
+      return Step::Continue;
+    case TokenKind::StartOpen:
+    case TokenKind::DeclOpen: {
+      Token name = nextToken();
+      if (name.kind != TokenKind::Text) return fail(kXmlErrorMissingStartTagName, name.start);
+      openElement(name, token.kind == TokenKind::DeclOpen);
+      inStartTag_ = true;
+      pendingName_ = nullptr;
+      return Step::Continue;
+    }
+    default:  // EndOpen: a '<' starts no other token
+      return endTag(token.start);
+  }
+}
+
+// An end tag closes the innermost element whatever its name; a name that does not match is
+// handed up to the enclosing elements until one matches (warning 1) or none does (code 6).
+Parser::Step Parser::endTag(const Byte* tagStart) {
+  Token name = nextToken();
+  if (name.kind != TokenKind::Text) return fail(kXmlErrorMissingEndTagName, name.start);
+  Token close = nextToken();
+  if (close.kind != TokenKind::TagEnd) return fail(kXmlErrorMissingEndTagName, close.start);
+  if (frames_.size() == 1) {
+    // Outside any element: the rest of the text is not read.
+    warn(tagStart);
+    stoppedAt_ = position_;
+    endOfData(position_);
+    return Step::Stop;
+  }
+  bool matched = nameEquals(frames_.back().node->name, name.begin, name.end);
+  closeElement();
+  if (!matched) {
+    warn(tagStart);
+    for (;;) {
+      if (frames_.size() == 1) return fail(kXmlErrorUnmatchedEndTag, tagStart);
+      matched = nameEquals(frames_.back().node->name, name.begin, name.end);
+      closeElement();
+      if (matched) break;
+    }
+  }
+  textBegin_ = position_;
+  return Step::Continue;
+}
+
+Parser::Step Parser::startTagStep() {
+  Token token = nextToken();
+  bool isDeclaration = frames_.back().node->isDeclaration;
+  switch (token.kind) {
+    case TokenKind::Text:
+      if (pendingName_) addAttribute(pendingName_, pendingNameEnd_, nullptr);
+      pendingName_ = token.begin;
+      pendingNameEnd_ = token.end;
+      return Step::Continue;
+    case TokenKind::Equals: {
+      if (pendingName_ == nullptr) return fail(kXmlErrorUnexpectedToken, token.start);
+      Token value = nextToken();
+      const Byte* valueEnd = value.end;
+      if (value.kind == TokenKind::Text) {
+        // In <?xml ... version=1.0?> the final ? belongs to the closing ?>.
+        if (isDeclaration && valueEnd[-1] == '?') --valueEnd;
+      } else if (value.kind == TokenKind::End) {
+        stoppedAt_ = value.start;
+        endOfData(value.start);
+        return Step::Stop;
+      } else if (value.kind != TokenKind::Quoted) {
+        return fail(kXmlErrorUnexpectedToken, value.start);
+      }
+      const char* decoded = decodeText(value.begin, valueEnd);
+      if (decoded == nullptr) return Step::Stop;
+      addAttribute(pendingName_, pendingNameEnd_, decoded);
+      pendingName_ = nullptr;
+      return Step::Continue;
+    }
+    case TokenKind::TagEnd:
+      if (pendingName_) {
+        const Byte* nameEnd = pendingNameEnd_;
+        if (isDeclaration && nameEnd[-1] == '?') --nameEnd;
+        if (nameEnd > pendingName_) addAttribute(pendingName_, nameEnd, nullptr);
+        pendingName_ = nullptr;
+      }
+      inStartTag_ = false;
+      textBegin_ = position_;
+      return Step::Continue;
+    case TokenKind::EmptyClose:
+      if (pendingName_) addAttribute(pendingName_, pendingNameEnd_, nullptr);
+      pendingName_ = nullptr;
+      closeElement();
+      inStartTag_ = false;
+      textBegin_ = position_;
+      return Step::Continue;
+    case TokenKind::End:
+      // The data end inside a start tag: a pending name never got its tag end.
+      stoppedAt_ = token.start;
+      endOfData(token.start);
+      return Step::Stop;
+    default:
+      return fail(kXmlErrorUnexpectedToken, token.start);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Document element and fault position
+
+void Parser::locate(const Byte* at, XmlParseResult& result) const {
+  std::int64_t line = 1;
+  std::int64_t column = 1;
+  const Byte* p = text_;
+  while (p < at && *p != 0) {
+    if (*p == '\n') {
+      ++line;
+      column = 1;
+      ++p;
+    } else {
+      ++column;
+      p = tables_.length[*p] > 1 ? stepCharacter(p, tables_) : p + 1;
+    }
+  }
+  constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
+  result.line = static_cast<std::int32_t>(line < kMax ? line : kMax);
+  result.column = static_cast<std::int32_t>(column < kMax ? column : kMax);
+}
+
+XmlElement Parser::run(std::string_view tag, XmlParseResult& result) {
+  documentNode_ = newNode(nullptr, false);
+  frames_.push_back(Frame{documentNode_, 0, 0, 0, 0});
+  textBegin_ = text_;
+  Step step = Step::Continue;
+  while (step == Step::Continue) step = inStartTag_ ? startTagStep() : contentStep();
+  return chooseElement(tag, result);
+}
+
+XmlElement Parser::chooseElement(std::string_view tag, XmlParseResult& result) {
+  bool fatal = code_ != kXmlNoError && code_ != kXmlWarningUnmatchedEndTag;
+  bool hasElement = fatal ? !children_.empty() : documentNode_->childCount > 0;
+  if (!hasElement) {
+    if (fatal) {
+      // Only the document node is open: finish it so it can be handed out.
+      while (!frames_.empty()) closeElement();
+    }
+    code_ = kXmlWarningNoTagFound;
+    if (faultAt_ == nullptr) faultAt_ = stoppedAt_ ? stoppedAt_ : position_;
+    fatal = false;
+  }
+  result.code = code_;
+  result.line = 0;
+  result.column = 0;
+  if (code_ != kXmlNoError) locate(faultAt_, result);
+  if (fatal) return XmlElement();
+
+  // From here the tree is complete: its nodes own the document.
+  document_.release();
+  XmlElement documentHandle(documentNode_);
+  Node* current = documentNode_;
+  if (current->childCount == 1 && current->textCount == 0 && current->clearCount == 0 &&
+      current->attributeCount == 0) {
+    current = current->children()[0];
+  }
+  if (!tag.empty() && (current->name == nullptr ||
+                       !nameEquals(current->name, reinterpret_cast<const Byte*>(tag.data()),
+                                   reinterpret_cast<const Byte*>(tag.data() + tag.size())))) {
+    Node* list = current;
+    std::int32_t i = 0;
+    Node* found = nullptr;
+    while (i < list->childCount) {
+      Node* child = list->children()[i];
+      if (nameEquals(child->name, reinterpret_cast<const Byte*>(tag.data()),
+                     reinterpret_cast<const Byte*>(tag.data() + tag.size()))) {
+        found = child;
+        break;
+      }
+      if (child->isDeclaration) {
+        list = child;
+        i = 0;
+      } else {
+        ++i;
+      }
+    }
+    if (found == nullptr) {
+      result = XmlParseResult{kXmlErrorFirstTagNotFound, 0, 0};
+      return XmlElement();
+    }
+    current = found;
+  }
+  return XmlElement(current);
+}
+
+}  // namespace
+
+XmlElement parseText(const unsigned char* text, std::string_view tag, XmlParseResult& result,
+                     const ParserOptions& options) {
+  try {
+    Parser parser(text, options);
+    return parser.run(tag, result);
+  } catch (const std::bad_alloc&) {
+  } catch (const std::length_error&) {
+  } catch (const TooLarge&) {
+  }
+  result = XmlParseResult{kXmlErrorWideConversion, 0, 0};
+  return XmlElement();
+}
+
+}  // namespace xmldetail
