@@ -17,6 +17,7 @@
 #include <thread>
 #include <unordered_map>
 
+#include "db/ConnectionString.h"
 #include "db/sqlite/SchemaScripts.h"
 #include "db/sqlite/SqlCatalog.h"
 #include "db/sqlite/SqlFunctions.h"
@@ -30,7 +31,7 @@ namespace {
 using namespace tsql;
 
 constexpr const char* kSource = "QIVA embedded SQL";
-constexpr int kCommitEvery = 5000;                         // statements per group
+constexpr int kCommitEvery = 20000;                        // statements per group
 constexpr std::chrono::milliseconds kCommitAfter{100};     // age of a group
 constexpr size_t kCacheLimit = 1000;                       // prepared statement shapes
 constexpr int kMaxNesting = 32;
@@ -176,22 +177,9 @@ class SqliteEngine final : public DbEngine {
     std::vector<DirectParam> params;
   };
 
-  bool ParseConnectionString(const std::string& cs, std::string& path) {
-    size_t pos = 0;
-    while (pos <= cs.size()) {
-      size_t end = cs.find(';', pos);
-      if (end == std::string::npos) end = cs.size();
-      const std::string part = cs.substr(pos, end - pos);
-      const size_t eq = part.find('=');
-      if (eq != std::string::npos) {
-        std::string key = ToUpper(part.substr(0, eq));
-        while (!key.empty() && key.back() == ' ') key.pop_back();
-        while (!key.empty() && key.front() == ' ') key.erase(0, 1);
-        if (key == "DATABASE" || key == "DATA SOURCE") path = part.substr(eq + 1);
-      }
-      if (end == cs.size()) break;
-      pos = end + 1;
-    }
+  static bool ParseConnectionString(const std::string& cs, std::string& path) {
+    path = ConnectionAttribute(cs, "DATABASE");
+    if (path.empty()) path = ConnectionAttribute(cs, "DATA SOURCE");
     return !path.empty();
   }
 
