@@ -1,0 +1,67 @@
+// GroupCommitTest.cpp: the embedded engine commits statements in groups, yet every statement
+// that returned true is on disk before a query, after Close and at process exit, and a failed
+// statement takes none of its group with it.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "db/sqlite/SqliteEngine.h"
+#include "db/sqlite/tests/EngineTestSupport.h"
+
+namespace qiva::db::testing {
+namespace {
+
+std::string CountIn(const TempDatabase& db, const std::string& table) {
+  auto reader = CreateSqliteEngine();
+  if (!reader->open(db.connectionString())) return "open failed";
+  ResultSet rs;
+  if (!reader->query("select count(*) n from " + table, rs) || rs.rows.empty()) return "query failed";
+  return ValueText(rs.rows[0][0]);
+}
+
+TEST(GroupCommit, RowsAreVisibleToAnotherConnectionAfterAQuery) {
+  TempDatabase db;
+  auto engine = CreateSqliteEngine();
+  ASSERT_TRUE(engine->open(db.connectionString()));
+  for (int i = 0; i < 50; ++i)
+    ASSERT_TRUE(engine->execute("insert into QIVA_PERSON_STATES (code,description) values ('" + std::to_string(i) + "','d')"));
+  ResultSet rs;
+  ASSERT_TRUE(engine->query("select max(id) UID from QIVA_PERSON_STATES", rs));
+  EXPECT_EQ(CountIn(db, "QIVA_PERSON_STATES"), "50");
+}
+
+TEST(GroupCommit, AFailedStatementKeepsTheRestOfItsGroupAndCloseCommits) {
+  TempDatabase db;
+  {
+    auto engine = CreateSqliteEngine();
+    ASSERT_TRUE(engine->open(db.connectionString()));
+    ASSERT_TRUE(engine->execute("insert into QIVA_PERSON_STATES (code,description) values ('a','d')"));
+    EXPECT_FALSE(engine->execute("insert into QIVA_PERSON_STATES (code,description) values ('" + std::string(200, 'x') + "','d')"));
+    EXPECT_FALSE(engine->execute("insert into QIVA_ICD10 (code,VALID_FROM) values ('b','not a date')"));
+    ASSERT_TRUE(engine->execute("insert into QIVA_PERSON_STATES (code,description) values ('c','d')"));
+    ASSERT_TRUE(engine->close());
+  }
+  EXPECT_EQ(CountIn(db, "QIVA_PERSON_STATES"), "2");
+  EXPECT_EQ(CountIn(db, "QIVA_ICD10"), "0");
+}
+
+TEST(GroupCommitDeathTest, RowsOfAnEngineLeftOpenAreCommittedAtExit) {
+  TempDatabase db;
+  {
+    auto engine = CreateSqliteEngine();  // create the file (and its schema) first
+    ASSERT_TRUE(engine->open(db.connectionString()));
+  }
+  EXPECT_EXIT(
+      {
+        auto* engine = CreateSqliteEngine().release();  // never closed, never destroyed
+        if (!engine->open(db.connectionString())) std::exit(2);
+        for (int i = 0; i < 10; ++i)
+          engine->execute("insert into QIVA_PERSON_STATES (code,description) values ('" + std::to_string(i) + "','d')");
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+  EXPECT_EQ(CountIn(db, "QIVA_PERSON_STATES"), "10");
+}
+
+}  // namespace
+}  // namespace qiva::db::testing
