@@ -141,6 +141,7 @@ class SqliteEngine final : public DbEngine {
     out = ResultSet{};
     if (!db_) return NotOpen();
     Commit();
+    FollowSchemaChanges();
     Batch batch;
     SyntaxError se;
     if (!ParseBatch(sql, batch, se)) return AddError(se.number, se.message), false;
@@ -199,6 +200,7 @@ class SqliteEngine final : public DbEngine {
       return false;
     }
     (void)existed;
+    schemaVersion_ = SchemaVersion();
     return true;
   }
 
@@ -259,6 +261,8 @@ class SqliteEngine final : public DbEngine {
         return AddError(515, "Cannot insert the value NULL into a column that does not allow nulls (" + text + ").");
       case SQLITE_CONSTRAINT_FOREIGNKEY:
         return AddError(547, "The statement conflicted with a FOREIGN KEY constraint (" + text + ").");
+      case SQLITE_BUSY: case SQLITE_BUSY_SNAPSHOT: case SQLITE_LOCKED:
+        return AddError(1222, "Lock request time out period exceeded.");
       default:
         return AddError(50000, text);
     }
@@ -272,7 +276,28 @@ class SqliteEngine final : public DbEngine {
       inTxn_ = true;
       pending_ = 0;
       groupStart_ = std::chrono::steady_clock::now();
+      FollowSchemaChanges();
     }
+  }
+
+  // Another connection may have changed the schema since this one last looked (between groups
+  // nobody else can while a group is open): then the catalogue and the translations are stale.
+  void FollowSchemaChanges() {
+    const long long version = SchemaVersion();
+    if (version == schemaVersion_) return;
+    std::string err;
+    catalog_.Load(db_, err);
+    ClearCache();
+    schemaVersion_ = version;
+  }
+
+  long long SchemaVersion() {
+    sqlite3_stmt* q = nullptr;
+    long long v = -1;
+    if (sqlite3_prepare_v2(db_, "PRAGMA schema_version", -1, &q, nullptr) == SQLITE_OK && sqlite3_step(q) == SQLITE_ROW)
+      v = sqlite3_column_int64(q, 0);
+    sqlite3_finalize(q);
+    return v;
   }
 
   void Commit() {
@@ -428,6 +453,7 @@ class SqliteEngine final : public DbEngine {
       catalog_.Load(db_, err);
     }
     ClearCache();
+    schemaVersion_ = SchemaVersion();
     return ok ? Outcome::Ok : Failed(te.number, te.message);
   }
 
@@ -679,6 +705,7 @@ class SqliteEngine final : public DbEngine {
   bool inTxn_ = false;
   int pending_ = 0;
   std::chrono::steady_clock::time_point groupStart_;
+  long long schemaVersion_ = -1;
 };
 
 void FlushAllAtExit() {

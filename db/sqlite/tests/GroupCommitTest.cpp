@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+
 #include "db/sqlite/SqliteEngine.h"
 #include "db/sqlite/tests/EngineTestSupport.h"
 
@@ -43,6 +44,21 @@ TEST(GroupCommit, AFailedStatementKeepsTheRestOfItsGroupAndCloseCommits) {
   }
   EXPECT_EQ(CountIn(db, "QIVA_PERSON_STATES"), "2");
   EXPECT_EQ(CountIn(db, "QIVA_ICD10"), "0");
+}
+
+TEST(GroupCommit, SchemaChangedByAnotherConnectionIsSeen) {
+  TempDatabase db;
+  auto first = CreateSqliteEngine();
+  ASSERT_TRUE(first->open(db.connectionString()));
+  ASSERT_TRUE(first->execute("delete from QIVA_DAILY_SERVICES_TARIFFS"));
+  ResultSet rs;
+  ASSERT_TRUE(first->query("select count(*) n from QIVA_DAILY_SERVICES_TARIFFS", rs));  // ends the group
+  {
+    auto second = CreateSqliteEngine();
+    ASSERT_TRUE(second->open(db.connectionString()));
+    ASSERT_TRUE(second->execute("ALTER TABLE [dbo].[QIVA_DAILY_SERVICES_TARIFFS] ADD [locationid] [int] NULL"));
+  }
+  EXPECT_TRUE(first->execute(" delete from QIVA_DAILY_SERVICES_TARIFFS  where locationid=3 ")) << first->lastError().description;
 }
 
 TEST(GroupCommitDeathTest, RowsOfAnEngineLeftOpenAreCommittedAtExit) {
