@@ -129,9 +129,12 @@ bool Tokenize(std::string_view s, std::vector<Token>& out, size_t& errorOffset, 
       t.reserved = markReserved && IsReservedWord(t.text);
     } else {
       t.kind = TokenKind::Symbol;
-      static const char* const kTwo[] = {"<>", "!=", "<=", ">=", "!<", "!>"};
-      for (const char* two : kTwo)
-        if (s.substr(i, 2) == two) end = i + 2;
+      // Two-character operators: <> != <= >= !< !>
+      if (i + 1 < n && (c == '<' || c == '>' || c == '!')) {
+        const char d = s[i + 1];
+        if ((c == '<' && (d == '>' || d == '=')) || (c == '>' && d == '=') || (c == '!' && (d == '=' || d == '<' || d == '>')))
+          end = i + 2;
+      }
       t.text.assign(s.substr(i, end - i));
     }
     if (end == std::string_view::npos) {
