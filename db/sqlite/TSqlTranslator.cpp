@@ -346,8 +346,8 @@ void Translator::EmitLiteral(const Expr& e, std::string& out, SType& type) {
 bool Translator::EmitColumn(const Expr& e, std::string& out, SType& type) {
   for (auto it = scopes_.rbegin(); it != scopes_.rend(); ++it) {
     const Source& s = **it;
-    if (!e.qualifier.empty() && ToUpper(e.qualifier) != ToUpper(s.alias) && ToUpper(e.qualifier) != ToUpper(s.tableName))
-      continue;
+    // A table with an alias is known only by its alias, as on SQL Server.
+    if (!e.qualifier.empty() && ToUpper(e.qualifier) != ToUpper(s.alias)) continue;
     for (const SourceColumn& c : s.columns) {
       if (ToUpper(c.name) == ToUpper(e.name)) {
         out += QuoteId(s.alias) + "." + QuoteId(c.name);
