@@ -34,6 +34,7 @@ constexpr const char* kSource = "QIVA embedded SQL";
 constexpr int kCommitEvery = 20000;                        // statements per group
 constexpr std::chrono::milliseconds kCommitAfter{100};     // age of a group
 constexpr size_t kCacheLimit = 1000;                       // prepared statement shapes
+constexpr size_t kPlanKeyLimit = 4096;                     // longest text shape remembered whole
 constexpr int kMaxNesting = 32;
 
 // The OLE DB code an ADO client would see for a SQL Server message.
@@ -92,6 +93,7 @@ class SqliteEngine final : public DbEngine {
     CloseLocked();
     error_ = {};
     created_ = false;
+    state_.dateOrder = DateOrder::MDY;  // a new connection starts with the login's language
     std::string path;
     if (!ParseConnectionString(connectionString, path)) {
       AddError(4060, "The connection string names no database file (DATABASE=...).");
@@ -321,6 +323,8 @@ class SqliteEngine final : public DbEngine {
 
   // ---- running texts ----
   bool ExecuteLocked(std::string_view sql) {
+    // The group begins first: it may find the schema changed and drop the remembered plans.
+    BeginGroup();
     size_t bad = 0;
     std::string key;
     if (Tokenize(sql, scratchTokens_, bad, false)) {
@@ -335,9 +339,9 @@ class SqliteEngine final : public DbEngine {
       AddError(se.number, se.message);
       return false;
     }
-    BeginGroup();
     bool any = false;
-    const bool plannable = Plannable(batch) && !key.empty();
+    // Long texts (the pharmaceutical batches) are not remembered whole: their statements are.
+    const bool plannable = Plannable(batch) && !key.empty() && key.size() <= kPlanKeyLimit;
     recording_ = plannable;
     recorded_.clear();
     const Outcome o = RunList(batch, batch.statements, nullptr, &any, 0);
@@ -667,7 +671,6 @@ class SqliteEngine final : public DbEngine {
     const Plan& plan = it->second;
     for (const auto& [index, text] : plan.fixedNumbers)
       if (tokens[index].text != text) return false;
-    BeginGroup();
     Outcome result = Outcome::Ok;
     bool rows = true;
     for (const PlanStep& step : plan.steps) {

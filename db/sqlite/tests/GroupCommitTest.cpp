@@ -61,6 +61,25 @@ TEST(GroupCommit, SchemaChangedByAnotherConnectionIsSeen) {
   EXPECT_TRUE(first->execute(" delete from QIVA_DAILY_SERVICES_TARIFFS  where locationid=3 ")) << first->lastError().description;
 }
 
+TEST(GroupCommit, RepeatedTextAfterAnotherConnectionsSchemaChangeIsTranslatedAgain) {
+  TempDatabase db;
+  auto first = CreateSqliteEngine();
+  ASSERT_TRUE(first->open(db.connectionString()));
+  const std::string insert = "insert into QIVA_PERSON_STATES (code,description) values ('a','b')";
+  ASSERT_TRUE(first->execute(insert));
+  ASSERT_TRUE(first->execute(insert));  // now remembered by its shape
+  ResultSet rs;
+  ASSERT_TRUE(first->query("select count(*) n from QIVA_PERSON_STATES", rs));
+  {
+    auto second = CreateSqliteEngine();
+    ASSERT_TRUE(second->open(db.connectionString()));
+    ASSERT_TRUE(second->execute("ALTER TABLE QIVA_PERSON_STATES ADD [rank] int NOT NULL DEFAULT 9"));
+  }
+  ASSERT_TRUE(first->execute(insert)) << first->lastError().description;
+  ASSERT_TRUE(first->query("select min([rank]) n from QIVA_PERSON_STATES", rs));
+  EXPECT_EQ(ValueText(rs.rows.at(0).at(0)), "9");
+}
+
 TEST(GroupCommitDeathTest, RowsOfAnEngineLeftOpenAreCommittedAtExit) {
   TempDatabase db;
   {

@@ -85,6 +85,11 @@ TEST_F(TSqlQueryTest, SessionDateFormatAndItsErrors) {
   Exec("SET LANGUAGE british");
   Exec("delete from V insert into V (d) values ('03/04/2021')");
   EXPECT_EQ(Value("select d from V"), "2021-04-03 00:00:00.000");
+  // A new connection starts again with us_english's month-day-year.
+  engine_->close();
+  ASSERT_TRUE(engine_->open(db_.connectionString()));
+  Exec("delete from V insert into V (d) values ('03/04/2021')");
+  EXPECT_EQ(Value("select d from V"), "2021-03-04 00:00:00.000");
 }
 
 TEST_F(TSqlQueryTest, ClosedEngineRefusesWork) {
