@@ -7,7 +7,6 @@
 
 #include <sqlite3.h>
 
-#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -84,7 +83,12 @@ class SqliteEngine final : public DbEngine {
  public:
   SqliteEngine() {
     static std::once_flag once;
-    std::call_once(once, [] { std::atexit(FlushAllAtExit); });
+    std::call_once(once, [] {
+      // No memory statistics: they cost a global mutex on every allocation. Refused (and
+      // harmless) when SQLite was already initialised by someone else.
+      sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+      std::atexit(FlushAllAtExit);
+    });
   }
   ~SqliteEngine() override { close(); }
 
@@ -532,7 +536,9 @@ class SqliteEngine final : public DbEngine {
         SqlValue v;
         int number = 0;
         std::string message;
-        std::string& buffer = bindBuffers_[static_cast<size_t>(index) % bindBuffers_.size()];
+        // One buffer per parameter, kept until the parameter is bound again.
+        if (bindBuffers_.size() < static_cast<size_t>(index)) bindBuffers_.resize(static_cast<size_t>(index));
+        std::string& buffer = bindBuffers_[static_cast<size_t>(index) - 1];
         if (!ConvertForColumn(in, *target, state_, v, buffer, number, message)) {
           sqlite3_reset(q);
           return Failed(number, message);
@@ -542,8 +548,7 @@ class SqliteEngine final : public DbEngine {
           case SqlValue::Type::Int: sqlite3_bind_int64(q, index, v.i); break;
           case SqlValue::Type::Real: sqlite3_bind_double(q, index, v.d); break;
           case SqlValue::Type::Text:
-            sqlite3_bind_text(q, index, v.text.data(), static_cast<int>(v.text.size()),
-                              v.text.data() == buffer.data() ? SQLITE_TRANSIENT : SQLITE_STATIC);
+            sqlite3_bind_text(q, index, v.text.data(), static_cast<int>(v.text.size()), SQLITE_STATIC);
             break;
         }
         continue;
@@ -702,7 +707,7 @@ class SqliteEngine final : public DbEngine {
   std::unordered_map<std::string, Plan> plans_;
   bool recording_ = false;
   std::vector<const Cached*> recorded_;
-  std::array<std::string, 8> bindBuffers_;
+  std::vector<std::string> bindBuffers_;
   std::vector<Token> scratchTokens_;
   std::string shapeKey_;
   bool inTxn_ = false;
