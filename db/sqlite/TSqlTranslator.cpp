@@ -176,8 +176,19 @@ bool Translator::Select(const SelectStmt& s, std::string& sql) {
   }
   for (size_t i = 0; i < s.orderBy.size(); ++i) {
     std::string e;
-    SType t;
-    if (!Emit(*s.orderBy[i].expr, e, t)) { pop(); return false; }
+    SType t = SType::Unknown;
+    const Expr& key = *s.orderBy[i].expr;
+    // ORDER BY may name a column alias of the select list, as SQL Server allows.
+    const auto alias = std::find_if(s.items.begin(), s.items.end(), [&](const SelectItem& item) {
+      return key.kind == Expr::Kind::Column && key.qualifier.empty() && !item.alias.empty() &&
+             ToUpper(item.alias) == ToUpper(key.name);
+    });
+    if (alias != s.items.end()) {
+      e = QuoteId(alias->alias);
+    } else if (!Emit(key, e, t)) {
+      pop();
+      return false;
+    }
     if (t == SType::Text) e += " COLLATE NOCASE";
     sql += (i == 0 ? " ORDER BY " : ", ") + e + (s.orderBy[i].descending ? " DESC" : "");
   }

@@ -64,6 +64,7 @@ TEST_F(TSqlQueryTest, FunctionsOperatorsAndSystemViews) {
   EXPECT_EQ(Value("select count(distinct i) z from V"), "2");
   EXPECT_EQ(Column("select i from V group by i order by i desc"), (std::vector<std::string>{"2", "1"}));
   EXPECT_EQ(Column("select top 1 t from V order by t"), std::vector<std::string>{"NULL"});
+  EXPECT_EQ(Column("select i * 10 tens from V order by tens desc"), (std::vector<std::string>{"20", "20", "10"}));
   EXPECT_EQ(Value("select count(*) n from V where d in ('01/02/2021', '2021-03-04')"), "2");
   EXPECT_EQ(Value("select case when i = 1 then 'one' else 'more' end z from V where ID = 2"), "more");
   EXPECT_EQ(Value("select count(*) n from V where exists (select * from V w where w.i = V.i and w.ID <> V.ID)"), "2");
