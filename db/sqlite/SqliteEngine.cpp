@@ -20,6 +20,7 @@
 #include "db/sqlite/SchemaScripts.h"
 #include "db/sqlite/SqlCatalog.h"
 #include "db/sqlite/SqlFunctions.h"
+#include "db/sqlite/SqlServerMessages.h"
 #include "db/sqlite/TSqlDdl.h"
 #include "db/sqlite/TSqlParser.h"
 #include "db/sqlite/TSqlTranslator.h"
@@ -29,42 +30,11 @@ namespace {
 
 using namespace tsql;
 
-constexpr const char* kSource = "QIVA embedded SQL";
 constexpr int kCommitEvery = 20000;                        // statements per group
 constexpr std::chrono::milliseconds kCommitAfter{100};     // age of a group
 constexpr size_t kCacheLimit = 1000;                       // prepared statement shapes
 constexpr size_t kPlanKeyLimit = 4096;                     // longest text shape remembered whole
 constexpr int kMaxNesting = 32;
-
-// The OLE DB code an ADO client would see for a SQL Server message.
-unsigned long CodeFor(int number) {
-  switch (number) {
-    case 241: case 242: case 245: case 8114: case 8115: case 220: return 0x80040E07UL;  // DB_E_CANTCONVERTVALUE
-    case 515: case 547: case 2627: case 2601: return 0x80040E2FUL;                     // DB_E_INTEGRITYVIOLATION
-    case 2628: case 8152: return 0x80040E57UL;                                         // DB_E_DATAOVERFLOW
-    case 4060: return 0x80004005UL;                                                    // E_FAIL
-    default: return 0x80040E14UL;                                                      // DB_E_ERRORSINCOMMAND
-  }
-}
-
-std::string MeaningOf(unsigned long code) {
-  if (code > 0x80040200UL && code <= 0x8004FFFFUL) return "IDispatch error #" + std::to_string(code - 0x80040200UL);
-  if (code == 0x80004005UL) return "Unspecified error";
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "Unknown error 0x%0lX", code);
-  return buf;
-}
-
-// Errors after which SQL Server runs no further statement of the text.
-bool AbortsBatch(int number) {
-  switch (number) {
-    case 241: case 242: case 245: case 8114: case 8115: case 207: case 208: case 4104: case 195: case 174:
-    case 109: case 110: case 264: case 217:
-      return true;
-    default:
-      return false;
-  }
-}
 
 class SqliteEngine;
 
@@ -108,7 +78,7 @@ class SqliteEngine final : public DbEngine {
     path_ = std::filesystem::absolute(path, ec).string();
     if (path_.empty()) path_ = path;
     state_.databaseName = std::filesystem::path(path_).stem().string();
-    if (!OpenFile(existed)) {
+    if (!OpenFile()) {
       CloseLocked();
       if (!existed) RemoveFiles();
       return false;
@@ -190,7 +160,7 @@ class SqliteEngine final : public DbEngine {
     return !path.empty();
   }
 
-  bool OpenFile(bool existed) {
+  bool OpenFile() {
     if (sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
       AddError(4060, "Cannot open database \"" + path_ + "\": " + (db_ ? sqlite3_errmsg(db_) : "out of memory"));
       return false;
@@ -205,7 +175,6 @@ class SqliteEngine final : public DbEngine {
       AddError(4060, "Cannot open database \"" + path_ + "\": " + (err.empty() ? sqlite3_errmsg(db_) : err));
       return false;
     }
-    (void)existed;
     schemaVersion_ = SchemaVersion();
     return true;
   }
@@ -246,9 +215,9 @@ class SqliteEngine final : public DbEngine {
 
   void AddError(int number, const std::string& message) {
     if (error_.providerErrors.empty()) {
-      error_.code = CodeFor(number);
-      error_.meaning = MeaningOf(error_.code);
-      error_.source = kSource;
+      error_.code = OleDbCodeFor(number);
+      error_.meaning = CodeMeaning(error_.code);
+      error_.source = kEmbeddedSource;
       error_.description = message;
     }
     error_.providerErrors.push_back({number, message});

@@ -50,12 +50,11 @@ class Parser {
   void ExpectKw(std::string_view upper) { if (!AcceptKw(upper)) Fail(); }
 
   [[noreturn]] void Fail() {
+    // SQL Server names the token where the statement stopped making sense (the last one at the
+    // end of the text); a string is named by its content.
     error_.number = 102;
     const Token& tok = AtEnd() && pos_ > 0 ? t_[pos_ - 1] : Cur();
-    std::string near = tok.kind == TokenKind::String ? "'" + tok.text + "'"
-                     : tok.kind == TokenKind::End ? "" : tok.text;
-    if (tok.kind == TokenKind::String) near = tok.text;
-    error_.message = "Incorrect syntax near '" + near + "'.";
+    error_.message = "Incorrect syntax near '" + tok.text + "'.";
     throw Failure{};
   }
 
