@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 
 #include "db/sqlite/SqliteEngine.h"
@@ -81,21 +82,32 @@ TEST(GroupCommit, RepeatedTextAfterAnotherConnectionsSchemaChangeIsTranslatedAga
 }
 
 TEST(GroupCommitDeathTest, RowsOfAnEngineLeftOpenAreCommittedAtExit) {
-  TempDatabase db;
+  // A fixed path: where death tests re-run the test in a new process, both must meet there.
+  const auto dir = std::filesystem::temp_directory_path() / "qiva_sqlite_exit_test";
+  const std::string connection = "DRIVER={sqlite};DATABASE=" + (dir / "exit.db").string();
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
   {
     auto engine = CreateSqliteEngine();  // create the file (and its schema) first
-    ASSERT_TRUE(engine->open(db.connectionString()));
+    ASSERT_TRUE(engine->open(connection));
   }
   EXPECT_EXIT(
       {
         auto* engine = CreateSqliteEngine().release();  // never closed, never destroyed
-        if (!engine->open(db.connectionString())) std::exit(2);
+        if (!engine->open(connection)) std::exit(2);
         for (int i = 0; i < 10; ++i)
           engine->execute("insert into QIVA_PERSON_STATES (code,description) values ('" + std::to_string(i) + "','d')");
         std::exit(0);
       },
       ::testing::ExitedWithCode(0), "");
-  EXPECT_EQ(CountIn(db, "QIVA_PERSON_STATES"), "10");
+  auto reader = CreateSqliteEngine();
+  ASSERT_TRUE(reader->open(connection));
+  ResultSet rs;
+  ASSERT_TRUE(reader->query("select count(*) n from QIVA_PERSON_STATES", rs));
+  EXPECT_EQ(ValueText(rs.rows.at(0).at(0)), "10");
+  reader->close();
+  std::error_code ec;
+  std::filesystem::remove_all(dir, ec);
 }
 
 }  // namespace
