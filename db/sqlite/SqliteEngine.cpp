@@ -2,12 +2,13 @@
 // translates its statements (reusing prepared statements by the shape of their text, with the
 // literals bound as parameters), and commits in groups so that an import is not held to one
 // disk commit per statement. Each statement stays atomic; every group is committed before a
-// query, at close and at process exit.
+// query, when it has waited 100 ms for the next statement, at close and at process exit.
 #include "db/sqlite/SqliteEngine.h"
 
 #include <sqlite3.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -63,6 +64,7 @@ class SqliteEngine final : public DbEngine {
   ~SqliteEngine() override { close(); }
 
   bool open(const std::string& connectionString) override {
+    StopFlusher();
     std::lock_guard<std::mutex> lock(mutex_);
     CloseLocked();
     error_ = {};
@@ -99,6 +101,7 @@ class SqliteEngine final : public DbEngine {
       std::lock_guard<std::mutex> reg(RegistryMutex());
       Registry().insert(this);
     }
+    flusher_ = std::thread([this] { FlushIdleGroups(); });
     return true;
   }
 
@@ -128,6 +131,7 @@ class SqliteEngine final : public DbEngine {
   }
 
   bool close() override {
+    StopFlusher();
     std::lock_guard<std::mutex> lock(mutex_);
     return CloseLocked();
   }
@@ -136,6 +140,28 @@ class SqliteEngine final : public DbEngine {
 
   bool created() const { return created_; }
   const std::string& path() const { return path_; }
+
+  // Commits a group that has been open for kCommitAfter while no statement came, so that the
+  // rows of an import that has ended (or waits for the user) reach the disk and the write lock
+  // is released. Runs on its own thread while the database is open.
+  void FlushIdleGroups() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!stopFlusher_) {
+      flusherWake_.wait_for(lock, kCommitAfter / 2);
+      if (!stopFlusher_ && inTxn_ && std::chrono::steady_clock::now() - groupStart_ >= kCommitAfter) Commit();
+    }
+  }
+
+  void StopFlusher() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stopFlusher_ = true;
+    }
+    flusherWake_.notify_all();
+    if (flusher_.joinable()) flusher_.join();
+    std::lock_guard<std::mutex> lock(mutex_);
+    stopFlusher_ = false;
+  }
 
   // Commits the open group; used at process exit.
   void FlushFromExit() {
@@ -247,7 +273,9 @@ class SqliteEngine final : public DbEngine {
   void BeginGroup() {
     if (inTxn_) return;
     std::string err;
-    if (RawExec("BEGIN", err)) {
+    // IMMEDIATE: the group takes the write lock at once (waiting out another writer), so that
+    // its first write cannot fail on a snapshot that another connection made stale.
+    if (RawExec("BEGIN IMMEDIATE", err)) {
       inTxn_ = true;
       pending_ = 0;
       groupStart_ = std::chrono::steady_clock::now();
@@ -683,6 +711,9 @@ class SqliteEngine final : public DbEngine {
   int pending_ = 0;
   std::chrono::steady_clock::time_point groupStart_;
   long long schemaVersion_ = -1;
+  std::thread flusher_;
+  std::condition_variable flusherWake_;
+  bool stopFlusher_ = false;
 };
 
 void FlushAllAtExit() {

@@ -3,8 +3,10 @@
 // statement takes none of its group with it.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 
 #include "db/sqlite/SqliteEngine.h"
@@ -30,6 +32,20 @@ TEST(GroupCommit, RowsAreVisibleToAnotherConnectionAfterAQuery) {
   ResultSet rs;
   ASSERT_TRUE(engine->query("select max(id) UID from QIVA_PERSON_STATES", rs));
   EXPECT_EQ(CountIn(db, "QIVA_PERSON_STATES"), "50");
+}
+
+TEST(GroupCommit, AnIdleGroupIsCommittedWithoutFurtherCalls) {
+  TempDatabase db;
+  auto engine = CreateSqliteEngine();
+  ASSERT_TRUE(engine->open(db.connectionString()));
+  ASSERT_TRUE(engine->execute("insert into QIVA_PERSON_STATES (code,description) values ('last','row of an import')"));
+  // The import has ended: nothing more is sent, yet the row reaches the file.
+  std::string count;
+  for (int i = 0; i < 100 && count != "1"; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    count = CountIn(db, "QIVA_PERSON_STATES");
+  }
+  EXPECT_EQ(count, "1");
 }
 
 TEST(GroupCommit, AFailedStatementKeepsTheRestOfItsGroupAndCloseCommits) {
