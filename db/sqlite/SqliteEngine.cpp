@@ -133,7 +133,13 @@ class SqliteEngine final : public DbEngine {
   bool close() override {
     StopFlusher();
     std::lock_guard<std::mutex> lock(mutex_);
-    return CloseLocked();
+    error_ = {};
+    CloseLocked();
+    if (writeFailure_.empty()) return true;
+    // Statements that returned true were lost with a group: Close is the call that says so.
+    AddError(50000, "A group of statements could not be written to the database: " + writeFailure_);
+    writeFailure_.clear();
+    return false;
   }
 
   const EngineError& lastError() const override { return error_; }
@@ -217,6 +223,12 @@ class SqliteEngine final : public DbEngine {
       Registry().erase(this);
     }
     Commit();
+    if (inTxn_) {  // the group could not be committed even now: it is lost
+      writeFailure_ = sqlite3_errmsg(db_);
+      std::string ignored;
+      RawExec("ROLLBACK", ignored);
+      inTxn_ = false;
+    }
     ClearCache();
     sqlite3_close_v2(db_);
     db_ = nullptr;
@@ -303,20 +315,24 @@ class SqliteEngine final : public DbEngine {
     return v;
   }
 
+  // Commits the open group. A commit that fails leaves the group open, to be tried again by
+  // the next commit, unless SQLite has given the group up (then it is reported at Close).
   void Commit() {
     if (!inTxn_ || !db_) return;
     std::string err;
-    if (!RawExec("COMMIT", err)) {
-      AddError(50000, "Commit failed: " + err);
-      RawExec("ROLLBACK", err);
+    if (RawExec("COMMIT", err)) {
+      inTxn_ = false;
+    } else if (sqlite3_get_autocommit(db_)) {
+      inTxn_ = false;
+      writeFailure_ = err;
     }
-    inTxn_ = false;
   }
 
   void EndOfCall() {
     if (!inTxn_) return;
     if (sqlite3_get_autocommit(db_)) {  // SQLite ended the transaction itself (disk full, I/O error)
       inTxn_ = false;
+      writeFailure_ = sqlite3_errmsg(db_);
       return;
     }
     if (++pending_ >= kCommitEvery || std::chrono::steady_clock::now() - groupStart_ >= kCommitAfter) Commit();
@@ -711,6 +727,7 @@ class SqliteEngine final : public DbEngine {
   int pending_ = 0;
   std::chrono::steady_clock::time_point groupStart_;
   long long schemaVersion_ = -1;
+  std::string writeFailure_;  // why a group was lost, reported by the next Close
   std::thread flusher_;
   std::condition_variable flusherWake_;
   bool stopFlusher_ = false;
