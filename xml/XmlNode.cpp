@@ -2,6 +2,12 @@
 // The reading operations on the handle are in XmlElement.cpp.
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <new>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
 #include "xml/XmlNode_internal.h"
 
@@ -12,12 +18,31 @@ namespace {
 // Blocks double up to this size, so a large file costs few allocations and a small one little
 // memory.
 constexpr std::size_t kMaxBlockSize = 8 * 1024 * 1024;
+constexpr std::size_t kHugePage = 2 * 1024 * 1024;
 
 }  // namespace
 
+void* allocateBlock(std::size_t size) {
+  void* block = nullptr;
+#ifdef __linux__
+  if (size >= kHugePage) {
+    if (posix_memalign(&block, kHugePage, size) != 0) throw std::bad_alloc();
+    madvise(block, size, MADV_HUGEPAGE);
+    return block;
+  }
+#endif
+  block = std::malloc(size);
+  if (block == nullptr) throw std::bad_alloc();
+  return block;
+}
+
+void freeBlock(void* block) { std::free(block); }
+
+void Arena::BlockFree::operator()(char* block) const { freeBlock(block); }
+
 void Arena::addBlock(std::size_t atLeast) {
   std::size_t size = std::max(nextBlockSize_, atLeast + 16);
-  blocks_.emplace_back(new char[size]);
+  blocks_.emplace_back(static_cast<char*>(allocateBlock(size)));
   cursor_ = blocks_.back().get();
   limit_ = cursor_ + size;
   nextBlockSize_ = std::min(nextBlockSize_ * 2, kMaxBlockSize);
