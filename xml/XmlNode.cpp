@@ -65,18 +65,24 @@ void Arena::trimText(char* text, std::size_t used) {
   if (text + used <= cursor_) cursor_ = text + used;
 }
 
-void releaseNode(Node* node) {
+void releaseNode(Node* node) noexcept {
   if (node == nullptr || --node->references > 0) return;
-  // Nodes whose count reached 0 and whose children still hold a link to them.
-  std::vector<Node*> pending{node};
-  while (!pending.empty()) {
-    Node* current = pending.back();
-    pending.pop_back();
+  // A node whose count reached 0 has no parent (the parent's link was a reference), so its
+  // parent field is free to chain the nodes still to be released: no recursion and no
+  // allocation, however deep the tree.
+  node->parent = nullptr;
+  Node* pending = node;
+  while (pending != nullptr) {
+    Node* current = pending;
+    pending = current->parent;
     Node** children = current->children();
     for (std::int32_t i = 0; i < current->childCount; ++i) {
       Node* child = children[i];
       child->parent = nullptr;
-      if (--child->references == 0) pending.push_back(child);
+      if (--child->references == 0) {
+        child->parent = pending;
+        pending = child;
+      }
     }
     Document* document = current->document;
     if (--document->liveNodes == 0) delete document;

@@ -91,8 +91,9 @@ struct Node {
   const char** texts() const { return reinterpret_cast<const char**>(clears() + clearCount); }
 };
 
-// Drops one reference from `node`; at 0 releases its children in turn (without recursion, so
-// a deeply nested tree cannot exhaust the stack) and frees the document after its last node.
-void releaseNode(Node* node);
+// Drops one reference from `node`; at 0 releases its children in turn (without recursion or
+// allocation, so a deeply nested tree cannot exhaust the stack) and frees the document after
+// its last node.
+void releaseNode(Node* node) noexcept;
 
 }  // namespace xmldetail

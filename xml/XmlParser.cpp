@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <new>
 #include <string>
@@ -120,6 +121,8 @@ XmlElement loadXmlFile(const std::string& path, std::string_view tag, XmlParseRe
   const xmldetail::ParserOptions options = xmldetail::currentOptions();
   result.line = 0;
   result.column = 0;
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) return failWith(result, kXmlErrorFileNotFound);
   File file = openForReading(path);
   if (!file) return failWith(result, kXmlErrorFileNotFound);
   long long size = fileSize(file.get());
@@ -162,5 +165,6 @@ XmlElement openFileHelper(const std::string& path, std::string_view tag) {
     std::fwrite(message.data(), 1, message.size(), stdout);
     std::fflush(stdout);
   }
+  if (result.code != kXmlNoError && result.code != kXmlWarningUnmatchedEndTag) return XmlElement();
   return element;
 }
