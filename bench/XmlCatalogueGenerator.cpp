@@ -24,18 +24,22 @@ class Random {
 };
 
 const char* const kWords[] = {
-    "soluţie",      "injectabilă",  "comprimate", "filmate",   "capsule",     "moi",
-    "sirop",        "pentru",       "copii",      "adulţi",    "eliberare",   "prelungită",
-    "pulbere",      "suspensie",    "orală",      "cremă",     "unguent",     "picături",
-    "oftalmice",    "şi",           "cu",         "fără",      "zahăr",       "îndulcitor",
-    "analgezic",    "antipiretic",  "antibiotic", "vitamină",  "ştefăneşti",  "mureş",
-    "spitalul",     "judeţean",     "clinică",    "ambulatoriu", "consultaţie", "specialitate",
+    "soluţie",   "injectabilă", "comprimate", "filmate",     "capsule",     "moi",
+    "sirop",     "pentru",      "copii",      "adulţi",      "eliberare",   "prelungită",
+    "pulbere",   "suspensie",   "orală",      "cremă",       "unguent",     "picături",
+    "oftalmice", "şi",          "cu",         "fără",        "zahăr",       "îndulcitor",
+    "analgezic", "antipiretic", "antibiotic", "vitamină",    "ştefăneşti",  "mureş",
+    "spitalul",  "judeţean",    "clinică",    "ambulatoriu", "consultaţie", "specialitate",
 };
-const char* const kForms[] = {"COMPR. FILM.", "CAPS.", "SOL. INJ.", "SIROP", "CREMĂ",
-                              "PULB. PT. SUSP. ORALĂ", "PIC. OFT., SOL."};
-const char* const kCompanies[] = {"Antibiotice S.A.", "Terapia &amp; Ranbaxy S.A.",
-                                  "Biofarm S.A.",     "Zentiva &quot;Bucureşti&quot;",
-                                  "Gedeon Richter România S.A.", "Labormed-Pharma S.A."};
+const char* const kForms[] = {"COMPR. FILM.",   "CAPS.", "SOL. INJ.",
+                              "SIROP",          "CREMĂ", "PULB. PT. SUSP. ORALĂ",
+                              "PIC. OFT., SOL."};
+const char* const kCompanies[] = {"Antibiotice S.A.",
+                                  "Terapia &amp; Ranbaxy S.A.",
+                                  "Biofarm S.A.",
+                                  "Zentiva &quot;Bucureşti&quot;",
+                                  "Gedeon Richter România S.A.",
+                                  "Labormed-Pharma S.A."};
 const char* const kSections[] = {"Drugs", "ActiveSubstances", "Services", "Diagnostics"};
 
 void appendPhrase(std::string& out, Random& random, int words) {

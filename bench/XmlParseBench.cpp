@@ -68,8 +68,8 @@ Measurement runBaseline(const char* path) {
 // The import's way: openFileHelper, then every record of every section with the attribute
 // look-ups an import makes.
 Measurement runParser(const char* path) {
-  static const char* const kAttributes[] = {"code",      "name",    "form", "price", "validFrom",
-                                            "validTo",   "company", "atc",  "note"};
+  static const char* const kAttributes[] = {"code",    "name",    "form", "price", "validFrom",
+                                            "validTo", "company", "atc",  "note"};
   Measurement m;
   auto start = Clock::now();
   {
@@ -156,8 +156,8 @@ int main(int argc, char** argv) {
   std::printf("parser (openFileHelper + walk + release):  %8.1f ms  %7.1f MB/s  %lld records\n",
               parser.seconds * 1e3, megabytes / parser.seconds, parser.records);
   std::printf("  load and parse %.1f ms (%.1f MB/s), walk %.1f ms, release %.1f ms\n",
-              parser.parseSeconds * 1e3, megabytes / parser.parseSeconds,
-              parser.walkSeconds * 1e3, parser.releaseSeconds * 1e3);
+              parser.parseSeconds * 1e3, megabytes / parser.parseSeconds, parser.walkSeconds * 1e3,
+              parser.releaseSeconds * 1e3);
   std::printf("time ratio parser / baseline: %.2f\n", parser.seconds / baseline.seconds);
   std::printf("peak memory: baseline %.1f MB (%.2f x file), parser %.1f MB (%.2f x file)\n",
               baselineKiB / 1024.0, baselineKiB / 1024.0 / megabytes, parserKiB / 1024.0,

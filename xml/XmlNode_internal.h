@@ -84,9 +84,7 @@ struct Node {
   bool isDeclaration = false;
 
   Node** children() const { return static_cast<Node**>(items); }
-  Attribute* attributes() const {
-    return reinterpret_cast<Attribute*>(children() + childCount);
-  }
+  Attribute* attributes() const { return reinterpret_cast<Attribute*>(children() + childCount); }
   Clear* clears() const { return reinterpret_cast<Clear*>(attributes() + attributeCount); }
   const char** texts() const { return reinterpret_cast<const char**>(clears() + clearCount); }
 };

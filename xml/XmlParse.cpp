@@ -46,7 +46,7 @@ struct ClearMarker {
   const char* close;
 };
 constexpr ClearMarker kClearMarkers[] = {
-    {"<![CDATA[", 9, "]]>"}, {"<!DOCTYPE", 9, ">"},  {"<PRE>", 5, "</PRE>"},
+    {"<![CDATA[", 9, "]]>"},      {"<!DOCTYPE", 9, ">"}, {"<PRE>", 5, "</PRE>"},
     {"<Script>", 8, "</Script>"}, {"<!--", 4, "-->"},
 };
 constexpr const char* kDoctypeBracketClose = "]>";
@@ -160,7 +160,7 @@ class Parser {
   bool inStartTag_ = false;
   const Byte* pendingName_ = nullptr;  // attribute name read, not yet given a value
   const Byte* pendingNameEnd_ = nullptr;
-  const Byte* textBegin_ = nullptr;    // start of the pending text; nullptr inside a start tag
+  const Byte* textBegin_ = nullptr;  // start of the pending text; nullptr inside a start tag
 
   // Recently copied names: records repeat the same element and attribute names, which are
   // then stored once. A slot holds the last name that hashed to it.
@@ -200,7 +200,9 @@ constexpr std::uint64_t kOnes = 0x0101010101010101ull;
 constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
 
 // Non-zero when one of the eight bytes of `word` is 0.
-constexpr std::uint64_t hasZeroByte(std::uint64_t word) { return (word - kOnes) & ~word & kHighBits; }
+constexpr std::uint64_t hasZeroByte(std::uint64_t word) {
+  return (word - kOnes) & ~word & kHighBits;
+}
 
 // Non-zero when one of the bytes is a quote, <, 0 or above 0x7F (a possible multi-byte start).
 constexpr std::uint64_t mayStopQuotedValue(std::uint64_t word) {
@@ -357,7 +359,8 @@ void Parser::closeElement() {
                       clears * sizeof(Clear) + texts * sizeof(const char*);
   if (bytes == 0) return;
   node->items = document_->arena.allocate(bytes, alignof(Attribute));
-  if (children) std::memcpy(node->children(), &children_[frame.childStart], children * sizeof(Node*));
+  if (children)
+    std::memcpy(node->children(), &children_[frame.childStart], children * sizeof(Node*));
   if (attributes) {
     std::memcpy(node->attributes(), &attributes_[frame.attributeStart],
                 attributes * sizeof(Attribute));

@@ -10,9 +10,9 @@
 
 namespace xmldetail {
 
-// Parses `text`, which ends at its first 0 byte, at `text[length]` at the latest, with the given options snapshot and chooses the element
-// named `tag`; fills `result` (code, line, column). Never throws: running out of memory gives
-// code 13 and the empty element.
+// Parses `text`, which ends at its first 0 byte, at `text[length]` at the latest, with the given
+// options snapshot and chooses the element named `tag`; fills `result` (code, line, column). Never
+// throws: running out of memory gives code 13 and the empty element.
 XmlElement parseText(const unsigned char* text, std::size_t length, std::string_view tag,
                      XmlParseResult& result, const ParserOptions& options);
 

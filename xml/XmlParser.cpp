@@ -102,8 +102,8 @@ const char* errorText(int code) {
 
 XmlElement parseXmlText(const char* text, std::string_view tag, XmlParseResult& result) {
   if (text == nullptr) return failWith(result, kXmlErrorNoElements);
-  return xmldetail::parseText(reinterpret_cast<const unsigned char*>(text), std::strlen(text),
-                              tag, result, xmldetail::currentOptions());
+  return xmldetail::parseText(reinterpret_cast<const unsigned char*>(text), std::strlen(text), tag,
+                              result, xmldetail::currentOptions());
 }
 
 XmlElement parseXmlText(std::string_view text, std::string_view tag, XmlParseResult& result) {

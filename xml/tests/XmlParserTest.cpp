@@ -62,8 +62,8 @@ TEST_F(XmlTest, decodesNamedEntitiesInAnyCaseAndNumericOnesToTheirLowByte) {
 }
 
 TEST_F(XmlTest, rejectsUnknownOrUnfinishedEntitiesAtTheAmpersand) {
-  for (const char* text : {"<a>x &nbsp;</a>", "<a v='&#65'/>", "<a v='&#;'/>", "<a>&#x4g;</a>",
-                           "<a>&</a>"}) {
+  for (const char* text :
+       {"<a>x &nbsp;</a>", "<a v='&#65'/>", "<a v='&#;'/>", "<a>&#x4g;</a>", "<a>&</a>"}) {
     XmlElement a = parse(text, "a");
     EXPECT_EQ(result_.code, kXmlErrorUnknownEntity) << text;
     EXPECT_TRUE(a.isNull()) << text;
@@ -116,8 +116,8 @@ TEST_F(XmlTest, emptyElementAnswersEveryReadingOperation) {
 }
 
 TEST_F(XmlTest, rejectsMarkupOutOfPlaceInsideAStartTag) {
-  for (const char* text : {"<a x==1/>", "<a =1/>", "<a x='1' '2'/>", "<a <b/>", "<a x=\"1<2\"/>",
-                           "<a x=/>"}) {
+  for (const char* text :
+       {"<a x==1/>", "<a =1/>", "<a x='1' '2'/>", "<a <b/>", "<a x=\"1<2\"/>", "<a x=/>"}) {
     parse(text, "a");
     EXPECT_EQ(result_.code, kXmlErrorUnexpectedToken) << text;
   }
@@ -186,8 +186,8 @@ TEST_F(XmlTest, strayEndTagEndsTheParseOnlyWithoutADeclaration) {
 }
 
 TEST_F(XmlTest, declarationHoldsTheDocumentAndItsClosingMarkAddsNoAttribute) {
-  XmlElement c = parse(
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Catalogues><x/></Catalogues>", "catalogues");
+  XmlElement c = parse("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Catalogues><x/></Catalogues>",
+                       "catalogues");
   ASSERT_EQ(result_.code, kXmlNoError);
   EXPECT_STREQ(c.tagName(), "Catalogues");
   XmlElement declaration = parse("<?xml version=1.0 standalone?>\n<r/>");
@@ -333,8 +333,7 @@ TEST_F(XmlTest, errorTextsFollowTheTable) {
 
 TEST_F(XmlTest, detectsTheEncodingFromTheFirstBytes) {
   auto detect = [](const std::string& bytes) {
-    return detectEncoding(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
-                          true);
+    return detectEncoding(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), true);
   };
   const std::string body = "<Catalogues name='x'>padding padding</Catalogues>";
   EXPECT_EQ(detect("<a/>"), kXmlEncodingUnknown);  // fewer than 25 bytes
@@ -344,10 +343,8 @@ TEST_F(XmlTest, detectsTheEncodingFromTheFirstBytes) {
   EXPECT_EQ(detect("<?xml version=\"1.0\" encoding = 'windows-1250'?>" + body),
             kXmlEncodingSingleByte);
   EXPECT_EQ(detect("<?xml version=\"1.0\" encoding=\"UTF8\"?>" + body), kXmlEncodingUtf8);
-  EXPECT_EQ(detect("<?xml version=\"1.0\" encoding=\"utf-8\"?>\xE3 " + body),
-            kXmlEncodingUnknown);
-  EXPECT_EQ(detect("<?xml version=\"1.0\" encoding=\"Shift-JIS\"?>" + body),
-            kXmlEncodingShiftJis);
+  EXPECT_EQ(detect("<?xml version=\"1.0\" encoding=\"utf-8\"?>\xE3 " + body), kXmlEncodingUnknown);
+  EXPECT_EQ(detect("<?xml version=\"1.0\" encoding=\"Shift-JIS\"?>" + body), kXmlEncodingShiftJis);
   EXPECT_EQ(detect("<?xml version=\"1.0\" encoding=windows-1250?>" + body), kXmlEncodingUtf8);
   EXPECT_EQ(detect("\xFF\xFE" + utf16le(body)), kXmlEncodingUnknown);
   EXPECT_EQ(detect(body + "\xC4"), kXmlEncodingUtf8);  // cut by the end of the bytes
@@ -439,7 +436,9 @@ TEST_F(XmlTest, wideTextCheckOffReadsA16BitFileAsBytes) {
 
 TEST_F(XmlTest, narrowsSurrogatesAndStopsAtTheFirstWideZero) {
   const unsigned char pair[] = {0x3D, 0xD8, 0x00, 0xDE, 0x00, 0xD8, 0x41, 0x00, 0, 0, 0x42, 0};
-  EXPECT_EQ(narrowWideText(pair, sizeof pair, true), "\xF0\x9F\x98\x80\xEF\xBF\xBD" "A");
+  EXPECT_EQ(narrowWideText(pair, sizeof pair, true),
+            "\xF0\x9F\x98\x80\xEF\xBF\xBD"
+            "A");
   EXPECT_EQ(narrowWideText(pair, sizeof pair, false), "??A");
   EXPECT_FALSE(looksLikeWideText(reinterpret_cast<const unsigned char*>("<a>text</a>"), 11));
 }
