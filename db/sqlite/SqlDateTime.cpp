@@ -202,9 +202,56 @@ DateError ParseAlphaDate(const std::vector<std::string_view>& pieces, SqlDateTim
   return SetDate(year, month, day, out);
 }
 
+bool DigitsAt(std::string_view s, size_t pos, size_t n, int& value) {
+  value = 0;
+  for (size_t i = pos; i < pos + n; ++i) {
+    if (s[i] < '0' || s[i] > '9') return false;
+    value = value * 10 + (s[i] - '0');
+  }
+  return true;
+}
+
+// The forms that the imports and the engine itself write most: 'YYYY-MM-DD', 'YYYYMMDD hh:mm',
+// 'YYYY-MM-DD hh:mm:ss' and 'YYYY-MM-DD hh:mm:ss.fff'. False when `s` is none of them (the
+// general parser then decides).
+bool ParseCommonForm(std::string_view s, DateOrder order, SqlDateTime& out, DateError& result) {
+  int y, m, d, h = 0, mi = 0, sec = 0, ms = 0;
+  const bool dayFirst = order == DateOrder::DMY || order == DateOrder::YDM || order == DateOrder::DYM;
+  if (s.size() == 14 && s[8] == ' ' && s[11] == ':') {
+    if (!DigitsAt(s, 0, 4, y) || !DigitsAt(s, 4, 2, m) || !DigitsAt(s, 6, 2, d) || !DigitsAt(s, 9, 2, h) ||
+        !DigitsAt(s, 12, 2, mi))
+      return false;
+  } else if ((s.size() == 10 || s.size() == 19 || s.size() == 23) && s[4] == '-' && s[7] == '-' && !dayFirst) {
+    if (!DigitsAt(s, 0, 4, y) || !DigitsAt(s, 5, 2, m) || !DigitsAt(s, 8, 2, d)) return false;
+    if (s.size() > 10) {
+      if (s[10] != ' ' || s[13] != ':' || s[16] != ':' || !DigitsAt(s, 11, 2, h) || !DigitsAt(s, 14, 2, mi) ||
+          !DigitsAt(s, 17, 2, sec))
+        return false;
+      if (s.size() == 23 && (s[19] != '.' || !DigitsAt(s, 20, 3, ms))) return false;
+    }
+  } else {
+    return false;
+  }
+  if (h > 23 || mi > 59 || sec > 59) return false;  // let the general parser report it
+  result = SetDate(y, m, d, out);
+  if (result != DateError::None) return true;
+  const std::int64_t totalMs = ((static_cast<std::int64_t>(h) * 60 + mi) * 60 + sec) * 1000 + ms;
+  std::int64_t ticks = (totalMs * 3 + 5) / 10;
+  if (ticks >= kTicksPerDay) {
+    ticks -= kTicksPerDay;
+    ++out.days;
+  }
+  out.ticks = static_cast<std::int32_t>(ticks);
+  if (out.days > kMaxDays) result = DateError::OutOfRange;
+  return true;
+}
+
 }  // namespace
 
 DateError ParseDateTime(std::string_view text, DateOrder order, SqlDateTime& out) {
+  out = SqlDateTime{};
+  DateError quick = DateError::None;
+  if (ParseCommonForm(text, order, out, quick)) return quick;
   out = SqlDateTime{};
   std::string s(text);
   // The ISO 8601 form: a 'T' between a yyyy-mm-dd date and the time.
@@ -277,14 +324,26 @@ bool DateOrderForStyle(int style, DateOrder sessionOrder, DateOrder& order) {
 }
 
 std::string FormatCanonical(const SqlDateTime& dt) {
+  std::string out;
+  FormatCanonical(dt, out);
+  return out;
+}
+
+void FormatCanonical(const SqlDateTime& dt, std::string& out) {
   int y, m, d;
   CivilFromDays(kDays1900 + dt.days, y, m, d);
   const std::int64_t ms = (static_cast<std::int64_t>(dt.ticks) * 10 + 1) / 3;
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d.%03d", y, m, d,
-                static_cast<int>(ms / 3600000), static_cast<int>(ms / 60000 % 60),
-                static_cast<int>(ms / 1000 % 60), static_cast<int>(ms % 1000));
-  return buf;
+  out.assign("0000-00-00 00:00:00.000");
+  const auto put = [&out](size_t pos, int value, int width) {
+    for (int i = width - 1; i >= 0; --i, value /= 10) out[pos + static_cast<size_t>(i)] = static_cast<char>('0' + value % 10);
+  };
+  put(0, y, 4);
+  put(5, m, 2);
+  put(8, d, 2);
+  put(11, static_cast<int>(ms / 3600000), 2);
+  put(14, static_cast<int>(ms / 60000 % 60), 2);
+  put(17, static_cast<int>(ms / 1000 % 60), 2);
+  put(20, static_cast<int>(ms % 1000), 3);
 }
 
 bool FormatStyle(const SqlDateTime& dt, int style, std::string& out) {

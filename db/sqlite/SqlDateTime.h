@@ -31,6 +31,8 @@ bool DateOrderForStyle(int style, DateOrder sessionOrder, DateOrder& order);
 
 // The canonical stored text: "YYYY-MM-DD hh:mm:ss.fff".
 std::string FormatCanonical(const SqlDateTime& dt);
+// The same, written into `out` (reusing its storage).
+void FormatCanonical(const SqlDateTime& dt, std::string& out);
 
 // Text of CONVERT(varchar, dt, style); false for a style SQL Server does not know.
 bool FormatStyle(const SqlDateTime& dt, int style, std::string& out);

@@ -26,7 +26,7 @@ std::string TextOf(sqlite3_value* v) {
   return p ? std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(sqlite3_value_bytes(v))) : std::string();
 }
 
-std::string Trim(const std::string& s) {
+std::string_view Trim(std::string_view s) {
   size_t a = 0, b = s.size();
   while (a < b && std::isspace(static_cast<unsigned char>(s[a]))) ++a;
   while (b > a && std::isspace(static_cast<unsigned char>(s[b - 1]))) --b;
@@ -58,7 +58,12 @@ bool ToDateTime(sqlite3_context* ctx, sqlite3_value* v, DateOrder order, std::st
 
 // qiva_getdate(): the running statement's time.
 void GetDate(sqlite3_context* ctx, int, sqlite3_value**) {
-  const std::string& now = State(ctx)->now;
+  SessionState* state = State(ctx);
+  if (!state->nowValid) {
+    state->now = FormatCanonical(LocalNow());
+    state->nowValid = true;
+  }
+  const std::string& now = state->now;
   sqlite3_result_text(ctx, now.c_str(), static_cast<int>(now.size()), SQLITE_TRANSIENT);
 }
 
@@ -147,130 +152,179 @@ std::string TypeLabel(ColKind kind, int length) {
   }
 }
 
-bool IntegerText(const std::string& s, long long& out) {
+bool IntegerText(std::string_view s, long long& out) {
   if (s.empty()) return false;
   size_t i = 0;
   if (s[0] == '+' || s[0] == '-') i = 1;
   if (i == s.size()) return false;
   for (size_t k = i; k < s.size(); ++k)
     if (!std::isdigit(static_cast<unsigned char>(s[k]))) return false;
-  errno = 0;
-  out = std::strtoll(s.c_str(), nullptr, 10);
-  return errno == 0;
+  if (s.size() - i > 18) return false;
+  out = 0;
+  for (size_t k = i; k < s.size(); ++k) out = out * 10 + (s[k] - '0');
+  if (s[0] == '-') out = -out;
+  return true;
 }
 
-bool RealText(const std::string& s, double& out) {
-  if (s.empty()) return false;
+bool RealText(std::string_view sv, double& out) {
+  if (sv.empty()) return false;
+  const std::string s(sv);
   char* end = nullptr;
   out = std::strtod(s.c_str(), &end);
   return end && *end == '\0' && std::isfinite(out);
 }
 
-// qiva_col(value, kind, length, scale, notNull, table, column, op): `value` converted to the
-// column's type with SQL Server's rules, checked for length and NULL. op: 1 INSERT, 2 UPDATE,
-// 3 CAST (text is cut instead of refused; no NULL check).
+// qiva_col(value, kind, length, scale, notNull, table, column, op): ConvertForColumn in SQL.
 void Col(sqlite3_context* ctx, int, sqlite3_value** argv) {
   sqlite3_value* v = argv[0];
-  const auto kind = static_cast<ColKind>(sqlite3_value_int(argv[1]));
-  const int length = sqlite3_value_int(argv[2]);
-  const int scale = sqlite3_value_int(argv[3]);
-  const bool notNull = sqlite3_value_int(argv[4]) != 0;
-  const int op = sqlite3_value_int(argv[7]);
-  const int type = sqlite3_value_type(v);
-  if (type == SQLITE_NULL) {
-    if (notNull) {
-      const std::string table = TextOf(argv[5]), column = TextOf(argv[6]);
-      return Raise(ctx, 515, "Cannot insert the value NULL into column '" + column + "', table '" +
-                                 State(ctx)->databaseName + ".dbo." + table + "'; column does not allow nulls. " +
-                                 (op == 2 ? "UPDATE" : "INSERT") + " fails.");
+  ColumnTarget target;
+  target.kind = static_cast<ColKind>(sqlite3_value_int(argv[1]));
+  target.length = sqlite3_value_int(argv[2]);
+  target.scale = sqlite3_value_int(argv[3]);
+  target.notNull = sqlite3_value_int(argv[4]) != 0;
+  target.table = TextOf(argv[5]);
+  target.column = TextOf(argv[6]);
+  target.op = sqlite3_value_int(argv[7]);
+  SqlValue in;
+  switch (sqlite3_value_type(v)) {
+    case SQLITE_NULL: in.type = SqlValue::Type::Null; break;
+    case SQLITE_INTEGER: in.type = SqlValue::Type::Int; in.i = sqlite3_value_int64(v); break;
+    case SQLITE_FLOAT: in.type = SqlValue::Type::Real; in.d = sqlite3_value_double(v); break;
+    default: {
+      const unsigned char* p = sqlite3_value_text(v);
+      in.type = SqlValue::Type::Text;
+      in.text = std::string_view(reinterpret_cast<const char*>(p), static_cast<size_t>(sqlite3_value_bytes(v)));
     }
-    return sqlite3_result_null(ctx);
   }
-  switch (kind) {
-    case ColKind::Text: {
-      std::string s;
-      if (type == SQLITE_FLOAT) {
-        // SQL Server writes a float as text with up to 6 significant digits.
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "%.6g", sqlite3_value_double(v));
-        s = buf;
-      } else {
-        s = TextOf(v);
-      }
-      if (length >= 0 && s.size() > static_cast<size_t>(length)) {
-        if (op == 3) {
-          s.resize(static_cast<size_t>(length));
-        } else {
-          const std::string table = TextOf(argv[5]), column = TextOf(argv[6]);
-          return Raise(ctx, 2628, "String or binary data would be truncated in table '" + State(ctx)->databaseName +
-                                      ".dbo." + table + "', column '" + column + "'. Truncated value: '" +
-                                      s.substr(0, static_cast<size_t>(length)) + "'.");
-        }
-      }
-      return sqlite3_result_text(ctx, s.c_str(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
-    }
-    case ColKind::Int: case ColKind::Bit: {
-      long long n = 0;
-      if (type == SQLITE_INTEGER) {
-        n = sqlite3_value_int64(v);
-      } else if (type == SQLITE_FLOAT) {
-        const double d = sqlite3_value_double(v);
-        if (kind == ColKind::Bit) return sqlite3_result_int(ctx, d != 0.0 ? 1 : 0);
-        if (!(std::fabs(d) < 9.2e18)) return Raise(ctx, 8115, "Arithmetic overflow error converting float to data type " + TypeLabel(kind, length) + ".");
-        n = static_cast<long long>(d);  // SQL Server truncates toward zero
-      } else {
-        const std::string s = Trim(TextOf(v));
-        const std::string up = ToUpper(s);
-        if (kind == ColKind::Bit && (up == "TRUE" || up == "FALSE")) return sqlite3_result_int(ctx, up == "TRUE" ? 1 : 0);
-        if (s.empty()) {
-          n = 0;  // SQL Server converts '' to 0
-        } else if (!IntegerText(s, n)) {
-          double d;
-          if (kind == ColKind::Bit && RealText(s, d)) return sqlite3_result_int(ctx, d != 0.0 ? 1 : 0);
-          return Raise(ctx, 245, "Conversion failed when converting the varchar value '" + TextOf(v) +
-                                     "' to data type " + TypeLabel(kind, length) + ".");
-        }
-      }
-      if (kind == ColKind::Bit) return sqlite3_result_int(ctx, n != 0 ? 1 : 0);
-      long long lo = std::numeric_limits<int>::min(), hi = std::numeric_limits<int>::max();
-      if (length == 8) { lo = std::numeric_limits<long long>::min(); hi = std::numeric_limits<long long>::max(); }
-      if (length == 2) { lo = -32768; hi = 32767; }
-      if (length == 1) { lo = 0; hi = 255; }
-      if (n < lo || n > hi)
-        return Raise(ctx, 8115, "Arithmetic overflow error converting expression to data type " + TypeLabel(kind, length) + ".");
-      return sqlite3_result_int64(ctx, n);
-    }
-    case ColKind::Real: case ColKind::Decimal: {
-      double d = 0;
-      if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
-        d = sqlite3_value_double(v);
-      } else {
-        const std::string s = Trim(TextOf(v));
-        if (s.empty() && kind == ColKind::Real) {
-          d = 0;
-        } else if (!RealText(s, d)) {
-          return Raise(ctx, 8114, std::string("Error converting data type varchar to ") +
-                                      (kind == ColKind::Real ? "float." : "numeric."));
-        }
-      }
-      if (kind == ColKind::Decimal) {
-        const double f = std::pow(10.0, scale);
-        d = std::round(d * f) / f;
-      }
-      return sqlite3_result_double(ctx, d);
-    }
-    case ColKind::DateTime: {
-      std::string out;
-      if (ToDateTime(ctx, v, State(ctx)->dateOrder, out))
-        sqlite3_result_text(ctx, out.c_str(), static_cast<int>(out.size()), SQLITE_TRANSIENT);
-      return;
-    }
-    case ColKind::Other:
-      return sqlite3_result_value(ctx, v);
+  SqlValue out;
+  std::string buffer;
+  int number = 0;
+  std::string message;
+  if (!ConvertForColumn(in, target, *State(ctx), out, buffer, number, message)) return Raise(ctx, number, message);
+  switch (out.type) {
+    case SqlValue::Type::Null: return sqlite3_result_null(ctx);
+    case SqlValue::Type::Int: return sqlite3_result_int64(ctx, out.i);
+    case SqlValue::Type::Real: return sqlite3_result_double(ctx, out.d);
+    case SqlValue::Type::Text:
+      if (out.text.data() == in.text.data() && out.text.size() == in.text.size()) return sqlite3_result_value(ctx, v);
+      return sqlite3_result_text(ctx, out.text.data(), static_cast<int>(out.text.size()), SQLITE_TRANSIENT);
   }
 }
 
 }  // namespace
+
+bool ConvertForColumn(const SqlValue& in, const ColumnTarget& c, const SessionState& state, SqlValue& out,
+                      std::string& buffer, int& number, std::string& message) {
+  const auto fail = [&](int n, std::string m) {
+    number = n;
+    message = std::move(m);
+    return false;
+  };
+  out = SqlValue{};
+  if (in.type == SqlValue::Type::Null) {
+    if (c.notNull && c.op != 3)
+      return fail(515, "Cannot insert the value NULL into column '" + c.column + "', table '" + state.databaseName + ".dbo." +
+                           c.table + "'; column does not allow nulls. " + (c.op == 2 ? "UPDATE" : "INSERT") + " fails.");
+    return true;
+  }
+  switch (c.kind) {
+    case ColKind::Text: {
+      std::string_view s = in.text;
+      if (in.type == SqlValue::Type::Real) {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.6g", in.d);  // SQL Server writes a float with 6 digits
+        buffer = buf;
+        s = buffer;
+      } else if (in.type == SqlValue::Type::Int) {
+        buffer = std::to_string(in.i);
+        s = buffer;
+      }
+      if (c.length >= 0 && s.size() > static_cast<size_t>(c.length)) {
+        if (c.op != 3)
+          return fail(2628, "String or binary data would be truncated in table '" + state.databaseName + ".dbo." + c.table +
+                                "', column '" + c.column + "'. Truncated value: '" +
+                                std::string(s.substr(0, static_cast<size_t>(c.length))) + "'.");
+        s = s.substr(0, static_cast<size_t>(c.length));
+      }
+      out.type = SqlValue::Type::Text;
+      out.text = s;
+      return true;
+    }
+    case ColKind::Int: case ColKind::Bit: {
+      long long n = 0;
+      if (in.type == SqlValue::Type::Int) {
+        n = in.i;
+      } else if (in.type == SqlValue::Type::Real) {
+        out.type = SqlValue::Type::Int;
+        if (c.kind == ColKind::Bit) { out.i = in.d != 0.0; return true; }
+        if (!(std::fabs(in.d) < 9.2e18))
+          return fail(8115, "Arithmetic overflow error converting float to data type " + TypeLabel(c.kind, c.length) + ".");
+        n = static_cast<long long>(in.d);  // SQL Server truncates toward zero
+      } else {
+        const std::string_view s = Trim(in.text);
+        const std::string up = ToUpper(s);
+        out.type = SqlValue::Type::Int;
+        if (c.kind == ColKind::Bit && (up == "TRUE" || up == "FALSE")) { out.i = up == "TRUE"; return true; }
+        if (s.empty()) {
+          n = 0;  // SQL Server converts '' to 0
+        } else if (!IntegerText(s, n)) {
+          double d;
+          if (c.kind == ColKind::Bit && RealText(s, d)) { out.i = d != 0.0; return true; }
+          return fail(245, "Conversion failed when converting the varchar value '" + std::string(in.text) +
+                               "' to data type " + TypeLabel(c.kind, c.length) + ".");
+        }
+      }
+      out.type = SqlValue::Type::Int;
+      if (c.kind == ColKind::Bit) { out.i = n != 0; return true; }
+      long long lo = std::numeric_limits<int>::min(), hi = std::numeric_limits<int>::max();
+      if (c.length == 8) { lo = std::numeric_limits<long long>::min(); hi = std::numeric_limits<long long>::max(); }
+      if (c.length == 2) { lo = -32768; hi = 32767; }
+      if (c.length == 1) { lo = 0; hi = 255; }
+      if (n < lo || n > hi)
+        return fail(8115, "Arithmetic overflow error converting expression to data type " + TypeLabel(c.kind, c.length) + ".");
+      out.i = n;
+      return true;
+    }
+    case ColKind::Real: case ColKind::Decimal: {
+      double d = 0;
+      if (in.type == SqlValue::Type::Int) {
+        d = static_cast<double>(in.i);
+      } else if (in.type == SqlValue::Type::Real) {
+        d = in.d;
+      } else {
+        const std::string_view s = Trim(in.text);
+        if (!(s.empty() && c.kind == ColKind::Real) && !RealText(s, d))
+          return fail(8114, std::string("Error converting data type varchar to ") + (c.kind == ColKind::Real ? "float." : "numeric."));
+      }
+      if (c.kind == ColKind::Decimal) {
+        const double f = std::pow(10.0, c.scale);
+        d = std::round(d * f) / f;
+      }
+      out.type = SqlValue::Type::Real;
+      out.d = d;
+      return true;
+    }
+    case ColKind::DateTime: {
+      SqlDateTime dt;
+      if (in.type != SqlValue::Type::Text) {
+        if (!DateTimeFromDays(in.type == SqlValue::Type::Int ? static_cast<double>(in.i) : in.d, dt))
+          return fail(8115, "Arithmetic overflow error converting expression to data type datetime.");
+      } else {
+        const DateError e = ParseDateTime(in.text, state.dateOrder, dt);
+        if (e == DateError::Syntax) return fail(241, kConversionFailed);
+        if (e == DateError::OutOfRange) return fail(242, kOutOfRange);
+      }
+      FormatCanonical(dt, buffer);
+      out.type = SqlValue::Type::Text;
+      out.text = buffer;
+      return true;
+    }
+    case ColKind::Other:
+      out = in;
+      return true;
+  }
+  return true;
+}
 
 std::string RaisedError(int number, const std::string& message) {
   return "qiva:" + std::to_string(number) + ":" + message;

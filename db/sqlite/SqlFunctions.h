@@ -6,6 +6,9 @@
 
 #include <string>
 
+#include <string_view>
+
+#include "db/sqlite/SqlCatalog.h"
 #include "db/sqlite/SqlDateTime.h"
 
 struct sqlite3;
@@ -16,8 +19,35 @@ namespace qiva::db::tsql {
 struct SessionState {
   DateOrder dateOrder = DateOrder::MDY;
   std::string now;           // canonical text of getdate() for the running statement
+  bool nowValid = false;     // false until getdate() is first read in the running statement
   std::string databaseName;  // used in error texts
 };
+
+// A value on its way into a column: null, integer, real or text (the text is not owned).
+struct SqlValue {
+  enum class Type { Null, Int, Real, Text };
+  Type type = Type::Null;
+  long long i = 0;
+  double d = 0;
+  std::string_view text;
+};
+
+// The column a value is stored into, and the statement kind: 1 INSERT, 2 UPDATE, 3 CAST
+// (text is cut instead of refused, and NULL is not checked).
+struct ColumnTarget {
+  ColKind kind = ColKind::Other;
+  int length = 0;
+  int scale = 0;
+  bool notNull = false;
+  std::string table;
+  std::string column;
+  int op = 1;
+};
+
+// Converts `in` to the column's type as SQL Server does and checks its length and NULL. The
+// result may point into `in` or into `buffer`. False with SQL Server's message number and text.
+bool ConvertForColumn(const SqlValue& in, const ColumnTarget& target, const SessionState& state, SqlValue& out,
+                      std::string& buffer, int& number, std::string& message);
 
 // Registers the functions on `db`; `state` must outlive the connection.
 bool RegisterFunctions(sqlite3* db, SessionState* state);

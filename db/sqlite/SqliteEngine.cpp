@@ -16,9 +16,11 @@
 #include <thread>
 #include <unordered_map>
 
+#include "db/ConnectionString.h"
 #include "db/sqlite/SchemaScripts.h"
 #include "db/sqlite/SqlCatalog.h"
 #include "db/sqlite/SqlFunctions.h"
+#include "db/sqlite/SqlServerMessages.h"
 #include "db/sqlite/TSqlDdl.h"
 #include "db/sqlite/TSqlParser.h"
 #include "db/sqlite/TSqlTranslator.h"
@@ -28,41 +30,11 @@ namespace {
 
 using namespace tsql;
 
-constexpr const char* kSource = "QIVA embedded SQL";
-constexpr int kCommitEvery = 5000;                         // statements per group
+constexpr int kCommitEvery = 20000;                        // statements per group
 constexpr std::chrono::milliseconds kCommitAfter{100};     // age of a group
 constexpr size_t kCacheLimit = 1000;                       // prepared statement shapes
+constexpr size_t kPlanKeyLimit = 4096;                     // longest text shape remembered whole
 constexpr int kMaxNesting = 32;
-
-// The OLE DB code an ADO client would see for a SQL Server message.
-unsigned long CodeFor(int number) {
-  switch (number) {
-    case 241: case 242: case 245: case 8114: case 8115: case 220: return 0x80040E07UL;  // DB_E_CANTCONVERTVALUE
-    case 515: case 547: case 2627: case 2601: return 0x80040E2FUL;                     // DB_E_INTEGRITYVIOLATION
-    case 2628: case 8152: return 0x80040E57UL;                                         // DB_E_DATAOVERFLOW
-    case 4060: return 0x80004005UL;                                                    // E_FAIL
-    default: return 0x80040E14UL;                                                      // DB_E_ERRORSINCOMMAND
-  }
-}
-
-std::string MeaningOf(unsigned long code) {
-  if (code > 0x80040200UL && code <= 0x8004FFFFUL) return "IDispatch error #" + std::to_string(code - 0x80040200UL);
-  if (code == 0x80004005UL) return "Unspecified error";
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "Unknown error 0x%0lX", code);
-  return buf;
-}
-
-// Errors after which SQL Server runs no further statement of the text.
-bool AbortsBatch(int number) {
-  switch (number) {
-    case 241: case 242: case 245: case 8114: case 8115: case 207: case 208: case 4104: case 195: case 174:
-    case 109: case 110: case 264: case 217:
-      return true;
-    default:
-      return false;
-  }
-}
 
 class SqliteEngine;
 
@@ -81,7 +53,12 @@ class SqliteEngine final : public DbEngine {
  public:
   SqliteEngine() {
     static std::once_flag once;
-    std::call_once(once, [] { std::atexit(FlushAllAtExit); });
+    std::call_once(once, [] {
+      // No memory statistics: they cost a global mutex on every allocation. Refused (and
+      // harmless) when SQLite was already initialised by someone else.
+      sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+      std::atexit(FlushAllAtExit);
+    });
   }
   ~SqliteEngine() override { close(); }
 
@@ -90,6 +67,7 @@ class SqliteEngine final : public DbEngine {
     CloseLocked();
     error_ = {};
     created_ = false;
+    state_.dateOrder = DateOrder::MDY;  // a new connection starts with the login's language
     std::string path;
     if (!ParseConnectionString(connectionString, path)) {
       AddError(4060, "The connection string names no database file (DATABASE=...).");
@@ -100,7 +78,7 @@ class SqliteEngine final : public DbEngine {
     path_ = std::filesystem::absolute(path, ec).string();
     if (path_.empty()) path_ = path;
     state_.databaseName = std::filesystem::path(path_).stem().string();
-    if (!OpenFile(existed)) {
+    if (!OpenFile()) {
       CloseLocked();
       if (!existed) RemoveFiles();
       return false;
@@ -139,6 +117,7 @@ class SqliteEngine final : public DbEngine {
     out = ResultSet{};
     if (!db_) return NotOpen();
     Commit();
+    FollowSchemaChanges();
     Batch batch;
     SyntaxError se;
     if (!ParseBatch(sql, batch, se)) return AddError(se.number, se.message), false;
@@ -168,27 +147,21 @@ class SqliteEngine final : public DbEngine {
  private:
   enum class Outcome { Ok, Failed, Abort };
 
-  bool ParseConnectionString(const std::string& cs, std::string& path) {
-    size_t pos = 0;
-    while (pos <= cs.size()) {
-      size_t end = cs.find(';', pos);
-      if (end == std::string::npos) end = cs.size();
-      const std::string part = cs.substr(pos, end - pos);
-      const size_t eq = part.find('=');
-      if (eq != std::string::npos) {
-        std::string key = ToUpper(part.substr(0, eq));
-        while (!key.empty() && key.back() == ' ') key.pop_back();
-        while (!key.empty() && key.front() == ' ') key.erase(0, 1);
-        if (key == "DATABASE" || key == "DATA SOURCE") path = part.substr(eq + 1);
-      }
-      if (end == cs.size()) break;
-      pos = end + 1;
-    }
+  // A prepared statement for one statement shape, with the literals it stores into columns.
+  struct Cached {
+    sqlite3_stmt* stmt = nullptr;
+    std::vector<const ColumnTarget*> direct;  // by parameter number - 1; null when bound as it is
+    std::vector<DirectParam> params;
+  };
+
+  static bool ParseConnectionString(const std::string& cs, std::string& path) {
+    path = ConnectionAttribute(cs, "DATABASE");
+    if (path.empty()) path = ConnectionAttribute(cs, "DATA SOURCE");
     return !path.empty();
   }
 
-  bool OpenFile(bool existed) {
-    if (sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+  bool OpenFile() {
+    if (sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
       AddError(4060, "Cannot open database \"" + path_ + "\": " + (db_ ? sqlite3_errmsg(db_) : "out of memory"));
       return false;
     }
@@ -202,7 +175,7 @@ class SqliteEngine final : public DbEngine {
       AddError(4060, "Cannot open database \"" + path_ + "\": " + (err.empty() ? sqlite3_errmsg(db_) : err));
       return false;
     }
-    (void)existed;
+    schemaVersion_ = SchemaVersion();
     return true;
   }
 
@@ -242,9 +215,9 @@ class SqliteEngine final : public DbEngine {
 
   void AddError(int number, const std::string& message) {
     if (error_.providerErrors.empty()) {
-      error_.code = CodeFor(number);
-      error_.meaning = MeaningOf(error_.code);
-      error_.source = kSource;
+      error_.code = OleDbCodeFor(number);
+      error_.meaning = CodeMeaning(error_.code);
+      error_.source = kEmbeddedSource;
       error_.description = message;
     }
     error_.providerErrors.push_back({number, message});
@@ -263,6 +236,8 @@ class SqliteEngine final : public DbEngine {
         return AddError(515, "Cannot insert the value NULL into a column that does not allow nulls (" + text + ").");
       case SQLITE_CONSTRAINT_FOREIGNKEY:
         return AddError(547, "The statement conflicted with a FOREIGN KEY constraint (" + text + ").");
+      case SQLITE_BUSY: case SQLITE_BUSY_SNAPSHOT: case SQLITE_LOCKED:
+        return AddError(1222, "Lock request time out period exceeded.");
       default:
         return AddError(50000, text);
     }
@@ -276,7 +251,28 @@ class SqliteEngine final : public DbEngine {
       inTxn_ = true;
       pending_ = 0;
       groupStart_ = std::chrono::steady_clock::now();
+      FollowSchemaChanges();
     }
+  }
+
+  // Another connection may have changed the schema since this one last looked (between groups
+  // nobody else can while a group is open): then the catalogue and the translations are stale.
+  void FollowSchemaChanges() {
+    const long long version = SchemaVersion();
+    if (version == schemaVersion_) return;
+    std::string err;
+    catalog_.Load(db_, err);
+    ClearCache();
+    schemaVersion_ = version;
+  }
+
+  long long SchemaVersion() {
+    sqlite3_stmt* q = nullptr;
+    long long v = -1;
+    if (sqlite3_prepare_v2(db_, "PRAGMA schema_version", -1, &q, nullptr) == SQLITE_OK && sqlite3_step(q) == SQLITE_ROW)
+      v = sqlite3_column_int64(q, 0);
+    sqlite3_finalize(q);
+    return v;
   }
 
   void Commit() {
@@ -300,15 +296,30 @@ class SqliteEngine final : public DbEngine {
 
   // ---- running texts ----
   bool ExecuteLocked(std::string_view sql) {
+    // The group begins first: it may find the schema changed and drop the remembered plans.
+    BeginGroup();
+    size_t bad = 0;
+    std::string key;
+    if (Tokenize(sql, scratchTokens_, bad, false)) {
+      TextShape(scratchTokens_, shapeKey_);
+      bool ok = false;
+      if (RunPlanned(scratchTokens_, shapeKey_, ok)) return ok;
+      key = shapeKey_;
+    }
     Batch batch;
     SyntaxError se;
     if (!ParseBatch(sql, batch, se)) {
       AddError(se.number, se.message);
       return false;
     }
-    BeginGroup();
     bool any = false;
+    // Long texts (the pharmaceutical batches) are not remembered whole: their statements are.
+    const bool plannable = Plannable(batch) && !key.empty() && key.size() <= kPlanKeyLimit;
+    recording_ = plannable;
+    recorded_.clear();
     const Outcome o = RunList(batch, batch.statements, nullptr, &any, 0);
+    if (plannable && recording_) RememberPlan(std::move(key), batch);
+    recording_ = false;
     return o == Outcome::Ok;
   }
 
@@ -330,7 +341,7 @@ class SqliteEngine final : public DbEngine {
   }
 
   Outcome RunStatement(const Batch& batch, const Statement& st, ResultSet* out, bool* gotRows, int depth) {
-    state_.now = FormatCanonical(LocalNow());
+    state_.nowValid = false;  // getdate() is read afresh, once, for each statement
     switch (st.kind) {
       case Statement::Kind::Select: case Statement::Kind::Insert: case Statement::Kind::Update:
       case Statement::Kind::Delete:
@@ -419,13 +430,14 @@ class SqliteEngine final : public DbEngine {
       catalog_.Load(db_, err);
     }
     ClearCache();
+    schemaVersion_ = SchemaVersion();
     return ok ? Outcome::Ok : Failed(te.number, te.message);
   }
 
-  sqlite3_stmt* Prepared(const Batch& batch, const Statement& st, Outcome& failure) {
+  const Cached* Prepared(const Batch& batch, const Statement& st, Outcome& failure) {
     std::string key = StatementShape(batch, st);
     const auto it = cache_.find(key);
-    if (it != cache_.end()) return it->second;
+    if (it != cache_.end()) return it->second.get();
     std::string sql;
     TranslateError te;
     Translator tr(catalog_, batch, st.firstLiteral, false, state_.databaseName);
@@ -439,20 +451,77 @@ class SqliteEngine final : public DbEngine {
       failure = Outcome::Abort;
       return nullptr;
     }
-    if (cache_.size() >= kCacheLimit) ClearCache();
-    cache_.emplace(std::move(key), q);
-    return q;
+    if (cache_.size() >= kCacheLimit) {
+      ClearCache();
+      recording_ = false;  // statements recorded so far are gone
+    }
+    auto entry = std::make_unique<Cached>();
+    entry->stmt = q;
+    entry->params = tr.DirectParams();
+    for (const DirectParam& p : entry->params) {
+      if (entry->direct.size() < static_cast<size_t>(p.param)) entry->direct.resize(static_cast<size_t>(p.param), nullptr);
+      entry->direct[static_cast<size_t>(p.param) - 1] = &p.target;
+    }
+    const Cached* result = entry.get();
+    cache_.emplace(std::move(key), std::move(entry));
+    return result;
   }
 
   Outcome RunDml(const Batch& batch, const Statement& st, ResultSet* out, bool* gotRows) {
     Outcome failure = Outcome::Failed;
-    sqlite3_stmt* q = Prepared(batch, st, failure);
-    if (!q) return failure;
+    const Cached* q = Prepared(batch, st, failure);
+    if (!q) {
+      recording_ = false;
+      return failure;
+    }
+    if (recording_) recorded_.push_back(q);
+    return Step(batch.tokens, batch.literals, st.firstLiteral, st.endLiteral, *q, out, gotRows);
+  }
+
+  // Binds the statement's literals (tokens[literals[first..end)]) and runs it to the end.
+  Outcome Step(const std::vector<Token>& tokens, const std::vector<size_t>& literals, int first, int end,
+               const Cached& cached, ResultSet* out, bool* gotRows) {
+    sqlite3_stmt* q = cached.stmt;
     const int params = sqlite3_bind_parameter_count(q);
-    for (int i = st.firstLiteral; i < st.endLiteral; ++i) {
-      const int index = i - st.firstLiteral + 1;
+    for (int i = first; i < end; ++i) {
+      const int index = i - first + 1;
       if (index > params) break;
-      const Token& tok = batch.tokens[batch.literals[static_cast<size_t>(i)]];
+      const Token& tok = tokens[literals[static_cast<size_t>(i)]];
+      const ColumnTarget* target =
+          static_cast<size_t>(index) <= cached.direct.size() ? cached.direct[static_cast<size_t>(index) - 1] : nullptr;
+      if (target) {
+        // A literal stored into a column: converted and checked here, as qiva_col would.
+        SqlValue in;
+        if (tok.kind == TokenKind::String) {
+          in.type = SqlValue::Type::Text;
+          in.text = tok.text;
+        } else if (tok.text.find_first_of(".eE") == std::string::npos && tok.text.size() < 19) {
+          in.type = SqlValue::Type::Int;
+          in.i = std::strtoll(tok.text.c_str(), nullptr, 10);
+        } else {
+          in.type = SqlValue::Type::Real;
+          in.d = std::strtod(tok.text.c_str(), nullptr);
+        }
+        SqlValue v;
+        int number = 0;
+        std::string message;
+        // One buffer per parameter, kept until the parameter is bound again.
+        if (bindBuffers_.size() < static_cast<size_t>(index)) bindBuffers_.resize(static_cast<size_t>(index));
+        std::string& buffer = bindBuffers_[static_cast<size_t>(index) - 1];
+        if (!ConvertForColumn(in, *target, state_, v, buffer, number, message)) {
+          sqlite3_reset(q);
+          return Failed(number, message);
+        }
+        switch (v.type) {
+          case SqlValue::Type::Null: sqlite3_bind_null(q, index); break;
+          case SqlValue::Type::Int: sqlite3_bind_int64(q, index, v.i); break;
+          case SqlValue::Type::Real: sqlite3_bind_double(q, index, v.d); break;
+          case SqlValue::Type::Text:
+            sqlite3_bind_text(q, index, v.text.data(), static_cast<int>(v.text.size()), SQLITE_STATIC);
+            break;
+        }
+        continue;
+      }
       if (tok.kind == TokenKind::String) {
         sqlite3_bind_text(q, index, tok.text.data(), static_cast<int>(tok.text.size()), SQLITE_STATIC);
       } else if (tok.text.find_first_of(".eE") == std::string::npos && tok.text.size() < 19) {
@@ -502,8 +571,98 @@ class SqliteEngine final : public DbEngine {
   }
 
   void ClearCache() {
-    for (auto& [key, q] : cache_) sqlite3_finalize(q);
+    plans_.clear();
+    for (auto& [key, q] : cache_) sqlite3_finalize(q->stmt);
     cache_.clear();
+  }
+
+  // ---- texts seen before ----
+  // A text made only of queries, data changes and SET options is remembered by its shape (its
+  // tokens with every string and number replaced), with the prepared statement of each of its
+  // statements, so that the next text of the same shape is only tokenized and bound.
+  struct PlanStep {
+    Statement::Kind kind;
+    int firstLiteral, endLiteral;
+    const Cached* stmt;   // owned by cache_
+    std::string setName, setValue;
+  };
+  struct Plan {
+    std::vector<size_t> literals;
+    std::vector<std::pair<size_t, std::string>> fixedNumbers;  // numbers that are part of the syntax
+    std::vector<PlanStep> steps;
+  };
+
+  static void TextShape(const std::vector<Token>& tokens, std::string& key) {
+    key.clear();
+    for (const Token& t : tokens) {
+      switch (t.kind) {
+        case TokenKind::String: key += "'?' "; break;
+        case TokenKind::Number: key += "? "; break;
+        case TokenKind::QuotedName: key += '['; key += t.text; key += "] "; break;
+        default: key += t.text; key += ' ';
+      }
+    }
+  }
+
+  static bool Plannable(const Batch& batch) {
+    for (const StmtPtr& st : batch.statements) {
+      switch (st->kind) {
+        case Statement::Kind::Select: case Statement::Kind::Insert: case Statement::Kind::Update:
+        case Statement::Kind::Delete: case Statement::Kind::Set:
+          break;
+        default:
+          return false;
+      }
+    }
+    return !batch.statements.empty();
+  }
+
+  void RememberPlan(std::string key, const Batch& batch) {
+    size_t statements = 0;
+    for (const StmtPtr& st : batch.statements) statements += st->kind != Statement::Kind::Set;
+    if (statements != recorded_.size()) return;  // a statement did not run (the text stopped early)
+    Plan plan;
+    plan.literals = batch.literals;
+    size_t lit = 0;
+    for (size_t i = 0; i < batch.tokens.size(); ++i) {
+      if (lit < batch.literals.size() && batch.literals[lit] == i) { ++lit; continue; }
+      if (batch.tokens[i].kind == TokenKind::Number) plan.fixedNumbers.emplace_back(i, batch.tokens[i].text);
+    }
+    size_t next = 0;
+    for (const StmtPtr& st : batch.statements) {
+      PlanStep step{st->kind, st->firstLiteral, st->endLiteral, nullptr, st->name, st->value};
+      if (st->kind != Statement::Kind::Set) step.stmt = recorded_[next++];
+      plan.steps.push_back(std::move(step));
+    }
+    if (plans_.size() >= kCacheLimit) plans_.clear();
+    plans_[std::move(key)] = std::move(plan);
+  }
+
+  // Runs a text through a remembered plan; false when there is none (the caller parses).
+  bool RunPlanned(const std::vector<Token>& tokens, const std::string& key, bool& ok) {
+    const auto it = plans_.find(key);
+    if (it == plans_.end()) return false;
+    const Plan& plan = it->second;
+    for (const auto& [index, text] : plan.fixedNumbers)
+      if (tokens[index].text != text) return false;
+    Outcome result = Outcome::Ok;
+    bool rows = true;
+    for (const PlanStep& step : plan.steps) {
+      state_.nowValid = false;
+      Outcome o;
+      if (step.kind == Statement::Kind::Set) {
+        Statement set;
+        set.name = step.setName;
+        set.value = step.setValue;
+        o = RunSet(set);
+      } else {
+        o = Step(tokens, plan.literals, step.firstLiteral, step.endLiteral, *step.stmt, nullptr, &rows);
+      }
+      if (o == Outcome::Failed) result = Outcome::Failed;
+      if (o == Outcome::Abort) { result = Outcome::Abort; break; }
+    }
+    ok = result == Outcome::Ok;
+    return true;
   }
 
   std::mutex mutex_;
@@ -513,10 +672,17 @@ class SqliteEngine final : public DbEngine {
   Catalog catalog_;
   SessionState state_;
   EngineError error_;
-  std::unordered_map<std::string, sqlite3_stmt*> cache_;
+  std::unordered_map<std::string, std::unique_ptr<Cached>> cache_;
+  std::unordered_map<std::string, Plan> plans_;
+  bool recording_ = false;
+  std::vector<const Cached*> recorded_;
+  std::vector<std::string> bindBuffers_;
+  std::vector<Token> scratchTokens_;
+  std::string shapeKey_;
   bool inTxn_ = false;
   int pending_ = 0;
   std::chrono::steady_clock::time_point groupStart_;
+  long long schemaVersion_ = -1;
 };
 
 void FlushAllAtExit() {

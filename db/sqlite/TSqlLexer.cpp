@@ -6,48 +6,79 @@
 namespace qiva::db::tsql {
 namespace {
 
-bool IsWordStart(unsigned char c) { return std::isalpha(c) || c == '_' || c == '@' || c == '#' || c >= 0x80; }
-bool IsWordChar(unsigned char c) { return std::isalnum(c) || c == '_' || c == '@' || c == '#' || c == '$' || c >= 0x80; }
+// ASCII classes, independent of the C locale (texts are bytes of any code page).
+bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+bool IsAlpha(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
+bool IsSpace(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+bool IsWordStart(unsigned char c) { return IsAlpha(c) || c == '_' || c == '@' || c == '#' || c >= 0x80; }
+bool IsWordChar(unsigned char c) { return IsAlpha(c) || IsDigit(c) || c == '_' || c == '@' || c == '#' || c == '$' || c >= 0x80; }
 
 // Reads a quoted run closed by `close`, where a doubled `close` stands for one. Returns the
 // position after the closing character, or npos when it is missing.
 size_t ReadQuoted(std::string_view s, size_t pos, char close, std::string& value) {
   value.clear();
-  for (size_t i = pos; i < s.size(); ++i) {
-    if (s[i] != close) {
-      value += s[i];
-    } else if (i + 1 < s.size() && s[i + 1] == close) {
+  for (;;) {
+    const size_t q = s.find(close, pos);
+    if (q == std::string_view::npos) return std::string_view::npos;
+    value.append(s.data() + pos, q - pos);
+    if (q + 1 < s.size() && s[q + 1] == close) {
       value += close;
-      ++i;
+      pos = q + 2;
     } else {
-      return i + 1;
+      return q + 1;
     }
   }
-  return std::string_view::npos;
 }
+
+constexpr std::string_view kReserved[] = {
+    "ADD", "ALTER", "AND", "AS", "ASC", "BEGIN", "BETWEEN", "BY", "CASE", "CHECK", "COLLATE",
+    "CONSTRAINT", "CREATE", "CROSS", "DECLARE", "DEFAULT", "DELETE", "DESC", "DISTINCT", "DROP",
+    "ELSE", "END", "EXEC", "EXECUTE", "EXISTS", "FOR", "FOREIGN", "FROM", "GO", "GROUP", "HAVING",
+    "IF", "IN", "INNER", "INSERT", "INTO", "IS", "JOIN", "KEY", "LIKE", "NOT", "NULL", "ON", "OR",
+    "ORDER", "OUTER", "PRIMARY", "PRINT", "PROC", "PROCEDURE", "REFERENCES", "RETURN", "SELECT",
+    "SET", "TABLE", "THEN", "TOP", "UNION", "UNIQUE", "UPDATE", "VALUES", "WHEN", "WHERE", "WITH"};
 
 }  // namespace
 
+bool IsReservedWord(std::string_view word) {
+  if (word.size() < 2 || word.size() > 10) return false;
+  char up[16];
+  for (size_t i = 0; i < word.size(); ++i) up[i] = Upper(word[i]);
+  const std::string_view w(up, word.size());
+  for (std::string_view r : kReserved)
+    if (r.size() == w.size() && r[0] == w[0] && r == w) return true;
+  return false;
+}
+
 std::string ToUpper(std::string_view s) {
   std::string r(s);
-  for (char& c : r) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char& c : r) c = Upper(c);
   return r;
 }
 
 bool IsWord(const Token& t, std::string_view upperWord) {
   if (t.kind != TokenKind::Word || t.text.size() != upperWord.size()) return false;
   for (size_t i = 0; i < upperWord.size(); ++i)
-    if (std::toupper(static_cast<unsigned char>(t.text[i])) != upperWord[i]) return false;
+    if (Upper(t.text[i]) != upperWord[i]) return false;
   return true;
 }
 
-bool Tokenize(std::string_view s, std::vector<Token>& out, size_t& errorOffset) {
-  out.clear();
+bool Tokenize(std::string_view s, std::vector<Token>& out, size_t& errorOffset, bool markReserved) {
+  // Tokens are written over the vector's earlier ones, so that their texts keep their storage
+  // when the same vector tokenizes text after text.
+  size_t count = 0;
+  const auto next = [&out, &count]() -> Token& {
+    if (count == out.size()) out.emplace_back();
+    Token& t = out[count++];
+    t.reserved = false;
+    return t;
+  };
   size_t i = 0;
   const size_t n = s.size();
   while (i < n) {
     const unsigned char c = static_cast<unsigned char>(s[i]);
-    if (std::isspace(c)) { ++i; continue; }
+    if (IsSpace(c)) { ++i; continue; }
     if (c == '-' && i + 1 < n && s[i + 1] == '-') {
       while (i < n && s[i] != '\n') ++i;
       continue;
@@ -58,7 +89,7 @@ bool Tokenize(std::string_view s, std::vector<Token>& out, size_t& errorOffset) 
       i = e + 2;
       continue;
     }
-    Token t;
+    Token& t = next();
     t.offset = i;
     size_t end = i + 1;
     if ((c == 'N' || c == 'n') && i + 1 < n && s[i + 1] == '\'') {
@@ -73,19 +104,19 @@ bool Tokenize(std::string_view s, std::vector<Token>& out, size_t& errorOffset) 
     } else if (c == '"') {
       t.kind = TokenKind::QuotedName;
       end = ReadQuoted(s, i + 1, '"', t.text);
-    } else if (std::isdigit(c) || (c == '.' && i + 1 < n && std::isdigit(static_cast<unsigned char>(s[i + 1])))) {
+    } else if (IsDigit(c) || (c == '.' && i + 1 < n && IsDigit(static_cast<unsigned char>(s[i + 1])))) {
       t.kind = TokenKind::Number;
       end = i;
-      while (end < n && std::isdigit(static_cast<unsigned char>(s[end]))) ++end;
+      while (end < n && IsDigit(static_cast<unsigned char>(s[end]))) ++end;
       if (end < n && s[end] == '.') {
         ++end;
-        while (end < n && std::isdigit(static_cast<unsigned char>(s[end]))) ++end;
+        while (end < n && IsDigit(static_cast<unsigned char>(s[end]))) ++end;
       }
       if (end < n && (s[end] == 'e' || s[end] == 'E')) {
         size_t e = end + 1;
         if (e < n && (s[e] == '+' || s[e] == '-')) ++e;
-        if (e < n && std::isdigit(static_cast<unsigned char>(s[e]))) {
-          while (e < n && std::isdigit(static_cast<unsigned char>(s[e]))) ++e;
+        if (e < n && IsDigit(static_cast<unsigned char>(s[e]))) {
+          while (e < n && IsDigit(static_cast<unsigned char>(s[e]))) ++e;
           end = e;
         }
       }
@@ -95,21 +126,31 @@ bool Tokenize(std::string_view s, std::vector<Token>& out, size_t& errorOffset) 
       end = i;
       while (end < n && IsWordChar(static_cast<unsigned char>(s[end]))) ++end;
       t.text.assign(s.substr(i, end - i));
+      t.reserved = markReserved && IsReservedWord(t.text);
     } else {
       t.kind = TokenKind::Symbol;
-      static const char* const kTwo[] = {"<>", "!=", "<=", ">=", "!<", "!>"};
-      for (const char* two : kTwo)
-        if (s.substr(i, 2) == two) end = i + 2;
+      // Two-character operators: <> != <= >= !< !>
+      if (i + 1 < n && (c == '<' || c == '>' || c == '!')) {
+        const char d = s[i + 1];
+        if ((c == '<' && (d == '>' || d == '=')) || (c == '>' && d == '=') || (c == '!' && (d == '=' || d == '<' || d == '>')))
+          end = i + 2;
+      }
       t.text.assign(s.substr(i, end - i));
     }
-    if (end == std::string_view::npos) { errorOffset = i; return false; }
+    if (end == std::string_view::npos) {
+      errorOffset = i;
+      out.resize(count);
+      return false;
+    }
     t.length = end - i;
     i = end;
-    out.push_back(std::move(t));
   }
-  Token e;
+  Token& e = next();
+  e.kind = TokenKind::End;
+  e.text.clear();
   e.offset = n;
-  out.push_back(std::move(e));
+  e.length = 0;
+  out.resize(count);
   return true;
 }
 

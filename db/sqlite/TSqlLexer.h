@@ -16,14 +16,19 @@ struct Token {
   std::string text;   // word as written, name without brackets, string value unescaped, symbol
   size_t offset = 0;  // byte offset of the token in the source text
   size_t length = 0;  // bytes the token spans in the source text
+  bool reserved = false;  // a word that T-SQL reserves (SELECT, FROM, WHERE, ...)
 };
 
 // Tokenizes `sql` into `out` (emptied first; always ends with an End token). Returns false and
-// sets `errorOffset` when a string, a bracketed name or a comment is not closed.
-bool Tokenize(std::string_view sql, std::vector<Token>& out, size_t& errorOffset);
+// sets `errorOffset` when a string, a bracketed name or a comment is not closed. Words are
+// marked reserved only when `markReserved` is set (the parser needs it; a shape does not).
+bool Tokenize(std::string_view sql, std::vector<Token>& out, size_t& errorOffset, bool markReserved = true);
 
 // True when the word token `t` equals `upperWord` without regard to ASCII case.
 bool IsWord(const Token& t, std::string_view upperWord);
+
+// True when `word` is one of the reserved words that end an expression or a name list.
+bool IsReservedWord(std::string_view word);
 
 // ASCII upper-case copy of `s`.
 std::string ToUpper(std::string_view s);

@@ -7,14 +7,6 @@
 namespace qiva::db::tsql {
 namespace {
 
-constexpr const char* kReserved[] = {
-    "ADD", "ALTER", "AND", "AS", "ASC", "BEGIN", "BETWEEN", "BY", "CASE", "CHECK", "COLLATE",
-    "CONSTRAINT", "CREATE", "CROSS", "DECLARE", "DEFAULT", "DELETE", "DESC", "DISTINCT", "DROP",
-    "ELSE", "END", "EXEC", "EXECUTE", "EXISTS", "FOR", "FOREIGN", "FROM", "GO", "GROUP", "HAVING",
-    "IF", "IN", "INNER", "INSERT", "INTO", "IS", "JOIN", "KEY", "LIKE", "NOT", "NULL", "ON", "OR",
-    "ORDER", "OUTER", "PRIMARY", "PRINT", "PROC", "PROCEDURE", "REFERENCES", "RETURN", "SELECT",
-    "SET", "TABLE", "THEN", "TOP", "UNION", "UNIQUE", "UPDATE", "VALUES", "WHEN", "WHERE", "WITH"};
-
 struct Failure {};
 
 class Parser {
@@ -58,22 +50,15 @@ class Parser {
   void ExpectKw(std::string_view upper) { if (!AcceptKw(upper)) Fail(); }
 
   [[noreturn]] void Fail() {
+    // SQL Server names the token where the statement stopped making sense (the last one at the
+    // end of the text); a string is named by its content.
     error_.number = 102;
     const Token& tok = AtEnd() && pos_ > 0 ? t_[pos_ - 1] : Cur();
-    std::string near = tok.kind == TokenKind::String ? "'" + tok.text + "'"
-                     : tok.kind == TokenKind::End ? "" : tok.text;
-    if (tok.kind == TokenKind::String) near = tok.text;
-    error_.message = "Incorrect syntax near '" + near + "'.";
+    error_.message = "Incorrect syntax near '" + tok.text + "'.";
     throw Failure{};
   }
 
-  static bool IsReserved(const Token& tok) {
-    if (tok.kind != TokenKind::Word) return false;
-    const std::string up = ToUpper(tok.text);
-    for (const char* r : kReserved)
-      if (up == r) return true;
-    return false;
-  }
+  static bool IsReserved(const Token& tok) { return tok.kind == TokenKind::Word && tok.reserved; }
 
   bool IsName() const {
     return Cur().kind == TokenKind::QuotedName || (Cur().kind == TokenKind::Word && !IsReserved(Cur()));

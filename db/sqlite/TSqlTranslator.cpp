@@ -176,8 +176,19 @@ bool Translator::Select(const SelectStmt& s, std::string& sql) {
   }
   for (size_t i = 0; i < s.orderBy.size(); ++i) {
     std::string e;
-    SType t;
-    if (!Emit(*s.orderBy[i].expr, e, t)) { pop(); return false; }
+    SType t = SType::Unknown;
+    const Expr& key = *s.orderBy[i].expr;
+    // ORDER BY may name a column alias of the select list, as SQL Server allows.
+    const auto alias = std::find_if(s.items.begin(), s.items.end(), [&](const SelectItem& item) {
+      return key.kind == Expr::Kind::Column && key.qualifier.empty() && !item.alias.empty() &&
+             ToUpper(item.alias) == ToUpper(key.name);
+    });
+    if (alias != s.items.end()) {
+      e = QuoteId(alias->alias);
+    } else if (!Emit(key, e, t)) {
+      pop();
+      return false;
+    }
     if (t == SType::Text) e += " COLLATE NOCASE";
     sql += (i == 0 ? " ORDER BY " : ", ") + e + (s.orderBy[i].descending ? " DESC" : "");
   }
@@ -250,9 +261,8 @@ bool Translator::Insert(const tsql::Statement& st, std::string& sql) {
     first = true;
     for (size_t i = 0; i < targets.size(); ++i) {
       std::string e;
-      SType ty;
-      if (!Emit(*st.rows[r][i], e, ty)) return false;
-      sql += (first ? "" : ",") + ColumnValue(e, ty, t->columns[static_cast<size_t>(targets[i])], t->name, 1);
+      if (!StoredValue(*st.rows[r][i], t->columns[static_cast<size_t>(targets[i])], t->name, 1, e)) return false;
+      sql += (first ? "" : ",") + e;
       first = false;
     }
     for (const auto& [idx, v] : implicit) {
@@ -278,9 +288,8 @@ bool Translator::Update(const tsql::Statement& st, std::string& sql) {
     const ColumnInfo& c = t->columns[static_cast<size_t>(idx)];
     if (c.identity) { ok = Fail(8102, "Cannot update identity column '" + c.name + "'."); break; }
     std::string e;
-    SType ty;
-    if (!(ok = Emit(*st.sets[i].second, e, ty))) break;
-    sql += (i ? ", " : "") + QuoteId(c.name) + " = " + ColumnValue(e, ty, c, t->name, 2);
+    if (!(ok = StoredValue(*st.sets[i].second, c, t->name, 2, e))) break;
+    sql += (i ? ", " : "") + QuoteId(c.name) + " = " + e;
   }
   if (ok && st.where) {
     std::string e;
@@ -309,6 +318,28 @@ bool Translator::Delete(const tsql::Statement& st, std::string& sql) {
   return ok;
 }
 
+bool Translator::StoredValue(const Expr& e, const ColumnInfo& col, const std::string& table, int op, std::string& out) {
+  if (e.kind == Expr::Kind::Literal && !inline_ && col.kind != ColKind::Other) {
+    DirectParam p;
+    p.param = e.literal - literalBase_ + 1;
+    p.target.kind = col.kind;
+    p.target.length = col.length;
+    p.target.scale = col.scale;
+    p.target.notNull = !col.nullable;
+    p.target.table = table;
+    p.target.column = col.name;
+    p.target.op = op;
+    direct_.push_back(std::move(p));
+    out = "?" + std::to_string(direct_.back().param);
+    return true;
+  }
+  SType ty;
+  std::string v;
+  if (!Emit(e, v, ty)) return false;
+  out = ColumnValue(v, ty, col, table, op);
+  return true;
+}
+
 void Translator::EmitLiteral(const Expr& e, std::string& out, SType& type) {
   const Token& tok = batch_.tokens[batch_.literals[static_cast<size_t>(e.literal)]];
   if (e.isString) {
@@ -326,8 +357,8 @@ void Translator::EmitLiteral(const Expr& e, std::string& out, SType& type) {
 bool Translator::EmitColumn(const Expr& e, std::string& out, SType& type) {
   for (auto it = scopes_.rbegin(); it != scopes_.rend(); ++it) {
     const Source& s = **it;
-    if (!e.qualifier.empty() && ToUpper(e.qualifier) != ToUpper(s.alias) && ToUpper(e.qualifier) != ToUpper(s.tableName))
-      continue;
+    // A table with an alias is known only by its alias, as on SQL Server.
+    if (!e.qualifier.empty() && ToUpper(e.qualifier) != ToUpper(s.alias)) continue;
     for (const SourceColumn& c : s.columns) {
       if (ToUpper(c.name) == ToUpper(e.name)) {
         out += QuoteId(s.alias) + "." + QuoteId(c.name);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "db/sqlite/SqlCatalog.h"
+#include "db/sqlite/SqlFunctions.h"
 #include "db/sqlite/TSqlParser.h"
 
 namespace qiva::db::tsql {
@@ -20,6 +21,13 @@ struct TranslateError {
 
 // The static type of an expression, as far as the translation needs it.
 enum class SType { Unknown, Null, Text, Int, Real, Bit, DateTime };
+
+// A parameter whose literal goes straight into a column: the engine converts and checks it
+// with ConvertForColumn before binding, instead of through qiva_col in SQL.
+struct DirectParam {
+  int param = 0;  // 1-based parameter number
+  ColumnTarget target;
+};
 
 class Translator {
  public:
@@ -36,6 +44,8 @@ class Translator {
   // (conversion, length and NOT NULL checks); `op` is 1 for INSERT and 2 for UPDATE.
   static std::string ColumnValue(const std::string& valueSql, SType valueType, const ColumnInfo& col,
                                  const std::string& table, int op);
+  // The parameters of the last translated statement that are stored into columns as they are.
+  const std::vector<DirectParam>& DirectParams() const { return direct_; }
   // The translated default expression of a column (literals written inline).
   static bool DefaultValue(const Catalog& catalog, const ColumnInfo& col, const std::string& dbName,
                            std::string& sql, SType& type, TranslateError& error);
@@ -64,6 +74,8 @@ class Translator {
   bool EmitColumn(const Expr& e, std::string& out, SType& type);
   void EmitLiteral(const Expr& e, std::string& out, SType& type);
   bool Fail(int number, std::string message);
+  // The value for `col`: a bare parameter recorded in direct_ for a literal, else ColumnValue.
+  bool StoredValue(const Expr& e, const ColumnInfo& col, const std::string& table, int op, std::string& out);
 
   const Catalog& catalog_;
   const Batch& batch_;
@@ -72,6 +84,7 @@ class Translator {
   std::string dbName_;
   std::vector<const Source*> scopes_;
   TranslateError error_;
+  std::vector<DirectParam> direct_;
 };
 
 // The static type of values stored in a catalogue column.

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <random>
 
 #include "db/sqlite/SqliteEngine.h"
 
@@ -10,8 +11,9 @@ namespace qiva::db::testing {
 
 TempDatabase::TempDatabase() {
   static std::atomic<int> counter{0};
+  static const unsigned run = std::random_device{}();  // tells this test process from others
   dir_ = std::filesystem::temp_directory_path() /
-         ("qiva_sqlite_test_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
+         ("qiva_sqlite_test_" + std::to_string(run) + "_" + std::to_string(counter++));
   std::filesystem::remove_all(dir_);
   std::filesystem::create_directories(dir_);
   path_ = (dir_ / "QIVA_TEST.db").string();
