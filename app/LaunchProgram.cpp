@@ -1,6 +1,7 @@
 // LaunchProgram.cpp: the program launcher used by the update check.
 #include "app/LaunchProgram.h"
 
+#include "app/ProgramPaths.h"
 #include "app/TraceLog.h"
 
 #ifdef _WIN32

@@ -12,11 +12,6 @@ std::int64_t FileSizeByName(const std::string& path);
 // Full path of the running program file ("" when the system cannot tell).
 std::string ModuleFilePath();
 
-// The folder of the running program, fixed once at start-up; the child processes of
-// LaunchProgram start there. Empty until set.
-void SetProgramFolder(std::string folder);
-std::string ProgramFolder();
-
 // The text that followed the program name on the command line. On Windows the raw text the
 // system gives, quotes included; elsewhere the shell has already split and unquoted it, so the
 // arguments are joined by one blank. Empty when there is none.

@@ -6,15 +6,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <mutex>
 #include <vector>
 
 #include "app/Platform.h"
 
 namespace {
-
-std::mutex programFolderMutex;
-std::string programFolder;
 
 void closeIfOpen(std::intptr_t& fd) {
   if (fd >= 0) ::close(static_cast<int>(fd));
@@ -56,16 +52,6 @@ std::string ModuleFilePath() {
     if (static_cast<std::size_t>(n) < buffer.size()) return std::string(buffer.data(), n);
     buffer.resize(buffer.size() * 2);
   }
-}
-
-void SetProgramFolder(std::string folder) {
-  std::lock_guard lock(programFolderMutex);
-  programFolder = std::move(folder);
-}
-
-std::string ProgramFolder() {
-  std::lock_guard lock(programFolderMutex);
-  return programFolder;
 }
 
 std::string CommandLineTail(int argc, char** argv) {

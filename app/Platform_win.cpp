@@ -3,17 +3,9 @@
 #include <io.h>
 #include <windows.h>
 
-#include <mutex>
 #include <vector>
 
 #include "app/Platform.h"
-
-namespace {
-
-std::mutex programFolderMutex;
-std::string programFolder;
-
-}  // namespace
 
 std::int64_t FileSizeByName(const std::string& path) {
   WIN32_FIND_DATAA data{};
@@ -31,16 +23,6 @@ std::string ModuleFilePath() {
     if (n < buffer.size()) return std::string(buffer.data(), n);
     buffer.resize(buffer.size() * 2);
   }
-}
-
-void SetProgramFolder(std::string folder) {
-  std::lock_guard lock(programFolderMutex);
-  programFolder = std::move(folder);
-}
-
-std::string ProgramFolder() {
-  std::lock_guard lock(programFolderMutex);
-  return programFolder;
 }
 
 std::string CommandLineTail(int, char**) {

@@ -2,6 +2,7 @@
 #include "app/ProgramPaths.h"
 
 #include <filesystem>
+#include <mutex>
 #include <system_error>
 
 #include "app/Platform.h"
@@ -9,6 +10,9 @@
 #include "app/TraceLog.h"
 
 namespace {
+
+std::mutex programFolderMutex;
+std::string programFolder;
 
 // The upper-cased file name with every ".EXE" replaced by `suffix`, or `suffix` appended.
 std::string BesideName(const std::string& fileName, const std::string& suffix) {
@@ -20,6 +24,16 @@ std::string BesideName(const std::string& fileName, const std::string& suffix) {
 }
 
 }  // namespace
+
+void SetProgramFolder(std::string folder) {
+  std::lock_guard lock(programFolderMutex);
+  programFolder = std::move(folder);
+}
+
+std::string ProgramFolder() {
+  std::lock_guard lock(programFolderMutex);
+  return programFolder;
+}
 
 PathRules NativePathRules() {
 #ifdef _WIN32

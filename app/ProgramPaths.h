@@ -11,6 +11,11 @@ struct ProgramPaths {
   std::string updateLogPath;      // QIVA_IMPORT_update.LOG beside the program
 };
 
+// The folder of the running program, fixed once at start-up; the child processes of
+// LaunchProgram start there. Empty until set.
+void SetProgramFolder(std::string folder);
+std::string ProgramFolder();
+
 enum class PathRules {
   // The whole path upper-cased, every ".EXE" replaced by ".INI" (or "_update.LOG"), the folder
   // cut at the last backslash (the whole path when there is none).

@@ -9,10 +9,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/ImportRoutine.h"
+#include "bench/ImportBenchSupport.h"
 #include "db/CAdoDatabase.h"
-#include "db/CAdoRecordset.h"
-#include "import/Nomenclatures.h"
 #include "samples/CatalogueGenerator.h"
 
 namespace {
@@ -21,38 +19,13 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using qiva::samples::CatalogueSize;
 
-class SilentFrontEnd final : public ImportFrontEnd {
- public:
-  void SetStatusText(const std::string& text) override { last = text; }
-  void ShowMessage(const std::string&) override {}
-  bool AskYesNo(const std::string&) override { return true; }
-  std::optional<std::int32_t> ChooseLocation(CAdoDatabase&, CAdoRecordset&) override { return {}; }
-  void CloseProgram() override {}
-  std::string last;
-};
-
 // Opens (and so creates, with the schema) a fresh embedded database file.
-bool createDatabase(CAdoDatabase& db, const fs::path& file) {
+void createDatabase(const fs::path& file) {
   fs::remove(file);
-  db.SetDriver("sqlite");
-  return db.Open("", "", "", file.string());
-}
-
-double importSeconds(const fs::path& xml, const fs::path& dbFile) {
   CAdoDatabase db;
-  CAdoRecordset rs;
-  if (!createDatabase(db, dbFile)) {
-    std::fprintf(stderr, "cannot create %s: %s\n", dbFile.c_str(), db.m_szComError.c_str());
-    std::exit(1);
-  }
-  SilentFrontEnd frontEnd;
-  ImportContext ctx{db, rs, frontEnd};
-  const auto start = Clock::now();
-  qiva::import::ImportNomenclatures(ctx, xml.string());
+  db.SetDriver("sqlite");
+  db.Open("", "", "", file.string());
   db.Close();
-  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  std::printf("import status: %s\n", frontEnd.last.c_str());
-  return seconds;
 }
 
 void bindText(sqlite3_stmt* statement, int index, const std::string& value) {
@@ -60,11 +33,7 @@ void bindText(sqlite3_stmt* statement, int index, const std::string& value) {
 }
 
 double bareSeconds(const CatalogueSize& size, const fs::path& dbFile) {
-  {
-    CAdoDatabase db;
-    createDatabase(db, dbFile);
-    db.Close();
-  }
+  createDatabase(dbFile);
   std::vector<qiva::samples::GeneratedIcd10> icd(size.icd10);
   for (std::size_t i = 0; i < icd.size(); ++i) icd[i] = qiva::samples::Icd10Record(i);
   std::vector<qiva::samples::GeneratedClinicService> services(size.clinicServices);
@@ -118,17 +87,13 @@ int main(int argc, char** argv) {
   CatalogueSize size;
   if (argc > 1) size.icd10 = std::strtoul(argv[1], nullptr, 10);
   if (argc > 2) size.clinicServices = std::strtoul(argv[2], nullptr, 10);
-  const fs::path folder = fs::temp_directory_path() / "qiva-import-bench";
-  fs::create_directories(folder);
-  fs::current_path(folder);  // the logs land here
-  const fs::path xml = folder / "catalogue.xml";
-  if (!qiva::samples::WriteLargeCatalogue(xml.string(), size)) return 1;
+  const fs::path xml = qiva::bench::PrepareCatalogue(size.icd10, size.clinicServices);
   const double records = static_cast<double>(size.icd10 + size.clinicServices);
-  std::printf("file: %s (%.1f MB, %.0f records)\n", xml.c_str(),
-              static_cast<double>(fs::file_size(xml)) / 1e6, records);
 
-  const double bare = bareSeconds(size, folder / "bare.db");
-  const double import = importSeconds(xml, folder / "import.db");
+  const double bare = bareSeconds(size, xml.parent_path() / "bare.db");
+  qiva::bench::SilentFrontEnd frontEnd;
+  const double import = qiva::bench::TimedImport(xml, xml.parent_path() / "import.db", frontEnd);
+  std::printf("import status: %s\n", frontEnd.last.c_str());
   std::printf("bare prepared inserts: %8.2f s  %10.0f records/s\n", bare, records / bare);
   std::printf("import end to end:     %8.2f s  %10.0f records/s\n", import, records / import);
   std::printf("ratio import/bare (records per second): %.2f\n", bare / import);

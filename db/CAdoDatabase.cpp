@@ -10,6 +10,7 @@
 
 #include "app/LogWriter.h"
 #include "app/Platform.h"
+#include "app/ProgramPaths.h"
 #include "db/AdoErrors.h"
 #include "db/ConnectionString.h"
 

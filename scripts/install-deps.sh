@@ -9,8 +9,19 @@ packages=(
   qt6-base-dev
   libsqlite3-dev
   unixodbc unixodbc-dev tdsodbc libsqliteodbc
-
+  locales
 )
+
+# The number tests also run under a Romanian locale (decimal comma), when it can be generated.
+ensure_romanian_locale() {
+  locale -a 2>/dev/null | grep -qi '^ro_RO\.utf-\?8$' && return 0
+  [ -f /etc/locale.gen ] || return 0
+  $sudo sed -i 's/^# *\(ro_RO\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  $sudo locale-gen >/dev/null 2>&1 || true
+}
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
 
 missing=()
 for p in "${packages[@]}"; do
@@ -18,10 +29,12 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+  ensure_romanian_locale
+  exit 0
+fi
 
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
 echo "Installing: ${missing[*]}" >&2
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+ensure_romanian_locale

@@ -14,7 +14,8 @@ namespace {
 constexpr std::size_t kSampleBytes = 4096;
 
 bool hasByteOrderMark(const unsigned char* data, std::size_t length) {
-  return length >= 2 && ((data[0] == 0xFF && data[1] == 0xFE) || (data[0] == 0xEF && data[1] == 0xFF));
+  return length >= 2 &&
+         ((data[0] == 0xFF && data[1] == 0xFE) || (data[0] == 0xEF && data[1] == 0xFF));
 }
 
 // The 16-bit units of the text: after the marker, up to the first zero unit.
@@ -81,6 +82,7 @@ std::string unitsToAnsi(const std::vector<char16_t>& units) {
 #else
 
 // Unicode code points of the Windows-1250 bytes 0x80-0xFF (0: no character).
+// clang-format off
 constexpr char16_t kWindows1250High[128] = {
     0x20AC, 0x0000, 0x201A, 0x0000, 0x201E, 0x2026, 0x2020, 0x2021,
     0x0000, 0x2030, 0x0160, 0x2039, 0x015A, 0x0164, 0x017D, 0x0179,
@@ -99,6 +101,7 @@ constexpr char16_t kWindows1250High[128] = {
     0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4, 0x0151, 0x00F6, 0x00F7,
     0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,
 };
+// clang-format on
 
 char windows1250Byte(char16_t c) {
   if (c < 0x80) return static_cast<char>(c);

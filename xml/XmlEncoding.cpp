@@ -35,9 +35,9 @@ constexpr unsigned char shiftJisLength(unsigned b) {
 constexpr EncodingTables buildTables(int encoding) {
   EncodingTables t{};
   for (unsigned b = 0; b < 256; ++b) {
-    unsigned char length = encoding == kXmlEncodingUtf8         ? utf8Length(b)
+    unsigned char length = encoding == kXmlEncodingUtf8       ? utf8Length(b)
                            : encoding == kXmlEncodingShiftJis ? shiftJisLength(b)
-                                                                : (b == 0 ? 0 : 1);
+                                                              : (b == 0 ? 0 : 1);
     t.length[b] = length;
     bool special = length != 1;  // the 0 byte or a multi-byte start
     t.plainStop[b] = special || b == ' ' || b == '\t' || b == '\r' || b == '\n' || b == '<' ||
@@ -55,8 +55,7 @@ constexpr EncodingTables shiftJisTables = buildTables(kXmlEncodingShiftJis);
 
 bool isBlank(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-bool startsWithIgnoringCase(const unsigned char* p, const unsigned char* end,
-                            const char* prefix) {
+bool startsWithIgnoringCase(const unsigned char* p, const unsigned char* end, const char* prefix) {
   for (; *prefix != '\0'; ++p, ++prefix) {
     if (p == end) return false;
     unsigned char c = *p;
@@ -119,9 +118,8 @@ ParserOptions currentOptions() {
 void setEncoding(int encoding) {
   if (encoding < 1 || encoding > 3) return;
   unsigned packed = packedOptions.load(std::memory_order_relaxed);
-  while (!packedOptions.compare_exchange_weak(packed,
-                                              (packed & ~3u) | static_cast<unsigned>(encoding),
-                                              std::memory_order_acq_rel)) {
+  while (!packedOptions.compare_exchange_weak(
+      packed, (packed & ~3u) | static_cast<unsigned>(encoding), std::memory_order_acq_rel)) {
   }
 }
 
@@ -135,15 +133,15 @@ const EncodingTables& encodingTables(int encoding) {
 
 int setParserOptions(int encoding, int wideTextCheck, int trimWhiteSpace) {
   bool known = encoding >= 1 && encoding <= 3;
-  unsigned flags = (wideTextCheck ? xmldetail::kWideBit : 0u) |
-                   (trimWhiteSpace ? xmldetail::kTrimBit : 0u);
+  unsigned flags =
+      (wideTextCheck ? xmldetail::kWideBit : 0u) | (trimWhiteSpace ? xmldetail::kTrimBit : 0u);
   unsigned packed = xmldetail::packedOptions.load(std::memory_order_relaxed);
   unsigned wanted;
   do {
     unsigned encodingBits = known ? static_cast<unsigned>(encoding) : (packed & 3u);
     wanted = encodingBits | flags;
-  } while (!xmldetail::packedOptions.compare_exchange_weak(packed, wanted,
-                                                           std::memory_order_acq_rel));
+  } while (
+      !xmldetail::packedOptions.compare_exchange_weak(packed, wanted, std::memory_order_acq_rel));
   return known ? 0 : 1;
 }
 

@@ -2,6 +2,12 @@
 // The reading operations on the handle are in XmlElement.cpp.
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <new>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
 #include "xml/XmlNode_internal.h"
 
@@ -12,12 +18,31 @@ namespace {
 // Blocks double up to this size, so a large file costs few allocations and a small one little
 // memory.
 constexpr std::size_t kMaxBlockSize = 8 * 1024 * 1024;
+constexpr std::size_t kHugePage = 2 * 1024 * 1024;
 
 }  // namespace
 
+void* allocateBlock(std::size_t size) {
+  void* block = nullptr;
+#ifdef __linux__
+  if (size >= kHugePage) {
+    if (posix_memalign(&block, kHugePage, size) != 0) throw std::bad_alloc();
+    madvise(block, size, MADV_HUGEPAGE);
+    return block;
+  }
+#endif
+  block = std::malloc(size);
+  if (block == nullptr) throw std::bad_alloc();
+  return block;
+}
+
+void freeBlock(void* block) { std::free(block); }
+
+void Arena::BlockFree::operator()(char* block) const { freeBlock(block); }
+
 void Arena::addBlock(std::size_t atLeast) {
   std::size_t size = std::max(nextBlockSize_, atLeast + 16);
-  blocks_.emplace_back(new char[size]);
+  blocks_.emplace_back(static_cast<char*>(allocateBlock(size)));
   cursor_ = blocks_.back().get();
   limit_ = cursor_ + size;
   nextBlockSize_ = std::min(nextBlockSize_ * 2, kMaxBlockSize);
@@ -40,18 +65,24 @@ void Arena::trimText(char* text, std::size_t used) {
   if (text + used <= cursor_) cursor_ = text + used;
 }
 
-void releaseNode(Node* node) {
+void releaseNode(Node* node) noexcept {
   if (node == nullptr || --node->references > 0) return;
-  // Nodes whose count reached 0 and whose children still hold a link to them.
-  std::vector<Node*> pending{node};
-  while (!pending.empty()) {
-    Node* current = pending.back();
-    pending.pop_back();
+  // A node whose count reached 0 has no parent (the parent's link was a reference), so its
+  // parent field is free to chain the nodes still to be released: no recursion and no
+  // allocation, however deep the tree.
+  node->parent = nullptr;
+  Node* pending = node;
+  while (pending != nullptr) {
+    Node* current = pending;
+    pending = current->parent;
     Node** children = current->children();
     for (std::int32_t i = 0; i < current->childCount; ++i) {
       Node* child = children[i];
       child->parent = nullptr;
-      if (--child->references == 0) pending.push_back(child);
+      if (--child->references == 0) {
+        child->parent = pending;
+        pending = child;
+      }
     }
     Document* document = current->document;
     if (--document->liveNodes == 0) delete document;

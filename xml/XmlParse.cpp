@@ -1,7 +1,7 @@
 // XmlParse.cpp: tokens, the element parse states, end-tag hand-up, texts, entities, the choice
 // of the document element and the position of faults. One pass over the text, no recursion:
 // open elements are kept on an explicit stack, so nesting depth is bounded only by memory.
-#include <climits>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -46,7 +46,7 @@ struct ClearMarker {
   const char* close;
 };
 constexpr ClearMarker kClearMarkers[] = {
-    {"<![CDATA[", 9, "]]>"}, {"<!DOCTYPE", 9, ">"},  {"<PRE>", 5, "</PRE>"},
+    {"<![CDATA[", 9, "]]>"},      {"<!DOCTYPE", 9, ">"}, {"<PRE>", 5, "</PRE>"},
     {"<Script>", 8, "</Script>"}, {"<!--", 4, "-->"},
 };
 constexpr const char* kDoctypeBracketClose = "]>";
@@ -104,8 +104,9 @@ struct TooLarge {};
 
 class Parser {
  public:
-  Parser(const Byte* text, const ParserOptions& options)
+  Parser(const Byte* text, std::size_t length, const ParserOptions& options)
       : text_(text),
+        limit_(text + length),
         position_(text),
         tables_(encodingTables(options.encoding)),
         trim_(options.trimWhiteSpace),
@@ -132,6 +133,8 @@ class Parser {
   bool addPendingText(const Byte* end);
   void addAttribute(const Byte* nameBegin, const Byte* nameEnd, const char* value);
   const char* copyText(const Byte* begin, const Byte* end);
+  const char* copyName(const Byte* begin, const Byte* end);
+  const Byte* quotedValueEnd(const Byte* q, Byte quote) const;
   const char* decodeText(const Byte* begin, const Byte* end);
   int decodeEntity(const Byte*& p, const Byte* end) const;
 
@@ -141,6 +144,7 @@ class Parser {
   void locate(const Byte* at, XmlParseResult& result) const;
 
   const Byte* text_;
+  const Byte* limit_;  // text_ + length: the terminating 0, never read past
   const Byte* position_;
   const EncodingTables& tables_;
   bool trim_;
@@ -156,7 +160,17 @@ class Parser {
   bool inStartTag_ = false;
   const Byte* pendingName_ = nullptr;  // attribute name read, not yet given a value
   const Byte* pendingNameEnd_ = nullptr;
-  const Byte* textBegin_ = nullptr;    // start of the pending text; nullptr inside a start tag
+  const Byte* textBegin_ = nullptr;  // start of the pending text; nullptr inside a start tag
+
+  // Recently copied names: records repeat the same element and attribute names, which are
+  // then stored once. A slot holds the last name that hashed to it.
+  struct NameSlot {
+    const char* name = nullptr;
+    std::size_t length = 0;
+  };
+  static constexpr std::size_t kNameSlots = 64;
+  static constexpr std::size_t kLongestSharedName = 32;
+  NameSlot names_[kNameSlots];
 
   int code_ = kXmlNoError;
   const Byte* faultAt_ = nullptr;
@@ -177,6 +191,41 @@ const Byte* Parser::plainTextEnd(const Byte* p) const {
       continue;
     }
     p = stepCharacter(p, tables_);
+  }
+}
+
+namespace {
+
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+
+// Non-zero when one of the eight bytes of `word` is 0.
+constexpr std::uint64_t hasZeroByte(std::uint64_t word) {
+  return (word - kOnes) & ~word & kHighBits;
+}
+
+// Non-zero when one of the bytes is a quote, <, 0 or above 0x7F (a possible multi-byte start).
+constexpr std::uint64_t mayStopQuotedValue(std::uint64_t word) {
+  return hasZeroByte(word) | hasZeroByte(word ^ (kOnes * '"')) |
+         hasZeroByte(word ^ (kOnes * '\'')) | hasZeroByte(word ^ (kOnes * '<')) |
+         (word & kHighBits);
+}
+
+}  // namespace
+
+// The closing `quote` of a value starting at `q`, or the < or 0 met before it. Plain ASCII is
+// skipped eight bytes at a time; the byte table decides everything else.
+const Byte* Parser::quotedValueEnd(const Byte* q, Byte quote) const {
+  for (;;) {
+    std::uint64_t word;
+    while (limit_ - q >= 8) {
+      std::memcpy(&word, q, sizeof word);
+      if (mayStopQuotedValue(word)) break;
+      q += 8;
+    }
+    while (!tables_.quoteStop[*q]) ++q;
+    if (*q == quote || *q == 0 || *q == '<') return q;
+    q = (*q == '"' || *q == '\'') ? q + 1 : stepCharacter(q, tables_);
   }
 }
 
@@ -235,20 +284,15 @@ Token Parser::nextToken() {
       return token;
     case '"':
     case '\'': {
-      const Byte* q = p + 1;
-      for (;;) {
-        while (!tables_.quoteStop[*q]) ++q;
-        if (*q == c) {
-          token.kind = TokenKind::Quoted;
-          token.begin = p + 1;
-          token.end = q;
-          position_ = q + 1;
-          return token;
-        }
-        if (*q == 0 || *q == '<') break;  // not a quoted value: plain text from the quote
-        q = (*q == '"' || *q == '\'') ? q + 1 : stepCharacter(q, tables_);
+      const Byte* q = quotedValueEnd(p + 1, c);
+      if (*q == c) {
+        token.kind = TokenKind::Quoted;
+        token.begin = p + 1;
+        token.end = q;
+        position_ = q + 1;
+        return token;
       }
-      break;
+      break;  // not a quoted value: plain text from the quote
     }
     case '/':
       if (p[1] == '>') {
@@ -288,7 +332,7 @@ Node* Parser::newNode(const char* name, bool isDeclaration) {
 }
 
 void Parser::openElement(const Token& name, bool isDeclaration) {
-  Node* node = newNode(copyText(name.begin, name.end), isDeclaration);
+  Node* node = newNode(copyName(name.begin, name.end), isDeclaration);
   node->parent = frames_.back().node;
   node->references = 1;  // the parent's link
   children_.push_back(node);
@@ -315,7 +359,8 @@ void Parser::closeElement() {
                       clears * sizeof(Clear) + texts * sizeof(const char*);
   if (bytes == 0) return;
   node->items = document_->arena.allocate(bytes, alignof(Attribute));
-  if (children) std::memcpy(node->children(), &children_[frame.childStart], children * sizeof(Node*));
+  if (children)
+    std::memcpy(node->children(), &children_[frame.childStart], children * sizeof(Node*));
   if (attributes) {
     std::memcpy(node->attributes(), &attributes_[frame.attributeStart],
                 attributes * sizeof(Attribute));
@@ -329,7 +374,7 @@ void Parser::closeElement() {
 }
 
 void Parser::addAttribute(const Byte* nameBegin, const Byte* nameEnd, const char* value) {
-  attributes_.push_back(Attribute{copyText(nameBegin, nameEnd), value});
+  attributes_.push_back(Attribute{copyName(nameBegin, nameEnd), value});
 }
 
 // Adds the text from the last tag up to `end` to the innermost element (trimmed, entities
@@ -355,6 +400,16 @@ const char* Parser::copyText(const Byte* begin, const Byte* end) {
   std::memcpy(out, begin, length);
   out[length] = '\0';
   return out;
+}
+
+const char* Parser::copyName(const Byte* begin, const Byte* end) {
+  std::size_t length = static_cast<std::size_t>(end - begin);
+  if (length == 0 || length > kLongestSharedName) return copyText(begin, end);
+  NameSlot& slot = names_[(length * 7 + begin[0] * 31u + end[-1]) % kNameSlots];
+  if (slot.length == length && std::memcmp(slot.name, begin, length) == 0) return slot.name;
+  slot.name = copyText(begin, end);
+  slot.length = length;
+  return slot.name;
 }
 
 // One entity at `p` (an &) within [p, end): its byte, with `p` moved past it; -1 when unknown.
@@ -651,10 +706,10 @@ XmlElement Parser::chooseElement(std::string_view tag, XmlParseResult& result) {
 
 }  // namespace
 
-XmlElement parseText(const unsigned char* text, std::string_view tag, XmlParseResult& result,
-                     const ParserOptions& options) {
+XmlElement parseText(const unsigned char* text, std::size_t length, std::string_view tag,
+                     XmlParseResult& result, const ParserOptions& options) {
   try {
-    Parser parser(text, options);
+    Parser parser(text, length, options);
     return parser.run(tag, result);
   } catch (const std::bad_alloc&) {
   } catch (const std::length_error&) {

@@ -2,6 +2,7 @@
 // Only xml/ includes this file.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 #include "xml/XmlEncoding_internal.h"
@@ -9,10 +10,10 @@
 
 namespace xmldetail {
 
-// Parses the zero-terminated `text` with the given options snapshot and chooses the element
-// named `tag`; fills `result` (code, line, column). Never throws: running out of memory gives
-// code 13 and the empty element.
-XmlElement parseText(const unsigned char* text, std::string_view tag, XmlParseResult& result,
-                     const ParserOptions& options);
+// Parses `text`, which ends at its first 0 byte, at `text[length]` at the latest, with the given
+// options snapshot and chooses the element named `tag`; fills `result` (code, line, column). Never
+// throws: running out of memory gives code 13 and the empty element.
+XmlElement parseText(const unsigned char* text, std::size_t length, std::string_view tag,
+                     XmlParseResult& result, const ParserOptions& options);
 
 }  // namespace xmldetail

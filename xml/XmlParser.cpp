@@ -4,12 +4,15 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <memory>
 #include <new>
 #include <string>
 
 #include "xml/WideText.h"
 #include "xml/XmlEncoding_internal.h"
+#include "xml/XmlNode_internal.h"
 #include "xml/XmlParse_internal.h"
 
 namespace {
@@ -23,6 +26,10 @@ struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
+
+struct BufferFree {
+  void operator()(unsigned char* buffer) const { xmldetail::freeBlock(buffer); }
+};
 
 File openForReading(const std::string& path) { return File(std::fopen(path.c_str(), "rb")); }
 
@@ -54,11 +61,14 @@ XmlElement parseBuffer(const unsigned char* data, std::size_t size, std::string_
     } catch (const std::bad_alloc&) {
       return failWith(result, kXmlErrorWideConversion);
     }
-    return xmldetail::parseText(reinterpret_cast<const unsigned char*>(narrow.c_str()), tag,
-                                result, options);
+    return xmldetail::parseText(reinterpret_cast<const unsigned char*>(narrow.c_str()),
+                                narrow.size(), tag, result, options);
   }
-  if (size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) data += 3;
-  return xmldetail::parseText(data, tag, result, options);
+  if (size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) {
+    data += 3;
+    size -= 3;
+  }
+  return xmldetail::parseText(data, size, tag, result, options);
 }
 
 }  // namespace
@@ -92,8 +102,8 @@ const char* errorText(int code) {
 
 XmlElement parseXmlText(const char* text, std::string_view tag, XmlParseResult& result) {
   if (text == nullptr) return failWith(result, kXmlErrorNoElements);
-  return xmldetail::parseText(reinterpret_cast<const unsigned char*>(text), tag, result,
-                              xmldetail::currentOptions());
+  return xmldetail::parseText(reinterpret_cast<const unsigned char*>(text), std::strlen(text), tag,
+                              result, xmldetail::currentOptions());
 }
 
 XmlElement parseXmlText(std::string_view text, std::string_view tag, XmlParseResult& result) {
@@ -103,13 +113,16 @@ XmlElement parseXmlText(std::string_view text, std::string_view tag, XmlParseRes
   } catch (const std::bad_alloc&) {
     return failWith(result, kXmlErrorWideConversion);
   }
-  return parseXmlText(copy.c_str(), tag, result);
+  return xmldetail::parseText(reinterpret_cast<const unsigned char*>(copy.c_str()), copy.size(),
+                              tag, result, xmldetail::currentOptions());
 }
 
 XmlElement loadXmlFile(const std::string& path, std::string_view tag, XmlParseResult& result) {
   const xmldetail::ParserOptions options = xmldetail::currentOptions();
   result.line = 0;
   result.column = 0;
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) return failWith(result, kXmlErrorFileNotFound);
   File file = openForReading(path);
   if (!file) return failWith(result, kXmlErrorFileNotFound);
   long long size = fileSize(file.get());
@@ -120,13 +133,17 @@ XmlElement loadXmlFile(const std::string& path, std::string_view tag, XmlParseRe
     return failWith(result, kXmlErrorWideConversion);
   }
   std::size_t length = static_cast<std::size_t>(size);
-  std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[length + kZeroPadding]);
-  if (!buffer) return failWith(result, kXmlErrorWideConversion);
+  std::unique_ptr<unsigned char, BufferFree> buffer;
+  try {
+    buffer.reset(static_cast<unsigned char*>(xmldetail::allocateBlock(length + kZeroPadding)));
+  } catch (const std::bad_alloc&) {
+    return failWith(result, kXmlErrorWideConversion);
+  }
   if (std::fread(buffer.get(), 1, length, file.get()) != length) {
     return failWith(result, kXmlErrorFileNotFound);
   }
   file.reset();
-  for (std::size_t i = 0; i < kZeroPadding; ++i) buffer[length + i] = 0;
+  std::memset(buffer.get() + length, 0, kZeroPadding);
   return parseBuffer(buffer.get(), length, tag, result, options);
 }
 
@@ -148,5 +165,6 @@ XmlElement openFileHelper(const std::string& path, std::string_view tag) {
     std::fwrite(message.data(), 1, message.size(), stdout);
     std::fflush(stdout);
   }
+  if (result.code != kXmlNoError && result.code != kXmlWarningUnmatchedEndTag) return XmlElement();
   return element;
 }

@@ -8,6 +8,7 @@
 
 #include "app/LaunchProgram.h"
 #include "app/Platform.h"
+#include "app/ProgramPaths.h"
 #include "app/tests/TestSupport.h"
 
 namespace {

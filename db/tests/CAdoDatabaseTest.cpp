@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "app/Platform.h"
+#include "app/ProgramPaths.h"
 #include "db/CAdoDatabase.h"
 #include "db/ConnectionString.h"
 #include "db/tests/DbTestSupport.h"

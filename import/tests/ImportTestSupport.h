@@ -1,6 +1,6 @@
 // ImportTestSupport.h: what the import tests share: a database engine that records every
-// statement and answers look-ups from a script, a front end that records status texts, and a
-// scratch folder for XML files.
+// statement and answers look-ups from a script, and an import run wired to it with a front end
+// that records status texts and a scratch folder for XML files.
 #pragma once
 
 #include <filesystem>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/ImportRoutine.h"
+#include "app/tests/RecordingFrontEnd.h"
 #include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"
 
@@ -37,26 +38,6 @@ class RecordingEngine final : public qiva::db::DbEngine {
   qiva::db::EngineError error_;
 };
 
-class RecordingFrontEnd final : public ImportFrontEnd {
- public:
-  void SetStatusText(const std::string& text) override { statuses.push_back(text); }
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  bool AskYesNo(const std::string& text) override {
-    questions.push_back(text);
-    return answerYes;
-  }
-  std::optional<std::int32_t> ChooseLocation(CAdoDatabase&, CAdoRecordset&) override {
-    return location;
-  }
-  void CloseProgram() override {}
-
-  std::vector<std::string> statuses;
-  std::vector<std::string> messages;
-  std::vector<std::string> questions;
-  bool answerYes = true;
-  std::optional<std::int32_t> location;
-};
-
 // An import run against a RecordingEngine: the connection is open, the log goes to a scratch
 // folder, and XML files are written there.
 class RecordedImport {
@@ -71,7 +52,7 @@ class RecordedImport {
   std::shared_ptr<RecordingEngine::Shared> shared = std::make_shared<RecordingEngine::Shared>();
   CAdoDatabase database;
   CAdoRecordset recordset;
-  RecordingFrontEnd frontEnd;
+  qiva::test::RecordingFrontEnd frontEnd;
   ImportContext context{database, recordset, frontEnd};
   std::filesystem::path folder;
 };

@@ -67,7 +67,7 @@ class NomenclaturesEndToEnd : public ::testing::Test {
   std::filesystem::path folder;
   CAdoDatabase database;
   CAdoRecordset recordset;
-  qiva::import::test::RecordingFrontEnd frontEnd;
+  qiva::test::RecordingFrontEnd frontEnd;
   ImportContext context{database, recordset, frontEnd};
 };
 
@@ -80,14 +80,14 @@ TEST_F(NomenclaturesEndToEnd, refillsOnlyTheSectionsTheFileCarries) {
                  {"code", "description"}),
             (Rows{{"1", "Asigurat"}, {"2", ""}, {"3", "Asigurat pe baz\xC4\x83 de card"}}));
   EXPECT_EQ(rows("select code from QIVA_MED_SRV_PACKS", {"code"}), (Rows{{"P"}}));
-  EXPECT_EQ(frontEnd.statuses.back(), "Procesat 3 inregistrari");
+  EXPECT_EQ(frontEnd.statuses().back(), "Procesat 3 inregistrari");
 }
 
 TEST_F(NomenclaturesEndToEnd, leavesEveryTableAloneWhenTheRootIsWrong) {
   database.Execute("insert into QIVA_PERSON_STATES (code,description) values ('9','Vechi')");
   import("<PersonStates><PersonState code='1'/></PersonStates>", "Catalog");
   EXPECT_EQ(rows("select code from QIVA_PERSON_STATES", {"code"}), (Rows{{"9"}}));
-  EXPECT_EQ(frontEnd.statuses, (std::vector<std::string>{"Procesat 0 inregistrari"}));
+  EXPECT_EQ(frontEnd.statuses(), (std::vector<std::string>{"Procesat 0 inregistrari"}));
 }
 
 TEST_F(NomenclaturesEndToEnd, writesFlagsNumericFlagsAndSinglePrecisionPoints) {
@@ -181,7 +181,7 @@ TEST_F(NomenclaturesEndToEnd, cleansNamesOfDiacriticsAndTheEscapedLessThan) {
 
 TEST_F(NomenclaturesEndToEnd, loadsTheShippedSampleFile) {
   ImportNomenclatures(context, QIVA_SAMPLES_DIR "/nomenclatoare_generale.xml");
-  EXPECT_EQ(frontEnd.statuses.back(), "Procesat 46 inregistrari");
+  EXPECT_EQ(frontEnd.statuses().back(), "Procesat 46 inregistrari");
   EXPECT_EQ(rows("select description from QIVA_ICD10 where code='J45'", {"description"}),
             (Rows{{"Astmul bron\xC5\x9F" "ic al lui O'Brien"}}));
   EXPECT_EQ(rows("select count(*) n from QIVA_REC_SERVICES", {"n"}), (Rows{{"2"}}));

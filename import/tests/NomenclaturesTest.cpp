@@ -19,7 +19,7 @@ TEST(ImportNomenclatures, numbersRecordsAcrossSectionsAndClosesWithTheTotal) {
       "<ICD10S><ICD10 code='A00' name='Holera'/><Other/><ICD10 code='B01'/></ICD10S>"
       "<Unknown><ICD10 code='X'/></Unknown></Catalogues>");
   EXPECT_EQ(ImportNomenclatures(run.context, path), 1);
-  EXPECT_EQ(run.frontEnd.statuses,
+  EXPECT_EQ(run.frontEnd.statuses(),
             (Strings{"Procesez inregistrarea 1 ...", "Procesez inregistrarea 2 ...",
                      "Procesez inregistrarea 3 ...", "Procesez inregistrarea 4 ...",
                      "Procesez inregistrarea 5 ...", "Procesat 5 inregistrari"}));
@@ -60,7 +60,7 @@ TEST(ImportNomenclatures, leavesEveryTableAloneWhenTheRootIsNotCatalogues) {
   const std::string path = run.writeFile("n.xml", "<ICD10S><ICD10 code='A'/></ICD10S>");
   ImportNomenclatures(run.context, path);
   EXPECT_TRUE(run.shared->executed.empty());
-  EXPECT_EQ(run.frontEnd.statuses, Strings{"Procesat 0 inregistrari"});
+  EXPECT_EQ(run.frontEnd.statuses(), Strings{"Procesat 0 inregistrari"});
 }
 
 TEST(ImportNomenclatures, insertsOnlyMissingInsuranceHousesAndSpecialities) {
@@ -112,7 +112,7 @@ TEST(ImportNomenclatures, logsAndSkipsARecServiceWithoutANumericTariff) {
                      "(code,name,tariff,serviceType,validFrom,validTo) values ('R1','',abc,"),
             std::string::npos)
       << log;
-  EXPECT_EQ(run.frontEnd.statuses.back(), "Procesat 2 inregistrari");
+  EXPECT_EQ(run.frontEnd.statuses().back(), "Procesat 2 inregistrari");
 }
 
 }  // namespace

@@ -2,10 +2,13 @@
 // warnings that keep the tree, encoding detection, 16-bit files and openFileHelper's message.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "xml/WideText.h"
 #include "xml/XmlParser.h"
@@ -59,8 +62,8 @@ TEST_F(XmlTest, decodesNamedEntitiesInAnyCaseAndNumericOnesToTheirLowByte) {
 }
 
 TEST_F(XmlTest, rejectsUnknownOrUnfinishedEntitiesAtTheAmpersand) {
-  for (const char* text : {"<a>x &nbsp;</a>", "<a v='&#65'/>", "<a v='&#;'/>", "<a>&#x4g;</a>",
-                           "<a>&</a>"}) {
+  for (const char* text :
+       {"<a>x &nbsp;</a>", "<a v='&#65'/>", "<a v='&#;'/>", "<a>&#x4g;</a>", "<a>&</a>"}) {
     XmlElement a = parse(text, "a");
     EXPECT_EQ(result_.code, kXmlErrorUnknownEntity) << text;
     EXPECT_TRUE(a.isNull()) << text;
@@ -113,8 +116,8 @@ TEST_F(XmlTest, emptyElementAnswersEveryReadingOperation) {
 }
 
 TEST_F(XmlTest, rejectsMarkupOutOfPlaceInsideAStartTag) {
-  for (const char* text : {"<a x==1/>", "<a =1/>", "<a x='1' '2'/>", "<a <b/>", "<a x=\"1<2\"/>",
-                           "<a x=/>"}) {
+  for (const char* text :
+       {"<a x==1/>", "<a =1/>", "<a x='1' '2'/>", "<a <b/>", "<a x=\"1<2\"/>", "<a x=/>"}) {
     parse(text, "a");
     EXPECT_EQ(result_.code, kXmlErrorUnexpectedToken) << text;
   }
@@ -138,6 +141,18 @@ TEST_F(XmlTest, unmatchedEndTagClosesInnerElementsWithAWarning) {
   ASSERT_EQ(a.childCount(), 1);
   EXPECT_STREQ(a.childAt(0).tagName(), "b");
   EXPECT_STREQ(a.childAt(0).childAt(0).tagName(), "c");
+}
+
+TEST_F(XmlTest, handedUpEndTagIsTakenByTheFirstEnclosingElementOfItsName) {
+  XmlElement a = parse("<a><b><c>t</B>after</a>", "a");
+  EXPECT_EQ(result_.code, kXmlWarningUnmatchedEndTag);
+  EXPECT_EQ(result_.column, 11);
+  ASSERT_EQ(a.childCount(), 1);
+  XmlElement b = a.childAt(0);
+  EXPECT_STREQ(b.childAt(0).tagName(), "c");
+  EXPECT_STREQ(b.childAt(0).textAt(0), "t");
+  EXPECT_EQ(b.textCount(), 0);
+  EXPECT_STREQ(a.textAt(0), "after");  // parsing went on in b's parent
 }
 
 TEST_F(XmlTest, endTagThatNoOpenElementTakesIsFatal) {
@@ -171,8 +186,8 @@ TEST_F(XmlTest, strayEndTagEndsTheParseOnlyWithoutADeclaration) {
 }
 
 TEST_F(XmlTest, declarationHoldsTheDocumentAndItsClosingMarkAddsNoAttribute) {
-  XmlElement c = parse(
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Catalogues><x/></Catalogues>", "catalogues");
+  XmlElement c = parse("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Catalogues><x/></Catalogues>",
+                       "catalogues");
   ASSERT_EQ(result_.code, kXmlNoError);
   EXPECT_STREQ(c.tagName(), "Catalogues");
   XmlElement declaration = parse("<?xml version=1.0 standalone?>\n<r/>");
@@ -233,10 +248,23 @@ TEST_F(XmlTest, choosesTheDocumentElementByTagInAnyCase) {
   EXPECT_EQ(result_.column, 0);
 }
 
+TEST_F(XmlTest, tagSearchDescendsIntoDeclarations) {
+  XmlElement r = parse("<?xml version='1.0'?><?style a='b'?><Other/><Root n='1'/>", "root");
+  EXPECT_STREQ(r.attributeValue("n"), "1");
+  // A plain element that is not the tag is passed over, not searched.
+  EXPECT_TRUE(parse("<x><Other><Root/></Other></x>junk", "root").isNull());
+  EXPECT_EQ(result_.code, kXmlErrorFirstTagNotFound);
+  XmlElement document = parse("<a/><b/>");
+  EXPECT_EQ(document.tagName(), nullptr);
+  EXPECT_EQ(document.childCount(), 2);
+}
+
 TEST_F(XmlTest, textWithoutElementsIsAWarningUntilATagIsAskedFor) {
   parse("just text");
   EXPECT_EQ(result_.code, kXmlWarningNoTagFound);
   EXPECT_TRUE(parse("just text", "a").isNull());
+  EXPECT_EQ(result_.code, kXmlErrorFirstTagNotFound);
+  parse("<!-- only a comment -->", "a");
   EXPECT_EQ(result_.code, kXmlErrorFirstTagNotFound);
   EXPECT_TRUE(parseXmlText(static_cast<const char*>(nullptr), "a", result_).isNull());
   EXPECT_EQ(result_.code, kXmlErrorNoElements);
@@ -272,6 +300,19 @@ TEST_F(XmlTest, multiByteCharactersAreNeverTakenForMarkup) {
   EXPECT_EQ(result_.code, kXmlWarningUnmatchedEndTag);
 }
 
+TEST_F(XmlTest, sizedTextEndsAtItsSizeOrItsFirstZeroByte) {
+  const char bytes[] = {'<', 'a', '>', 'x', '<', '/', 'a', '>', '<', 'b'};
+  XmlElement a = parseXmlText(std::string_view(bytes, 8), "a", result_);
+  EXPECT_EQ(result_.code, kXmlNoError);
+  EXPECT_STREQ(a.textAt(0), "x");
+  a = parseXmlText(std::string_view("<a>x\0</a>", 9), "a", result_);
+  EXPECT_EQ(result_.code, kXmlWarningUnmatchedEndTag);
+  EXPECT_STREQ(a.textAt(0), "x");
+  // An entity cut by the end of its value is unknown, never read beyond the value.
+  parse("<a v='&amp'/>", "a");
+  EXPECT_EQ(result_.code, kXmlErrorUnknownEntity);
+}
+
 TEST_F(XmlTest, setParserOptionsIgnoresAnUnknownEncoding) {
   EXPECT_EQ(setParserOptions(kXmlEncodingSingleByte, 1, 1), 0);
   EXPECT_EQ(setParserOptions(7, 1, 1), 1);
@@ -292,8 +333,7 @@ TEST_F(XmlTest, errorTextsFollowTheTable) {
 
 TEST_F(XmlTest, detectsTheEncodingFromTheFirstBytes) {
   auto detect = [](const std::string& bytes) {
-    return detectEncoding(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
-                          true);
+    return detectEncoding(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), true);
   };
   const std::string body = "<Catalogues name='x'>padding padding</Catalogues>";
   EXPECT_EQ(detect("<a/>"), kXmlEncodingUnknown);  // fewer than 25 bytes
@@ -303,10 +343,8 @@ TEST_F(XmlTest, detectsTheEncodingFromTheFirstBytes) {
   EXPECT_EQ(detect("<?xml version=\"1.0\" encoding = 'windows-1250'?>" + body),
             kXmlEncodingSingleByte);
   EXPECT_EQ(detect("<?xml version=\"1.0\" encoding=\"UTF8\"?>" + body), kXmlEncodingUtf8);
-  EXPECT_EQ(detect("<?xml version=\"1.0\" encoding=\"utf-8\"?>\xE3 " + body),
-            kXmlEncodingUnknown);
-  EXPECT_EQ(detect("<?xml version=\"1.0\" encoding=\"Shift-JIS\"?>" + body),
-            kXmlEncodingShiftJis);
+  EXPECT_EQ(detect("<?xml version=\"1.0\" encoding=\"utf-8\"?>\xE3 " + body), kXmlEncodingUnknown);
+  EXPECT_EQ(detect("<?xml version=\"1.0\" encoding=\"Shift-JIS\"?>" + body), kXmlEncodingShiftJis);
   EXPECT_EQ(detect("<?xml version=\"1.0\" encoding=windows-1250?>" + body), kXmlEncodingUtf8);
   EXPECT_EQ(detect("\xFF\xFE" + utf16le(body)), kXmlEncodingUnknown);
   EXPECT_EQ(detect(body + "\xC4"), kXmlEncodingUtf8);  // cut by the end of the bytes
@@ -360,6 +398,8 @@ TEST_F(XmlTest, loadXmlFileReportsEmptyAndMissingFiles) {
   EXPECT_EQ(r.line, 0);
   EXPECT_TRUE(loadXmlFile("/nonexistent/dir/file.xml", "a", r).isNull());
   EXPECT_EQ(r.code, kXmlErrorFileNotFound);
+  EXPECT_TRUE(loadXmlFile(std::filesystem::temp_directory_path().string(), "a", r).isNull());
+  EXPECT_EQ(r.code, kXmlErrorFileNotFound);
   // The UTF-8 marker is skipped, so it does not stand as text beside the root.
   XmlElement root = loadXmlFile(writeFile("bom.xml", "\xEF\xBB\xBF<r/>"), "", r);
   EXPECT_EQ(r.code, kXmlNoError);
@@ -383,9 +423,22 @@ TEST_F(XmlTest, utf16FileParsesLikeItsUtf8Twin) {
   EXPECT_STREQ(a.attributeValue("n"), "\xE3?");
 }
 
+TEST_F(XmlTest, wideTextCheckOffReadsA16BitFileAsBytes) {
+  std::string path = writeFile("wide.xml", "\xFF\xFE" + utf16le("<a>x</a>"));
+  setParserOptions(kXmlEncodingUtf8, 0, 1);
+  XmlParseResult r;
+  EXPECT_TRUE(loadXmlFile(path, "a", r).isNull());
+  // The 0 after < ends the data: no element at all, so the tag is not found.
+  EXPECT_EQ(r.code, kXmlErrorFirstTagNotFound);
+  setParserOptions(kXmlEncodingUtf8, 1, 1);
+  EXPECT_STREQ(loadXmlFile(path, "a", r).textAt(0), "x");
+}
+
 TEST_F(XmlTest, narrowsSurrogatesAndStopsAtTheFirstWideZero) {
   const unsigned char pair[] = {0x3D, 0xD8, 0x00, 0xDE, 0x00, 0xD8, 0x41, 0x00, 0, 0, 0x42, 0};
-  EXPECT_EQ(narrowWideText(pair, sizeof pair, true), "\xF0\x9F\x98\x80\xEF\xBF\xBD" "A");
+  EXPECT_EQ(narrowWideText(pair, sizeof pair, true),
+            "\xF0\x9F\x98\x80\xEF\xBF\xBD"
+            "A");
   EXPECT_EQ(narrowWideText(pair, sizeof pair, false), "??A");
   EXPECT_FALSE(looksLikeWideText(reinterpret_cast<const unsigned char*>("<a>text</a>"), 11));
 }
@@ -420,6 +473,35 @@ TEST_F(XmlTest, heldChildOutlivesItsReleasedTree) {
   EXPECT_STREQ(child.tagName(), "c");
   EXPECT_STREQ(child.attributeValue("v"), "kept");
   EXPECT_STREQ(child.childAt(0).tagName(), "g");
+}
+
+TEST_F(XmlTest, parsesOnSeveralThreadsWhileOptionsChange) {
+  // Each parse works on its own snapshot of the options and its own tree.
+  std::atomic<bool> failed{false};
+  std::atomic<bool> done{false};
+  std::thread flipper([&done] {
+    for (int i = 0; !done; ++i) setParserOptions(1 + i % 2, 1, 1);
+  });
+  std::vector<std::thread> workers;
+  for (int t = 0; t < 4; ++t) {
+    workers.emplace_back([&failed, t] {
+      std::string text = "<r>";
+      for (int i = 0; i < 200; ++i) text += "<c v='" + std::to_string(t * 1000 + i) + "'/>";
+      text += "</r>";
+      for (int round = 0; round < 50; ++round) {
+        XmlParseResult r;
+        XmlElement root = parseXmlText(text.c_str(), "r", r);
+        if (r.code != 0 || root.childCount() != 200 ||
+            std::string(root.childAt(199).attributeValue("v")) != std::to_string(t * 1000 + 199)) {
+          failed = true;
+        }
+      }
+    });
+  }
+  for (auto& worker : workers) worker.join();
+  done = true;
+  flipper.join();
+  EXPECT_FALSE(failed);
 }
 
 }  // namespace
