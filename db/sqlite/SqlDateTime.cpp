@@ -64,11 +64,13 @@ int ToInt(std::string_view s) {
   return v;
 }
 
+// A month written as its English name or its three-letter abbreviation (us_english); 0 else.
 int MonthFromName(std::string_view word) {
-  if (word.size() < 3) return 0;
+  static const char* const kNames[] = {"JANUARY", "FEBRUARY", "MARCH",     "APRIL",   "MAY",      "JUNE",
+                                       "JULY",    "AUGUST",   "SEPTEMBER", "OCTOBER", "NOVEMBER", "DECEMBER"};
   const std::string up = ToUpper(word);
   for (int i = 0; i < 12; ++i)
-    if (up.compare(0, 3, kMonths[i]) == 0) return i + 1;
+    if (up == kMonths[i] || up == kNames[i]) return i + 1;
   return 0;
 }
 

@@ -47,6 +47,36 @@ TEST(SqlDateTime, RefusesWhatSqlServerRefuses) {
   EXPECT_EQ(Conv("2021-03-15+02:00"), "241");
 }
 
+TEST(SqlDateTime, TimesMonthNamesAndTimeOnly) {
+  EXPECT_EQ(Conv("12:30"), "1900-01-01 12:30:00.000");
+  EXPECT_EQ(Conv("2021-05-06 12:00AM"), "2021-05-06 00:00:00.000");
+  EXPECT_EQ(Conv("2021-05-06 12:15 PM"), "2021-05-06 12:15:00.000");
+  EXPECT_EQ(Conv("2021-05-06 13:00 PM"), "241");
+  EXPECT_EQ(Conv("2021-05-06 10:11:12:5"), "2021-05-06 10:11:12.007");  // ':' before milliseconds
+  EXPECT_EQ(Conv("2021-05-06 10:11:12.5"), "2021-05-06 10:11:12.500");  // '.' before a fraction
+  EXPECT_EQ(Conv("6 May 2021"), "2021-05-06 00:00:00.000");
+  EXPECT_EQ(Conv("2021 may 6"), "2021-05-06 00:00:00.000");
+  EXPECT_EQ(Conv("September 6 2021"), "2021-09-06 00:00:00.000");
+  EXPECT_EQ(Conv("Mayo 6 2021"), "241");
+  EXPECT_EQ(Conv("Foo 6 2021"), "241");
+  EXPECT_EQ(Conv("210506"), "2021-05-06 00:00:00.000");
+  EXPECT_EQ(Conv("2021"), "2021-01-01 00:00:00.000");
+  EXPECT_EQ(Conv("2021-05-06 10:11 extra"), "241");
+}
+
+TEST(SqlDateTime, NumbersCountDaysFrom1900) {
+  SqlDateTime dt;
+  ASSERT_TRUE(DateTimeFromDays(1.5, dt));
+  EXPECT_EQ(FormatCanonical(dt), "1900-01-02 12:00:00.000");
+  ASSERT_TRUE(DateTimeFromDays(-53690, dt));
+  EXPECT_EQ(FormatCanonical(dt), "1753-01-01 00:00:00.000");
+  EXPECT_FALSE(DateTimeFromDays(-53691, dt));
+  DateOrder order;
+  EXPECT_TRUE(ParseDateOrder("dmy", order));
+  EXPECT_EQ(order, DateOrder::DMY);
+  EXPECT_FALSE(ParseDateOrder("dd", order));
+}
+
 TEST(SqlDateTime, RoundsToThreeHundredthsOfASecond) {
   EXPECT_EQ(Conv("2021-01-01 00:00:00.001"), "2021-01-01 00:00:00.000");
   EXPECT_EQ(Conv("2021-01-01 00:00:00.002"), "2021-01-01 00:00:00.003");
