@@ -76,7 +76,8 @@ class SqliteEngine final : public DbEngine {
       return false;
     }
     std::error_code ec;
-    const bool existed = std::filesystem::exists(path, ec);
+    // An empty file (made by hand, or left by a creation that failed) counts as missing.
+    const bool existed = std::filesystem::exists(path, ec) && std::filesystem::file_size(path, ec) > 0 && !ec;
     path_ = std::filesystem::absolute(path, ec).string();
     if (path_.empty()) path_ = path;
     state_.databaseName = std::filesystem::path(path_).stem().string();

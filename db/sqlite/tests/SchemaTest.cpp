@@ -64,6 +64,17 @@ TEST(SchemaScripts, SplitAtGoLines) {
   EXPECT_EQ(SplitScriptBatches("select 'GO'\ngood"), (std::vector<std::string>{"select 'GO'\ngood\n"}));
 }
 
+TEST(SchemaOpen, EmptyFileIsGivenTheSchema) {
+  TempDatabase db;
+  FILE* f = std::fopen(db.path().c_str(), "w");
+  ASSERT_NE(f, nullptr);
+  std::fclose(f);
+  auto engine = CreateSqliteEngine();
+  ASSERT_TRUE(engine->open(db.connectionString()));
+  EXPECT_TRUE(WasCreated(*engine));
+  EXPECT_TRUE(engine->execute("insert into n_locations (locationName) values ('Cluj')"));
+}
+
 TEST(SchemaOpen, UnusableFileIsReportedAndNotReplaced) {
   TempDatabase db;
   {
