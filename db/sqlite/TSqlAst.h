@@ -9,7 +9,7 @@
 namespace qiva::db::tsql {
 
 // A column or CONVERT target type as written ([varchar](20), int, datetime, decimal(10,2)).
-struct TypeSpec {
+struct SqlTypeName {
   std::string name;    // upper case, without brackets
   int length = 0;      // character length; -1 for MAX; 0 when not written
   int precision = 0;
@@ -29,7 +29,7 @@ struct Expr {
   bool negated = false;  // NOT BETWEEN, NOT IN, NOT LIKE, IS NOT NULL
   std::vector<std::unique_ptr<Expr>> args;
   std::unique_ptr<SelectStmt> select;  // Exists, Subquery
-  TypeSpec type;                       // Convert
+  SqlTypeName type;                       // Convert
   int style = -1;                      // Convert: the style number, -1 when not given
 };
 using ExprPtr = std::unique_ptr<Expr>;
@@ -63,7 +63,7 @@ struct SelectStmt {
 
 struct ColumnDef {
   std::string name;
-  TypeSpec type;
+  SqlTypeName type;
   bool identity = false;
   long long seed = 1;
   long long increment = 1;

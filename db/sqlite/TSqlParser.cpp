@@ -135,8 +135,8 @@ class Parser {
     }
   }
 
-  TypeSpec ParseType() {
-    TypeSpec ts;
+  SqlTypeName ParseType() {
+    SqlTypeName ts;
     if (Cur().kind != TokenKind::QuotedName && Cur().kind != TokenKind::Word) Fail();
     ts.name = ToUpper(t_[pos_++].text);
     if (ts.name == "DOUBLE" && AcceptKw("PRECISION")) ts.name = "FLOAT";

@@ -6,7 +6,7 @@
 namespace qiva::db::tsql {
 namespace {
 
-bool IsTextType(const TypeSpec& t) {
+bool IsTextType(const SqlTypeName& t) {
   return t.name == "VARCHAR" || t.name == "NVARCHAR" || t.name == "CHAR" || t.name == "NCHAR" ||
          t.name == "TEXT" || t.name == "NTEXT" || t.name == "SYSNAME";
 }
@@ -629,7 +629,7 @@ bool Translator::EmitConvert(const Expr& e, std::string& out, SType& type) {
   std::string v;
   SType tv;
   if (!Emit(*e.args[0], v, tv)) return false;
-  const TypeSpec& ts = e.type;
+  const SqlTypeName& ts = e.type;
   if (ts.name == "DATETIME" || ts.name == "SMALLDATETIME" || ts.name == "DATE" || ts.name == "DATETIME2") {
     type = SType::DateTime;
     if (tv == SType::DateTime && ts.name != "DATE") {
