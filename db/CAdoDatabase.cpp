@@ -11,6 +11,7 @@
 #include "app/LogWriter.h"
 #include "app/Platform.h"
 #include "app/ProgramPaths.h"
+#include "db/sqlite/SqliteEngine.h"
 #include "db/AdoErrors.h"
 #include "db/ConnectionString.h"
 
@@ -105,7 +106,18 @@ bool CAdoDatabase::Open(const std::string& connectionString) {
     return false;
   }
   m_bOpen = true;
+  if (CreatedNewDatabase()) {
+    Log("Created the embedded database " + EmbeddedDatabasePath() + " with the target schema");
+  }
   return true;
+}
+
+bool CAdoDatabase::CreatedNewDatabase() const {
+  return m_pConnection && qiva::db::WasCreated(*m_pConnection);
+}
+
+std::string CAdoDatabase::EmbeddedDatabasePath() const {
+  return m_pConnection ? qiva::db::DatabasePath(*m_pConnection) : std::string();
 }
 
 bool CAdoDatabase::Close() {

@@ -29,6 +29,12 @@ class CAdoDatabase {
             const std::string& database);
   // Opens a connection with the given string; replaces any connection held.
   bool Open(const std::string& connectionString);
+  // True when the last successful Open created a new embedded database file (with the target
+  // schema); the open then also wrote a line saying so to the database log.
+  bool CreatedNewDatabase() const;
+  // The full path of the open embedded database file; "" for an ODBC connection.
+  std::string EmbeddedDatabasePath() const;
+
   // Closes the connection if open; true at once when it never was.
   bool Close();
   // Runs one statement text, discarding rows. On failure logs the error record, then the

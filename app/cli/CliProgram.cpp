@@ -97,6 +97,14 @@ int ExitStatusOf(RunOutcome outcome) {
   return kExitStopped;
 }
 
+// A mistyped database name would otherwise pass unnoticed as a new, empty database.
+void NoticeNewDatabase(const CAdoDatabase& db, CliEnvironment& env) {
+  if (db.CreatedNewDatabase()) {
+    env.err << "notice: created a new embedded database with the target schema: "
+            << db.EmbeddedDatabasePath() << '\n';
+  }
+}
+
 int RunImport(const CliOptions& options, const ResolvedPaths& paths, CliEnvironment& env) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(paths.file, error)) {
@@ -126,6 +134,7 @@ int RunImport(const CliOptions& options, const ResolvedPaths& paths, CliEnvironm
 
   const RunOutcome outcome = ImportWorker(session, ImportRequest{options.kind, paths.file});
   frontEnd.Finish();
+  NoticeNewDatabase(session.database(), env);
   return ExitStatusOf(outcome);
 }
 
@@ -162,6 +171,7 @@ int RunTables(const ResolvedPaths& paths, CliEnvironment& env) {
   if (const int status = OpenConfiguredDatabase(paths.configuration, db, env.err); status != 0) {
     return status;
   }
+  NoticeNewDatabase(db, env);
   for (const std::string& name : ListTables(db, rs)) {
     std::string count = "?";
     if (rs.Open("select count(*) as row_count from " + Bracketed(name), &db)) {

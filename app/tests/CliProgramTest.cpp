@@ -156,12 +156,18 @@ TEST_F(CliProgramTest, importsTheSampleCataloguesAndTracesTheirStatements) {
   RunResult r = Run("nomenclatures '" + sample + "' --config test.ini --trace-sql trace.sql");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out.rfind("Procesat ", 0), 0u);
-  EXPECT_EQ(r.err, "");  // not a terminal: no progress line
+  // Not a terminal: no progress line, only the notice that the database file is new.
+  EXPECT_EQ(r.err, "notice: created a new embedded database with the target schema: " +
+                       dir.file("q.db") + "\n");
+  EXPECT_NE(ReadFileBytes(QIVA_CLI_FOLDER "/_database.log")
+                .find("]->Created the embedded database " + dir.file("q.db")),
+            std::string::npos);
   const std::string trace = ReadFileBytes(dir.file("trace.sql"));
   EXPECT_NE(trace.find("delete from QIVA_LABORATORIES_SERVICES\nGO\n"), std::string::npos);
 
   r = Run("tables --config test.ini");
   ASSERT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");  // the database exists now
   EXPECT_EQ(r.out.find("QIVA_LABORATORIES_SERVICES\t0\n"), std::string::npos);
   EXPECT_NE(r.out.find("QIVA_LABORATORIES_SERVICES\t"), std::string::npos);
 }
