@@ -28,7 +28,27 @@ void WalkSections(const XmlElement& root, WalkOrder order,
 }
 
 std::string ProgressText(std::int64_t number) {
-  return "Procesez inregistrarea " + IntText(number) + " ...";
+  std::string text;
+  AppendProgressText(text, number);
+  return text;
+}
+
+void AppendProgressText(std::string& out, std::int64_t number) {
+  out.append("Procesez inregistrarea ");
+  out.append(IntText(number));
+  out.append(" ...");
+}
+
+bool HasName(const XmlElement& element, std::string_view upperName) {
+  const char* name = element.tagName();
+  if (!name) return upperName.empty();
+  std::size_t i = 0;
+  for (; name[i] != '\0' && i < upperName.size(); ++i) {
+    char c = name[i];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c != upperName[i]) return false;
+  }
+  return name[i] == '\0' && i == upperName.size();
 }
 
 std::string ProcessedText(std::int64_t total) {
@@ -42,23 +62,29 @@ std::string FinishedText(std::int64_t total) {
 bool VisitedCountLoop(ImportContext& ctx, const XmlElement& section, std::string_view recordName,
                       std::int64_t& counter, const std::function<bool(const XmlElement&)>& write,
                       const std::function<void()>& afterChild) {
+  std::string progress;  // one buffer for every record's progress text
   for (int i = 0;; ++i) {
     XmlElement child = section.childAt(i);
     if (child.isNull()) return true;
-    ctx.frontEnd.SetStatusText(ProgressText(++counter));
-    if (UpperName(child) == recordName && !write(child)) return false;
+    progress.clear();
+    AppendProgressText(progress, ++counter);
+    ctx.frontEnd.SetStatusText(progress);
+    if (HasName(child, recordName) && !write(child)) return false;
     if (afterChild) afterChild();
   }
 }
 
 bool WrittenCountLoop(ImportContext& ctx, const XmlElement& section, std::string_view recordName,
                       std::int64_t& counter, const std::function<bool(const XmlElement&)>& write) {
+  std::string progress;
   for (int i = 0;; ++i) {
     XmlElement child = section.childAt(i);
     if (child.isNull()) return true;
-    if (UpperName(child) != recordName) continue;
+    if (!HasName(child, recordName)) continue;
     if (!write(child)) return false;
-    ctx.frontEnd.SetStatusText(ProgressText(counter));
+    progress.clear();
+    AppendProgressText(progress, counter);
+    ctx.frontEnd.SetStatusText(progress);
     ++counter;
   }
 }

@@ -28,8 +28,12 @@ enum class WalkOrder {
 void WalkSections(const XmlElement& root, WalkOrder order,
                   const std::function<bool(const XmlElement&, const std::string&)>& visit);
 
-// The "Procesez inregistrarea %d ..." progress text.
+// The "Procesez inregistrarea %d ..." progress text, new or appended to `out`.
 std::string ProgressText(std::int64_t number);
+void AppendProgressText(std::string& out, std::int64_t number);
+
+// True when the element's name, upper-cased over a to z, equals `upperName`.
+bool HasName(const XmlElement& element, std::string_view upperName);
 // The closing texts "Procesat %d inregistrari" and "Finalizat de procesat %d inregistrari".
 std::string ProcessedText(std::int64_t total);
 std::string FinishedText(std::int64_t total);

@@ -12,16 +12,16 @@ namespace qiva::import::nomenclatures {
 namespace {
 
 // An end of validity that the section turns into NULL after loading.
-std::string validToOrPlaceholder(const RecordReader& r) {
-  std::string value = r.text("validTo");
-  return value.empty() ? std::string(kPlaceholderDate) : value;
+std::string_view validToOrPlaceholder(const RecordReader& r) {
+  std::string_view value = r.text("validTo");
+  return value.empty() ? kPlaceholderDate : value;
 }
 
 // A single-precision value written with "%0.2f"; sets `skipReason` when it is not finite.
 std::string points(const RecordReader& r, std::string_view name, std::string& skipReason) {
   const float value = r.realSingle(name);
   if (!std::isfinite(value)) {
-    skipReason = std::string(name) + " is not a finite number: '" + r.text(name) + "'";
+    skipReason = std::string(name) + " is not a finite number: '" + std::string(r.text(name)) + "'";
   }
   return FixedText(static_cast<double>(value), 2);
 }
@@ -113,14 +113,16 @@ RecordStatement ErrorInsert(const RecordReader& r) {
 }
 
 RecordStatement RecServiceInsert(const RecordReader& r) {
-  const std::string tariff = r.text("tariff");
+  const std::string_view tariff = r.text("tariff");
   RecordStatement statement;
   statement.sql = FillTemplate(
       "insert into QIVA_REC_SERVICES (code,name,tariff,serviceType,validFrom,validTo) values "
       "('%s','%s',%s,'%s','%s','%s')",
       {r.text("code"), r.text("name"), tariff, r.text("serviceType"), r.text("validFrom"),
        validToOrPlaceholder(r)});
-  if (!IsPlainNumber(tariff)) statement.skipReason = "tariff is not a number: '" + tariff + "'";
+  if (!IsPlainNumber(tariff)) {
+    statement.skipReason = "tariff is not a number: '" + std::string(tariff) + "'";
+  }
   return statement;
 }
 
@@ -178,7 +180,7 @@ RecordStatement SpecialityInsert(const RecordReader& r) {
 }
 
 std::string ChronicDiseaseDescription(const RecordReader& r) {
-  std::string description = r.text("description");
+  std::string description(r.text("description"));
   ReplaceAll(description, "\xC5\xA3", "t");
   ReplaceAll(description, "\xC4\x83", "a");
   return description;

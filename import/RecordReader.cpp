@@ -60,19 +60,17 @@ double ParseLeadingReal(std::string_view text) {
   return negative ? -value : value;
 }
 
-std::string_view RecordReader::raw(std::string_view name) const {
+std::string_view RecordReader::text(std::string_view name) const {
   const char* value = record_.attributeValue(name);
   return value ? std::string_view(value) : std::string_view();
 }
-
-std::string RecordReader::text(std::string_view name) const { return std::string(raw(name)); }
 
 bool RecordReader::has(std::string_view name) const {
   return record_.attributeValue(name) != nullptr;
 }
 
 int RecordReader::flag(std::string_view name) const {
-  std::string_view value = raw(name);
+  std::string_view value = text(name);
   if (value.size() != 4) return 0;
   static constexpr std::string_view kTrue = "TRUE";
   for (std::size_t i = 0; i < 4; ++i) {
@@ -84,19 +82,19 @@ int RecordReader::flag(std::string_view name) const {
 }
 
 int RecordReader::numericFlag(std::string_view name) const {
-  return ParseLeadingInt(raw(name)) != 0 ? 1 : 0;
+  return ParseLeadingInt(text(name)) != 0 ? 1 : 0;
 }
 
 std::int32_t RecordReader::integer(std::string_view name) const {
-  return ParseLeadingInt(raw(name));
+  return ParseLeadingInt(text(name));
 }
 
 float RecordReader::realSingle(std::string_view name) const {
-  return static_cast<float>(ParseLeadingReal(raw(name)));
+  return static_cast<float>(ParseLeadingReal(text(name)));
 }
 
 double RecordReader::realDouble(std::string_view name) const {
-  return ParseLeadingReal(raw(name));
+  return ParseLeadingReal(text(name));
 }
 
 }  // namespace qiva::import

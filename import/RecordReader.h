@@ -23,8 +23,9 @@ class RecordReader {
  public:
   explicit RecordReader(const XmlElement& record) : record_(record) {}
 
-  // The attribute's value, or "" when it is absent or written without a value.
-  std::string text(std::string_view name) const;
+  // The attribute's value, or "" when it is absent or written without a value. The view points
+  // into the parsed document and stays valid while the record's tree lives.
+  std::string_view text(std::string_view name) const;
   // True when the attribute is present with a value (possibly empty).
   bool has(std::string_view name) const;
   // 1 when the value upper-cased equals TRUE, else 0 (absent: 0).
@@ -37,7 +38,6 @@ class RecordReader {
   double realDouble(std::string_view name) const;
 
  private:
-  std::string_view raw(std::string_view name) const;
   const XmlElement& record_;
 };
 

@@ -32,10 +32,13 @@ std::size_t skipDigits(std::string_view text, std::size_t i) {
 }  // namespace
 
 void AppendEscaped(std::string& out, std::string_view value) {
-  for (char c : value) {
-    if (c == '\'') out += '\'';
-    out += c;
+  for (std::size_t quote = value.find('\''); quote != std::string_view::npos;
+       quote = value.find('\'')) {
+    out.append(value.substr(0, quote + 1));
+    out += '\'';
+    value.remove_prefix(quote + 1);
   }
+  out.append(value);
 }
 
 std::string FillTemplate(std::string_view pattern, std::initializer_list<std::string_view> args) {
@@ -44,11 +47,11 @@ std::string FillTemplate(std::string_view pattern, std::initializer_list<std::st
   for (std::string_view a : args) extra += a.size();
   out.reserve(pattern.size() + extra + 8);
   auto next = args.begin();
-  for (std::size_t i = 0; i < pattern.size();) {
-    if (pattern[i] != '%') {
-      out += pattern[i++];
-      continue;
-    }
+  std::size_t i = 0;
+  for (std::size_t percent = pattern.find('%'); percent != std::string_view::npos;
+       percent = pattern.find('%', i)) {
+    out.append(pattern.substr(i, percent - i));
+    i = percent;
     if (i + 1 < pattern.size() && pattern[i + 1] == '%') {
       out += '%';
       i += 2;
@@ -71,6 +74,7 @@ std::string FillTemplate(std::string_view pattern, std::initializer_list<std::st
     }
     i += length;
   }
+  out.append(pattern.substr(i));
   return out;
 }
 

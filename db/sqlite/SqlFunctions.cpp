@@ -3,6 +3,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -122,17 +123,31 @@ void ObjName(sqlite3_context* ctx, int, sqlite3_value** argv) {
   sqlite3_result_text(ctx, name.c_str(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
 }
 
+// Finds `f` in `s` from `pos` on, ASCII letters compared without regard to case, as under the
+// default collation. `upperS` is filled on first need: a search text without ASCII letters (the
+// Romanian letters of the name clean-ups) is matched byte for byte, with no copies.
+size_t FindIgnoringAsciiCase(const std::string& s, const std::string& f, size_t pos, std::string& upperS,
+                             const std::string& upperF) {
+  const bool hasLetters = std::any_of(f.begin(), f.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+  });
+  if (!hasLetters) return s.find(f, pos);
+  if (upperS.empty() && !s.empty()) upperS = ToUpper(s);
+  return upperS.find(upperF, pos);
+}
+
 // qiva_replace(s, find, with): REPLACE under a case-insensitive collation (ASCII letters).
 void Replace(sqlite3_context* ctx, int, sqlite3_value** argv) {
   for (int i = 0; i < 3; ++i)
     if (sqlite3_value_type(argv[i]) == SQLITE_NULL) return sqlite3_result_null(ctx);
   const std::string s = TextOf(argv[0]), f = TextOf(argv[1]), w = TextOf(argv[2]);
   if (f.empty()) return sqlite3_result_text(ctx, s.c_str(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
-  const std::string us = ToUpper(s), uf = ToUpper(f);
+  const std::string uf = ToUpper(f);
+  std::string us;
   std::string out;
   size_t pos = 0;
   for (;;) {
-    const size_t hit = us.find(uf, pos);
+    const size_t hit = FindIgnoringAsciiCase(s, f, pos, us, uf);
     if (hit == std::string::npos) break;
     out.append(s, pos, hit - pos);
     out += w;
@@ -140,6 +155,16 @@ void Replace(sqlite3_context* ctx, int, sqlite3_value** argv) {
   }
   out.append(s, pos, std::string::npos);
   sqlite3_result_text(ctx, out.c_str(), static_cast<int>(out.size()), SQLITE_TRANSIENT);
+}
+
+// qiva_contains(s, find): 1 when REPLACE(s, find, ...) would change s, else 0; null for a null.
+void Contains(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  for (int i = 0; i < 2; ++i)
+    if (sqlite3_value_type(argv[i]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+  const std::string s = TextOf(argv[0]), f = TextOf(argv[1]);
+  std::string upperS;
+  const bool found = !f.empty() && FindIgnoringAsciiCase(s, f, 0, upperS, ToUpper(f)) != std::string::npos;
+  sqlite3_result_int(ctx, found ? 1 : 0);
 }
 
 std::string TypeLabel(ColKind kind, int length) {
@@ -347,10 +372,11 @@ bool RegisterFunctions(sqlite3* db, SessionState* state) {
     bool deterministic;
   };
   static const Fn kFns[] = {
-      {"qiva_getdate", 0, GetDate, false},   {"qiva_dt", 1, ToDt, false},
-      {"qiva_convert_dt", 2, ConvertDt, false}, {"qiva_date_only", 1, DateOnly, true},
+      {"qiva_getdate", 0, GetDate, true},    {"qiva_dt", 1, ToDt, true},
+      {"qiva_convert_dt", 2, ConvertDt, true},  {"qiva_date_only", 1, DateOnly, true},
       {"qiva_dt_text", 3, DtText, true},     {"qiva_objname", 1, ObjName, true},
       {"qiva_replace", 3, Replace, true},    {"qiva_col", 8, Col, false},
+      {"qiva_contains", 2, Contains, true},
   };
   for (const Fn& f : kFns) {
     const int flags = SQLITE_UTF8 | (f.deterministic ? SQLITE_DETERMINISTIC : 0);

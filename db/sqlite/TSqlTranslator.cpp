@@ -296,9 +296,31 @@ bool Translator::Update(const tsql::Statement& st, std::string& sql) {
     SType ty;
     ok = Emit(*st.where, e, ty);
     sql += " WHERE " + e;
+  } else if (ok) {
+    ok = SkipRowsReplaceLeavesAlone(st, sql);
   }
   scopes_.pop_back();
   return ok;
+}
+
+// "update T set c=replace(c,'x','y')" without a WHERE changes only the rows that hold 'x'; the
+// others would be rewritten unchanged. Restricting it to those rows gives the same table while
+// sparing a rewrite of every row (the name clean-up chains run several such updates in a row).
+bool Translator::SkipRowsReplaceLeavesAlone(const tsql::Statement& st, std::string& sql) {
+  if (st.sets.size() != 1) return true;
+  const Expr& value = *st.sets[0].second;
+  if (value.kind != Expr::Kind::Func || value.name != "REPLACE" || value.args.size() != 3) return true;
+  const Expr& subject = *value.args[0];
+  const bool sameColumn = subject.kind == Expr::Kind::Column && subject.qualifier.empty() &&
+                          ToUpper(subject.name) == ToUpper(st.sets[0].first);
+  const bool textLiterals = value.args[1]->kind == Expr::Kind::Literal && value.args[1]->isString &&
+                            value.args[2]->kind == Expr::Kind::Literal && value.args[2]->isString;
+  if (!sameColumn || !textLiterals) return true;
+  std::string column, find;
+  SType ignored;
+  if (!Emit(subject, column, ignored) || !Emit(*value.args[1], find, ignored)) return false;
+  sql += " WHERE qiva_contains(" + column + ", " + find + ")";
+  return true;
 }
 
 bool Translator::Delete(const tsql::Statement& st, std::string& sql) {

@@ -67,6 +67,7 @@ class Translator {
   bool Insert(const tsql::Statement& st, std::string& sql);
   bool Update(const tsql::Statement& st, std::string& sql);
   bool Delete(const tsql::Statement& st, std::string& sql);
+  bool SkipRowsReplaceLeavesAlone(const tsql::Statement& st, std::string& sql);
   bool Emit(const Expr& e, std::string& out, SType& type);
   bool EmitFunc(const Expr& e, std::string& out, SType& type);
   bool EmitConvert(const Expr& e, std::string& out, SType& type);

@@ -199,3 +199,24 @@ TEST_F(SqliteEngineTest, TextsWithQuotesAndNStrings) {
 
 }  // namespace
 }  // namespace qiva::db::testing
+
+namespace qiva::db::testing {
+namespace {
+
+TEST_F(SqliteEngineTest, ReplaceUpdatesChangeOnlyWhatReplaceChanges) {
+  Exec("CREATE TABLE N (id int IDENTITY(1,1) NOT NULL, name varchar(50) NULL)");
+  for (const char* name : {"'Consulta\xC5\xA3ie'", "'Aria'", "'\xC4\x82sta'", "NULL", "''"}) {
+    Exec(std::string("insert into N (name) values (") + name + ")");
+  }
+  Exec(" update N set name=replace(name,'\xC5\xA3','t')\t\t\t\tupdate N set name=replace(name,'a','o')"
+       "\t\t\t\tupdate N set name=replace(name,'\xC4\x83','a')");
+  // ASCII letters match in any case, as under the default collation; the Romanian capitals
+  // are other bytes and stay.
+  EXPECT_EQ(Column("select isnull(name,'<null>') from N order by id"),
+            (std::vector<std::string>{"Consultotie", "orio", "\xC4\x82sto", "<null>", ""}));
+  Exec("update N set name=replace(name,'o',NULL)");
+  EXPECT_EQ(Value("select count(*) from N where name is null"), "5");
+}
+
+}  // namespace
+}  // namespace qiva::db::testing
