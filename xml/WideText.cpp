@@ -9,6 +9,8 @@
 #include <windows.h>
 #endif
 
+#include "app/Utf16.h"
+
 namespace {
 
 constexpr std::size_t kSampleBytes = 4096;
@@ -29,39 +31,8 @@ std::vector<char16_t> wideUnits(const unsigned char* data, std::size_t length) {
   return units;
 }
 
-void appendUtf8(std::string& out, std::uint32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 std::string unitsToUtf8(const std::vector<char16_t>& units) {
-  std::string out;
-  out.reserve(units.size() + units.size() / 2);
-  for (std::size_t i = 0; i < units.size(); ++i) {
-    std::uint32_t c = units[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
-        units[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00);
-      ++i;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      c = 0xFFFD;
-    }
-    appendUtf8(out, c);
-  }
-  return out;
+  return Utf16ToUtf8(std::u16string_view(units.data(), units.size()));
 }
 
 #ifdef _WIN32

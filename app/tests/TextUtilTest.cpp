@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/TextUtil.h"
+#include "app/Utf16.h"
 
 namespace {
 
@@ -103,6 +104,12 @@ TEST(ReplaceChar, limitsItselfToTheCountAndPassesZeroBytes) {
   EXPECT_EQ(text, std::string("b\0ba", 4));
   ReplaceChar(text, 99, 'a', 'c');
   EXPECT_EQ(text, std::string("b\0bc", 4));
+}
+
+TEST(Utf16, pairsSurrogatesAndReplacesLoneOnes) {
+  EXPECT_EQ(Utf16ToUtf8(u"A\u0218\u20AC"), "A\xC8\x98\xE2\x82\xAC");
+  EXPECT_EQ(Utf16ToUtf8(u"\U0001F600"), "\xF0\x9F\x98\x80");
+  EXPECT_EQ(Utf16ToUtf8(std::u16string{0xD800, u'x', 0xDC00}), "\xEF\xBF\xBDx\xEF\xBF\xBD");
 }
 
 }  // namespace

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "app/Utf16.h"
 #include "db/odbc/OdbcDiagnostics.h"
-#include "db/odbc/Utf16.h"
 
 static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "ODBC wide text is read as UTF-16");
 
@@ -314,7 +314,7 @@ bool OdbcEngine::readText(SQLUSMALLINT column, DbValue& value) {
     wide.append(reinterpret_cast<const char16_t*>(piece), static_cast<std::size_t>(chars));
     if (rc == SQL_SUCCESS) break;  // the last piece
   }
-  value = odbc::Utf16ToUtf8(wide);
+  value = ::Utf16ToUtf8(wide);
   return true;
 }
 

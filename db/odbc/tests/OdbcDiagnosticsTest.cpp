@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "db/odbc/OdbcDiagnostics.h"
-#include "db/odbc/Utf16.h"
 
 namespace {
 
@@ -40,13 +39,6 @@ TEST(OdbcDiagnostics, unlistedStatesUnprefixedMessagesAndNoRecordsStillSaySometh
   EXPECT_EQ(error.meaning, "SQLSTATE HY000: General error");
   EXPECT_EQ(error.description, "the driver said nothing");
   EXPECT_TRUE(error.providerErrors.empty());
-}
-
-TEST(Utf16, pairsSurrogatesAndReplacesLoneOnes) {
-  using qiva::db::odbc::Utf16ToUtf8;
-  EXPECT_EQ(Utf16ToUtf8(u"A\u0218\u20AC"), "A\xC8\x98\xE2\x82\xAC");
-  EXPECT_EQ(Utf16ToUtf8(u"\U0001F600"), "\xF0\x9F\x98\x80");
-  EXPECT_EQ(Utf16ToUtf8(std::u16string{0xD800, u'x', 0xDC00}), "\xEF\xBF\xBDx\xEF\xBF\xBD");
 }
 
 }  // namespace

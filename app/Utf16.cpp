@@ -1,7 +1,6 @@
 // Utf16.cpp: UTF-16 to UTF-8, pairing surrogates and replacing unpaired ones.
-#include "db/odbc/Utf16.h"
+#include "app/Utf16.h"
 
-namespace qiva::db::odbc {
 namespace {
 
 void AppendUtf8(std::string& out, char32_t code) {
@@ -27,7 +26,7 @@ bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 }  // namespace
 
-std::string Utf16ToUtf8(const std::u16string& text) {
+std::string Utf16ToUtf8(std::u16string_view text) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -44,5 +43,3 @@ std::string Utf16ToUtf8(const std::u16string& text) {
   }
   return out;
 }
-
-}  // namespace qiva::db::odbc
