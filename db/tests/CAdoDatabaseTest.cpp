@@ -21,7 +21,7 @@ using qiva::test::ReadLogRecords;
 EngineError LoginFailure() {
   EngineError error;
   error.code = 18456;
-  error.meaning = "SQLSTATE 28000: Invalid authorization specification";
+  error.meaning = "SQLSTATE 28000: Invalid authorization (login failed)";
   error.source = "[unixODBC][FreeTDS][SQL Server]";
   error.description = "Login failed for user 'sa'.";
   error.providerErrors = {{18456, "Login failed for user 'sa'."},
@@ -113,7 +113,7 @@ TEST_F(DatabaseTest, failedOpenKeepsBothTextsAndLogsOneRecordWithoutThePassword)
   EXPECT_FALSE(db.m_bOpen);
   const std::string com =
       "Error\n\tCode = 00004818\n"
-      "\tCode meaning = SQLSTATE 28000: Invalid authorization specification\n"
+      "\tCode meaning = SQLSTATE 28000: Invalid authorization (login failed)\n"
       "\tSource = [unixODBC][FreeTDS][SQL Server]\n"
       "\tDescription = Login failed for user 'sa'.\n";
   EXPECT_EQ(db.m_szComError, com);

@@ -16,7 +16,7 @@ TEST(OdbcDiagnostics, firstRecordFillsTheComFieldsAndEveryRecordAProviderOne) {
       {"08001", 0, "[unixODBC][FreeTDS][SQL Server]Unable to connect to data source"}};
   const auto error = MapDiagnostics(records, "unused");
   EXPECT_EQ(error.code, 18456u);
-  EXPECT_EQ(error.meaning, "SQLSTATE 28000: Invalid authorization specification");
+  EXPECT_EQ(error.meaning, "SQLSTATE 28000: Invalid authorization (login failed)");
   EXPECT_EQ(error.source, "[unixODBC][FreeTDS][SQL Server]");
   EXPECT_EQ(error.description, "Login failed for user 'sa'.");
   ASSERT_EQ(error.providerErrors.size(), 3u);
