@@ -19,6 +19,7 @@
 #include "app/gui/DlgLocation.h"
 #include "app/tests/FakeDatabase.h"
 #include "app/tests/TestSupport.h"
+#include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"
 
 namespace {
@@ -321,6 +322,35 @@ TEST_F(LocationDialogTest, failedQueryLeavesTheListEmptyAndCancelKeepsIdZero) {
   QTest::keyClick(&dlg, Qt::Key_Escape);
   EXPECT_EQ(dlg.result(), QDialog::Rejected);
   EXPECT_EQ(dlg.chosenLocationId(), 0);
+}
+
+// The real general catalogues import behind the "Import nomenclatoare" button, into a new
+// embedded database: the sample file loads whole and the status line ends on its total.
+TEST(MainDialogEndToEnd, nomenclaturesButtonImportsTheSampleIntoTheEmbeddedDatabase) {
+  App();
+  ScratchDir dir;
+  const std::filesystem::path saved = std::filesystem::current_path();
+  qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"), "driver=sqlite\r\ndatabase=clinic.db\r\n");
+  {
+    CQIVA_IMPORTDlg dlg(ProgramPathsFor(dir.file("qiva_import"), PathRules::Posix), "");
+    dlg.prompts().chooseFile = [](QWidget*) {
+      return std::string(QIVA_SOURCE_DIR "/samples/nomenclatoare_generale.xml");
+    };
+    dlg.OnInitDialog();
+    dlg.button(1003)->click();
+    ASSERT_TRUE(dlg.WaitForWorkers(30s));
+    QApplication::processEvents();
+    EXPECT_EQ(dlg.statusLine()->text(), "Procesat 46 inregistrari");
+  }
+  std::filesystem::current_path(saved);
+
+  CAdoDatabase db;
+  CAdoRecordset rs;
+  db.SetDriver("sqlite");
+  ASSERT_TRUE(db.Open("", "", "", dir.file("clinic.db")));
+  ASSERT_TRUE(rs.Open("select count(*) n from QIVA_ICD10", &db));
+  EXPECT_EQ(std::get<std::int32_t>(rs.GetFieldValue("n")), 3);
+  rs.Close();
 }
 
 }  // namespace
