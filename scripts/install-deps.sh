@@ -16,7 +16,7 @@ packages=(
 ensure_romanian_locale() {
   locale -a 2>/dev/null | grep -qi '^ro_RO\.utf-\?8$' && return 0
   [ -f /etc/locale.gen ] || return 0
-  $sudo sed -i 's/^# *\(ro_RO\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  $sudo sed -i 's/^# *\(ro_RO\.UTF-8 UTF-8\)/\1/' /etc/locale.gen 2>/dev/null || return 0
   $sudo locale-gen >/dev/null 2>&1 || true
 }
 
