@@ -22,12 +22,6 @@ bool readWholeFile(const std::string& path, std::int64_t size, std::string& cont
   return true;
 }
 
-std::string upperCopy(const std::string& text) {
-  std::string copy = text;
-  ToUpperAscii(copy);
-  return copy;
-}
-
 }  // namespace
 
 bool INILoader::Load(const std::string& path) {
@@ -54,9 +48,8 @@ bool INILoader::Load(const std::string& path) {
 
 bool INILoader::GetValue(std::string& out, const std::string& key) const {
   out.clear();
-  const std::string wanted = upperCopy(key);
   for (const Entry& entry : entries_) {
-    if (upperCopy(entry.key) == wanted) {
+    if (EqualsIgnoringAsciiCase(entry.key, key)) {
       out = entry.value;
       return true;
     }

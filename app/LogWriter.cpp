@@ -5,16 +5,12 @@
 #include <ctime>
 #include <memory>
 
+#include "app/Platform.h"
+
 namespace qiva {
 
 std::string LogStampNow() {
-  std::time_t now = std::time(nullptr);
-  std::tm local{};
-#ifdef _WIN32
-  localtime_s(&local, &now);
-#else
-  localtime_r(&now, &local);
-#endif
+  const std::tm local = LocalTime(std::time(nullptr));
   char stamp[96];
   std::snprintf(stamp, sizeof stamp, "[%d.%d.%d %d.%d.%d]->", local.tm_year + 1900,
                 local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);

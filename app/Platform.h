@@ -3,11 +3,15 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <string>
 
 // Size in bytes of the file at `path`, or -1 when there is no such file. Sizes above 4 GiB
 // are returned whole.
 std::int64_t FileSizeByName(const std::string& path);
+
+// The local calendar time of `time` (thread-safe).
+std::tm LocalTime(std::time_t time);
 
 // Full path of the running program file ("" when the system cannot tell).
 std::string ModuleFilePath();

@@ -44,6 +44,12 @@ std::int64_t FileSizeByName(const std::string& path) {
   return S_ISREG(info.st_mode) ? static_cast<std::int64_t>(info.st_size) : 0;
 }
 
+std::tm LocalTime(std::time_t time) {
+  std::tm local{};
+  localtime_r(&time, &local);
+  return local;
+}
+
 std::string ModuleFilePath() {
   std::vector<char> buffer(4096);
   for (;;) {

@@ -15,6 +15,12 @@ std::int64_t FileSizeByName(const std::string& path) {
   return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+std::tm LocalTime(std::time_t time) {
+  std::tm local{};
+  localtime_s(&local, &time);
+  return local;
+}
+
 std::string ModuleFilePath() {
   std::vector<char> buffer(MAX_PATH);
   for (;;) {

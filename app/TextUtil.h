@@ -30,6 +30,10 @@ bool ReadToken(std::string_view text, std::size_t& pos, std::string& out, std::s
 // leaves the text unchanged.
 void ReplaceAll(std::string& text, std::string_view find, std::string_view replacement);
 
+// True when `a` and `b` are equal, letters a to z compared without regard to case; every other
+// byte, accented letters included, must match exactly.
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+
 // Turns a to z into capitals in place; every other byte, accented letters included, stays.
 void ToUpperAscii(std::string& text);
 

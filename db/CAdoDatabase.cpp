@@ -2,7 +2,6 @@
 // engine, keeps failure texts and writes the database log and the statement trace.
 #include "db/CAdoDatabase.h"
 
-#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -23,14 +22,6 @@ namespace {
 
 using qiva::db::EngineError;
 using qiva::db::QuoteConnectionValue;
-
-bool IsEmbeddedDriver(const std::string& driver) {
-  if (driver.size() != 6) return false;
-  for (std::size_t i = 0; i < driver.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(driver[i])) != "sqlite"[i]) return false;
-  }
-  return true;
-}
 
 // A relative database file lives in the program folder, like the logs; with no folder known,
 // in the current directory.
@@ -57,7 +48,7 @@ void CAdoDatabase::SetDriver(std::string driver) { driver_ = std::move(driver); 
 void CAdoDatabase::SetDsn(std::string dsn) { dsn_ = std::move(dsn); }
 
 std::string CAdoDatabase::BuildConnectionString() const {
-  if (IsEmbeddedDriver(driver_)) {
+  if (qiva::db::IsEmbeddedDriver(driver_)) {
     return "DRIVER={sqlite};DATABASE=" + QuoteConnectionValue(ResolveDatabaseFile(m_szDatabase));
   }
   std::string text;

@@ -2,9 +2,9 @@
 // database's engine; the row and field operations then work on that copy.
 #include "db/CAdoRecordset.h"
 
-#include <cctype>
 #include <new>
 
+#include "app/TextUtil.h"
 #include "db/AdoErrors.h"
 #include "db/CAdoDatabase.h"
 
@@ -18,16 +18,6 @@ constexpr const char* kDatabaseIsNull = "Error: database object is NULL";
 constexpr const char* kConnectionIsNull = "Error:pConnection is NULL";
 constexpr const char* kCannotCreate = "Error:Can't create Recordset instance";
 constexpr const char* kSource = "CAdoRecordset";
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::toupper(static_cast<unsigned char>(a[i])) !=
-        std::toupper(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -93,7 +83,7 @@ bool CAdoRecordset::IsEOF() const { return !open_ || row_ >= result_.rows.size()
 
 long CAdoRecordset::FindColumn(std::string_view name) const {
   for (std::size_t i = 0; i < result_.columns.size(); ++i) {
-    if (SameName(result_.columns[i], name)) return static_cast<long>(i);
+    if (EqualsIgnoringAsciiCase(result_.columns[i], name)) return static_cast<long>(i);
   }
   return -1;
 }

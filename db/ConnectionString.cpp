@@ -5,18 +5,10 @@
 #include <algorithm>
 #include <cctype>
 
+#include "app/TextUtil.h"
+
 namespace qiva::db {
 namespace {
-
-bool SameKey(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
 
 std::string_view TrimBlanks(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
@@ -64,6 +56,8 @@ std::string QuoteConnectionValue(std::string_view value) {
   return quoted;
 }
 
+bool IsEmbeddedDriver(std::string_view driver) { return EqualsIgnoringAsciiCase(driver, "sqlite"); }
+
 std::string ConnectionAttribute(std::string_view connectionString, std::string_view key) {
   std::size_t pos = 0;
   while (pos < connectionString.size()) {
@@ -77,7 +71,7 @@ std::string ConnectionAttribute(std::string_view connectionString, std::string_v
     const std::string_view name = TrimBlanks(connectionString.substr(pos, equals - pos));
     pos = equals + 1;
     std::string value = ReadValue(connectionString, pos);
-    if (SameKey(name, key)) return value;
+    if (EqualsIgnoringAsciiCase(name, key)) return value;
     ++pos;  // past the ';'
   }
   return {};

@@ -2,6 +2,7 @@
 // look-ups shared by the import routines.
 #include "import/ImportConventions.h"
 
+#include "app/TextUtil.h"
 #include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"
 #include "import/SqlText.h"
@@ -11,9 +12,7 @@ namespace qiva::import {
 std::string UpperName(const XmlElement& element) {
   const char* name = element.tagName();
   std::string upper = name ? name : "";
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
+  ToUpperAscii(upper);
   return upper;
 }
 
@@ -27,12 +26,6 @@ void WalkSections(const XmlElement& root, WalkOrder order,
   }
 }
 
-std::string ProgressText(std::int64_t number) {
-  std::string text;
-  AppendProgressText(text, number);
-  return text;
-}
-
 void AppendProgressText(std::string& out, std::int64_t number) {
   out.append("Procesez inregistrarea ");
   out.append(IntText(number));
@@ -41,14 +34,7 @@ void AppendProgressText(std::string& out, std::int64_t number) {
 
 bool HasName(const XmlElement& element, std::string_view upperName) {
   const char* name = element.tagName();
-  if (!name) return upperName.empty();
-  std::size_t i = 0;
-  for (; name[i] != '\0' && i < upperName.size(); ++i) {
-    char c = name[i];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (c != upperName[i]) return false;
-  }
-  return name[i] == '\0' && i == upperName.size();
+  return EqualsIgnoringAsciiCase(name ? name : "", upperName);
 }
 
 std::string ProcessedText(std::int64_t total) {

@@ -28,8 +28,7 @@ enum class WalkOrder {
 void WalkSections(const XmlElement& root, WalkOrder order,
                   const std::function<bool(const XmlElement&, const std::string&)>& visit);
 
-// The "Procesez inregistrarea %d ..." progress text, new or appended to `out`.
-std::string ProgressText(std::int64_t number);
+// Appends the "Procesez inregistrarea %d ..." progress text to `out`.
 void AppendProgressText(std::string& out, std::int64_t number);
 
 // True when the element's name, upper-cased over a to z, equals `upperName`.

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <limits>
 
+#include "app/TextUtil.h"
+
 namespace qiva::import {
 namespace {
 
@@ -70,15 +72,7 @@ bool RecordReader::has(std::string_view name) const {
 }
 
 int RecordReader::flag(std::string_view name) const {
-  std::string_view value = text(name);
-  if (value.size() != 4) return 0;
-  static constexpr std::string_view kTrue = "TRUE";
-  for (std::size_t i = 0; i < 4; ++i) {
-    char c = value[i];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (c != kTrue[i]) return 0;
-  }
-  return 1;
+  return EqualsIgnoringAsciiCase(text(name), "TRUE") ? 1 : 0;
 }
 
 int RecordReader::numericFlag(std::string_view name) const {

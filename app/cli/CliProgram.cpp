@@ -3,8 +3,6 @@
 // folder becomes the working folder for the logs and a relative database name.
 #include "app/cli/CliProgram.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -14,6 +12,7 @@
 #include "app/ImportWorker.h"
 #include "app/cli/CliFrontEnd.h"
 #include "db/CAdoDatabase.h"
+#include "db/ConnectionString.h"
 #include "db/CAdoRecordset.h"
 #include "db/sqlite/SchemaScripts.h"
 #include "xml/XmlParser.h"
@@ -26,14 +25,8 @@ struct ResolvedPaths {
   std::string traceSql;
 };
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
 bool IsEmbedded(const INILoader& configuration) {
-  return Lower(configuration.GetValue("driver")) == "sqlite";
+  return qiva::db::IsEmbeddedDriver(configuration.GetValue("driver"));
 }
 
 // The lock that keeps two imports into one database apart: beside the database file for the

@@ -92,6 +92,13 @@ TEST(ReplaceAll, growsTheTextAsFarAsTheResultNeeds) {
   EXPECT_EQ(text, std::string(2000, '\''));
 }
 
+TEST(EqualsIgnoringAsciiCase, foldsOnlyAsciiLetters) {
+  EXPECT_TRUE(EqualsIgnoringAsciiCase("ServiceType", "SERVICETYPE"));
+  EXPECT_FALSE(EqualsIgnoringAsciiCase("\xC4\x83", "\xC4\x82"));  // a-breve and A-breve differ
+  EXPECT_FALSE(EqualsIgnoringAsciiCase("id", "ids"));
+  EXPECT_FALSE(EqualsIgnoringAsciiCase("[", "{"));  // 0x5B and 0x7B are not letters
+}
+
 TEST(ToUpperAscii, changesOnlyAsciiLetters) {
   std::string text = "abc\xC4\x83z1-\xE2";
   ToUpperAscii(text);

@@ -8,6 +8,7 @@
 #include <ctime>
 #include <vector>
 
+#include "app/Platform.h"
 #include "db/sqlite/TSqlLexer.h"
 
 namespace qiva::db::tsql {
@@ -400,12 +401,7 @@ SqlDateTime LocalNow() {
   using namespace std::chrono;
   const auto now = system_clock::now();
   const std::time_t t = system_clock::to_time_t(now);
-  std::tm tm{};
-#ifdef _WIN32
-  localtime_s(&tm, &t);
-#else
-  localtime_r(&t, &tm);
-#endif
+  const std::tm tm = LocalTime(t);
   const int ms = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
   SqlDateTime dt;
   SetDate(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, dt);

@@ -84,27 +84,34 @@ bool DdlRunner::CreateTable(const Statement& st) {
       return false;
   }
   if (!Exec("INSERT INTO \"__qiva_objects\" (name, type) VALUES (" + QuoteText(name) + ", 'U')")) return false;
-  for (const ConstraintDef& c : st.constraints) {
-    bool ok = true;
-    switch (c.kind) {
-      case ConstraintDef::Kind::PrimaryKey: ok = AddKey(t, c, true); break;
-      case ConstraintDef::Kind::Unique: ok = AddKey(t, c, false); break;
-      case ConstraintDef::Kind::Default: {
-        const int idx = c.columns.empty() ? -1 : t.Find(c.columns[0]);
-        if (idx < 0) return Fail(1752, "Column '" + (c.columns.empty() ? "" : c.columns[0]) + "' in table '" + name + "' is invalid for creating a default constraint.");
-        t.columns[static_cast<size_t>(idx)].defaultSql = c.defaultSql;
-        break;
-      }
-      case ConstraintDef::Kind::ForeignKey: break;  // added once the table is in the catalogue
-      case ConstraintDef::Kind::Check: break;       // CHECK constraints are not enforced
-    }
-    if (!ok) return false;
-  }
+  for (const ConstraintDef& c : st.constraints)
+    if (!ApplyConstraint(t, c, false)) return false;
   std::string err;
   if (!Catalog::Save(db_, t, err)) return Fail(50000, err);
   catalog_.Put(t);
   for (const ConstraintDef& c : st.constraints)
     if (c.kind == ConstraintDef::Kind::ForeignKey && !AddForeignKey(*catalog_.Find(name), c)) return false;
+  return true;
+}
+
+// One table constraint of CREATE TABLE or ALTER TABLE ... ADD. A new table gets its foreign keys
+// only once it is in the catalogue, so they are applied here when `altering` only; altering also
+// refuses a second default on a column.
+bool DdlRunner::ApplyConstraint(TableInfo& t, const ConstraintDef& c, bool altering) {
+  switch (c.kind) {
+    case ConstraintDef::Kind::PrimaryKey: return AddKey(t, c, true);
+    case ConstraintDef::Kind::Unique: return AddKey(t, c, false);
+    case ConstraintDef::Kind::Default: {
+      const int idx = c.columns.empty() ? -1 : t.Find(c.columns[0]);
+      if (idx < 0) return Fail(1752, "Column '" + (c.columns.empty() ? "" : c.columns[0]) + "' in table '" + t.name + "' is invalid for creating a default constraint.");
+      ColumnInfo& col = t.columns[static_cast<size_t>(idx)];
+      if (altering && !col.defaultSql.empty()) return Fail(1781, "Column already has a DEFAULT bound to it.");
+      col.defaultSql = c.defaultSql;
+      return true;
+    }
+    case ConstraintDef::Kind::ForeignKey: return !altering || AddForeignKey(t, c);
+    case ConstraintDef::Kind::Check: return true;  // CHECK constraints are not enforced
+  }
   return true;
 }
 
@@ -255,24 +262,8 @@ bool DdlRunner::AlterTable(const Statement& st) {
   }
   for (const ColumnDef& def : st.alterColumn ? std::vector<ColumnDef>{} : st.columnDefs)
     if (!AddColumn(t, def)) return false;
-  for (const ConstraintDef& c : st.constraints) {
-    bool ok = true;
-    switch (c.kind) {
-      case ConstraintDef::Kind::PrimaryKey: ok = AddKey(t, c, true); break;
-      case ConstraintDef::Kind::Unique: ok = AddKey(t, c, false); break;
-      case ConstraintDef::Kind::Default: {
-        const int idx = c.columns.empty() ? -1 : t.Find(c.columns[0]);
-        if (idx < 0) return Fail(1752, "Column '" + (c.columns.empty() ? "" : c.columns[0]) + "' in table '" + t.name + "' is invalid for creating a default constraint.");
-        ColumnInfo& col = t.columns[static_cast<size_t>(idx)];
-        if (!col.defaultSql.empty()) return Fail(1781, "Column already has a DEFAULT bound to it.");
-        col.defaultSql = c.defaultSql;
-        break;
-      }
-      case ConstraintDef::Kind::ForeignKey: ok = AddForeignKey(t, c); break;
-      case ConstraintDef::Kind::Check: break;
-    }
-    if (!ok) return false;
-  }
+  for (const ConstraintDef& c : st.constraints)
+    if (!ApplyConstraint(t, c, true)) return false;
   std::string err;
   if (!Catalog::Save(db_, t, err)) return Fail(50000, err);
   catalog_.Put(std::move(t));

@@ -29,6 +29,7 @@ class DdlRunner {
   bool CreateIndex(const Statement& st);
   bool DropTable(const Statement& st);
   bool CreateProcedure(const Statement& st);
+  bool ApplyConstraint(TableInfo& t, const ConstraintDef& c, bool altering);
   bool AddKey(TableInfo& t, const ConstraintDef& c, bool primary);
   bool AddForeignKey(const TableInfo& child, const ConstraintDef& c);
   bool AddColumn(TableInfo& t, const ColumnDef& def);

@@ -162,31 +162,22 @@ class Parser {
 
   ExprPtr ParseExpr() { return ParseOr(); }
 
-  ExprPtr ParseOr() {
-    auto left = ParseAnd();
-    while (Kw("OR")) {
+  // A left-associative chain of `keyword` between operands read by `operand`.
+  ExprPtr ParseKeywordChain(const char* keyword, ExprPtr (Parser::*operand)()) {
+    auto left = (this->*operand)();
+    while (Kw(keyword)) {
       ++pos_;
       auto e = Make(Expr::Kind::Binary);
-      e->name = "OR";
+      e->name = keyword;
       e->args.push_back(std::move(left));
-      e->args.push_back(ParseAnd());
+      e->args.push_back((this->*operand)());
       left = std::move(e);
     }
     return left;
   }
 
-  ExprPtr ParseAnd() {
-    auto left = ParseNot();
-    while (Kw("AND")) {
-      ++pos_;
-      auto e = Make(Expr::Kind::Binary);
-      e->name = "AND";
-      e->args.push_back(std::move(left));
-      e->args.push_back(ParseNot());
-      left = std::move(e);
-    }
-    return left;
-  }
+  ExprPtr ParseOr() { return ParseKeywordChain("OR", &Parser::ParseAnd); }
+  ExprPtr ParseAnd() { return ParseKeywordChain("AND", &Parser::ParseNot); }
 
   ExprPtr ParseNot() {
     if (AcceptKw("NOT")) {
