@@ -128,14 +128,18 @@ bool CAdoDatabase::Execute(std::string_view sql) {
                 qiva::db::detail::LayerError(qiva::db::detail::kAdoErrObjectClosed, "CAdoDatabase"),
                 true);
     Log(sql);
+    ++failedExecutes_;
     return false;
   }
   Trace(sql);
   if (m_pConnection->execute(sql)) return true;
   KeepFailure("CAdoDatabase::Execute", m_pConnection->lastError(), true);
   Log(sql);
+  ++failedExecutes_;
   return false;
 }
+
+bool CAdoDatabase::IsBroken() const { return m_pConnection && m_pConnection->broken(); }
 
 void CAdoDatabase::KeepFailure(std::string_view label, const EngineError& error,
                                bool withProviderText) {

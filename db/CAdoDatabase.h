@@ -3,6 +3,7 @@
 // two kept texts and records of the database log. No failure escapes as an exception.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -40,6 +41,12 @@ class CAdoDatabase {
   // Runs one statement text, discarding rows. On failure logs the error record, then the
   // statement, and returns false.
   bool Execute(std::string_view sql);
+  // Number of Execute calls that returned false on this object (never reset; callers take the
+  // difference over the span they watch).
+  std::int64_t FailedExecuteCount() const { return failedExecutes_; }
+  // True when the open connection lost statements already reported as done and refuses all
+  // further ones (see DbEngine::broken); an import must end at once.
+  bool IsBroken() const;
 
   // Turns the database log on and names its file.
   void SetLogFile(const std::string& fileName);
@@ -79,6 +86,7 @@ class CAdoDatabase {
                    bool withProviderText);
   std::string BuildConnectionString() const;
 
+  std::int64_t failedExecutes_ = 0;
   std::string driver_;
   std::string dsn_;
   EngineFactory engineFactory_;

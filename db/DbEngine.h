@@ -44,6 +44,10 @@ class DbEngine {
   virtual bool query(std::string_view sql, ResultSet& out) = 0;
   virtual bool close() = 0;
   virtual const EngineError& lastError() const = 0;
+  // True once the engine has lost statements it had already reported as done (a group commit
+  // that failed, a transaction the database rolled back by itself). Such a connection refuses
+  // every later statement; only a new open clears it.
+  virtual bool broken() const { return false; }
 };
 
 // Chooses the engine for a connection string: "DRIVER={sqlite}" (any case) gives the embedded
