@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "app/ImportOutcome.h"
+
 class CAdoDatabase;
 class CAdoRecordset;
 
@@ -30,4 +32,12 @@ class ImportFrontEnd {
 
   // Ends the program as closing the main dialog with result 0 does (after a failed connection).
   virtual void CloseProgram() = 0;
+
+  // Tells the user how a routine's run ended, once it has ended: by default a message box when
+  // rows were rejected or skipped, the file could not be read or the database failed; nothing
+  // for a clean run.
+  virtual void ReportOutcome(const ImportOutcome& outcome) {
+    const std::string text = OutcomeMessage(outcome);
+    if (!text.empty()) ShowMessage(text);
+  }
 };

@@ -32,6 +32,13 @@ bool DatabaseHasLocationColumn(CAdoDatabase& db, CAdoRecordset& rs) {
   return found;
 }
 
+RunOutcome Classify(int routineResult, const ImportOutcome& outcome) {
+  if (outcome.databaseFailed) return RunOutcome::DatabaseFailed;
+  if (!outcome.fileRead) return RunOutcome::FileNotRead;
+  if (routineResult == 0) return RunOutcome::Stopped;
+  return outcome.hasLosses() ? RunOutcome::CompletedWithLosses : RunOutcome::Completed;
+}
+
 }  // namespace
 
 ImportSession::ImportSession(std::string configurationPath, ImportFrontEnd& frontEnd)
@@ -55,6 +62,7 @@ RunOutcome ImportWorker(ImportSession& session, const ImportRequest& request) {
     return RunOutcome::Busy;
   }
   RunningFlag running;
+  session.lastOutcome_ = ImportOutcome{};
   if (request.path.empty()) return RunOutcome::NoFile;
 
   INILoader configuration;
@@ -95,7 +103,10 @@ RunOutcome ImportWorker(ImportSession& session, const ImportRequest& request) {
   }
   ImportContext context{db, session.recordset(), ui, session.hasLocationColumn_,
                         session.locationId_};
-  return routine(context, request.path) != 0 ? RunOutcome::Completed : RunOutcome::Stopped;
+  const int result = routine(context, request.path);
+  session.lastOutcome_ = context.Outcome();
+  ui.ReportOutcome(session.lastOutcome_);
+  return Classify(result, session.lastOutcome_);
 }
 
 std::thread StartImportWorker(ImportSession& session, ImportRequest request) {

@@ -28,7 +28,10 @@ enum class RunOutcome {
   NotAvailable,          // the kind's routine is not available yet
   LocationCancelled,     // the location choice was cancelled
   Stopped,               // the routine returned 0 (stopped early)
-  Completed,             // the routine returned 1 (walked the whole file)
+  FileNotRead,           // the file gave no document element or was cut short; nothing sent
+  DatabaseFailed,        // the connection lost statements during the import; the routine ended
+  CompletedWithLosses,   // walked the whole file, but statements were rejected or records skipped
+  Completed,             // the routine returned 1 (walked the whole file) and lost nothing
 };
 
 // The texts of the run.
@@ -55,6 +58,8 @@ class ImportSession {
   CAdoDatabase& database() { return database_; }
   CAdoRecordset& recordset() { return recordset_; }
   bool hasLocationColumn() const { return hasLocationColumn_; }
+  // What the last run's routine lost or could not read (empty before a routine has run).
+  const ImportOutcome& lastOutcome() const { return lastOutcome_; }
   std::int32_t locationId() const { return locationId_; }
 
   // The routine called for `kind`: the ImportKinds table's unless replaced (tests, tools).
@@ -69,6 +74,7 @@ class ImportSession {
   CAdoRecordset recordset_;
   bool hasLocationColumn_ = false;
   std::int32_t locationId_ = 0;
+  ImportOutcome lastOutcome_;
   std::array<ImportRoutine, kImportKindCount> routines_{};
 };
 

@@ -9,6 +9,17 @@
 
 namespace qiva::import {
 
+XmlElement OpenImportFile(ImportContext& ctx, const std::string& path, std::string_view tag) {
+  ImportOutcome& outcome = ctx.outcome;
+  XmlElement root = openFileHelper(path, tag, outcome.parse);
+  outcome.fileParsed = true;
+  outcome.rootTag = std::string(tag);
+  outcome.fileRead = !root.isNull() && !outcome.parse.cutShort;
+  return outcome.fileRead ? root : XmlElement();
+}
+
+bool DatabaseFailed(const ImportContext& ctx) { return ctx.database.IsBroken(); }
+
 std::string UpperName(const XmlElement& element) {
   const char* name = element.tagName();
   std::string upper = name ? name : "";
@@ -45,6 +56,16 @@ std::string FinishedText(std::int64_t total) {
   return "Finalizat de procesat " + IntText(total) + " inregistrari";
 }
 
+void ShowProcessed(ImportContext& ctx, std::int64_t total) {
+  ctx.outcome.records = total;
+  ctx.frontEnd.SetStatusText(ProcessedText(total));
+}
+
+void ShowFinished(ImportContext& ctx, std::int64_t total) {
+  ctx.outcome.records = total;
+  ctx.frontEnd.SetStatusText(FinishedText(total));
+}
+
 bool VisitedCountLoop(ImportContext& ctx, const XmlElement& section, std::string_view recordName,
                       std::int64_t& counter, const std::function<bool(const XmlElement&)>& write,
                       const std::function<void()>& afterChild) {
@@ -57,6 +78,7 @@ bool VisitedCountLoop(ImportContext& ctx, const XmlElement& section, std::string
     ctx.frontEnd.SetStatusText(progress);
     if (HasName(child, recordName) && !write(child)) return false;
     if (afterChild) afterChild();
+    if (DatabaseFailed(ctx)) return false;
   }
 }
 
@@ -67,7 +89,7 @@ bool WrittenCountLoop(ImportContext& ctx, const XmlElement& section, std::string
     XmlElement child = section.childAt(i);
     if (child.isNull()) return true;
     if (!HasName(child, recordName)) continue;
-    if (!write(child)) return false;
+    if (!write(child) || DatabaseFailed(ctx)) return false;
     progress.clear();
     AppendProgressText(progress, counter);
     ctx.frontEnd.SetStatusText(progress);
@@ -77,7 +99,35 @@ bool WrittenCountLoop(ImportContext& ctx, const XmlElement& section, std::string
 
 bool ExecuteRecord(ImportContext& ctx, const RecordStatement& statement) {
   if (statement.skipReason.empty()) return ctx.database.Execute(statement.sql);
-  ctx.database.Log("Record skipped: " + statement.skipReason + "\n" + statement.sql);
+  SkipRecord(ctx, statement.skipReason, statement.sql);
+  return false;
+}
+
+void SkipRecord(ImportContext& ctx, std::string_view reason, std::string_view sql) {
+  std::string record = "Record skipped: ";
+  record.append(reason);
+  if (!sql.empty()) {
+    record += '\n';
+    record.append(sql);
+  }
+  ctx.database.Log(record);
+  ++ctx.outcome.skippedRecords;
+}
+
+bool ExecuteExpectingFailure(ImportContext& ctx, std::string_view sql) {
+  if (ctx.database.Execute(sql)) return true;
+  ++ctx.expectedFailures;
+  return false;
+}
+
+bool EmptySectionTable(ImportContext& ctx, std::string_view sql, std::string_view section) {
+  if (ctx.database.Execute(sql)) return true;
+  std::string record = "Section skipped: ";
+  record.append(section);
+  record.append(": its table could not be emptied, so its records were not written and the "
+                "table was left as it was");
+  ctx.database.Log(record);
+  ++ctx.outcome.skippedSections;
   return false;
 }
 
@@ -96,7 +146,9 @@ bool LookupRow(ImportContext& ctx, const std::string& query, std::int32_t* id) {
 }
 
 bool AskContinueAfterInvalidRecord(ImportContext& ctx) {
-  return ctx.frontEnd.AskYesNo(std::string(kInvalidRecordPrompt));
+  const bool goOn = ctx.frontEnd.AskYesNo(std::string(kInvalidRecordPrompt));
+  if (goOn) ++ctx.outcome.skippedAtPrompt;
+  return goOn;
 }
 
 }  // namespace qiva::import

@@ -15,6 +15,17 @@ namespace qiva::import {
 
 inline constexpr std::string_view kInvalidRecordPrompt = "Inregistrare invalida\nContinui ?";
 
+// Parses the import file with `tag` as openFileHelper does and records the parse in the run's
+// outcome. Returns the document element, or the empty element when the file was not read: a
+// fatal code, or data that ended inside the document element (a file cut short, which would
+// otherwise replace whole tables with a fraction of them). A routine given the empty element
+// sends no statement.
+XmlElement OpenImportFile(ImportContext& ctx, const std::string& path, std::string_view tag);
+
+// True when the routine must end at once: the connection lost statements it had already
+// reported as done and refuses every further one.
+bool DatabaseFailed(const ImportContext& ctx);
+
 // Upper-cased (a to z only) copy of an element's name; "" for the empty element.
 std::string UpperName(const XmlElement& element);
 
@@ -36,16 +47,21 @@ bool HasName(const XmlElement& element, std::string_view upperName);
 // The closing texts "Procesat %d inregistrari" and "Finalizat de procesat %d inregistrari".
 std::string ProcessedText(std::int64_t total);
 std::string FinishedText(std::int64_t total);
+// Show those texts as the status line and keep `total` as the run's record count.
+void ShowProcessed(ImportContext& ctx, std::int64_t total);
+void ShowFinished(ImportContext& ctx, std::int64_t total);
 
 // Visited-count loop: every non-empty child adds one to `counter` and shows its progress text;
 // children named `recordName` (upper case) are passed to `write`; `afterChild` (if set) runs
-// after every child. `write` returns false to stop the routine; the loop then returns false.
+// after every child. `write` returns false to stop the routine; the loop then returns false,
+// as it does when the database has failed (DatabaseFailed).
 bool VisitedCountLoop(ImportContext& ctx, const XmlElement& section, std::string_view recordName,
                       std::int64_t& counter, const std::function<bool(const XmlElement&)>& write,
                       const std::function<void()>& afterChild = {});
 
 // Written-count loop: for each child named `recordName`, `write` runs, then the progress text
-// shows the number written before it, and `counter` grows by one.
+// shows the number written before it, and `counter` grows by one. Stops (false) like the
+// visited-count loop.
 bool WrittenCountLoop(ImportContext& ctx, const XmlElement& section, std::string_view recordName,
                       std::int64_t& counter, const std::function<bool(const XmlElement&)>& write);
 
@@ -55,16 +71,30 @@ struct RecordStatement {
   std::string skipReason;
 };
 
-// Executes the statement, or, when it carries a skip reason, logs "Record skipped: <reason>"
-// and the statement as it would have been to the database log and sends nothing.
+// Executes the statement, or, when it carries a skip reason, skips the record (SkipRecord).
 // Returns the result of the execution (false for a skipped record).
 bool ExecuteRecord(ImportContext& ctx, const RecordStatement& statement);
+
+// Sends nothing for a record that must not be written: logs "Record skipped: <reason>" and the
+// statement as it would have been (when there is one) to the database log, and counts it.
+void SkipRecord(ImportContext& ctx, std::string_view reason, std::string_view sql = {});
+
+// Runs a statement whose failure the import expects (dropping a table that may not exist): a
+// failure is logged like any other but not counted as a rejected statement.
+bool ExecuteExpectingFailure(ImportContext& ctx, std::string_view sql);
+
+// Runs the statement that empties a section's table before the section's records refill it.
+// When it fails, the records must not be written (they would join the rows that stayed), nor
+// the section's closing statements: logs "Section skipped: <section>: ..." and counts the
+// section, then returns false so the routine leaves the section as it was and goes on.
+bool EmptySectionTable(ImportContext& ctx, std::string_view sql, std::string_view section);
 
 // Opens the look-up recordset on `query`; true when it opened with a current row, in which case
 // `id` (if given) receives the field ID as a 32-bit integer. The recordset is closed again.
 bool LookupRow(ImportContext& ctx, const std::string& query, std::int32_t* id = nullptr);
 
-// Shows the invalid-record prompt; true when the user chose to go on (Yes).
+// Shows the invalid-record prompt; true when the user chose to go on (Yes), in which case the
+// record counts as skipped at the prompt.
 bool AskContinueAfterInvalidRecord(ImportContext& ctx);
 
 }  // namespace qiva::import

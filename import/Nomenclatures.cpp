@@ -133,9 +133,13 @@ const std::vector<Section>& sections() {
   return kSections;
 }
 
-void processSection(ImportContext& ctx, const Section& section, const XmlElement& element,
+// Runs one section; false when the import must end (the database failed).
+bool processSection(ImportContext& ctx, const Section& section, const XmlElement& element,
                     std::int64_t& counter) {
-  if (!section.preparation.empty()) ctx.database.Execute(section.preparation);
+  if (!section.preparation.empty() &&
+      !EmptySectionTable(ctx, section.preparation, section.name)) {
+    return !DatabaseFailed(ctx);
+  }
   auto write = [&](const XmlElement& record) {
     if (section.insert) {
       ExecuteRecord(ctx, section.insert(RecordReader(record)));
@@ -148,23 +152,28 @@ void processSection(ImportContext& ctx, const Section& section, const XmlElement
   if (!section.afterEveryChild.empty()) {
     afterChild = [&] { ctx.database.Execute(section.afterEveryChild); };
   }
-  VisitedCountLoop(ctx, element, section.record, counter, write, afterChild);
+  if (!VisitedCountLoop(ctx, element, section.record, counter, write, afterChild)) return false;
   for (const std::string& statement : section.closing) ctx.database.Execute(statement);
+  return !DatabaseFailed(ctx);
 }
 
 }  // namespace
 
 int ImportNomenclatures(ImportContext& ctx, const std::string& path) {
-  const XmlElement root = openFileHelper(path, "Catalogues");
+  const XmlElement root = OpenImportFile(ctx, path, "Catalogues");
   std::int64_t counter = 0;
+  bool goOn = true;
   WalkSections(root, WalkOrder::DocumentFirst,
                [&](const XmlElement& element, const std::string& name) {
                  for (const Section& section : sections()) {
-                   if (name == section.name) processSection(ctx, section, element, counter);
+                   if (goOn && name == section.name) {
+                     goOn = processSection(ctx, section, element, counter);
+                   }
                  }
-                 return true;
+                 return goOn;
                });
-  ctx.frontEnd.SetStatusText(ProcessedText(counter));
+  if (!goOn) return 0;  // the database failed: the run reports it
+  ShowProcessed(ctx, counter);
   return 1;
 }
 

@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev
   libsqlite3-dev
+  nlohmann-json3-dev
   unixodbc unixodbc-dev tdsodbc libsqliteodbc
   locales
 )

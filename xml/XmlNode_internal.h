@@ -82,6 +82,7 @@ struct Node {
   std::int32_t attributeCount = 0;
   std::int32_t references = 0;  // handles plus the parent's link
   bool isDeclaration = false;
+  bool unclosed = false;  // still open when the data ended (its end tag never came)
 
   Node** children() const { return static_cast<Node**>(items); }
   Attribute* attributes() const { return reinterpret_cast<Attribute*>(children() + childCount); }

@@ -492,6 +492,7 @@ void Parser::warn(const Byte* at) {
 // The end of the data: every open element that is not a declaration misses its end tag.
 void Parser::endOfData(const Byte* at) {
   for (std::size_t i = frames_.size(); i-- > 1;) {
+    frames_[i].node->unclosed = true;
     if (!frames_[i].node->isDeclaration) warn(at);
   }
   while (!frames_.empty()) closeElement();
@@ -701,6 +702,7 @@ XmlElement Parser::chooseElement(std::string_view tag, XmlParseResult& result) {
     }
     current = found;
   }
+  result.cutShort = current->unclosed;
   return XmlElement(current);
 }
 

@@ -148,12 +148,17 @@ XmlElement loadXmlFile(const std::string& path, std::string_view tag, XmlParseRe
 }
 
 XmlElement openFileHelper(const std::string& path, std::string_view tag) {
+  XmlParseResult result;
+  return openFileHelper(path, tag, result);
+}
+
+XmlElement openFileHelper(const std::string& path, std::string_view tag, XmlParseResult& result) {
   if (File file = openForReading(path)) {
     unsigned char sample[kEncodingSampleBytes];
     std::size_t count = std::fread(sample, 1, sizeof sample, file.get());
     xmldetail::setEncoding(detectEncoding(sample, count, true));
   }
-  XmlParseResult result;
+  result = XmlParseResult{};
   XmlElement element = loadXmlFile(path, tag, result);
   if (result.code != kXmlNoError) {
     std::string message = "XML Parsing error inside file '" + path + "'.\n" +

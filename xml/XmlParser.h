@@ -18,6 +18,10 @@ struct XmlParseResult {
   std::int32_t code = 0;
   std::int32_t line = 0;
   std::int32_t column = 0;
+  // True when the data ended while the returned document element was still open: the file was
+  // cut short (a broken download, a full disk, a zero byte in the middle). Independent of the
+  // code, which stays as the parse gives it.
+  bool cutShort = false;
 };
 
 // Error codes of XmlParseResult. Codes 1 and 2 are warnings (the tree is kept); every other
@@ -113,6 +117,8 @@ class XmlElement {
 // non-zero code prints "XML Parsing error inside file ..." on standard output. Returns the
 // document element for codes 0 and 1, the empty element otherwise.
 XmlElement openFileHelper(const std::string& path, std::string_view tag);
+// The same, also handing out the parse's outcome.
+XmlElement openFileHelper(const std::string& path, std::string_view tag, XmlParseResult& result);
 
 // Reads the file whole (16-bit text converted, a UTF-8 marker skipped) and parses it with the
 // current options. Code 10 when it cannot be opened or read, 3 when it is empty.

@@ -45,10 +45,16 @@ const char* CliUsage() {
          "terminal\n"
          "                         (default skip; on a terminal, ask)\n"
          "  --trace-sql FILE       write every statement sent to the database\n"
-         "  --quiet                no progress output (the last status text is still printed)\n"
+         "  --report FILE          write a JSON account of the import (counts, parse outcome,\n"
+         "                         exit status) to FILE\n"
+         "  --quiet                no progress output (the last status text is still printed;\n"
+         "                         the summary only when something went wrong)\n"
          "  --help                 print this text\n"
-         "exit status: 0 imported, 1 stopped early or not available, 2 usage error,\n"
-         "             3 configuration file not loaded, 4 database not opened\n";
+         "exit status: 0 imported, nothing lost; 1 stopped early or not available;\n"
+         "             2 usage error; 3 configuration file not loaded;\n"
+         "             4 database not opened or failed during the import;\n"
+         "             5 imported, but statements were rejected or records skipped;\n"
+         "             6 the file could not be read, nothing imported\n";
 }
 
 std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
@@ -73,13 +79,15 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
     } else if (name == "--locations") {
       options.withLocations = true;
     } else if (name == "--config" || name == "--trace-sql" || name == "--location" ||
-               name == "--on-invalid") {
+               name == "--on-invalid" || name == "--report") {
       const std::optional<std::string> v = takeValue();
       if (!v) return std::nullopt;
       if (name == "--config") {
         options.configPath = *v;
       } else if (name == "--trace-sql") {
         options.traceSqlPath = *v;
+      } else if (name == "--report") {
+        options.reportPath = *v;
       } else if (name == "--location") {
         std::int32_t id = 0;
         if (!ParseLocation(*v, id)) {

@@ -22,6 +22,7 @@ struct CliOptions {
   std::optional<std::int32_t> location;
   std::optional<InvalidRecordAnswer> onInvalid;  // empty: ask on a terminal, else skip
   std::string traceSqlPath;
+  std::string reportPath;  // --report: a JSON account of the import for scheduled jobs
   bool quiet = false;
   bool withLocations = false;  // init-db --locations
 };
@@ -32,6 +33,8 @@ inline constexpr int kExitStopped = 1;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitConfiguration = 3;
 inline constexpr int kExitDatabase = 4;
+inline constexpr int kExitLosses = 5;   // walked the file, but statements rejected or records skipped
+inline constexpr int kExitNotRead = 6;  // the file could not be read; nothing was imported
 
 // The usage text printed by --help and after a usage error.
 const char* CliUsage();

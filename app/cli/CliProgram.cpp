@@ -3,6 +3,7 @@
 // folder becomes the working folder for the logs and a relative database name.
 #include "app/cli/CliProgram.h"
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -11,6 +12,7 @@
 #include "app/INILoader.h"
 #include "app/ImportWorker.h"
 #include "app/cli/CliFrontEnd.h"
+#include "app/cli/ImportReport.h"
 #include "db/CAdoDatabase.h"
 #include "db/ConnectionString.h"
 #include "db/CAdoRecordset.h"
@@ -23,6 +25,7 @@ struct ResolvedPaths {
   std::string file;
   std::string configuration;
   std::string traceSql;
+  std::string report;
 };
 
 bool IsEmbedded(const INILoader& configuration) {
@@ -75,6 +78,12 @@ int ExitStatusOf(RunOutcome outcome) {
   switch (outcome) {
     case RunOutcome::Completed:
       return kExitOk;
+    case RunOutcome::CompletedWithLosses:
+      return kExitLosses;
+    case RunOutcome::FileNotRead:
+      return kExitNotRead;
+    case RunOutcome::DatabaseFailed:
+      return kExitDatabase;
     case RunOutcome::ConfigurationMissing:
       return kExitConfiguration;
     case RunOutcome::ConnectionFailed:
@@ -98,7 +107,39 @@ void NoticeNewDatabase(const CAdoDatabase& db, CliEnvironment& env) {
   }
 }
 
-int RunImport(const CliOptions& options, const ResolvedPaths& paths, CliEnvironment& env) {
+// The database the configuration names, for the report: "sqlite", "odbc", or "" when the
+// configuration cannot be loaded.
+std::string DatabaseKindOf(const std::string& configurationPath) {
+  INILoader configuration;
+  if (!configuration.Load(configurationPath)) return {};
+  return IsEmbedded(configuration) ? "sqlite" : "odbc";
+}
+
+std::string DatabaseLogPath() {
+  std::error_code error;
+  const std::filesystem::path path = std::filesystem::absolute("_database.log", error);
+  return error ? std::string("_database.log") : path.string();
+}
+
+// Prints the summary (with --quiet only when something went wrong) and writes the report.
+int FinishImport(const CliOptions& options, const ResolvedPaths& paths, ImportReport& report,
+                 std::chrono::steady_clock::time_point started, CliEnvironment& env) {
+  report.ended = std::chrono::system_clock::now();
+  report.seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  report.databaseKind = DatabaseKindOf(paths.configuration);
+  report.databaseLog = DatabaseLogPath();
+  if (!options.quiet || report.exitStatus != kExitOk) {
+    env.err << SummaryLine(report) << '\n' << std::flush;
+  }
+  if (!paths.report.empty() && !WriteReportFile(paths.report, report)) {
+    env.err << "cannot write the report file " << paths.report << '\n' << std::flush;
+  }
+  return report.exitStatus;
+}
+
+int RunImportSteps(const CliOptions& options, const ResolvedPaths& paths, CliEnvironment& env,
+                   ImportReport& report) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(paths.file, error)) {
     env.err << "no such file: " << paths.file << '\n';
@@ -128,7 +169,25 @@ int RunImport(const CliOptions& options, const ResolvedPaths& paths, CliEnvironm
   const RunOutcome outcome = ImportWorker(session, ImportRequest{options.kind, paths.file});
   frontEnd.Finish();
   NoticeNewDatabase(session.database(), env);
+  report.routineRan = outcome == RunOutcome::Completed ||
+                      outcome == RunOutcome::CompletedWithLosses ||
+                      outcome == RunOutcome::FileNotRead || outcome == RunOutcome::Stopped ||
+                      outcome == RunOutcome::DatabaseFailed;
+  report.outcome = session.lastOutcome();
+  if (outcome == RunOutcome::DatabaseFailed) {
+    env.err << OutcomeMessage(report.outcome) << '\n';
+  }
   return ExitStatusOf(outcome);
+}
+
+int RunImport(const CliOptions& options, const ResolvedPaths& paths, CliEnvironment& env) {
+  const auto started = std::chrono::steady_clock::now();
+  ImportReport report;
+  report.kind = ImportKindInfoFor(options.kind).commandName;
+  report.file = paths.file;
+  report.started = std::chrono::system_clock::now();
+  report.exitStatus = RunImportSteps(options, paths, env, report);
+  return FinishImport(options, paths, report, started, env);
 }
 
 // The tables of the open database, by name (the embedded engine answers the same catalogue).
@@ -265,6 +324,12 @@ int RunCheck(const CliOptions& options, const ResolvedPaths& paths, CliEnvironme
     env.out << std::flush;
     return kExitStopped;
   }
+  if (result.cutShort) {
+    env.out << "the file is cut short: it ends inside its document element (line "
+            << result.line << ")\n"
+            << std::flush;
+    return kExitStopped;
+  }
   long long sections = 0;
   long long records = 0;
   for (int i = 0;; ++i) {
@@ -294,6 +359,7 @@ int RunQivaImport(const CliOptions& options, CliEnvironment& env) {
                             ? DefaultConfigurationPath(env.paths)
                             : ResolveAgainst(env.startDirectory, options.configPath);
   paths.traceSql = ResolveAgainst(env.startDirectory, options.traceSqlPath);
+  paths.report = ResolveAgainst(env.startDirectory, options.reportPath);
   EnterProgramFolder(env.paths);
 
   switch (options.command) {

@@ -63,7 +63,11 @@ TEST_F(CliProgramTest, missingConfigurationExitsWithThree) {
   WriteFileBytes(dir.file("in.xml"), "<report/>");
   const RunResult r = Run("errors in.xml --config none.ini");
   EXPECT_EQ(r.status, 3);
-  EXPECT_EQ(r.err, "Nu pot incarca fisierul QIVA_IMPORT.ini\nImportul nu se executa\n");
+  EXPECT_EQ(r.err.rfind("Nu pot incarca fisierul QIVA_IMPORT.ini\nImportul nu se executa\n"
+                        "summary: configuration not loaded, nothing imported, ",
+                        0),
+            0u)
+      << r.err;
   EXPECT_EQ(r.out, "");
 }
 
@@ -112,11 +116,17 @@ TEST_F(CliProgramTest, checkParsesWithTheKindsRootAndCountsWithoutAConfiguration
 }
 
 TEST_F(CliProgramTest, checkKeepsATreeWithAWarningAndTriesTheFeedbacksSecondRoot) {
-  WriteFileBytes(dir.file("cut.xml"), "<Catalogues><Physicians><Physician code='1'/>");
-  RunResult r = Run("check physicians cut.xml");
+  WriteFileBytes(dir.file("warn.xml"), "<Catalogues><Physicians><Physician code='1'/></Catalogues>");
+  RunResult r = Run("check physicians warn.xml");
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.out.find("Warning: Unmatched end tag"), std::string::npos);
   EXPECT_NE(r.out.find("sections: 1\nrecords: 1\n"), std::string::npos);
+
+  // The same file cut short: the parse keeps a tree, but the document element never ends.
+  WriteFileBytes(dir.file("cut.xml"), "<Catalogues><Physicians><Physician code='1'/>");
+  r = Run("check physicians cut.xml");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("the file is cut short"), std::string::npos);
 
   WriteFileBytes(dir.file("fb.xml"), "<request reportType='1'><pidLists><pidList/></pidLists></request>");
   r = Run("check feedback fb.xml");
@@ -154,11 +164,19 @@ TEST_F(CliProgramTest, importsTheSampleCataloguesAndTracesTheirStatements) {
   WriteConfig("driver=sqlite\r\ndatabase=" + dir.file("q.db") + "\r\n");
   const std::string sample = QIVA_SOURCE_DIR "/samples/nomenclatoare_generale.xml";
   RunResult r = Run("nomenclatures '" + sample + "' --config test.ini --trace-sql trace.sql");
-  ASSERT_EQ(r.status, 0) << r.err;
+  // The sample's recommended service without a tariff cannot be written: it is skipped, and
+  // the run says so in its exit status and summary.
+  ASSERT_EQ(r.status, 5) << r.err;
   EXPECT_EQ(r.out.rfind("Procesat ", 0), 0u);
-  // Not a terminal: no progress line, only the notice that the database file is new.
-  EXPECT_EQ(r.err, "notice: created a new embedded database with the target schema: " +
-                       dir.file("q.db") + "\n");
+  // Not a terminal: no progress line, only the notice that the database file is new and the
+  // summary.
+  EXPECT_EQ(r.err.rfind("notice: created a new embedded database with the target schema: " +
+                            dir.file("q.db") +
+                            "\nsummary: 46 records, 0 statements rejected, 1 records skipped, ",
+                        0),
+            0u)
+      << r.err;
+  EXPECT_NE(r.err.find("; details in " QIVA_CLI_FOLDER "/_database.log\n"), std::string::npos);
   EXPECT_NE(ReadFileBytes(QIVA_CLI_FOLDER "/_database.log")
                 .find("]->Created the embedded database " + dir.file("q.db")),
             std::string::npos);
@@ -193,3 +211,95 @@ TEST_F(CliProgramTest, kindWithoutItsImportYetExitsWithOneAndSaysSo) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// The import's outcome: exit status, summary line and JSON report.
+
+class CliOutcomeTest : public CliProgramTest {
+ protected:
+  void SetUp() override { WriteConfig("driver=sqlite\r\ndatabase=" + dir.file("q.db") + "\r\n"); }
+  RunResult Import(const std::string& xml) {
+    WriteFileBytes(dir.file("in.xml"), xml);
+    return Run("nomenclatures in.xml --config test.ini --report report.json");
+  }
+  std::string Report() { return ReadFileBytes(dir.file("report.json")); }
+  std::string Tables() { return Run("tables --config test.ini").out; }
+};
+
+constexpr const char* kPersonStates =
+    "<Catalogues><PersonStates><PersonState code='1' description='Asigurat'/>"
+    "<PersonState code='2' description='Neasigurat'/></PersonStates></Catalogues>";
+
+TEST_F(CliOutcomeTest, rejectedStatementAndSkippedRecordExitWithFiveAndAreCounted) {
+  const RunResult r = Import(
+      "<Catalogues><Errors><Error code='E1' text='bun' validFrom='2015-01-01'/>"
+      "<Error code='E2' text='data gresita' validFrom='31.02.2015'/></Errors>"
+      "<RecServices><RecService code='R1' name='fara tarif' tariff='abc' serviceType='I' "
+      "validFrom='2019-01-01'/></RecServices></Catalogues>");
+  EXPECT_EQ(r.status, 5) << r.err;
+  EXPECT_NE(r.err.find("summary: 3 records, 1 statements rejected, 1 records skipped, "),
+            std::string::npos)
+      << r.err;
+  const std::string report = Report();
+  EXPECT_NE(report.find("\"rejected\": 1,"), std::string::npos) << report;
+  EXPECT_NE(report.find("\"skipped\": 1,"), std::string::npos);
+  EXPECT_NE(report.find("\"exitStatus\": 5"), std::string::npos);
+  EXPECT_NE(report.find("\"kind\": \"nomenclatures\""), std::string::npos);
+  EXPECT_NE(report.find("\"database\": \"sqlite\""), std::string::npos);
+}
+
+TEST_F(CliOutcomeTest, cleanImportExitsWithZeroAndQuietPrintsNoSummary) {
+  RunResult r = Import(kPersonStates);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("summary: 2 records, 0 statements rejected, 0 records skipped, "),
+            std::string::npos);
+  EXPECT_EQ(r.err.find("details in"), std::string::npos);
+  EXPECT_NE(Report().find("\"rejected\": 0,"), std::string::npos);
+  EXPECT_NE(Report().find("\"fileRead\": true,"), std::string::npos);
+
+  r = Run("--quiet nomenclatures in.xml --config test.ini");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err.find("summary"), std::string::npos);
+  EXPECT_EQ(r.out, "Procesat 2 inregistrari\n");
+}
+
+TEST_F(CliOutcomeTest, fileOfAnotherRootExitsWithSixAndReportsTheParse) {
+  const RunResult r = Run("--quiet nomenclatures in.xml --config test.ini --report report.json");
+  (void)r;  // no such file yet: usage error, still reported
+  EXPECT_NE(Report().find("\"exitStatus\": 2"), std::string::npos);
+
+  const RunResult other = [&] {
+    WriteFileBytes(dir.file("in.xml"), "<Provider><Contracts/></Provider>");
+    return Run("--quiet nomenclatures in.xml --config test.ini --report report.json");
+  }();
+  EXPECT_EQ(other.status, 6);
+  // The parser's own message first (on standard output, as it always prints it), then the
+  // status text the routine ends with when nothing was read.
+  EXPECT_NE(other.out.find("First Tag should be 'Catalogues'.\nProcesat 0 inregistrari\n"),
+            std::string::npos);
+  EXPECT_NE(other.err.find("summary: file not read (Error: First Tag not found 'Catalogues'), "
+                           "nothing imported"),
+            std::string::npos)
+      << other.err;
+  const std::string report = Report();
+  EXPECT_NE(report.find("\"code\": 11,"), std::string::npos) << report;
+  EXPECT_NE(report.find("\"fileRead\": false,"), std::string::npos);
+}
+
+// A catalogue cut in the middle of a record, or at a line end inside a section, would replace
+// a whole table with a fraction of it: it is not read, and every table stays as it was.
+TEST_F(CliOutcomeTest, catalogueCutShortImportsNothing) {
+  ASSERT_EQ(Import(kPersonStates).status, 0);
+  const std::string before = Tables();
+  const std::string whole =
+      "<Catalogues>\n<PersonStates>\n<PersonState code='9' description='Nou'/>\n"
+      "<PersonState code='8' description='Altul'/>\n</PersonStates>\n</Catalogues>\n";
+  for (const std::size_t cut : {whole.find("code='8'") + 3, whole.find("</PersonStates>")}) {
+    const RunResult r = Import(whole.substr(0, cut));
+    EXPECT_EQ(r.status, 6) << cut << r.err;
+    EXPECT_NE(r.err.find("file not read (fisierul se termina inainte"), std::string::npos) << r.err;
+    EXPECT_NE(Report().find("\"cutShort\": true,"), std::string::npos);
+    EXPECT_EQ(Tables(), before);
+    EXPECT_EQ(Run("check nomenclatures in.xml").status, 1);
+  }
+}

@@ -325,24 +325,40 @@ TEST_F(LocationDialogTest, failedQueryLeavesTheListEmptyAndCancelKeepsIdZero) {
 }
 
 // The real general catalogues import behind the "Import nomenclatoare" button, into a new
-// embedded database: the sample file loads whole and the status line ends on its total.
-TEST(MainDialogEndToEnd, nomenclaturesButtonImportsTheSampleIntoTheEmbeddedDatabase) {
-  App();
-  ScratchDir dir;
+// embedded database. Returns the messages shown; `status` receives the status line's text.
+std::vector<std::string> ImportThroughTheButton(const std::string& file, const ScratchDir& dir,
+                                                QString& status) {
+  std::vector<std::string> messages;
   const std::filesystem::path saved = std::filesystem::current_path();
-  qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"), "driver=sqlite\r\ndatabase=clinic.db\r\n");
   {
     CQIVA_IMPORTDlg dlg(ProgramPathsFor(dir.file("qiva_import"), PathRules::Posix), "");
-    dlg.prompts().chooseFile = [](QWidget*) {
-      return std::string(QIVA_SOURCE_DIR "/samples/nomenclatoare_generale.xml");
+    dlg.prompts().chooseFile = [file](QWidget*) { return file; };
+    dlg.prompts().message = [&messages](QWidget*, const std::string& text) {
+      messages.push_back(text);
     };
     dlg.OnInitDialog();
     dlg.button(1003)->click();
-    ASSERT_TRUE(dlg.WaitForWorkers(30s));
+    EXPECT_TRUE(dlg.WaitForWorkers(30s));
     QApplication::processEvents();
-    EXPECT_EQ(dlg.statusLine()->text(), "Procesat 46 inregistrari");
+    status = dlg.statusLine()->text();
   }
   std::filesystem::current_path(saved);
+  return messages;
+}
+
+// The sample loads whole; its recommended service without a tariff is skipped, and the user is
+// told so once the import has ended.
+TEST(MainDialogEndToEnd, nomenclaturesButtonImportsTheSampleIntoTheEmbeddedDatabase) {
+  App();
+  ScratchDir dir;
+  qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"), "driver=sqlite\r\ndatabase=clinic.db\r\n");
+  QString status;
+  const std::vector<std::string> messages = ImportThroughTheButton(
+      QIVA_SOURCE_DIR "/samples/nomenclatoare_generale.xml", dir, status);
+  EXPECT_EQ(status, "Procesat 46 inregistrari");
+  EXPECT_EQ(messages, std::vector<std::string>{
+                          "Atentie: 0 instructiuni respinse de baza de date si 1 inregistrari "
+                          "omise.\nDetaliile sunt in _database.log"});
 
   CAdoDatabase db;
   CAdoRecordset rs;
@@ -351,6 +367,25 @@ TEST(MainDialogEndToEnd, nomenclaturesButtonImportsTheSampleIntoTheEmbeddedDatab
   ASSERT_TRUE(rs.Open("select count(*) n from QIVA_ICD10", &db));
   EXPECT_EQ(std::get<std::int32_t>(rs.GetFieldValue("n")), 3);
   rs.Close();
+}
+
+// A clean import shows nothing new; a file of another root is not read, and says why.
+TEST(MainDialogEndToEnd, cleanImportShowsNoMessageAndAFileNotReadShowsWhy) {
+  App();
+  ScratchDir dir;
+  qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"), "driver=sqlite\r\ndatabase=clinic.db\r\n");
+  qiva::test::WriteFileBytes(dir.file("clean.xml"),
+                             "<Catalogues><PersonStates><PersonState code='1' description='A'/>"
+                             "</PersonStates></Catalogues>");
+  QString status;
+  EXPECT_TRUE(ImportThroughTheButton(dir.file("clean.xml"), dir, status).empty());
+  EXPECT_EQ(status, "Procesat 1 inregistrari");
+
+  qiva::test::WriteFileBytes(dir.file("other.xml"), "<Provider/>");
+  EXPECT_EQ(ImportThroughTheButton(dir.file("other.xml"), dir, status),
+            std::vector<std::string>{"Fisierul nu a putut fi citit (Error: First Tag not found "
+                                     "'Catalogues').\nNu s-a importat nimic."});
+  EXPECT_EQ(status, "Procesat 0 inregistrari");
 }
 
 }  // namespace

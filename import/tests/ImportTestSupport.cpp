@@ -9,6 +9,11 @@ namespace qiva::import::test {
 
 bool RecordingEngine::execute(std::string_view sql) {
   shared_->executed.emplace_back(sql);
+  if (shared_->broken || shared_->refused.count(std::string(sql)) != 0) {
+    error_.description = "refused by the test";
+    return false;
+  }
+  if (!shared_->breaksAfter.empty() && sql == shared_->breaksAfter) shared_->broken = true;
   return true;
 }
 

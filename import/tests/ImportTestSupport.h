@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,12 @@ class RecordingEngine final : public qiva::db::DbEngine {
     std::vector<std::string> executed;
     std::vector<std::string> queries;
     std::map<std::string, qiva::db::ResultSet> answers;
+    // Statements (exact texts) the engine refuses; they are still recorded.
+    std::set<std::string> refused;
+    // Once this statement has been run, the engine reports itself broken (a lost commit) and
+    // refuses every later statement.
+    std::string breaksAfter;
+    bool broken = false;
   };
   explicit RecordingEngine(std::shared_ptr<Shared> shared) : shared_(std::move(shared)) {}
   bool open(const std::string&) override { return true; }
@@ -32,6 +39,7 @@ class RecordingEngine final : public qiva::db::DbEngine {
   bool query(std::string_view sql, qiva::db::ResultSet& out) override;
   bool close() override { return true; }
   const qiva::db::EngineError& lastError() const override { return error_; }
+  bool broken() const override { return shared_->broken; }
 
  private:
   std::shared_ptr<Shared> shared_;

@@ -188,3 +188,17 @@ TEST_F(NomenclaturesEndToEnd, loadsTheShippedSampleFile) {
 }
 
 }  // namespace
+
+namespace {
+
+// A text of several statements that the database refuses as a whole is one rejection, however
+// many statements it held.
+TEST_F(NomenclaturesEndToEnd, aBatchRefusedAsAWholeCountsAsOneRejection) {
+  EXPECT_FALSE(database.Execute(
+      " SET NOCOUNT ON \ninsert into QIVA_ERRORS (code,text,validFrom) values ('E1','a','2015-01-01')"
+      "\ninsert into QIVA_ERRORS (code,text,validFrom) values ('E2','b','31.02.2015')"
+      "\ninsert into QIVA_ERRORS (code,text,validFrom) values ('E3','c','2015-01-01')"));
+  EXPECT_EQ(context.Outcome().rejectedStatements, 1);
+}
+
+}  // namespace

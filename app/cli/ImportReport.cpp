@@ -1,0 +1,119 @@
+// ImportReport.cpp: summary line and JSON report of a command-line import.
+#include "app/cli/ImportReport.h"
+
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "app/cli/CliOptions.h"
+
+namespace {
+
+std::string Seconds(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.3f s", seconds);
+  return text;
+}
+
+// Local time as "YYYY-MM-DDThh:mm:ss+hhmm".
+std::string LocalTimeText(std::chrono::system_clock::time_point when) {
+  const std::time_t t = std::chrono::system_clock::to_time_t(when);
+  std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &t);
+#else
+  localtime_r(&t, &local);
+#endif
+  char text[40];
+  const std::size_t n = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local);
+  return std::string(text, n);
+}
+
+std::string Counts(const ImportOutcome& o) {
+  std::string text = std::to_string(o.records) + " records, " +
+                     std::to_string(o.rejectedStatements) + " statements rejected, " +
+                     std::to_string(o.skippedTotal()) + " records skipped";
+  if (o.skippedSections > 0) {
+    text += ", " + std::to_string(o.skippedSections) + " sections left unchanged";
+  }
+  return text;
+}
+
+std::string OutcomeWord(int exitStatus) {
+  switch (exitStatus) {
+    case kExitOk: return "imported";
+    case kExitStopped: return "stopped";
+    case kExitUsage: return "usage error";
+    case kExitConfiguration: return "configuration not loaded";
+    case kExitDatabase: return "database failed";
+    case kExitLosses: return "imported with losses";
+    case kExitNotRead: return "file not read";
+    default: return "unknown";
+  }
+}
+
+}  // namespace
+
+std::string SummaryLine(const ImportReport& report) {
+  const ImportOutcome& o = report.outcome;
+  std::string line = "summary: ";
+  if (!report.routineRan) {
+    line += OutcomeWord(report.exitStatus) + ", nothing imported, " + Seconds(report.seconds);
+  } else if (o.databaseFailed) {
+    line += "the database failed during the import (" + Counts(o) + "), " +
+            Seconds(report.seconds);
+  } else if (!o.fileRead) {
+    line += "file not read (" + FileNotReadReason(o) + "), nothing imported, " +
+            Seconds(report.seconds);
+  } else {
+    line += Counts(o) + ", " + Seconds(report.seconds);
+  }
+  const bool logTells = report.routineRan || report.exitStatus == kExitDatabase;
+  if (report.exitStatus != kExitOk && logTells && !report.databaseLog.empty()) {
+    line += "; details in " + report.databaseLog;
+  }
+  return line;
+}
+
+std::string ReportJson(const ImportReport& report) {
+  const ImportOutcome& o = report.outcome;
+  nlohmann::json parse = nullptr;
+  if (report.routineRan && o.fileParsed) {
+    parse = {{"code", o.parse.code},
+             {"message", errorText(o.parse.code)},
+             {"line", o.parse.line},
+             {"column", o.parse.column},
+             {"cutShort", o.parse.cutShort},
+             {"rootTag", o.rootTag}};
+  }
+  nlohmann::json json = {
+      {"kind", report.kind},
+      {"file", report.file},
+      {"started", LocalTimeText(report.started)},
+      {"ended", LocalTimeText(report.ended)},
+      {"seconds", report.seconds},
+      {"records", o.records},
+      {"rejected", o.rejectedStatements},
+      {"skipped", o.skippedTotal()},
+      {"skippedAtPrompt", o.skippedAtPrompt},
+      {"sectionsLeftUnchanged", o.skippedSections},
+      {"fileRead", report.routineRan && o.fileRead},
+      {"parse", parse},
+      {"databaseFailed", o.databaseFailed},
+      {"database", report.databaseKind.empty() ? nlohmann::json(nullptr)
+                                               : nlohmann::json(report.databaseKind)},
+      {"databaseLog", report.databaseLog},
+      {"outcome", OutcomeWord(report.exitStatus)},
+      {"exitStatus", report.exitStatus},
+  };
+  // Texts are the file's bytes; a name that is not UTF-8 must not make the report unwritable.
+  return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+}
+
+bool WriteReportFile(const std::string& path, const ImportReport& report) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) return false;
+  out << ReportJson(report);
+  return static_cast<bool>(out.flush());
+}

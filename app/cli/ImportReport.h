@@ -1,0 +1,32 @@
+// ImportReport.h: the account of one command-line import: the one-line summary printed after
+// the last status text, and the JSON report that scheduled jobs and monitoring read.
+#pragma once
+
+#include <chrono>
+#include <string>
+
+#include "app/ImportOutcome.h"
+
+struct ImportReport {
+  std::string kind;  // the KIND word
+  std::string file;  // the file's full path
+  std::chrono::system_clock::time_point started;
+  std::chrono::system_clock::time_point ended;
+  double seconds = 0;
+  bool routineRan = false;    // false when the run ended before the routine (no file, no database)
+  ImportOutcome outcome;      // meaningful when routineRan
+  std::string databaseKind;   // "sqlite", "odbc", or "" when the configuration was not loaded
+  std::string databaseLog;    // full path of _database.log
+  int exitStatus = 0;
+};
+
+// "summary: ..." on one line: records, statements rejected, records skipped and the elapsed
+// time; the file-not-read reason or the database failure instead when there is one; the
+// database log's path whenever something went wrong.
+std::string SummaryLine(const ImportReport& report);
+
+// The report as a JSON object (see the README for its fields).
+std::string ReportJson(const ImportReport& report);
+
+// Writes ReportJson to `path` (replacing the file); false when it cannot be written.
+bool WriteReportFile(const std::string& path, const ImportReport& report);
