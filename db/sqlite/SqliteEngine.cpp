@@ -86,16 +86,15 @@ class SqliteEngine final : public DbEngine {
       return false;
     }
     std::error_code ec;
-    // Only a file that this open creates may be removed when it cannot be set up: whatever was
-    // at the path before (a file, a folder, a link) stays as it was.
-    const bool existedBefore =
-        std::filesystem::symlink_status(path, ec).type() != std::filesystem::file_type::not_found;
     path_ = std::filesystem::absolute(path, ec).string();
     if (path_.empty()) path_ = path;
     state_.databaseName = std::filesystem::path(path_).stem().string();
+    // Only files that this open creates may be removed when it fails: whatever was at their
+    // paths before (a file, a folder, a link) stays as it was.
+    const std::vector<std::string> created = MissingFiles();
     if (!OpenFile()) {
       CloseLocked();
-      if (!existedBefore) RemoveFiles();
+      RemoveFiles(created);
       return false;
     }
     {
@@ -303,9 +302,24 @@ class SqliteEngine final : public DbEngine {
     return true;
   }
 
-  void RemoveFiles() {
-    std::error_code ec;
-    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) std::filesystem::remove(path_ + suffix, ec);
+  // The database file and SQLite's files beside it that do not exist yet. The side files go
+  // only with the database file: without it they are not this open's to remove.
+  std::vector<std::string> MissingFiles() const {
+    std::vector<std::string> missing;
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+      std::error_code ec;
+      const std::string file = path_ + suffix;
+      if (std::filesystem::symlink_status(file, ec).type() == std::filesystem::file_type::not_found) missing.push_back(file);
+    }
+    if (missing.empty() || missing.front() != path_) missing.clear();
+    return missing;
+  }
+
+  static void RemoveFiles(const std::vector<std::string>& files) {
+    for (const std::string& file : files) {
+      std::error_code ec;
+      std::filesystem::remove(file, ec);
+    }
   }
 
   bool CloseLocked() {
