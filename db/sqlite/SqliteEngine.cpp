@@ -111,8 +111,11 @@ class SqliteEngine final : public DbEngine {
     if (!db_) return NotOpen();
     if (broken_) return Refuse();
     lastSqliteMessage_.clear();
+    const int changesBefore = sqlite3_total_changes(db_);
     const bool ok = ExecuteLocked(sql);
-    EndOfCall(ok, sql);
+    // A text that failed in part may have written rows with its other statements: if its group
+    // is lost, it is named among the lost too.
+    EndOfCall(ok || sqlite3_total_changes(db_) != changesBefore, sql);
     return ok;
   }
 
@@ -463,11 +466,12 @@ class SqliteEngine final : public DbEngine {
     Break(err);
   }
 
-  // After each execute: keeps the text of a statement that ran, notices a group that SQLite
-  // rolled back by itself (disk full, I/O error, out of memory) and commits a full or old group.
-  void EndOfCall(bool ok, std::string_view sql) {
+  // After each execute: keeps the text of a statement that wrote to the group, notices a group
+  // that SQLite rolled back by itself (disk full, I/O error, out of memory) and commits a full
+  // or old group.
+  void EndOfCall(bool wrote, std::string_view sql) {
     if (!inTxn_) return;
-    if (ok) group_.Add(sql);
+    if (wrote) group_.Add(sql);
     if (GroupRolledBack()) return Break(lastSqliteMessage_.empty() ? sqlite3_errmsg(db_) : lastSqliteMessage_);
     if (++pending_ >= kCommitEvery || std::chrono::steady_clock::now() - groupStart_ >= kCommitAfter) Commit();
   }

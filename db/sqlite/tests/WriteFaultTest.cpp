@@ -125,6 +125,27 @@ TEST(WriteFault, AGroupThatSqliteRolledBackIsLostAndTheRestOfItsTextDoesNotRun) 
   EXPECT_EQ(std::count(stored.begin(), stored.end(), "after"), 0);
 }
 
+TEST(WriteFault, ATextThatFailedInPartIsNamedAmongTheLostOneThatWroteNothingIsNot) {
+  TempDatabase db;
+  CreateWithOneRow(db);
+  FaultVfs vfs;
+  auto engine = CreateSqliteEngine();
+  ASSERT_TRUE(engine->open(db.connectionString()));
+  vfs.FailWrites(true);
+  const std::string tooLong = InsertState(std::string(200, 'x'));  // code is varchar(120)
+  EXPECT_FALSE(engine->execute(tooLong));
+  const std::string partly = InsertState("a") + " " + tooLong;
+  EXPECT_FALSE(engine->execute(partly));
+  EXPECT_EQ(engine->lastError().providerErrors.at(0).number, 2628);
+  EXPECT_FALSE(engine->flush());
+  const std::optional<LostStatements> lost = engine->takeLostStatements();
+  ASSERT_TRUE(lost);
+  EXPECT_EQ(lost->texts, std::vector<std::string>{partly});
+  engine->close();
+  vfs.FailWrites(false);
+  EXPECT_EQ(StoredCodes(db), std::vector<std::string>{"old"});
+}
+
 TEST(WriteFault, LostStatementsAreLoggedAndCountedAsFailedExecutesOnce) {
   TempDatabase db;
   CreateWithOneRow(db);
