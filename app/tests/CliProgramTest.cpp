@@ -324,8 +324,9 @@ TEST_F(CliOutcomeTest, importWaitsForADatabaseLockedByAnotherProgramAndStoresEve
   releaser.join();
   sqlite3_close(other);
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.err.find("waiting for the database, locked by another program\n"), std::string::npos)
-      << r.err;
+  const std::string notice = "waiting for the database, locked by another program\n";
+  EXPECT_NE(r.err.find(notice), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find(notice), r.err.rfind(notice)) << "told once per wait";
   EXPECT_NE(Tables().find("QIVA_PERSON_STATES\t2\n"), std::string::npos) << Tables();
 }
 
