@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "import/DayHospitalTariffs.h"
+#include "import/Nhp.h"
 #include "import/Nomenclatures.h"
 
 namespace {
@@ -18,13 +20,14 @@ const std::array<ImportKindInfo, kImportKindCount> kKinds = {{
      "ImportNomenclatures", false, "Catalogues", qiva::import::ImportNomenclatures},
     {ImportKind::PharmaNomenclatures, "pharma", "Import nom. farm (medicamente)", 1005,
      "ImportPharmaNomenclatures", false, "Catalogues", nullptr},
-    {ImportKind::Nhp, "nhp", "Import NHP", 1009, "ImportNhp", false, "Catalogues", nullptr},
+    {ImportKind::Nhp, "nhp", "Import NHP", 1009, "ImportNhp", false, "Catalogues",
+     qiva::import::ImportNhp},
     {ImportKind::ErrorFile, "errors", "Import fisier erori", 1004, "ImportErrorFile", false, "",
      nullptr},
     {ImportKind::PharmacyErrorFile, "pharmacy-errors", "SPT: Import fisier erori farm", 1006,
      "ImportPharmacyErrorFile", false, "report", nullptr},
     {ImportKind::DayHospitalTariffs, "day-tariffs", "SPT: Import Serv Spit ZI", 1007,
-     "ImportDayHospitalTariffs", true, "provider", nullptr},
+     "ImportDayHospitalTariffs", true, "provider", qiva::import::ImportDayHospitalTariffs},
     {ImportKind::Feedback, "feedback", "SPT: Import Feedback", 1008, "ImportFeedback", true,
      "ns2:request", nullptr},
 }};
