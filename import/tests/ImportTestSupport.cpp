@@ -19,6 +19,10 @@ bool RecordingEngine::execute(std::string_view sql) {
 
 bool RecordingEngine::query(std::string_view sql, qiva::db::ResultSet& out) {
   shared_->queries.emplace_back(sql);
+  if (shared_->refused.count(std::string(sql)) != 0) {
+    error_.description = "refused by the test";
+    return false;
+  }
   auto found = shared_->answers.find(std::string(sql));
   out = found == shared_->answers.end() ? qiva::db::ResultSet{{"ID"}, {}} : found->second;
   return true;

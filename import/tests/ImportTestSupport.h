@@ -26,7 +26,7 @@ class RecordingEngine final : public qiva::db::DbEngine {
     std::vector<std::string> executed;
     std::vector<std::string> queries;
     std::map<std::string, qiva::db::ResultSet> answers;
-    // Statements (exact texts) the engine refuses; they are still recorded.
+    // Statements and queries (exact texts) the engine refuses; they are still recorded.
     std::set<std::string> refused;
     // Once this statement has been run, the engine reports itself broken (a lost commit) and
     // refuses every later statement.
