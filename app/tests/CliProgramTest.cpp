@@ -12,6 +12,7 @@
 #include "app/FileLock.h"
 #include "app/ImportKinds.h"
 #include "app/tests/TestSupport.h"
+#include "db/CAdoDatabase.h"
 
 namespace {
 
@@ -340,4 +341,67 @@ TEST_F(CliOutcomeTest, tablesSaysWhenAnImportIsRunning) {
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.err.find("an import into this database is running"), std::string::npos) << r.err;
   EXPECT_NE(r.out.find("QIVA_PERSON_STATES\t2\n"), std::string::npos);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The national health programme and day-hospital tariffs samples through qiva-import.
+
+TEST_F(CliOutcomeTest, importsTheHealthProgrammeSampleAndTracesItsTablePreparation) {
+  const std::string sample = QIVA_SOURCE_DIR "/samples/programe_nationale.xml";
+  const RunResult r = Run("nhp '" + sample + "' --config test.ini --trace-sql trace.sql");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "Finalizat de procesat 15 inregistrari\n");
+  const std::string trace = ReadFileBytes(dir.file("trace.sql"));
+  EXPECT_EQ(trace.find("drop table QIVA_NHP_INDICATORS \nGO\n"), 0u) << trace.substr(0, 200);
+  EXPECT_NE(trace.find("\nGO\nCREATE TABLE [dbo].[QIVA_MEDICAL_SUPPLIES]( \t"), std::string::npos);
+  const std::string tables = Tables();
+  EXPECT_NE(tables.find("QIVA_NHP_INDICATORS\t8\n"), std::string::npos) << tables;
+  EXPECT_NE(tables.find("QIVA_MEDICAL_SUPPLIES\t7\n"), std::string::npos) << tables;
+  // A second run widens the supplies code instead of creating the table.
+  ASSERT_EQ(Run("nhp '" + sample + "' --config test.ini --trace-sql trace.sql").status, 0);
+  EXPECT_NE(ReadFileBytes(dir.file("trace.sql"))
+                .find("\nGO\nalter table QIVA_MEDICAL_SUPPLIES alter column code varchar(100)\nGO\n"),
+            std::string::npos);
+}
+
+TEST_F(CliOutcomeTest, importsTheDayTariffsSampleForOneLocation) {
+  const std::string sample = QIVA_SOURCE_DIR "/samples/tarife_spitalizare_zi.xml";
+  ASSERT_EQ(Run("init-db --locations --config test.ini").status, 0);
+  {
+    CAdoDatabase db;
+    db.SetDriver("sqlite");
+    ASSERT_TRUE(db.Open("", "", "", dir.file("q.db")));
+    ASSERT_TRUE(db.Execute("insert into n_locations (locationName) values ('Sediu central')"));
+    ASSERT_TRUE(db.Execute("insert into n_locations (locationName) values ('Punct de lucru')"));
+    ASSERT_TRUE(db.Execute("insert into QIVA_DAILY_SERVICES_TARIFFS (CODE, locationid) values "
+                           "('ALTA', 1)"));
+  }
+  RunResult r = Run("day-tariffs '" + sample + "' --config test.ini");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("choose one with --location ID"), std::string::npos) << r.err;
+
+  r = Run("day-tariffs '" + sample + "' --location 2 --config test.ini --trace-sql trace.sql");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "Finalizat de procesat 11 inregistrari\n");
+  const std::string trace = ReadFileBytes(dir.file("trace.sql"));
+  EXPECT_NE(trace.find("\nGO\n delete from QIVA_DAILY_CASES_TARIFFS  where locationid=2 \nGO\n"),
+            std::string::npos)
+      << trace;
+  EXPECT_NE(trace.find("VALID_TO, locationID )VALUES ('S05',64,5200,convert "
+                       "(datetime,'2021-07-01',120), null ,2)\nGO\n"),
+            std::string::npos)
+      << trace;
+  const std::string tables = Tables();
+  EXPECT_NE(tables.find("QIVA_DAILY_CASES_TARIFFS\t6\n"), std::string::npos) << tables;
+  EXPECT_NE(tables.find("QIVA_DAILY_SERVICES_TARIFFS\t6\n"), std::string::npos) << tables;
+}
+
+TEST_F(CliOutcomeTest, importsTheDayTariffsSampleWithoutLocations) {
+  const std::string sample = QIVA_SOURCE_DIR "/samples/tarife_spitalizare_zi.xml";
+  const RunResult r = Run("day-tariffs '" + sample + "' --config test.ini --trace-sql trace.sql");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string trace = ReadFileBytes(dir.file("trace.sql"));
+  EXPECT_NE(trace.find("\nGO\n delete from QIVA_DAILY_CASES_TARIFFS \nGO\n"), std::string::npos);
+  EXPECT_EQ(trace.find("locationID"), std::string::npos);
+  EXPECT_NE(Tables().find("QIVA_DAILY_CASES_TARIFFS\t6\n"), std::string::npos);
 }

@@ -21,6 +21,7 @@
 #include "app/tests/TestSupport.h"
 #include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"
+#include "db/sqlite/SchemaScripts.h"
 
 namespace {
 
@@ -386,6 +387,98 @@ TEST(MainDialogEndToEnd, cleanImportShowsNoMessageAndAFileNotReadShowsWhy) {
             std::vector<std::string>{"Fisierul nu a putut fi citit (Error: First Tag not found "
                                      "'Catalogues').\nNu s-a importat nimic."});
   EXPECT_EQ(status, "Procesat 0 inregistrari");
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// The national health programme and day-hospital tariffs buttons with their real imports.
+
+namespace {
+
+// Presses button `buttonId` of a dialog in `dir` with `file` chosen and `location` answering
+// the location dialog. Returns the messages shown; `status` receives the status line's text.
+std::vector<std::string> PressImportButton(int buttonId, const std::string& file,
+                                           const ScratchDir& dir, QString& status,
+                                           const decltype(CQIVA_IMPORTDlg::Prompts::location)& location = {}) {
+  std::vector<std::string> messages;
+  const std::filesystem::path saved = std::filesystem::current_path();
+  {
+    CQIVA_IMPORTDlg dlg(ProgramPathsFor(dir.file("qiva_import"), PathRules::Posix), "");
+    dlg.prompts().chooseFile = [file](QWidget*) { return file; };
+    dlg.prompts().message = [&messages](QWidget*, const std::string& text) {
+      messages.push_back(text);
+    };
+    if (location) dlg.prompts().location = location;
+    dlg.OnInitDialog();
+    dlg.button(buttonId)->click();
+    EXPECT_TRUE(dlg.WaitForWorkers(30s));
+    QApplication::processEvents();
+    status = dlg.statusLine()->text();
+  }
+  std::filesystem::current_path(saved);
+  return messages;
+}
+
+std::int32_t CountRows(const std::string& databaseFile, const std::string& query) {
+  CAdoDatabase db;
+  CAdoRecordset rs;
+  db.SetDriver("sqlite");
+  EXPECT_TRUE(db.Open("", "", "", databaseFile));
+  EXPECT_TRUE(rs.Open(query, &db)) << query;
+  const std::int32_t n = rs.IsEOF() ? -1 : std::get<std::int32_t>(rs.GetFieldValue("n"));
+  rs.Close();
+  return n;
+}
+
+TEST(MainDialogEndToEnd, nhpButtonImportsTheSample) {
+  App();
+  ScratchDir dir;
+  qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"), "driver=sqlite\r\ndatabase=clinic.db\r\n");
+  QString status;
+  EXPECT_TRUE(PressImportButton(1009, QIVA_SOURCE_DIR "/samples/programe_nationale.xml", dir,
+                                status)
+                  .empty());
+  EXPECT_EQ(status, "Finalizat de procesat 15 inregistrari");
+  EXPECT_EQ(CountRows(dir.file("clinic.db"), "select count(*) n from QIVA_NHP_INDICATORS"), 8);
+}
+
+// The database keeps locations: the location dialog's choice decides which rows are replaced.
+TEST(MainDialogEndToEnd, dayTariffsButtonImportsTheSampleForTheLocationChosen) {
+  App();
+  ScratchDir dir;
+  qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"), "driver=sqlite\r\ndatabase=clinic.db\r\n");
+  {
+    CAdoDatabase db;
+    db.SetDriver("sqlite");
+    ASSERT_TRUE(db.Open("", "", "", dir.file("clinic.db")));
+    for (const std::string& batch : qiva::db::SplitScriptBatches(qiva::db::LocationsSchemaScript())) {
+      ASSERT_TRUE(db.Execute(batch));
+    }
+    ASSERT_TRUE(db.Execute("insert into n_locations (locationName) values ('Sediu central')"));
+    ASSERT_TRUE(db.Execute("insert into n_locations (locationName) values ('Punct de lucru')"));
+  }
+  std::vector<QString> shown;
+  auto chooseSecond = [&shown](QWidget* owner, CAdoDatabase& db,
+                               CAdoRecordset& rs) -> std::optional<std::int32_t> {
+    DlgLocation location(db, rs, owner);
+    for (int i = 0; i < location.locationList()->count(); ++i) {
+      shown.push_back(location.locationList()->itemText(i));
+    }
+    location.locationList()->setCurrentIndex(0);  // "Punct de lucru", id 2
+    location.OnOK();
+    if (location.result() != QDialog::Accepted) return std::nullopt;
+    return location.chosenLocationId();
+  };
+  QString status;
+  EXPECT_TRUE(PressImportButton(1007, QIVA_SOURCE_DIR "/samples/tarife_spitalizare_zi.xml", dir,
+                                status, chooseSecond)
+                  .empty());
+  EXPECT_EQ(shown, (std::vector<QString>{"Punct de lucru", "Sediu central"}));
+  EXPECT_EQ(status, "Finalizat de procesat 11 inregistrari");
+  EXPECT_EQ(CountRows(dir.file("clinic.db"),
+                      "select count(*) n from QIVA_DAILY_CASES_TARIFFS where locationid=2"),
+            6);
 }
 
 }  // namespace
