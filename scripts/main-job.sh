@@ -20,5 +20,7 @@ import_sample() {
   fi
 }
 import_sample nomenclatures samples/nomenclatoare_generale.xml
+import_sample nhp samples/programe_nationale.xml
+import_sample day-tariffs samples/tarife_spitalizare_zi.xml
 "$cli" --config "$demo/QIVA_IMPORT.INI" tables
 echo "Embedded database: $demo/clinic.db"
