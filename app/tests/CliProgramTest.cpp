@@ -396,12 +396,3 @@ TEST_F(CliOutcomeTest, importsTheDayTariffsSampleForOneLocation) {
   EXPECT_NE(tables.find("QIVA_DAILY_SERVICES_TARIFFS\t6\n"), std::string::npos) << tables;
 }
 
-TEST_F(CliOutcomeTest, importsTheDayTariffsSampleWithoutLocations) {
-  const std::string sample = QIVA_SOURCE_DIR "/samples/tarife_spitalizare_zi.xml";
-  const RunResult r = Run("day-tariffs '" + sample + "' --config test.ini --trace-sql trace.sql");
-  ASSERT_EQ(r.status, 0) << r.err;
-  const std::string trace = ReadFileBytes(dir.file("trace.sql"));
-  EXPECT_NE(trace.find("\nGO\n delete from QIVA_DAILY_CASES_TARIFFS \nGO\n"), std::string::npos);
-  EXPECT_EQ(trace.find("locationID"), std::string::npos);
-  EXPECT_NE(Tables().find("QIVA_DAILY_CASES_TARIFFS\t6\n"), std::string::npos);
-}

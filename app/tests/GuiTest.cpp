@@ -431,18 +431,6 @@ std::int32_t CountRows(const std::string& databaseFile, const std::string& query
   return n;
 }
 
-TEST(MainDialogEndToEnd, nhpButtonImportsTheSample) {
-  App();
-  ScratchDir dir;
-  qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"), "driver=sqlite\r\ndatabase=clinic.db\r\n");
-  QString status;
-  EXPECT_TRUE(PressImportButton(1009, QIVA_SOURCE_DIR "/samples/programe_nationale.xml", dir,
-                                status)
-                  .empty());
-  EXPECT_EQ(status, "Finalizat de procesat 15 inregistrari");
-  EXPECT_EQ(CountRows(dir.file("clinic.db"), "select count(*) n from QIVA_NHP_INDICATORS"), 8);
-}
-
 // The database keeps locations: the location dialog's choice decides which rows are replaced.
 TEST(MainDialogEndToEnd, dayTariffsButtonImportsTheSampleForTheLocationChosen) {
   App();

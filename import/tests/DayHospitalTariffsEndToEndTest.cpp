@@ -110,20 +110,4 @@ TEST_F(DayTariffsEndToEnd, skipsAndLogsRecordsThatCannotBeSentAndWritesTheRest) 
   EXPECT_EQ(frontEnd.statuses().back(), "Finalizat de procesat 3 inregistrari");
 }
 
-TEST_F(DayTariffsEndToEnd, aFileNotReadLeavesTheTablesAndTheStatusLine) {
-  ASSERT_TRUE(database.Execute("insert into QIVA_DAILY_CASES_TARIFFS (SERVICE_CODE) values ('OLD')"));
-  const std::string file = provider(kCases);
-  import(ImportDayHospitalTariffs, file.substr(0, file.size() - 40));
-  EXPECT_EQ(rows("select SERVICE_CODE from QIVA_DAILY_CASES_TARIFFS", {"SERVICE_CODE"}),
-            (Rows{{"OLD"}}));
-  EXPECT_EQ(frontEnd.statuses(), Strings{});
-}
-
-TEST_F(DayTariffsEndToEnd, loadsTheShippedSampleFile) {
-  EXPECT_EQ(ImportDayHospitalTariffs(context, QIVA_SAMPLES_DIR "/tarife_spitalizare_zi.xml"), 1);
-  EXPECT_EQ(frontEnd.statuses().back(), "Finalizat de procesat 11 inregistrari");
-  EXPECT_EQ(rows("select count(*) n from QIVA_DAILY_SERVICES_TARIFFS", {"n"}), (Rows{{"5"}}));
-  EXPECT_FALSE(context.Outcome().hasLosses());
-}
-
 }  // namespace

@@ -1,5 +1,5 @@
-// The day-hospital tariffs routine against a recording engine: the statements with and without
-// a location, the progress texts, records skipped without a prompt, and a file not read.
+// The day-hospital tariffs routine against a recording engine: the order of its statements, its
+// progress texts, a section that cannot be emptied, and what a file not read leaves.
 #include <gtest/gtest.h>
 
 #include "import/DayHospitalTariffs.h"
@@ -22,18 +22,14 @@ constexpr const char* kFile =
     "<DailyService code='S1' tariff='5.5' noContractedDailyServices='9' validFrom='2021-01-01'/>"
     "</DailyServices></Provider>";
 
-std::string dailyCase(const std::string& values, const std::string& location = "") {
+std::string dailyCase(const std::string& values) {
   return "INSERT INTO QIVA_DAILY_CASES_TARIFFS (SERVICE_CODE,NAME,DEPARTMENT_CODE,TARIFF,"
-         "NO_CONTRACTED_DAILY_CASES,VALID_FROM,VALID_TO" +
-         std::string(location.empty() ? "" : ", locationID ") + ")VALUES (" + values +
-         (location.empty() ? "" : "," + location) + ")";
+         "NO_CONTRACTED_DAILY_CASES,VALID_FROM,VALID_TO)VALUES (" + values + ")";
 }
 
-std::string dailyService(const std::string& values, const std::string& location = "") {
+std::string dailyService(const std::string& values) {
   return "INSERT INTO QIVA_DAILY_SERVICES_TARIFFS (CODE,TARIFF,NOCONTRACTEDDAILYSERVICES,"
-         "VALID_FROM,VALID_TO" +
-         std::string(location.empty() ? "" : ", locationID ") + ")VALUES (" + values +
-         (location.empty() ? "" : "," + location) + ")";
+         "VALID_FROM,VALID_TO)VALUES (" + values + ")";
 }
 
 const std::string kFrom = "convert (datetime,'2021-01-01',120), ";
@@ -55,49 +51,6 @@ TEST(ImportDayHospitalTariffs, replacesWholeTablesWithoutTheLocationFlag) {
                      "Procesez inregistrarea 2 ...", "Procesez inregistrarea 3 ...",
                      "Finalizat de procesat 4 inregistrari"}));
   EXPECT_FALSE(run.context.Outcome().hasLosses());
-}
-
-TEST(ImportDayHospitalTariffs, replacesOnlyTheChosenLocationWithTheFlag) {
-  RecordedImport run;
-  run.context.hasLocationColumn = true;
-  run.context.locationId = 7;
-  ImportDayHospitalTariffs(run.context, run.writeFile("t.xml", kFile));
-  EXPECT_EQ(run.shared->executed,
-            (Strings{" delete from QIVA_DAILY_CASES_TARIFFS  where locationid=7 ",
-                     dailyCase("'C1','','',10,1," + kFrom + "null ", "7"),
-                     dailyCase("'C2','','',20,2," + kFrom +
-                                   "convert (datetime,'2021-12-31',120) ",
-                               "7"),
-                     dailyCase("'C3','','',30,3," + kFrom + "null ", "7"),
-                     " delete from QIVA_DAILY_SERVICES_TARIFFS  where locationid=7 ",
-                     dailyService("'S1',5.5,9," + kFrom + "null ", "7")}));
-}
-
-TEST(ImportDayHospitalTariffs, skipsRecordsThatCannotBeSentWithoutAPromptAndGoesOn) {
-  RecordedImport run;
-  ImportDayHospitalTariffs(
-      run.context,
-      run.writeFile("t.xml",
-                    "<provider><DailyServices>"
-                    "<DailyService code='S1' tariff='abc' noContractedDailyServices='1' "
-                    "validFrom='2021-01-01'/>"
-                    "<DailyService tariff='1' noContractedDailyServices='1' validFrom='2021-01-01'/>"
-                    "<DailyService code='S3' tariff='3' noContractedDailyServices='3' validFrom='2021-01-01'/>"
-                    "</DailyServices></provider>"));
-  EXPECT_EQ(run.shared->executed,
-            (Strings{" delete from QIVA_DAILY_SERVICES_TARIFFS ",
-                     dailyService("'S3',3,3," + kFrom + "null ")}));
-  const std::string log = run.logText();
-  EXPECT_NE(log.find("Record skipped: DAILYSERVICE 1 of DAILYSERVICES: tariff is not a number: "
-                     "'abc'\r\n" +
-                     dailyService("'S1',abc,1," + kFrom + "null ")),
-            std::string::npos)
-      << log;
-  EXPECT_NE(log.find("Record skipped: DAILYSERVICE 2 of DAILYSERVICES: code is missing\r\n"),
-            std::string::npos)
-      << log;
-  EXPECT_EQ(run.context.Outcome().skippedRecords, 2);
-  EXPECT_EQ(run.frontEnd.statuses().back(), "Finalizat de procesat 3 inregistrari");
 }
 
 TEST(ImportDayHospitalTariffs, aFileNotReadSendsNothingAndLeavesTheStatusLine) {

@@ -130,13 +130,4 @@ TEST_F(NhpEndToEnd, aDamagedFileLeavesBothTablesAsTheyWere) {
   }
 }
 
-TEST_F(NhpEndToEnd, loadsTheShippedSampleFile) {
-  EXPECT_EQ(ImportNhp(context, QIVA_SAMPLES_DIR "/programe_nationale.xml"), 1);
-  EXPECT_EQ(frontEnd.statuses().back(), "Finalizat de procesat 15 inregistrari");
-  EXPECT_EQ(rows("select count(*) n from QIVA_MEDICAL_SUPPLIES", {"n"}), (Rows{{"7"}}));
-  EXPECT_EQ(rows("select DESCRIPTION from QIVA_NHP_INDICATORS where CODE='P2.1'", {"DESCRIPTION"}),
-            (Rows{{"Num\xC4\x83r de teste pentru infec\xC8\x9Bia HIV la gravida de tip O'Neill"}}));
-  EXPECT_FALSE(context.Outcome().hasLosses());
-}
-
 }  // namespace

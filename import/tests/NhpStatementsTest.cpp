@@ -60,9 +60,6 @@ TEST(NhpStatements, medicalSupplyWithEveryAttributeAndWithNone) {
   EXPECT_EQ(sql(MedicalSupplyInsert, "<MEDICALSUPPLY/>"),
             " insert into QIVA_MEDICAL_SUPPLIES (CODE,DESCRIPTION,VALIDFROM, VALIDTO ) VALUES "
             "('','',convert (datetime,'',120), null )");
-  EXPECT_EQ(sql(MedicalSupplyInsert, "<MEDICALSUPPLY code=\"a''b\" validTo=\"\"/>"),
-            " insert into QIVA_MEDICAL_SUPPLIES (CODE,DESCRIPTION,VALIDFROM, VALIDTO ) VALUES "
-            "('a''''b','',convert (datetime,'',120), null )");
 }
 
 TEST(NhpStatements, indicatorReadsItsFlagsAsIntegers) {

@@ -55,19 +55,6 @@ TEST(ImportNhp, createsMissingTablesThenWritesBothSectionsWithOneCount) {
   EXPECT_FALSE(run.context.Outcome().hasLosses());
 }
 
-TEST(ImportNhp, widensAnExistingSuppliesTableAndRecreatesIndicatorsWithoutTheirSection) {
-  RecordedImport run;
-  answerRow(run, kSuppliesTableTest);
-  run.shared->refused.insert(std::string(kDropIndicators));
-  ImportNhp(run.context,
-            run.writeFile("nhp.xml", "<Catalogues><MedicalSupplies/></Catalogues>"));
-  EXPECT_EQ(run.shared->executed,
-            (Strings{std::string(kDropIndicators), std::string(kCreateIndicators),
-                     std::string(kWidenSuppliesCode), std::string(kDeleteSupplies)}));
-  EXPECT_EQ(run.frontEnd.statuses(), (Strings{"Finalizat de procesat 0 inregistrari"}));
-  EXPECT_EQ(run.context.Outcome().rejectedStatements, 0);
-}
-
 TEST(ImportNhp, aTableTestThatCannotRunLeadsToNeitherCreateNorAlter) {
   RecordedImport run;
   answerRow(run, kIndicatorsTableTest);  // the drop failed: the table is still there
