@@ -33,8 +33,8 @@ std::string skipReason(const RecordReader& r) {
     if (!r.has(number)) {
       addReason(reasons, std::string(number) + " is missing");
     } else if (!IsPlainNumber(r.text(number))) {
-      addReason(reasons, std::string(number) + " is not a number: '" +
-                             std::string(r.text(number)) + "'");
+      addReason(reasons,
+                std::string(number) + " is not a number: '" + std::string(r.text(number)) + "'");
     }
   }
   return reasons;
@@ -83,9 +83,9 @@ RecordStatement DailyServiceInsert(const RecordReader& r, const Location& locati
       "VALID_TO";
   if (location) sql += ", locationID ";
   sql += ")";
-  sql += FillTemplate("VALUES ('%s',%s,%s,convert (datetime,'%s',120), ",
-                      {r.text("code"), r.text("tariff"), r.text("noContractedDailyServices"),
-                       r.text("validFrom")});
+  sql += FillTemplate(
+      "VALUES ('%s',%s,%s,convert (datetime,'%s',120), ",
+      {r.text("code"), r.text("tariff"), r.text("noContractedDailyServices"), r.text("validFrom")});
   appendTail(sql, r, location);
   return {std::move(sql), skipReason(r)};
 }

@@ -31,8 +31,9 @@ const std::string kCases =
 class DayTariffsEndToEnd : public EmbeddedImportTest {
  protected:
   Rows cases(const std::string& extraColumn = "") {
-    std::vector<std::string> columns = {"SERVICE_CODE", "NAME", "DEPARTMENT_CODE", "TARIFF",
-                                        "NO_CONTRACTED_DAILY_CASES", "VALID_TO"};
+    std::vector<std::string> columns = {
+        "SERVICE_CODE", "NAME", "DEPARTMENT_CODE", "TARIFF", "NO_CONTRACTED_DAILY_CASES",
+        "VALID_TO"};
     if (!extraColumn.empty()) columns.push_back(extraColumn);
     std::string list;
     for (const std::string& c : columns) list += (list.empty() ? "" : ", ") + c;
@@ -49,11 +50,13 @@ class DayTariffsEndToEnd : public EmbeddedImportTest {
 };
 
 TEST_F(DayTariffsEndToEnd, replacesTheWholeTableWithoutTheLocationColumn) {
-  ASSERT_TRUE(database.Execute("insert into QIVA_DAILY_CASES_TARIFFS (SERVICE_CODE) values ('OLD')"));
+  ASSERT_TRUE(
+      database.Execute("insert into QIVA_DAILY_CASES_TARIFFS (SERVICE_CODE) values ('OLD')"));
   EXPECT_EQ(import(ImportDayHospitalTariffs, provider(kCases)), 1);
-  EXPECT_EQ(cases(), (Rows{{"C1", "Chimioterapie", "ONC", "845.3", "1200", "2021-12-31 00:00:00.000"},
-                           {"C2", "Piciorul diabetic (O'Brien)", "DIAB", "276", "90", "NULL"},
-                           {"C3", "", "", "10", "1", "NULL"}}));
+  EXPECT_EQ(cases(),
+            (Rows{{"C1", "Chimioterapie", "ONC", "845.3", "1200", "2021-12-31 00:00:00.000"},
+                  {"C2", "Piciorul diabetic (O'Brien)", "DIAB", "276", "90", "NULL"},
+                  {"C3", "", "", "10", "1", "NULL"}}));
   EXPECT_EQ(frontEnd.statuses(),
             (Strings{"Procesez inregistrarea 0 ...", "Procesez inregistrarea 1 ...",
                      "Procesez inregistrarea 2 ...", "Finalizat de procesat 3 inregistrari"}));
@@ -64,7 +67,8 @@ TEST_F(DayTariffsEndToEnd, replacesOnlyTheChosenLocationsRows) {
   addLocationColumns();
   for (const char* row : {"('OLD3', 3)", "('OLD7', 7)"}) {
     ASSERT_TRUE(database.Execute(
-        std::string("insert into QIVA_DAILY_CASES_TARIFFS (SERVICE_CODE, locationid) values ") + row));
+        std::string("insert into QIVA_DAILY_CASES_TARIFFS (SERVICE_CODE, locationid) values ") +
+        row));
     ASSERT_TRUE(database.Execute(
         std::string("insert into QIVA_DAILY_SERVICES_TARIFFS (CODE, locationid) values ") + row));
   }

@@ -24,12 +24,14 @@ constexpr const char* kFile =
 
 std::string dailyCase(const std::string& values) {
   return "INSERT INTO QIVA_DAILY_CASES_TARIFFS (SERVICE_CODE,NAME,DEPARTMENT_CODE,TARIFF,"
-         "NO_CONTRACTED_DAILY_CASES,VALID_FROM,VALID_TO)VALUES (" + values + ")";
+         "NO_CONTRACTED_DAILY_CASES,VALID_FROM,VALID_TO)VALUES (" +
+         values + ")";
 }
 
 std::string dailyService(const std::string& values) {
   return "INSERT INTO QIVA_DAILY_SERVICES_TARIFFS (CODE,TARIFF,NOCONTRACTEDDAILYSERVICES,"
-         "VALID_FROM,VALID_TO)VALUES (" + values + ")";
+         "VALID_FROM,VALID_TO)VALUES (" +
+         values + ")";
 }
 
 const std::string kFrom = "convert (datetime,'2021-01-01',120), ";
@@ -41,8 +43,7 @@ TEST(ImportDayHospitalTariffs, replacesWholeTablesWithoutTheLocationFlag) {
   EXPECT_EQ(run.shared->executed,
             (Strings{" delete from QIVA_DAILY_CASES_TARIFFS ",
                      dailyCase("'C1','','',10,1," + kFrom + "null "),
-                     dailyCase("'C2','','',20,2," + kFrom +
-                               "convert (datetime,'2021-12-31',120) "),
+                     dailyCase("'C2','','',20,2," + kFrom + "convert (datetime,'2021-12-31',120) "),
                      dailyCase("'C3','','',30,3," + kFrom + "null "),
                      " delete from QIVA_DAILY_SERVICES_TARIFFS ",
                      dailyService("'S1',5.5,9," + kFrom + "null ")}));
@@ -69,10 +70,9 @@ TEST(ImportDayHospitalTariffs, aSectionThatCannotBeEmptiedKeepsItsRowsAndTheNext
   RecordedImport run;
   run.shared->refused.insert(" delete from QIVA_DAILY_CASES_TARIFFS ");
   ImportDayHospitalTariffs(run.context, run.writeFile("t.xml", kFile));
-  EXPECT_EQ(run.shared->executed,
-            (Strings{" delete from QIVA_DAILY_CASES_TARIFFS ",
-                     " delete from QIVA_DAILY_SERVICES_TARIFFS ",
-                     dailyService("'S1',5.5,9," + kFrom + "null ")}));
+  EXPECT_EQ(run.shared->executed, (Strings{" delete from QIVA_DAILY_CASES_TARIFFS ",
+                                           " delete from QIVA_DAILY_SERVICES_TARIFFS ",
+                                           dailyService("'S1',5.5,9," + kFrom + "null ")}));
   EXPECT_EQ(run.context.Outcome().skippedSections, 1);
 
   RecordedImport broken;

@@ -113,20 +113,23 @@ TEST(DayTariffStatements, unquotedValuesThatAreNotNumbersAreNamedInTheSkipReason
             "tariff is not a number: '1,5'; noContractedDailyServices is not a number: "
             "'1);drop table x--'");
   for (const char* bad : {" 12", "12 ", "0x1A", "nan", "inf", "1e", "."}) {
-    EXPECT_NE(build(DailyCaseInsert,
-                    "<DAILYCASE code=\"C\" validFrom=\"2021-01-01\" noContractedDailyServices=\"1\" "
-                    "tariff=\"" + std::string(bad) + "\"/>",
-                    {})
-                  .skipReason,
-              "")
+    EXPECT_NE(
+        build(DailyCaseInsert,
+              "<DAILYCASE code=\"C\" validFrom=\"2021-01-01\" noContractedDailyServices=\"1\" "
+              "tariff=\"" +
+                  std::string(bad) + "\"/>",
+              {})
+            .skipReason,
+        "")
         << bad;
   }
   // An empty code or validFrom is present: the server decides about it.
-  EXPECT_EQ(build(DailyCaseInsert,
-                  "<DAILYCASE code=\"\" validFrom=\"\" tariff=\"1\" noContractedDailyServices=\"1\"/>",
-                  {})
-                .skipReason,
-            "");
+  EXPECT_EQ(
+      build(DailyCaseInsert,
+            "<DAILYCASE code=\"\" validFrom=\"\" tariff=\"1\" noContractedDailyServices=\"1\"/>",
+            {})
+          .skipReason,
+      "");
 }
 
 }  // namespace

@@ -48,7 +48,8 @@ Rows EmbeddedImportTest::rows(const std::string& query, const std::vector<std::s
   EXPECT_TRUE(recordset.Open(query, &database)) << query;
   for (; !recordset.IsEOF(); recordset.MoveNext()) {
     std::vector<std::string> row;
-    for (const std::string& column : columns) row.push_back(asText(recordset.GetFieldValue(column)));
+    for (const std::string& column : columns)
+      row.push_back(asText(recordset.GetFieldValue(column)));
     out.push_back(row);
   }
   recordset.Close();
@@ -56,10 +57,11 @@ Rows EmbeddedImportTest::rows(const std::string& query, const std::vector<std::s
 }
 
 Rows EmbeddedImportTest::columnsOf(const std::string& table) {
-  return rows("select COLUMN_NAME, DATA_TYPE, CHARACTER_MAXIMUM_LENGTH, IS_NULLABLE from "
-              "INFORMATION_SCHEMA.COLUMNS where TABLE_NAME='" + table +
-              "' order by ORDINAL_POSITION",
-              {"COLUMN_NAME", "DATA_TYPE", "CHARACTER_MAXIMUM_LENGTH", "IS_NULLABLE"});
+  return rows(
+      "select COLUMN_NAME, DATA_TYPE, CHARACTER_MAXIMUM_LENGTH, IS_NULLABLE from "
+      "INFORMATION_SCHEMA.COLUMNS where TABLE_NAME='" +
+          table + "' order by ORDINAL_POSITION",
+      {"COLUMN_NAME", "DATA_TYPE", "CHARACTER_MAXIMUM_LENGTH", "IS_NULLABLE"});
 }
 
 std::string EmbeddedImportTest::logText() const {

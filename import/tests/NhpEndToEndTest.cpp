@@ -28,9 +28,10 @@ const Rows kIndicatorColumns = {{"ID", "int", "NULL", "NO"},
 class NhpEndToEnd : public EmbeddedImportTest {
  protected:
   Rows indicators() {
-    return rows("select CODE, NHPCode, HAS_BUDGET, allowCorrection, VALID_TO from "
-                "QIVA_NHP_INDICATORS order by CODE",
-                {"CODE", "NHPCode", "HAS_BUDGET", "allowCorrection", "VALID_TO"});
+    return rows(
+        "select CODE, NHPCode, HAS_BUDGET, allowCorrection, VALID_TO from "
+        "QIVA_NHP_INDICATORS order by CODE",
+        {"CODE", "NHPCode", "HAS_BUDGET", "allowCorrection", "VALID_TO"});
   }
   Rows supplies() {
     return rows("select Code, Description, ValidTo from QIVA_MEDICAL_SUPPLIES order by Code",
@@ -39,21 +40,23 @@ class NhpEndToEnd : public EmbeddedImportTest {
 };
 
 TEST_F(NhpEndToEnd, writesFlagsAsNumbersAndEveryMissingEndAsNull) {
-  EXPECT_EQ(import(ImportNhp,
-                   catalogues("<MedicalSupplies>"
-                              "<MedicalSupply code='A' description='Ace O&apos;Neill' "
-                              "validFrom='2019-01-01' validTo=''/>"
-                              "<MedicalSupply code='B' description='Lancete' validFrom='2019-01-01'/>"
-                              "<MedicalSupply code='C' description='Sonde' validFrom='2019-01-01' "
-                              "validTo='2021-03-31'/></MedicalSupplies>"
-                              "<NHP_Indicators>"
-                              "<NHP_Indicator code='P6.1' description='d' validFrom='2019-01-01' "
-                              "NHP='P6' hasBudget='1'/>"
-                              "<NHP_Indicator code='P6.2' description='d' validFrom='2019-01-01' "
-                              "NHP='P6' hasBudget='true' allowCorrection='1' validTo=''/>"
-                              "</NHP_Indicators>")),
-            1);
-  EXPECT_EQ(indicators(), (Rows{{"P6.1", "P6", "1", "0", "NULL"}, {"P6.2", "P6", "0", "1", "NULL"}}));
+  EXPECT_EQ(
+      import(ImportNhp,
+             catalogues("<MedicalSupplies>"
+                        "<MedicalSupply code='A' description='Ace O&apos;Neill' "
+                        "validFrom='2019-01-01' validTo=''/>"
+                        "<MedicalSupply code='B' description='Lancete' validFrom='2019-01-01'/>"
+                        "<MedicalSupply code='C' description='Sonde' validFrom='2019-01-01' "
+                        "validTo='2021-03-31'/></MedicalSupplies>"
+                        "<NHP_Indicators>"
+                        "<NHP_Indicator code='P6.1' description='d' validFrom='2019-01-01' "
+                        "NHP='P6' hasBudget='1'/>"
+                        "<NHP_Indicator code='P6.2' description='d' validFrom='2019-01-01' "
+                        "NHP='P6' hasBudget='true' allowCorrection='1' validTo=''/>"
+                        "</NHP_Indicators>")),
+      1);
+  EXPECT_EQ(indicators(),
+            (Rows{{"P6.1", "P6", "1", "0", "NULL"}, {"P6.2", "P6", "0", "1", "NULL"}}));
   EXPECT_EQ(supplies(), (Rows{{"A", "Ace O'Neill", "NULL"},
                               {"B", "Lancete", "NULL"},
                               {"C", "Sonde", "2021-03-31 00:00:00.000"}}));
@@ -74,8 +77,9 @@ TEST_F(NhpEndToEnd, recreatesAnEmptyIndicatorsTableEvenWithoutItsSection) {
   EXPECT_EQ(indicators(), Rows{});
   EXPECT_EQ(columnsOf("QIVA_NHP_INDICATORS"), kIndicatorColumns);
   // allowCorrection defaults to 0, the key numbers the rows.
-  ASSERT_TRUE(database.Execute("insert into QIVA_NHP_INDICATORS (CODE,DESCRIPTION,VALID_FROM,"
-                               "NHPCode,HAS_BUDGET) values ('N','d','2020-01-01','P',1)"));
+  ASSERT_TRUE(
+      database.Execute("insert into QIVA_NHP_INDICATORS (CODE,DESCRIPTION,VALID_FROM,"
+                       "NHPCode,HAS_BUDGET) values ('N','d','2020-01-01','P',1)"));
   EXPECT_EQ(rows("select ID, allowCorrection from QIVA_NHP_INDICATORS", {"ID", "allowCorrection"}),
             (Rows{{"1", "0"}}));
   EXPECT_EQ(supplies().size(), 1u);
@@ -85,19 +89,21 @@ TEST_F(NhpEndToEnd, recreatesAnEmptyIndicatorsTableEvenWithoutItsSection) {
 TEST_F(NhpEndToEnd, createsAMissingSuppliesTable) {
   import(ImportNhp, catalogues(""));
   EXPECT_EQ(columnsOf("QIVA_MEDICAL_SUPPLIES"), (Rows{{"ID", "int", "NULL", "NO"},
-                                                     {"Code", "varchar", "100", "NO"},
-                                                     {"Description", "varchar", "500", "YES"},
-                                                     {"ValidFrom", "datetime", "NULL", "NO"},
-                                                     {"ValidTo", "datetime", "NULL", "YES"}}));
+                                                      {"Code", "varchar", "100", "NO"},
+                                                      {"Description", "varchar", "500", "YES"},
+                                                      {"ValidFrom", "datetime", "NULL", "NO"},
+                                                      {"ValidTo", "datetime", "NULL", "YES"}}));
   EXPECT_EQ(frontEnd.statuses(), (Strings{"Finalizat de procesat 0 inregistrari"}));
 }
 
 TEST_F(NhpEndToEnd, widensTheCodeOfAnExistingSuppliesTableAndKeepsItsRows) {
-  ASSERT_TRUE(database.Execute("CREATE TABLE QIVA_MEDICAL_SUPPLIES (ID int IDENTITY(1,1) NOT NULL, "
-                               "Code varchar(20) NOT NULL, Description varchar(500) NULL, "
-                               "ValidFrom datetime NOT NULL, ValidTo datetime NULL)"));
-  ASSERT_TRUE(database.Execute("insert into QIVA_MEDICAL_SUPPLIES (Code, ValidFrom) values "
-                               "('OLD', '2018-01-01')"));
+  ASSERT_TRUE(
+      database.Execute("CREATE TABLE QIVA_MEDICAL_SUPPLIES (ID int IDENTITY(1,1) NOT NULL, "
+                       "Code varchar(20) NOT NULL, Description varchar(500) NULL, "
+                       "ValidFrom datetime NOT NULL, ValidTo datetime NULL)"));
+  ASSERT_TRUE(
+      database.Execute("insert into QIVA_MEDICAL_SUPPLIES (Code, ValidFrom) values "
+                       "('OLD', '2018-01-01')"));
   import(ImportNhp, catalogues("<NHP_Indicators/>"));
   const Rows columns = columnsOf("QIVA_MEDICAL_SUPPLIES");
   ASSERT_EQ(columns.size(), 5u);

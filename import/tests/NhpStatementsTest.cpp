@@ -63,21 +63,23 @@ TEST(NhpStatements, medicalSupplyWithEveryAttributeAndWithNone) {
 }
 
 TEST(NhpStatements, indicatorReadsItsFlagsAsIntegers) {
-  EXPECT_EQ(sql(IndicatorInsert,
-                "<NHP_INDICATOR code=\"P6.1\" description=\"Bolnavi tratati\" validFrom=\"2019-01-01\" "
-                "NHP=\"P6\" hasBudget=\"1\" allowCorrection=\"0\" validTo=\"2022-12-31\"/>"),
-            " insert into QIVA_NHP_INDICATORS (CODE,DESCRIPTION,VALID_FROM,NHPCODE,HAS_BUDGET,"
-            "ALLOWCORRECTION,VALID_TO ) VALUES ('P6.1','Bolnavi tratati',convert "
-            "(datetime,'2019-01-01',120),'P6',1,0, convert (datetime,'2022-12-31',120) )");
+  EXPECT_EQ(
+      sql(IndicatorInsert,
+          "<NHP_INDICATOR code=\"P6.1\" description=\"Bolnavi tratati\" validFrom=\"2019-01-01\" "
+          "NHP=\"P6\" hasBudget=\"1\" allowCorrection=\"0\" validTo=\"2022-12-31\"/>"),
+      " insert into QIVA_NHP_INDICATORS (CODE,DESCRIPTION,VALID_FROM,NHPCODE,HAS_BUDGET,"
+      "ALLOWCORRECTION,VALID_TO ) VALUES ('P6.1','Bolnavi tratati',convert "
+      "(datetime,'2019-01-01',120),'P6',1,0, convert (datetime,'2022-12-31',120) )");
   EXPECT_EQ(sql(IndicatorInsert, "<NHP_INDICATOR/>"),
             " insert into QIVA_NHP_INDICATORS (CODE,DESCRIPTION,VALID_FROM,NHPCODE,HAS_BUDGET,"
             "ALLOWCORRECTION,VALID_TO ) VALUES ('','',convert (datetime,'',120),'',0,0, null )");
   // true is not a number; leading digits are read up to the first other character.
-  EXPECT_EQ(sql(IndicatorInsert,
-                "<NHP_INDICATOR code=\"X\" NHP=\"P'1\" hasBudget=\"true\" allowCorrection=\" 7x\"/>"),
-            " insert into QIVA_NHP_INDICATORS (CODE,DESCRIPTION,VALID_FROM,NHPCODE,HAS_BUDGET,"
-            "ALLOWCORRECTION,VALID_TO ) VALUES ('X','',convert (datetime,'',120),'P''1',0,7, "
-            "null )");
+  EXPECT_EQ(
+      sql(IndicatorInsert,
+          "<NHP_INDICATOR code=\"X\" NHP=\"P'1\" hasBudget=\"true\" allowCorrection=\" 7x\"/>"),
+      " insert into QIVA_NHP_INDICATORS (CODE,DESCRIPTION,VALID_FROM,NHPCODE,HAS_BUDGET,"
+      "ALLOWCORRECTION,VALID_TO ) VALUES ('X','',convert (datetime,'',120),'P''1',0,7, "
+      "null )");
 }
 
 }  // namespace

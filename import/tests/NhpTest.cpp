@@ -27,7 +27,8 @@ std::string supply(const std::string& code, const std::string& validTo = "null "
 
 std::string indicator(const std::string& values) {
   return " insert into QIVA_NHP_INDICATORS (CODE,DESCRIPTION,VALID_FROM,NHPCODE,HAS_BUDGET,"
-         "ALLOWCORRECTION,VALID_TO ) VALUES (" + values + ", null )";
+         "ALLOWCORRECTION,VALID_TO ) VALUES (" +
+         values + ", null )";
 }
 
 void answerRow(RecordedImport& run, std::string_view query) {
