@@ -69,6 +69,14 @@ TEST(ProgramPaths, posixRulesKeepTheFolderAsItIs) {
   EXPECT_EQ(ProgramPathsFor("/qiva_import", PathRules::Posix).configurationPath, "/QIVA_IMPORT.INI");
 }
 
+TEST(ProgramPaths, commandLineFileLosesOnePairOfEnclosingQuotes) {
+  EXPECT_EQ(CommandLineFilePath("\"C:\\My Files\\x.xml\""), "C:\\My Files\\x.xml");
+  EXPECT_EQ(CommandLineFilePath("C:\\x.xml"), "C:\\x.xml");
+  EXPECT_EQ(CommandLineFilePath("\"C:\\x.xml\" "), "C:\\x.xml");
+  EXPECT_EQ(CommandLineFilePath("\""), "\"");  // a lone quote is no pair
+  EXPECT_EQ(CommandLineFilePath(""), "");
+}
+
 TEST(ProgramPaths, resolvesRelativePathsAgainstTheStartFolder) {
   auto generic = [](const std::string& path) { return std::filesystem::path(path).generic_string(); };
   EXPECT_EQ(generic(ResolveAgainst("/home/u", "in/a.xml")), "/home/u/in/a.xml");
