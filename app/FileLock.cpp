@@ -36,6 +36,19 @@ bool FileLock::Acquire(const std::string& path, bool wait) {
   return true;
 }
 
+bool FileLock::HeldElsewhere(const std::string& path) {
+  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  OVERLAPPED whole{};
+  // A shared lock is refused only while someone holds the exclusive one.
+  const bool held = !::LockFileEx(file, LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &whole);
+  if (!held) ::UnlockFileEx(file, 0, MAXDWORD, MAXDWORD, &whole);
+  ::CloseHandle(file);
+  return held;
+}
+
 void FileLock::Unlock() {
   if (handle_ == kNone) return;
   HANDLE file = reinterpret_cast<HANDLE>(handle_);
@@ -61,6 +74,19 @@ bool FileLock::Acquire(const std::string& path, bool wait) {
   }
   handle_ = fd;
   return true;
+}
+
+bool FileLock::HeldElsewhere(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  int result;
+  do {
+    // A shared lock is refused only while someone holds the exclusive one.
+    result = ::flock(fd, LOCK_SH | LOCK_NB);
+  } while (result != 0 && errno == EINTR);
+  const bool held = result != 0 && errno == EWOULDBLOCK;
+  ::close(fd);  // lets go of the shared lock, if taken
+  return held;
 }
 
 void FileLock::Unlock() {

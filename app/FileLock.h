@@ -17,6 +17,9 @@ class FileLock {
   bool TryLock(const std::string& path);
   // The same, waiting until the holder lets go. False only when the file cannot be created.
   bool Lock(const std::string& path);
+  // True when another holder (another process, or another FileLock) holds the lock on `path`
+  // at this moment. Creates nothing: a missing lock file means nobody holds it.
+  static bool HeldElsewhere(const std::string& path);
   // Lets go of the lock (the file stays, empty, for the next run).
   void Unlock();
   bool locked() const { return handle_ != kNone; }

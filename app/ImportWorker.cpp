@@ -104,6 +104,9 @@ RunOutcome ImportWorker(ImportSession& session, const ImportRequest& request) {
   ImportContext context{db, session.recordset(), ui, session.hasLocationColumn_,
                         session.locationId_};
   const int result = routine(context, request.path);
+  // The embedded engine commits in groups: the routine's last statements are made durable, or
+  // reported lost, before the outcome is judged.
+  db.Flush();
   session.lastOutcome_ = context.Outcome();
   ui.ReportOutcome(session.lastOutcome_);
   return Classify(result, session.lastOutcome_);

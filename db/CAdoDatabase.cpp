@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <utility>
 
 #include "app/LogWriter.h"
@@ -41,6 +42,7 @@ CAdoDatabase::CAdoDatabase() = default;
 
 CAdoDatabase::~CAdoDatabase() {
   if (m_pConnection && m_bOpen) m_pConnection->close();
+  ReportLostStatements();
 }
 
 void CAdoDatabase::SetDriver(std::string driver) { driver_ = std::move(driver); }
@@ -80,9 +82,11 @@ bool CAdoDatabase::Open(const std::string& connectionString) {
   m_bOpen = false;
   // The connection held is replaced whether or not it was closed.
   if (m_pConnection) m_pConnection->close();
+  ReportLostStatements();
   m_pConnection.reset();
   m_pConnection = engineFactory_ ? engineFactory_(connectionString)
                                  : qiva::db::CreateEngineFor(connectionString);
+  if (m_pConnection && lockWaitNotice_) m_pConnection->setLockWaitNotice(lockWaitNotice_);
   if (!m_pConnection) {
     // No engine could be made: the provider text keeps what it held.
     KeepFailure("CAdoDatabase::Open",
@@ -113,7 +117,9 @@ std::string CAdoDatabase::EmbeddedDatabasePath() const {
 
 bool CAdoDatabase::Close() {
   if (!m_bOpen) return true;
-  if (!m_pConnection->close()) {
+  const bool closed = m_pConnection->close();
+  ReportLostStatements();
+  if (!closed) {
     KeepFailure("CAdoDatabase::Close", m_pConnection->lastError(), true);
     return false;
   }
@@ -132,14 +138,45 @@ bool CAdoDatabase::Execute(std::string_view sql) {
     return false;
   }
   Trace(sql);
-  if (m_pConnection->execute(sql)) return true;
+  const bool ran = m_pConnection->execute(sql);
+  ReportLostStatements();
+  if (ran) return true;
   KeepFailure("CAdoDatabase::Execute", m_pConnection->lastError(), true);
   Log(sql);
   ++failedExecutes_;
   return false;
 }
 
-bool CAdoDatabase::IsBroken() const { return m_pConnection && m_pConnection->broken(); }
+bool CAdoDatabase::IsBroken() {
+  if (!m_pConnection || !m_pConnection->broken()) return false;
+  ReportLostStatements();
+  return true;
+}
+
+void CAdoDatabase::ReportLostStatements() {
+  if (!m_pConnection || !m_pConnection->broken()) return;
+  const std::optional<qiva::db::LostStatements> lost = m_pConnection->takeLostStatements();
+  if (!lost) return;
+  for (const std::string& text : lost->texts) {
+    KeepFailure("CAdoDatabase::Execute", lost->error, true);
+    Log(text);
+    ++failedExecutes_;
+  }
+  // A group that held no statement that ran loses nothing, yet the failure must be on record.
+  if (lost->texts.empty()) KeepFailure("CAdoDatabase::Execute", lost->error, true);
+}
+
+bool CAdoDatabase::Flush() {
+  if (!m_pConnection || !m_bOpen) return true;
+  const bool flushed = m_pConnection->flush();
+  ReportLostStatements();
+  return flushed;
+}
+
+void CAdoDatabase::SetLockWaitNotice(std::function<void()> notice) {
+  lockWaitNotice_ = std::move(notice);
+  if (m_pConnection) m_pConnection->setLockWaitNotice(lockWaitNotice_);
+}
 
 void CAdoDatabase::KeepFailure(std::string_view label, const EngineError& error,
                                bool withProviderText) {

@@ -39,14 +39,26 @@ class CAdoDatabase {
   // Closes the connection if open; true at once when it never was.
   bool Close();
   // Runs one statement text, discarding rows. On failure logs the error record, then the
-  // statement, and returns false.
+  // statement, and returns false. Statements that the engine lost meanwhile are logged first.
   bool Execute(std::string_view sql);
   // Number of Execute calls that returned false on this object (never reset; callers take the
   // difference over the span they watch).
   std::int64_t FailedExecuteCount() const { return failedExecutes_; }
   // True when the open connection lost statements already reported as done and refuses all
-  // further ones (see DbEngine::broken); an import must end at once.
-  bool IsBroken() const;
+  // further ones (see DbEngine::broken); an import must end at once. The first call that sees
+  // it logs the lost statements (ReportLostStatements).
+  bool IsBroken();
+  // Logs each statement the engine lost after reporting it done exactly as a failed Execute
+  // (the error record with the engine's failure, then the statement) and counts it among the
+  // failed executes. Every operation that reaches the engine calls it; each loss is logged once.
+  void ReportLostStatements();
+  // Makes every statement that Execute reported as done durable now (the embedded engine
+  // commits its open group); an import calls it when its routine ends, before it judges the
+  // outcome. False when statements were lost doing so (they are then logged and IsBroken holds).
+  bool Flush();
+  // Called once a statement has waited a few seconds for a lock that another program holds
+  // (the embedded engine; SQL Server waits without telling). Applies to later Opens too.
+  void SetLockWaitNotice(std::function<void()> notice);
 
   // Turns the database log on and names its file.
   void SetLogFile(const std::string& fileName);
@@ -90,6 +102,7 @@ class CAdoDatabase {
   std::string driver_;
   std::string dsn_;
   EngineFactory engineFactory_;
+  std::function<void()> lockWaitNotice_;
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> trace_{nullptr, &std::fclose};
 };
 

@@ -60,6 +60,7 @@ bool CAdoRecordset::Open(std::string_view sql, CAdoDatabase* db) {
   bool ran = false;
   try {
     ran = m_pDb->m_pConnection->query(sql, result_);
+    m_pDb->ReportLostStatements();  // the query commits the open group first
   } catch (const std::bad_alloc&) {
     // The result did not fit in memory: nothing of it is kept.
     result_ = {};

@@ -3,7 +3,9 @@
 // plain data that the database layer lays out in its own error texts. Import code never sees it.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +29,12 @@ struct EngineError {
   std::vector<ProviderError> providerErrors;
 };
 
+// Statements that an engine had reported as done and then lost, with the failure that lost them.
+struct LostStatements {
+  EngineError error;
+  std::vector<std::string> texts;  // in the order they were executed
+};
+
 // The rows of a query, read whole.
 struct ResultSet {
   std::vector<std::string> columns;
@@ -48,6 +56,15 @@ class DbEngine {
   // that failed, a transaction the database rolled back by itself). Such a connection refuses
   // every later statement; only a new open clears it.
   virtual bool broken() const { return false; }
+  // The statements lost when the engine broke, handed out once: the first call after broken()
+  // turned true returns them (the list may be empty), every other call returns nothing.
+  virtual std::optional<LostStatements> takeLostStatements() { return std::nullopt; }
+  // Makes every statement already reported as done durable now (the embedded engine commits its
+  // open group). False when that lost statements: broken() then holds.
+  virtual bool flush() { return true; }
+  // Called on the waiting thread once a statement has waited a few seconds for a lock that
+  // another program holds; empty: nobody is told. Kept across opens.
+  virtual void setLockWaitNotice(std::function<void()> notice) { (void)notice; }
 };
 
 // Chooses the engine for a connection string: "DRIVER={sqlite}" (any case) gives the embedded

@@ -165,6 +165,8 @@ int RunImportSteps(const CliOptions& options, const ResolvedPaths& paths, CliEnv
   CliFrontEnd frontEnd(settings, env.out, env.err, env.in);
   ImportSession session(paths.configuration, frontEnd);
   if (!StartTrace(session.database(), paths.traceSql, env.err)) return kExitUsage;
+  session.database().SetLockWaitNotice(
+      [&frontEnd] { frontEnd.ShowMessage("waiting for the database, locked by another program"); });
 
   const RunOutcome outcome = ImportWorker(session, ImportRequest{options.kind, paths.file});
   frontEnd.Finish();
@@ -224,6 +226,12 @@ int RunTables(const ResolvedPaths& paths, CliEnvironment& env) {
     return status;
   }
   NoticeNewDatabase(db, env);
+  // Readers see a catalogue that an import is replacing half replaced, as on SQL Server.
+  if (FileLock::HeldElsewhere(LockPathFor(paths.configuration, env.paths.programFolder))) {
+    env.err << "an import into this database is running: its row counts are still changing, "
+               "and a catalogue it is replacing may show only part of its rows\n"
+            << std::flush;
+  }
   for (const std::string& name : ListTables(db, rs)) {
     std::string count = "?";
     if (rs.Open("select count(*) as row_count from " + Bracketed(name), &db)) {

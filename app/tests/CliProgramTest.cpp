@@ -1,6 +1,7 @@
 // End-to-end tests of the qiva-import program: it is run as a separate process on files of a
 // scratch folder, and its exit status, standard output and standard error are checked.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
 
 #include <chrono>
@@ -302,4 +303,41 @@ TEST_F(CliOutcomeTest, catalogueCutShortImportsNothing) {
     EXPECT_EQ(Tables(), before);
     EXPECT_EQ(Run("check nomenclatures in.xml").status, 1);
   }
+}
+
+// Another program holds a write transaction when the import starts and commits it seconds
+// later: the import waits (saying so), then empties and refills the table once.
+TEST_F(CliOutcomeTest, importWaitsForADatabaseLockedByAnotherProgramAndStoresEveryRowOnce) {
+  ASSERT_EQ(Import(kPersonStates).status, 0);
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(dir.file("q.db").c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other,
+                         "BEGIN IMMEDIATE; INSERT INTO QIVA_PERSON_STATES (code, description) "
+                         "VALUES ('other', 'x');",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  std::thread releaser([other] {
+    std::this_thread::sleep_for(4s);
+    sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+  });
+  const RunResult r = Import(kPersonStates);
+  releaser.join();
+  sqlite3_close(other);
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::string notice = "waiting for the database, locked by another program\n";
+  EXPECT_NE(r.err.find(notice), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find(notice), r.err.rfind(notice)) << "told once per wait";
+  EXPECT_NE(Tables().find("QIVA_PERSON_STATES\t2\n"), std::string::npos) << Tables();
+}
+
+TEST_F(CliOutcomeTest, tablesSaysWhenAnImportIsRunning) {
+  ASSERT_EQ(Import(kPersonStates).status, 0);
+  RunResult r = Run("tables --config test.ini");
+  EXPECT_EQ(r.err, "");
+  FileLock import;  // what a running import holds
+  ASSERT_TRUE(import.TryLock(dir.file("q.db.lock")));
+  r = Run("tables --config test.ini");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.err.find("an import into this database is running"), std::string::npos) << r.err;
+  EXPECT_NE(r.out.find("QIVA_PERSON_STATES\t2\n"), std::string::npos);
 }

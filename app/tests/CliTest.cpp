@@ -2,6 +2,7 @@
 // keeps two imports into one database apart.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
 #include "app/FileLock.h"
@@ -152,6 +153,20 @@ TEST(FileLock, secondHolderIsRefusedUntilTheFirstLetsGo) {
   first.Unlock();
   EXPECT_TRUE(second.TryLock(path));
   EXPECT_FALSE(FileLock().TryLock(dir.file("missing/folder/x.lock")));
+}
+
+TEST(FileLock, heldElsewhereSaysWhetherAnImportHoldsTheLockWithoutCreatingTheFile) {
+  qiva::test::ScratchDir dir;
+  const std::string path = dir.file("db.sqlite.lock");
+  EXPECT_FALSE(FileLock::HeldElsewhere(path));
+  EXPECT_FALSE(std::filesystem::exists(path));
+  FileLock import;
+  ASSERT_TRUE(import.TryLock(path));
+  EXPECT_TRUE(FileLock::HeldElsewhere(path));
+  EXPECT_TRUE(FileLock::HeldElsewhere(path));  // asking takes nothing away
+  import.Unlock();
+  EXPECT_FALSE(FileLock::HeldElsewhere(path));
+  EXPECT_TRUE(FileLock().TryLock(path));
 }
 
 }  // namespace

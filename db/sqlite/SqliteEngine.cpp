@@ -2,22 +2,28 @@
 // translates its statements (reusing prepared statements by the shape of their text, with the
 // literals bound as parameters), and commits in groups so that an import is not held to one
 // disk commit per statement. Each statement stays atomic; every group is committed before a
-// query, when it has waited 100 ms for the next statement, at close and at process exit.
+// query, when it has waited 100 ms for the next statement, at close and at process exit. A
+// group that is lost (a failed commit, or SQLite rolling it back after a write error) breaks
+// the connection: its statements are handed to the caller as lost and nothing more runs.
 #include "db/sqlite/SqliteEngine.h"
 
 #include <sqlite3.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <thread>
 #include <unordered_map>
 
 #include "db/ConnectionString.h"
+#include "db/sqlite/GroupTexts.h"
+#include "db/sqlite/LockWait.h"
 #include "db/sqlite/SchemaScripts.h"
 #include "db/sqlite/SqlCatalog.h"
 #include "db/sqlite/SqlFunctions.h"
@@ -69,34 +75,27 @@ class SqliteEngine final : public DbEngine {
     CloseLocked();
     error_ = {};
     created_ = false;
+    broken_ = false;
+    lost_.reset();
+    group_.Clear();
     state_.dateOrder = DateOrder::MDY;  // a new connection starts with the login's language
+    lockWait_.SetTimeout(-1);
     std::string path;
     if (!ParseConnectionString(connectionString, path)) {
       AddError(4060, "The connection string names no database file (DATABASE=...).");
       return false;
     }
     std::error_code ec;
-    // An empty file (made by hand, or left by a creation that failed) counts as missing.
-    const bool existed = std::filesystem::exists(path, ec) && std::filesystem::file_size(path, ec) > 0 && !ec;
     path_ = std::filesystem::absolute(path, ec).string();
     if (path_.empty()) path_ = path;
     state_.databaseName = std::filesystem::path(path_).stem().string();
+    // Only files that this open creates may be removed when it fails: whatever was at their
+    // paths before (a file, a folder, a link) stays as it was.
+    const std::vector<std::string> created = MissingFiles();
     if (!OpenFile()) {
       CloseLocked();
-      if (!existed) RemoveFiles();
+      RemoveFiles(created);
       return false;
-    }
-    if (!existed) {
-      // A new file: give it the target schema, one batch after the other.
-      for (const std::string& batch : SplitScriptBatches(TargetSchemaScript())) {
-        if (!ExecuteLocked(batch)) {
-          CloseLocked();
-          RemoveFiles();
-          return false;
-        }
-      }
-      Commit();
-      created_ = true;
     }
     {
       std::lock_guard<std::mutex> reg(RegistryMutex());
@@ -110,8 +109,13 @@ class SqliteEngine final : public DbEngine {
     std::lock_guard<std::mutex> lock(mutex_);
     error_ = {};
     if (!db_) return NotOpen();
+    if (broken_) return Refuse();
+    lastSqliteMessage_.clear();
+    const int changesBefore = sqlite3_total_changes(db_);
     const bool ok = ExecuteLocked(sql);
-    EndOfCall();
+    // A text that failed in part may have written rows with its other statements: if its group
+    // is lost, it is named among the lost too.
+    EndOfCall(ok || sqlite3_total_changes(db_) != changesBefore, sql);
     return ok;
   }
 
@@ -121,6 +125,7 @@ class SqliteEngine final : public DbEngine {
     out = ResultSet{};
     if (!db_) return NotOpen();
     Commit();
+    if (broken_) return Refuse();
     FollowSchemaChanges();
     Batch batch;
     SyntaxError se;
@@ -135,15 +140,34 @@ class SqliteEngine final : public DbEngine {
     StopFlusher();
     std::lock_guard<std::mutex> lock(mutex_);
     error_ = {};
+    const bool wasBroken = broken_;
     CloseLocked();
-    if (writeFailure_.empty()) return true;
-    // Statements that returned true were lost with a group: Close is the call that says so.
-    AddError(50000, "A group of statements could not be written to the database: " + writeFailure_);
-    writeFailure_.clear();
-    return false;
+    // The last group was lost at close: Close is the call that says so.
+    if (broken_ && !wasBroken) return Refuse();
+    return true;
   }
 
   const EngineError& lastError() const override { return error_; }
+
+  bool broken() const override { return broken_; }
+
+  std::optional<LostStatements> takeLostStatements() override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::optional<LostStatements> out = std::move(lost_);
+    lost_.reset();
+    return out;
+  }
+
+  bool flush() override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Commit();
+    return !broken_;
+  }
+
+  void setLockWaitNotice(std::function<void()> notice) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    lockWait_.SetNotice(std::move(notice));
+  }
 
   bool created() const { return created_; }
   const std::string& path() const { return path_; }
@@ -195,26 +219,110 @@ class SqliteEngine final : public DbEngine {
 
   bool OpenFile() {
     if (sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
-      AddError(4060, "Cannot open database \"" + path_ + "\": " + (db_ ? sqlite3_errmsg(db_) : "out of memory"));
-      return false;
+      return OpenFailed(db_ ? sqlite3_errmsg(db_) : "out of memory");
     }
     sqlite3_extended_result_codes(db_, 1);
     sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
-    sqlite3_busy_timeout(db_, 10000);
+    lockWait_.Install(db_);
+    // What the file holds is read before anything is written to it: a file of another program
+    // must be left exactly as it was (even the WAL setting below changes its header).
+    FileContents contents;
     std::string err;
-    if (!RawExec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA foreign_keys=ON;", err) ||
-        !RegisterFunctions(db_, &state_) || !RawExec(CatalogSchemaSql(), err) || !catalog_.Load(db_, err)) {
-      AddError(4060, "Cannot open database \"" + path_ + "\": " + (err.empty() ? sqlite3_errmsg(db_) : err));
-      return false;
+    if (!ReadContents(contents, err)) return OpenFailed(err);
+    if (contents == FileContents::Foreign) {
+      return OpenFailed("not a QIVA_IMPORT database (it holds tables of another program)");
     }
+    if (!RawExec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA foreign_keys=ON;", err) ||
+        !RegisterFunctions(db_, &state_)) {
+      return OpenFailed(err);
+    }
+    if (contents == FileContents::Empty) return SetUpEmptyFile();
+    if (!RawExec(CatalogSchemaSql(), err) || !catalog_.Load(db_, err)) return OpenFailed(err);
     schemaVersion_ = SchemaVersion();
     return true;
   }
 
-  void RemoveFiles() {
-    std::error_code ec;
-    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) std::filesystem::remove(path_ + suffix, ec);
+  bool OpenFailed(const std::string& why) {
+    AddError(4060, "Cannot open database \"" + path_ + "\": " + (why.empty() && db_ ? sqlite3_errmsg(db_) : why));
+    return false;
+  }
+
+  // Empty: no table, index or view at all (a new file, a file of zero bytes, a SQLite file with
+  // nothing in it). Ours: the engine's catalogue is there. Foreign: anything else.
+  enum class FileContents { Empty, Ours, Foreign };
+
+  bool ReadContents(FileContents& contents, std::string& err) {
+    sqlite3_stmt* q = nullptr;
+    const char* sql = "SELECT count(*), count(CASE WHEN name = '__qiva_objects' AND type = 'table' THEN 1 END) FROM sqlite_master";
+    int rc = sqlite3_prepare_v2(db_, sql, -1, &q, nullptr);
+    if (rc == SQLITE_OK) rc = sqlite3_step(q);
+    if (rc != SQLITE_ROW) {
+      err = sqlite3_errmsg(db_);
+      sqlite3_finalize(q);
+      return false;
+    }
+    const long long objects = sqlite3_column_int64(q, 0);
+    const bool catalogue = sqlite3_column_int64(q, 1) > 0;
+    sqlite3_finalize(q);
+    contents = objects == 0 ? FileContents::Empty : catalogue ? FileContents::Ours : FileContents::Foreign;
+    return true;
+  }
+
+  // Gives an empty file the engine's catalogue and the target schema in one transaction, so
+  // that a setup that fails leaves the file as empty as it was.
+  bool SetUpEmptyFile() {
+    std::string err;
+    if (!RawExec("BEGIN IMMEDIATE", err)) return OpenFailed(err);
+    inTxn_ = true;
+    // Another program may have set the file up while this one waited for the write lock.
+    FileContents contents = FileContents::Empty;
+    bool ok = ReadContents(contents, err);
+    if (ok && contents == FileContents::Foreign) {
+      err = "not a QIVA_IMPORT database (it holds tables of another program)";
+      ok = false;
+    }
+    const bool setUp = ok && contents == FileContents::Empty;
+    ok = ok && RawExec(CatalogSchemaSql(), err) && catalog_.Load(db_, err);
+    if (ok && setUp) {
+      for (const std::string& batch : SplitScriptBatches(TargetSchemaScript())) {
+        if (!ExecuteLocked(batch)) {
+          ok = false;
+          break;
+        }
+      }
+    }
+    if (ok) ok = RawExec("COMMIT", err);
+    inTxn_ = false;
+    if (!ok) {
+      std::string ignored;
+      if (!sqlite3_get_autocommit(db_)) RawExec("ROLLBACK", ignored);
+      // A failing schema statement already left its own message; any other failure says why.
+      return error_.providerErrors.empty() ? OpenFailed(err) : false;
+    }
+    created_ = setUp;
+    schemaVersion_ = SchemaVersion();
+    return true;
+  }
+
+  // The database file and SQLite's files beside it that do not exist yet. The side files go
+  // only with the database file: without it they are not this open's to remove.
+  std::vector<std::string> MissingFiles() const {
+    std::vector<std::string> missing;
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+      std::error_code ec;
+      const std::string file = path_ + suffix;
+      if (std::filesystem::symlink_status(file, ec).type() == std::filesystem::file_type::not_found) missing.push_back(file);
+    }
+    if (missing.empty() || missing.front() != path_) missing.clear();
+    return missing;
+  }
+
+  static void RemoveFiles(const std::vector<std::string>& files) {
+    for (const std::string& file : files) {
+      std::error_code ec;
+      std::filesystem::remove(file, ec);
+    }
   }
 
   bool CloseLocked() {
@@ -223,17 +331,17 @@ class SqliteEngine final : public DbEngine {
       std::lock_guard<std::mutex> reg(RegistryMutex());
       Registry().erase(this);
     }
-    Commit();
-    if (inTxn_) {  // the group could not be committed even now: it is lost
-      writeFailure_ = sqlite3_errmsg(db_);
-      std::string ignored;
-      RawExec("ROLLBACK", ignored);
-      inTxn_ = false;
-    }
+    Commit();  // a group that cannot be committed even now breaks the connection
     ClearCache();
     sqlite3_close_v2(db_);
     db_ = nullptr;
     return true;
+  }
+
+  // Refuses a call on a broken connection with the failure that broke it.
+  bool Refuse() {
+    error_ = brokenError_;
+    return false;
   }
 
   bool NotOpen() {
@@ -252,19 +360,22 @@ class SqliteEngine final : public DbEngine {
     return false;
   }
 
-  void AddError(int number, const std::string& message) {
-    if (error_.providerErrors.empty()) {
-      error_.code = OleDbCodeFor(number);
-      error_.meaning = CodeMeaning(error_.code);
-      error_.source = kEmbeddedSource;
-      error_.description = message;
+  static void AddErrorTo(EngineError& error, int number, const std::string& message) {
+    if (error.providerErrors.empty()) {
+      error.code = OleDbCodeFor(number);
+      error.meaning = CodeMeaning(error.code);
+      error.source = kEmbeddedSource;
+      error.description = message;
     }
-    error_.providerErrors.push_back({number, message});
+    error.providerErrors.push_back({number, message});
   }
+
+  void AddError(int number, const std::string& message) { AddErrorTo(error_, number, message); }
 
   // Maps a failed SQLite call to SQL Server's message.
   void AddSqliteError(int rc) {
     const std::string text = sqlite3_errmsg(db_);
+    lastSqliteMessage_ = text;
     int number = 0;
     std::string message;
     if (ParseRaisedError(text, number, message)) return AddError(number, message);
@@ -283,17 +394,39 @@ class SqliteEngine final : public DbEngine {
   }
 
   // ---- group commits ----
-  void BeginGroup() {
-    if (inTxn_) return;
-    std::string err;
+  // Opens a group unless one is open. False (with the error) when the write lock could not be
+  // had: the statement must then not run, since it would wait for the same lock once more.
+  bool BeginGroup() {
+    if (inTxn_) return true;
     // IMMEDIATE: the group takes the write lock at once (waiting out another writer), so that
     // its first write cannot fail on a snapshot that another connection made stale.
-    if (RawExec("BEGIN IMMEDIATE", err)) {
-      inTxn_ = true;
-      pending_ = 0;
-      groupStart_ = std::chrono::steady_clock::now();
-      FollowSchemaChanges();
+    if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+      AddSqliteError(sqlite3_extended_errcode(db_));
+      return false;
     }
+    inTxn_ = true;
+    pending_ = 0;
+    group_.Clear();
+    groupStart_ = std::chrono::steady_clock::now();
+    FollowSchemaChanges();
+    return true;
+  }
+
+  // The open group is lost: SQLite rolled it back after a write error, or it could not be
+  // committed. Its statements are kept for the caller as lost, and the connection refuses every
+  // further statement with the same error (a later statement would run without the rows that
+  // the lost ones wrote, or, the emptying of a table lost, add rows to those that stayed).
+  void Break(const std::string& cause) {
+    inTxn_ = false;
+    brokenError_ = {};
+    AddErrorTo(brokenError_, 50000,
+               "The database could not write the statements sent since its last commit, and they were rolled back: " +
+                   cause + ". No further statement runs on this connection.");
+    LostStatements lost;
+    lost.error = brokenError_;
+    lost.texts = group_.Take();
+    lost_ = std::move(lost);
+    broken_ = true;
   }
 
   // Another connection may have changed the schema since this one last looked (between groups
@@ -316,33 +449,37 @@ class SqliteEngine final : public DbEngine {
     return v;
   }
 
-  // Commits the open group. A commit that fails leaves the group open, to be tried again by
-  // the next commit, unless SQLite has given the group up (then it is reported at Close).
+  // Commits the open group. A commit that fails loses the group: it is rolled back (if SQLite
+  // has not done so already), so that what is reported lost is indeed not in the file.
   void Commit() {
     if (!inTxn_ || !db_) return;
     std::string err;
     if (RawExec("COMMIT", err)) {
       inTxn_ = false;
-    } else if (sqlite3_get_autocommit(db_)) {
-      inTxn_ = false;
-      writeFailure_ = err;
-    }
-  }
-
-  void EndOfCall() {
-    if (!inTxn_) return;
-    if (sqlite3_get_autocommit(db_)) {  // SQLite ended the transaction itself (disk full, I/O error)
-      inTxn_ = false;
-      writeFailure_ = sqlite3_errmsg(db_);
+      group_.Clear();
       return;
     }
+    if (!sqlite3_get_autocommit(db_)) {
+      std::string ignored;
+      RawExec("ROLLBACK", ignored);
+    }
+    Break(err);
+  }
+
+  // After each execute: keeps the text of a statement that wrote to the group, notices a group
+  // that SQLite rolled back by itself (disk full, I/O error, out of memory) and commits a full
+  // or old group.
+  void EndOfCall(bool wrote, std::string_view sql) {
+    if (!inTxn_) return;
+    if (wrote) group_.Add(sql);
+    if (GroupRolledBack()) return Break(lastSqliteMessage_.empty() ? sqlite3_errmsg(db_) : lastSqliteMessage_);
     if (++pending_ >= kCommitEvery || std::chrono::steady_clock::now() - groupStart_ >= kCommitAfter) Commit();
   }
 
   // ---- running texts ----
   bool ExecuteLocked(std::string_view sql) {
     // The group begins first: it may find the schema changed and drop the remembered plans.
-    BeginGroup();
+    if (!BeginGroup()) return false;
     size_t bad = 0;
     std::string key;
     if (Tokenize(sql, scratchTokens_, bad, false)) {
@@ -374,11 +511,15 @@ class SqliteEngine final : public DbEngine {
     Outcome result = Outcome::Ok;
     for (const StmtPtr& st : list) {
       const Outcome o = RunStatement(batch, *st, out, gotRows, depth);
-      if (o == Outcome::Abort) return Outcome::Abort;
+      if (o == Outcome::Abort || GroupRolledBack()) return Outcome::Abort;
       if (o == Outcome::Failed) result = Outcome::Failed;
     }
     return result;
   }
+
+  // SQLite rolled the open group back by itself: the rest of the text must not run, since it
+  // would be committed on its own without the rows the group held.
+  bool GroupRolledBack() const { return inTxn_ && sqlite3_get_autocommit(db_); }
 
   Outcome Failed(int number, const std::string& message) {
     AddError(number, message);
@@ -430,6 +571,14 @@ class SqliteEngine final : public DbEngine {
       DateOrder order;
       if (!ParseDateOrder(st.value, order)) return Failed(2741, "SET DATEFORMAT date order '" + st.value + "' is invalid.");
       state_.dateOrder = order;
+    } else if (st.name == "LOCK_TIMEOUT") {
+      // Milliseconds to wait for a lock; -1 (SQL Server's wait without limit) waits up to the
+      // engine's limit.
+      char* end = nullptr;
+      const long long ms = std::strtoll(st.value.c_str(), &end, 10);
+      if (end == st.value.c_str() || *end != '\0' || ms < -1)
+        return Failed(50000, "SET LOCK_TIMEOUT " + st.value + ": the value must be -1 or a number of milliseconds.");
+      lockWait_.SetTimeout(ms);
     } else if (st.name == "LANGUAGE") {
       const std::string lang = ToUpper(st.value);
       state_.dateOrder = lang == "US_ENGLISH" || lang == "ENGLISH" ? DateOrder::MDY : DateOrder::DMY;
@@ -704,7 +853,7 @@ class SqliteEngine final : public DbEngine {
         o = Step(tokens, plan.literals, step.firstLiteral, step.endLiteral, *step.stmt, nullptr, &rows);
       }
       if (o == Outcome::Failed) result = Outcome::Failed;
-      if (o == Outcome::Abort) { result = Outcome::Abort; break; }
+      if (o == Outcome::Abort || GroupRolledBack()) { result = Outcome::Abort; break; }
     }
     ok = result == Outcome::Ok;
     return true;
@@ -728,7 +877,12 @@ class SqliteEngine final : public DbEngine {
   int pending_ = 0;
   std::chrono::steady_clock::time_point groupStart_;
   long long schemaVersion_ = -1;
-  std::string writeFailure_;  // why a group was lost, reported by the next Close
+  GroupTexts group_;                    // texts of the open group's statements that ran
+  std::atomic<bool> broken_{false};     // the connection lost a group; it refuses everything
+  EngineError brokenError_;             // the failure that broke it, given to every refusal
+  std::optional<LostStatements> lost_;  // the lost group, until the caller takes it
+  std::string lastSqliteMessage_;       // SQLite's text of the last failed statement
+  LockWait lockWait_;
   std::thread flusher_;
   std::condition_variable flusherWake_;
   bool stopFlusher_ = false;

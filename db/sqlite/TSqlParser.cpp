@@ -482,7 +482,10 @@ class Parser {
       ++pos_;
       st->kind = Statement::Kind::Set;
       st->name = ToUpper(AnyName());
-      if (Cur().kind == TokenKind::Word || Cur().kind == TokenKind::Number || Cur().kind == TokenKind::QuotedName ||
+      if (Sym("-") && Peek().kind == TokenKind::Number) {  // SET LOCK_TIMEOUT -1
+        ++pos_;
+        st->value = "-" + t_[pos_++].text;
+      } else if (Cur().kind == TokenKind::Word || Cur().kind == TokenKind::Number || Cur().kind == TokenKind::QuotedName ||
           Cur().kind == TokenKind::String)
         st->value = t_[pos_++].text;
       else
