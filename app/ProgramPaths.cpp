@@ -82,3 +82,12 @@ std::string ResolveAgainst(const std::string& base, const std::string& path) {
   if (p.is_absolute()) return path;
   return (std::filesystem::path(base) / p).lexically_normal().string();
 }
+
+std::string CommandLineFilePath(const std::string& commandLineTail) {
+  std::string path = commandLineTail;
+  while (!path.empty() && (path.back() == ' ' || path.back() == '\t')) path.pop_back();
+  if (path.size() >= 2 && path.front() == '"' && path.back() == '"') {
+    path = path.substr(1, path.size() - 2);
+  }
+  return path;
+}

@@ -41,3 +41,8 @@ bool EnterProgramFolder(const ProgramPaths& paths);
 
 // Resolves `path` against `base` unless it is absolute or empty.
 std::string ResolveAgainst(const std::string& base, const std::string& path);
+
+// The file path of the dialog program's command line: the text after the program name with
+// one pair of enclosing double quotes removed ("C:\My Files\x.xml" as Explorer passes it; a
+// Windows file name cannot hold a double quote).
+std::string CommandLineFilePath(const std::string& commandLineTail);

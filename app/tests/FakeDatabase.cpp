@@ -23,7 +23,8 @@ class FakeEngine : public db::DbEngine {
     std::lock_guard lock(script_->mutex);
     auto it = script_->queries.find(std::string(sql));
     if (it == script_->queries.end()) {
-      error_ = db::EngineError{0x80040E14, "", "fake", "no such query", {{0x80040E14, "no such query"}}};
+      error_ = db::EngineError{0x80040E14, "", "fake", "no such query",
+                               {{static_cast<long>(0x80040E14), "no such query"}}};
       return false;
     }
     out = it->second;

@@ -1,6 +1,8 @@
 // Tests of the import kinds table and of the paths the programs derive from their own path.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/ImportKinds.h"
 #include "app/ProgramPaths.h"
 
@@ -67,9 +69,18 @@ TEST(ProgramPaths, posixRulesKeepTheFolderAsItIs) {
   EXPECT_EQ(ProgramPathsFor("/qiva_import", PathRules::Posix).configurationPath, "/QIVA_IMPORT.INI");
 }
 
+TEST(ProgramPaths, commandLineFileLosesOnePairOfEnclosingQuotes) {
+  EXPECT_EQ(CommandLineFilePath("\"C:\\My Files\\x.xml\""), "C:\\My Files\\x.xml");
+  EXPECT_EQ(CommandLineFilePath("C:\\x.xml"), "C:\\x.xml");
+  EXPECT_EQ(CommandLineFilePath("\"C:\\x.xml\" "), "C:\\x.xml");
+  EXPECT_EQ(CommandLineFilePath("\""), "\"");  // a lone quote is no pair
+  EXPECT_EQ(CommandLineFilePath(""), "");
+}
+
 TEST(ProgramPaths, resolvesRelativePathsAgainstTheStartFolder) {
-  EXPECT_EQ(ResolveAgainst("/home/u", "in/a.xml"), "/home/u/in/a.xml");
-  EXPECT_EQ(ResolveAgainst("/home/u", "/abs/a.xml"), "/abs/a.xml");
+  auto generic = [](const std::string& path) { return std::filesystem::path(path).generic_string(); };
+  EXPECT_EQ(generic(ResolveAgainst("/home/u", "in/a.xml")), "/home/u/in/a.xml");
+  EXPECT_EQ(generic(ResolveAgainst("/home/u", "/abs/a.xml")), "/abs/a.xml");
   EXPECT_EQ(ResolveAgainst("/home/u", ""), "");
 }
 

@@ -1,6 +1,8 @@
 // Tests of the log entry layout and of the trace and update logs.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <regex>
@@ -64,7 +66,12 @@ TEST_F(InScratchDir, updateLogWritesOnlyOnceItsPathIsSet) {
 }
 
 TEST_F(InScratchDir, dropsEntriesSilentlyInAnUnwritableFolder) {
-  if (::geteuid() == 0) {
+#ifdef _WIN32
+  const bool writesAnywhere = true;  // no owner permissions to take away here
+#else
+  const bool writesAnywhere = ::geteuid() == 0;
+#endif
+  if (writesAnywhere) {
     // root writes anywhere; a path under a regular file can never be opened.
     qiva::test::WriteFileBytes("plain", "x");
     qiva::AppendLogEntry("plain/_TRACE.LOG", "dropped");

@@ -94,8 +94,9 @@ TEST_F(DatabaseTest, embeddedDriverNamesTheFileInTheProgramFolder) {
   EXPECT_EQ(db.m_szConnectionString,
             "DRIVER={sqlite};DATABASE=" + (dir.path() / "clinic.db").string());
 
-  ASSERT_TRUE(db.Open("server", "user", "pass", "/data/clinic.db"));
-  EXPECT_EQ(db.m_szConnectionString, "DRIVER={sqlite};DATABASE=/data/clinic.db");
+  const std::string absolute = (dir.path() / "data" / "clinic.db").string();
+  ASSERT_TRUE(db.Open("server", "user", "pass", absolute));
+  EXPECT_EQ(db.m_szConnectionString, "DRIVER={sqlite};DATABASE=" + absolute);
 
   SetProgramFolder("");
   ASSERT_TRUE(db.Open("", "", "", "here.db"));

@@ -416,11 +416,13 @@ TEST_F(XmlTest, utf16FileParsesLikeItsUtf8Twin) {
   EXPECT_STREQ(a.attributeValue("n"), parse(utf8, "a").attributeValue("n"));
   EXPECT_STREQ(a.attributeValue("t"), "&");
   EXPECT_STREQ(a.textAt(0), "x");
+#ifndef _WIN32  // on Windows the system's code page decides
   // Without a marker, and narrowed to Windows-1250 in single-byte mode: ș is not in it.
   setParserOptions(kXmlEncodingSingleByte, 1, 1);
   a = loadXmlFile(writeFile("wide2.xml", wide.substr(2)), "a", r);
   ASSERT_EQ(r.code, kXmlNoError);
   EXPECT_STREQ(a.attributeValue("n"), "\xE3?");
+#endif
 }
 
 TEST_F(XmlTest, wideTextCheckOffReadsA16BitFileAsBytes) {
@@ -439,7 +441,9 @@ TEST_F(XmlTest, narrowsSurrogatesAndStopsAtTheFirstWideZero) {
   EXPECT_EQ(narrowWideText(pair, sizeof pair, true),
             "\xF0\x9F\x98\x80\xEF\xBF\xBD"
             "A");
+#ifndef _WIN32  // on Windows the system's code page decides
   EXPECT_EQ(narrowWideText(pair, sizeof pair, false), "??A");
+#endif
   EXPECT_FALSE(looksLikeWideText(reinterpret_cast<const unsigned char*>("<a>text</a>"), 11));
 }
 
