@@ -1,0 +1,259 @@
+// Feedback.cpp: the hospital feedback import: writes the header row, then walks the sections
+// and their records three levels deep, reading back each parent row's id right after its
+// insert. A parent row that was not written, or whose id could not be read back, has its
+// children skipped and logged, never attached to an older row.
+#include "reports/Feedback.h"
+
+#include <cmath>
+#include <limits>
+#include <optional>
+
+#include "db/CAdoDatabase.h"
+#include "db/CAdoRecordset.h"
+#include "import/ImportConventions.h"
+#include "reports/FeedbackStatements.h"
+
+namespace qiva::reports {
+namespace {
+
+namespace fb = feedback;
+using import::RecordReader;
+using import::RecordStatement;
+using ChildStatement = RecordStatement (*)(const RecordReader&, std::int32_t);
+
+// The element as written, for the log: "<TAG name='value' ...>".
+std::string Describe(const XmlElement& element) {
+  const char* tag = element.tagName();
+  std::string text = "<";
+  text += tag ? tag : "";
+  for (int i = 0; i < element.attributeCount(); ++i) {
+    const char* name = element.attributeNameAt(i);
+    const char* value = element.attributeValueAt(i);
+    text += ' ';
+    text += name ? name : "";
+    if (value) {
+      text += "='";
+      text += value;
+      text += '\'';
+    }
+  }
+  text += '>';
+  return text;
+}
+
+// The id of the row just inserted, read as the greatest id of its table through the shared
+// recordset; nothing when the query cannot be opened or gives no 32-bit integer.
+std::optional<std::int32_t> ReadBackId(ImportContext& ctx, std::string_view query) {
+  CAdoRecordset& rs = ctx.recordset;
+  if (!rs.Open(query, &ctx.database)) return std::nullopt;
+  std::optional<std::int32_t> id;
+  if (!rs.IsEOF()) {
+    const DbValue value = rs.GetFieldValue(fb::kIdField);
+    if (const auto* number = std::get_if<std::int32_t>(&value)) {
+      id = *number;
+    } else if (const auto* real = std::get_if<double>(&value)) {
+      // Some drivers hand an aggregate over an int column out as a real.
+      if (std::trunc(*real) == *real && *real >= std::numeric_limits<std::int32_t>::min() &&
+          *real <= std::numeric_limits<std::int32_t>::max()) {
+        id = static_cast<std::int32_t>(*real);
+      }
+    }
+  }
+  rs.Close();
+  if (!id) {
+    std::string record = "No row id read back by";
+    record.append(query);
+    ctx.database.Log(record);
+  }
+  return id;
+}
+
+// A parent row as its children see it: its id, or why they cannot be attached to it.
+struct Parent {
+  std::optional<std::int32_t> id;
+  std::string missing;  // "<TAG ...> was rejected by the database" and the like
+};
+
+class FeedbackWalk {
+ public:
+  explicit FeedbackWalk(ImportContext& ctx)
+      : ctx_(ctx), location_{ctx.hasLocationColumn, ctx.locationId} {}
+
+  // Writes the header row and reads its id back. False when either fails (the message has
+  // been shown) or the database failed.
+  bool header(const XmlElement& root);
+  // Walks the document element's children; false when the database failed.
+  bool sections(const XmlElement& root);
+  std::int64_t rows() const { return rows_; }
+
+ private:
+  bool continuousCase(const XmlElement& element);
+  bool dayCase(const XmlElement& element);
+  bool service(const XmlElement& element, const Parent& dayCase);
+  bool writeParent(const XmlElement& element, const RecordStatement& statement,
+                   std::string_view idQuery, Parent& parent);
+  bool writeChild(const XmlElement& element, const Parent& parent, ChildStatement build);
+  void skipChild(const XmlElement& element, const Parent& parent);
+  bool progress();
+
+  ImportContext& ctx_;
+  const fb::LocationColumn location_;
+  std::int32_t feedbackId_ = 0;
+  std::int64_t rows_ = 0;
+  std::string progressText_;
+};
+
+bool FeedbackWalk::header(const XmlElement& root) {
+  if (import::ExecuteRecord(ctx_, fb::FeedbackInsert(RecordReader(root), location_))) {
+    if (import::DatabaseFailed(ctx_)) return false;
+    if (const std::optional<std::int32_t> id = ReadBackId(ctx_, fb::kFeedbackIdQuery)) {
+      feedbackId_ = *id;
+      return true;
+    }
+  }
+  // Every case would otherwise be written under a feedback that is not this file's.
+  ctx_.frontEnd.ShowMessage(kFeedbackHeaderFailedText);
+  return false;
+}
+
+bool FeedbackWalk::sections(const XmlElement& root) {
+  bool goOn = true;
+  import::WalkSections(
+      root, import::WalkOrder::ChildrenOnly,
+      [&](const XmlElement& section, const std::string& name) {
+        const bool continuous = name == "PIDLISTS" || name == "FOREIGNPERSONS";
+        if (!continuous && name != "HOSPITALIZATIONS") return true;
+        for (int i = 0; goOn; ++i) {
+          const XmlElement record = section.childAt(i);
+          if (record.isNull()) break;
+          const std::string recordName = import::UpperName(record);
+          if (continuous && (recordName == "PIDLIST" || recordName == "FOREIGNPERSON")) {
+            goOn = continuousCase(record);
+          } else if (!continuous && recordName == "HOSPITALIZATION") {
+            goOn = dayCase(record);
+          }
+        }
+        return goOn;
+      });
+  return goOn;
+}
+
+bool FeedbackWalk::continuousCase(const XmlElement& element) {
+  Parent parent;
+  if (!writeParent(element,
+                   fb::ContinuousCaseInsert(RecordReader(element), feedbackId_, location_),
+                   fb::kContinuousCaseIdQuery, parent)) {
+    return false;
+  }
+  for (int i = 0;; ++i) {
+    const XmlElement child = element.childAt(i);
+    if (child.isNull()) return true;
+    if (import::UpperName(child) == "ERROR" &&
+        !writeChild(child, parent, fb::ContinuousCaseErrorInsert)) {
+      return false;
+    }
+  }
+}
+
+bool FeedbackWalk::dayCase(const XmlElement& element) {
+  Parent parent;
+  if (!writeParent(element, fb::DayCaseInsert(RecordReader(element), feedbackId_, location_),
+                   fb::kDayCaseIdQuery, parent)) {
+    return false;
+  }
+  for (int i = 0;; ++i) {
+    const XmlElement child = element.childAt(i);
+    if (child.isNull()) return true;
+    const std::string name = import::UpperName(child);
+    if (name == "SERVICES" && !service(child, parent)) return false;
+    if (name == "ERRORS" && !writeChild(child, parent, fb::DayCaseErrorInsert)) return false;
+  }
+}
+
+// One SERVICES element is one service; its ERRORS and ERROR children are its errors.
+bool FeedbackWalk::service(const XmlElement& element, const Parent& dayCase) {
+  Parent parent;
+  if (dayCase.id) {
+    if (!writeParent(element,
+                     fb::DayServiceInsert(RecordReader(element), *dayCase.id, location_),
+                     fb::kServiceIdQuery, parent)) {
+      return false;
+    }
+  } else {
+    skipChild(element, dayCase);
+    parent.missing = Describe(element) + " was not written";
+    if (!progress()) return false;
+  }
+  for (int i = 0;; ++i) {
+    const XmlElement child = element.childAt(i);
+    if (child.isNull()) return true;
+    const std::string name = import::UpperName(child);
+    if ((name == "ERRORS" || name == "ERROR") &&
+        !writeChild(child, parent, fb::DayServiceErrorInsert)) {
+      return false;
+    }
+  }
+}
+
+// Sends a parent row (or skips it when a value cannot stand in SQL), shows its progress and
+// reads its id back. False when the database failed.
+bool FeedbackWalk::writeParent(const XmlElement& element, const RecordStatement& statement,
+                               std::string_view idQuery, Parent& parent) {
+  if (!import::ExecuteRecord(ctx_, statement)) {
+    parent.missing = Describe(element) + (statement.skipReason.empty()
+                                              ? " was rejected by the database"
+                                              : " was skipped (" + statement.skipReason + ")");
+  }
+  if (!progress()) return false;
+  if (parent.missing.empty()) {
+    parent.id = ReadBackId(ctx_, idQuery);
+    if (!parent.id) parent.missing = Describe(element) + " was written, but its id was not read back";
+  }
+  return true;
+}
+
+bool FeedbackWalk::writeChild(const XmlElement& element, const Parent& parent,
+                              ChildStatement build) {
+  if (parent.id) {
+    import::ExecuteRecord(ctx_, build(RecordReader(element), *parent.id));
+  } else {
+    skipChild(element, parent);
+  }
+  return progress();
+}
+
+void FeedbackWalk::skipChild(const XmlElement& element, const Parent& parent) {
+  import::SkipRecord(ctx_, "its parent " + parent.missing + ": " + Describe(element));
+}
+
+// Shows the running row number, then adds one. False when the database failed.
+bool FeedbackWalk::progress() {
+  progressText_.clear();
+  import::AppendProgressText(progressText_, rows_);
+  ctx_.frontEnd.SetStatusText(progressText_);
+  ++rows_;
+  return !import::DatabaseFailed(ctx_);
+}
+
+// The file under its first root, else under its second. A file cut short under the first root
+// is not parsed again: the second parse would hide why it was not read.
+XmlElement OpenFeedbackFile(ImportContext& ctx, const std::string& path) {
+  XmlElement root = import::OpenImportFile(ctx, path, "ns2:request");
+  if (root.isNull() && !ctx.outcome.parse.cutShort) {
+    root = import::OpenImportFile(ctx, path, "request");
+  }
+  return root;
+}
+
+}  // namespace
+
+int ImportFeedback(ImportContext& ctx, const std::string& path) {
+  const XmlElement root = OpenFeedbackFile(ctx, path);
+  if (root.isNull()) return 0;  // not read: nothing sent, the run reports why
+  FeedbackWalk walk(ctx);
+  if (!walk.header(root) || !walk.sections(root)) return 0;
+  import::ShowFinished(ctx, walk.rows());
+  return 1;
+}
+
+}  // namespace qiva::reports
