@@ -7,6 +7,7 @@
 #include "import/DayHospitalTariffs.h"
 #include "import/Nhp.h"
 #include "import/Nomenclatures.h"
+#include "reports/Feedback.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ const std::array<ImportKindInfo, kImportKindCount> kKinds = {{
     {ImportKind::DayHospitalTariffs, "day-tariffs", "SPT: Import Serv Spit ZI", 1007,
      "ImportDayHospitalTariffs", true, "provider", qiva::import::ImportDayHospitalTariffs},
     {ImportKind::Feedback, "feedback", "SPT: Import Feedback", 1008, "ImportFeedback", true,
-     "ns2:request", nullptr},
+     "ns2:request", qiva::reports::ImportFeedback},
 }};
 
 }  // namespace

@@ -22,5 +22,7 @@ import_sample() {
 import_sample nomenclatures samples/nomenclatoare_generale.xml
 import_sample nhp samples/programe_nationale.xml
 import_sample day-tariffs samples/tarife_spitalizare_zi.xml
+import_sample feedback samples/feedback_spitalizare.xml
+import_sample feedback samples/feedback_spitalizare_zi.xml
 "$cli" --config "$demo/QIVA_IMPORT.INI" tables
 echo "Embedded database: $demo/clinic.db"

@@ -396,3 +396,63 @@ TEST_F(CliOutcomeTest, importsTheDayTariffsSampleForOneLocation) {
   EXPECT_NE(tables.find("QIVA_DAILY_SERVICES_TARIFFS\t6\n"), std::string::npos) << tables;
 }
 
+// ---------------------------------------------------------------------------------------------
+// The hospital feedback import from the command line.
+
+class CliFeedbackTest : public CliProgramTest {
+ protected:
+  void SetUp() override { WriteConfig("driver=sqlite\r\ndatabase=" + dir.file("q.db") + "\r\n"); }
+  static std::string Sample(const std::string& name) {
+    return "'" QIVA_SOURCE_DIR "/samples/" + name + "'";
+  }
+};
+
+TEST_F(CliFeedbackTest, importsBothSamplesWithTheLocationOnADatabaseThatKeepsLocations) {
+  ASSERT_EQ(Run("init-db --locations --config test.ini").status, 0);
+  {
+    CAdoDatabase db;
+    db.SetDriver("sqlite");
+    ASSERT_TRUE(db.Open("", "", "", dir.file("q.db")));
+    ASSERT_TRUE(db.Execute("insert into n_locations (locationName) values ('Sectia Cluj')"));
+    ASSERT_TRUE(db.Execute("insert into n_locations (locationName) values ('Sectia Dej')"));
+  }
+  RunResult r = Run("feedback " + Sample("feedback_spitalizare.xml") + " --config test.ini");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("the database keeps data per location: choose one with --location ID"),
+            std::string::npos)
+      << r.err;
+
+  r = Run("feedback " + Sample("feedback_spitalizare.xml") +
+          " --config test.ini --location 2 --trace-sql trace.sql");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("Finalizat de procesat 10 inregistrari\n"), std::string::npos) << r.out;
+  r = Run("feedback " + Sample("feedback_spitalizare_zi.xml") +
+          " --config test.ini --location 2 --trace-sql trace.sql");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("Finalizat de procesat 15 inregistrari\n"), std::string::npos) << r.out;
+
+  const std::string trace = ReadFileBytes(dir.file("trace.sql"));
+  EXPECT_NE(trace.find("insert into QIVA_FEEDBACK (StartDate,EndDate,ReportType, locationID )"
+                       "VALUES (CONVERT(datetime,'2021-03-01 02:00',120),"
+                       "CONVERT(datetime,'2021-03-31 03:00',120),1 ,2)\nGO\n"
+                       " select max(id) UID from QIVA_FEEDBACK \nGO\n"),
+            std::string::npos)
+      << trace;
+  EXPECT_NE(trace.find("'Pacientul nu figureaz\xC4\x83 \xC3\xAEn SIUI ca ''asigurat'' la data "
+                       "intern\xC4\x83rii','E' )\nGO\n"),
+            std::string::npos);
+  const std::string tables = Run("tables --config test.ini").out;
+  EXPECT_NE(tables.find("QIVA_FEEDBACK\t2\n"), std::string::npos) << tables;
+  EXPECT_NE(tables.find("QIVA_FEEDBACK_HOSPITAL_DAY_SERVICES\t5\n"), std::string::npos);
+  EXPECT_NE(tables.find("QIVA_FEEDBACK_HOSPITAL_CONTINUE_ERRORS\t4\n"), std::string::npos);
+}
+
+TEST_F(CliFeedbackTest, headerThatCannotBeWrittenStopsWithItsMessage) {
+  WriteFileBytes(dir.file("fb.xml"),
+                 "<request reportType='lunar'><PIDLISTS><PIDLIST appID='1'/></PIDLISTS></request>");
+  const RunResult r = Run("feedback fb.xml --config test.ini");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("EROARE LA ADAUGARE IN TABELA QIVA_FEEDBACK\n"), std::string::npos) << r.err;
+  EXPECT_NE(Run("tables --config test.ini").out.find("QIVA_FEEDBACK_HOSPITAL_CONTINUE\t0\n"),
+            std::string::npos);
+}

@@ -389,6 +389,77 @@ TEST(MainDialogEndToEnd, cleanImportShowsNoMessageAndAFileNotReadShowsWhy) {
   EXPECT_EQ(status, "Procesat 0 inregistrari");
 }
 
+// A new embedded database that keeps data per location, with the locations Cluj (1) and
+// Brasov (2).
+void MakeDatabaseWithLocations(const std::string& path) {
+  CAdoDatabase db;
+  db.SetDriver("sqlite");
+  ASSERT_TRUE(db.Open("", "", "", path));
+  ASSERT_TRUE(qiva::db::RunLocationsScript(*db.m_pConnection));
+  ASSERT_TRUE(db.Execute("insert into n_locations (locationName) values ('Cluj')"));
+  ASSERT_TRUE(db.Execute("insert into n_locations (locationName) values ('Brasov')"));
+  ASSERT_TRUE(db.Close());
+}
+
+// The feedback button: the location dialog lists the database's locations, the chosen one goes
+// on the rows, and a header that cannot be written shows its message, then the run's outcome.
+TEST(MainDialogEndToEnd, feedbackButtonAsksForTheLocationAndImportsTheSample) {
+  App();
+  ScratchDir dir;
+  qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"), "driver=sqlite\r\ndatabase=clinic.db\r\n");
+  MakeDatabaseWithLocations(dir.file("clinic.db"));
+  qiva::test::WriteFileBytes(dir.file("bad.xml"), "<request reportType='lunar'/>");
+  const std::filesystem::path saved = std::filesystem::current_path();
+  std::vector<std::string> messages;
+  std::vector<QString> statuses;
+  {
+    CQIVA_IMPORTDlg dlg(ProgramPathsFor(dir.file("qiva_import"), PathRules::Posix), "");
+    std::string file = QIVA_SOURCE_DIR "/samples/feedback_spitalizare_zi.xml";
+    dlg.prompts().chooseFile = [&file](QWidget*) { return file; };
+    dlg.prompts().message = [&messages](QWidget*, const std::string& text) {
+      messages.push_back(text);
+    };
+    dlg.prompts().location = [](QWidget* owner, CAdoDatabase& db, CAdoRecordset& rs)
+        -> std::optional<std::int32_t> {
+      DlgLocation location(db, rs, owner);
+      location.locationList()->setCurrentIndex(location.locationList()->findText("Brasov"));
+      location.OnOK();
+      if (location.result() != QDialog::Accepted) return std::nullopt;
+      return location.chosenLocationId();
+    };
+    dlg.OnInitDialog();
+    dlg.button(1008)->click();
+    EXPECT_TRUE(dlg.WaitForWorkers(30s));
+    QApplication::processEvents();
+    statuses.push_back(dlg.statusLine()->text());
+    file = dir.file("bad.xml");
+    dlg.button(1008)->click();
+    EXPECT_TRUE(dlg.WaitForWorkers(30s));
+  }
+  std::filesystem::current_path(saved);
+  EXPECT_EQ(statuses, std::vector<QString>{"Finalizat de procesat 15 inregistrari"});
+  EXPECT_EQ(messages, (std::vector<std::string>{
+                          "EROARE LA ADAUGARE IN TABELA QIVA_FEEDBACK",
+                          "Atentie: 0 instructiuni respinse de baza de date si 1 inregistrari "
+                          "omise.\nDetaliile sunt in _database.log"}));
+
+  CAdoDatabase db;
+  CAdoRecordset rs;
+  db.SetDriver("sqlite");
+  ASSERT_TRUE(db.Open("", "", "", dir.file("clinic.db")));
+  for (const char* table : {"QIVA_FEEDBACK", "QIVA_FEEDBACK_HOSPITAL_DAY",
+                            "QIVA_FEEDBACK_HOSPITAL_DAY_SERVICES"}) {
+    ASSERT_TRUE(rs.Open(std::string("select count(*) n from ") + table +
+                            " where locationid is null or locationid <> 2",
+                        &db));
+    EXPECT_EQ(std::get<std::int32_t>(rs.GetFieldValue("n")), 0) << table;
+    rs.Close();
+  }
+  ASSERT_TRUE(rs.Open("select count(*) n from QIVA_FEEDBACK_HOSPITAL_DAY", &db));
+  EXPECT_EQ(std::get<std::int32_t>(rs.GetFieldValue("n")), 4);
+  rs.Close();
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
