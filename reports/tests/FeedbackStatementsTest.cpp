@@ -50,17 +50,13 @@ auto service(std::int32_t dayCaseId, const LocationColumn& location) {
   return [=](const RecordReader& r) { return DayServiceInsert(r, dayCaseId, location); };
 }
 
-TEST(FeedbackStatements, headerTurnsTimeZoneSuffixesIntoTimesAndAddsTheLocation) {
+TEST(FeedbackStatements, headerTurnsTimeZoneSuffixesIntoTimes) {
   const std::string root =
       "<request reportingStartDate='2021-03-01+02:00' reportingEndDate='2021-03-31+02:00' "
       "reportType='2'/>";
   EXPECT_EQ(sql(header(kNoLocation), root),
             "insert into QIVA_FEEDBACK (StartDate,EndDate,ReportType)VALUES "
             "(CONVERT(datetime,'2021-03-01 02:00',120),CONVERT(datetime,'2021-03-31 02:00',120),2 )");
-  EXPECT_EQ(sql(header(kLocation3), root),
-            "insert into QIVA_FEEDBACK (StartDate,EndDate,ReportType, locationID )VALUES "
-            "(CONVERT(datetime,'2021-03-01 02:00',120),CONVERT(datetime,'2021-03-31 02:00',120),"
-            "2 ,3)");
   // Dates are the server's to convert; only a quote is doubled so it cannot end the literal.
   EXPECT_EQ(sql(header(kNoLocation),
                 "<request reportingStartDate=\"x'y\" reportType='-1'/>"),
@@ -113,12 +109,11 @@ TEST(FeedbackStatements, continuousCaseWritesNullForMissingNumbers) {
 }
 
 TEST(FeedbackStatements, serviceWritesNullForMissingStates) {
-  EXPECT_EQ(sql(service(8, kLocation3),
+  EXPECT_EQ(sql(service(8, kNoLocation),
                 "<SERVICES appID='3' visitID='V1' serviceCode='S.01' stateCNAS='1' "
                 "stateSNSPMS='0'/>"),
             "INSERT INTO [QIVA_FEEDBACK_HOSPITAL_DAY_SERVICES] (FeedbackHospitalDayID, AppID,"
-            "VisitID,ServiceCode,StateCNAS,StateSNSPMS, locationID )VALUES "
-            "(8,3,'V1','S.01',1,0 ,3)");
+            "VisitID,ServiceCode,StateCNAS,StateSNSPMS)VALUES (8,3,'V1','S.01',1,0 )");
   EXPECT_EQ(sql(service(8, kNoLocation), "<SERVICES/>"),
             "INSERT INTO [QIVA_FEEDBACK_HOSPITAL_DAY_SERVICES] (FeedbackHospitalDayID, AppID,"
             "VisitID,ServiceCode,StateCNAS,StateSNSPMS)VALUES (8,0,'','',NULL,NULL )");

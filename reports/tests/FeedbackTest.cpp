@@ -70,6 +70,7 @@ TEST_F(FeedbackRoutine, writesEachRowUnderItsParentReadingEveryIdBackRightAfterI
       "reportingEndDate='2021-03-31' reportType='1'>"
       "<pidLists><pidList appID='101' medicalSheetNo='FO1' case_id='C1' drgGroupCode='G1' "
       "drgRelativeValue='0.8'><error code='E1' Name='n1' errorType='W'/><note code='X'/>"
+      "<errors code='E9'/>"
       "</pidList></pidLists>"
       "<foreignPersons><foreignPerson appID='102'><error code='E2'/></foreignPerson>"
       "</foreignPersons>"
