@@ -87,6 +87,9 @@ class FeedbackWalk {
   std::int64_t rows() const { return rows_; }
 
  private:
+  // One child of the document element: the sections PIDLISTS, FOREIGNPERSONS and
+  // HOSPITALIZATIONS; any other is passed over with everything below it.
+  bool section(const XmlElement& section, const std::string& name);
   bool continuousCase(const XmlElement& element);
   bool dayCase(const XmlElement& element);
   bool service(const XmlElement& element, const Parent& dayCase);
@@ -118,24 +121,27 @@ bool FeedbackWalk::header(const XmlElement& root) {
 
 bool FeedbackWalk::sections(const XmlElement& root) {
   bool goOn = true;
-  import::WalkSections(
-      root, import::WalkOrder::ChildrenOnly,
-      [&](const XmlElement& section, const std::string& name) {
-        const bool continuous = name == "PIDLISTS" || name == "FOREIGNPERSONS";
-        if (!continuous && name != "HOSPITALIZATIONS") return true;
-        for (int i = 0; goOn; ++i) {
-          const XmlElement record = section.childAt(i);
-          if (record.isNull()) break;
-          const std::string recordName = import::UpperName(record);
-          if (continuous && (recordName == "PIDLIST" || recordName == "FOREIGNPERSON")) {
-            goOn = continuousCase(record);
-          } else if (!continuous && recordName == "HOSPITALIZATION") {
-            goOn = dayCase(record);
-          }
-        }
-        return goOn;
-      });
+  import::WalkSections(root, import::WalkOrder::ChildrenOnly,
+                       [&](const XmlElement& section, const std::string& name) {
+                         goOn = this->section(section, name);
+                         return goOn;
+                       });
   return goOn;
+}
+
+bool FeedbackWalk::section(const XmlElement& section, const std::string& name) {
+  const bool continuous = name == "PIDLISTS" || name == "FOREIGNPERSONS";
+  if (!continuous && name != "HOSPITALIZATIONS") return true;
+  for (int i = 0;; ++i) {
+    const XmlElement record = section.childAt(i);
+    if (record.isNull()) return true;
+    const std::string recordName = import::UpperName(record);
+    if (continuous && (recordName == "PIDLIST" || recordName == "FOREIGNPERSON")) {
+      if (!continuousCase(record)) return false;
+    } else if (!continuous && recordName == "HOSPITALIZATION" && !dayCase(record)) {
+      return false;
+    }
+  }
 }
 
 bool FeedbackWalk::continuousCase(const XmlElement& element) {
@@ -207,7 +213,9 @@ bool FeedbackWalk::writeParent(const XmlElement& element, const RecordStatement&
   if (!progress()) return false;
   if (parent.missing.empty()) {
     parent.id = ReadBackId(ctx_, idQuery);
-    if (!parent.id) parent.missing = Describe(element) + " was written, but its id was not read back";
+    if (!parent.id) {
+      parent.missing = Describe(element) + " was written, but its id was not read back";
+    }
   }
   return true;
 }
