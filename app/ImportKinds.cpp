@@ -7,6 +7,8 @@
 #include "import/DayHospitalTariffs.h"
 #include "import/Nhp.h"
 #include "import/Nomenclatures.h"
+#include "import/Personalization.h"
+#include "import/ReferringPhysicians.h"
 #include "reports/Feedback.h"
 
 namespace {
@@ -14,9 +16,9 @@ namespace {
 // Button order of the main dialog, top to bottom.
 const std::array<ImportKindInfo, kImportKindCount> kKinds = {{
     {ImportKind::Personalization, "personalization", "Import personalizare", 1002,
-     "ImportPersonalization", false, "Provider", nullptr},
+     "ImportPersonalization", false, "Provider", qiva::import::ImportPersonalization},
     {ImportKind::ReferringPhysicians, "physicians", "Import medici trimitatori", 1000,
-     "ImportReferringPhysicians", false, "Catalogues", nullptr},
+     "ImportReferringPhysicians", false, "Catalogues", qiva::import::ImportReferringPhysicians},
     {ImportKind::Nomenclatures, "nomenclatures", "Import nomenclatoare", 1003,
      "ImportNomenclatures", false, "Catalogues", qiva::import::ImportNomenclatures},
     {ImportKind::PharmaNomenclatures, "pharma", "Import nom. farm (medicamente)", 1005,

@@ -66,6 +66,8 @@ void ShowFinished(ImportContext& ctx, std::int64_t total) {
   ctx.frontEnd.SetStatusText(FinishedText(total));
 }
 
+void KeepRecordTotal(ImportContext& ctx, std::int64_t total) { ctx.outcome.records = total; }
+
 bool VisitedCountLoop(ImportContext& ctx, const XmlElement& section, std::string_view recordName,
                       std::int64_t& counter, const std::function<bool(const XmlElement&)>& write,
                       const std::function<void()>& afterChild) {
@@ -143,6 +145,21 @@ bool LookupRow(ImportContext& ctx, const std::string& query, std::int32_t* id) {
   }
   ctx.recordset.Close();
   return found;
+}
+
+std::optional<std::int32_t> LookupId(ImportContext& ctx, const std::string& query) {
+  std::optional<std::int32_t> id;
+  if (ctx.recordset.Open(query, &ctx.database) && !ctx.recordset.IsEOF()) {
+    const DbValue value = ctx.recordset.GetFieldValue("ID");
+    if (const auto* number = std::get_if<std::int32_t>(&value)) {
+      id = *number;
+    } else if (const auto* real = std::get_if<double>(&value);
+               real && *real >= INT32_MIN && *real <= INT32_MAX) {
+      id = static_cast<std::int32_t>(*real);
+    }
+  }
+  ctx.recordset.Close();
+  return id;
 }
 
 bool AskContinueAfterInvalidRecord(ImportContext& ctx) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -50,6 +51,9 @@ std::string FinishedText(std::int64_t total);
 // Show those texts as the status line and keep `total` as the run's record count.
 void ShowProcessed(ImportContext& ctx, std::int64_t total);
 void ShowFinished(ImportContext& ctx, std::int64_t total);
+// Keeps `total` as the run's record count and leaves the status line as it is, for routines
+// without a closing text (the last progress message stays).
+void KeepRecordTotal(ImportContext& ctx, std::int64_t total);
 
 // Visited-count loop: every non-empty child adds one to `counter` and shows its progress text;
 // children named `recordName` (upper case) are passed to `write`; `afterChild` (if set) runs
@@ -92,6 +96,11 @@ bool EmptySectionTable(ImportContext& ctx, std::string_view sql, std::string_vie
 // Opens the look-up recordset on `query`; true when it opened with a current row, in which case
 // `id` (if given) receives the field ID as a 32-bit integer. The recordset is closed again.
 bool LookupRow(ImportContext& ctx, const std::string& query, std::int32_t* id = nullptr);
+
+// Opens the look-up recordset on `query` and reads the field ID of its current row as a 32-bit
+// integer. Nothing when the recordset did not open, has no row, or ID is NULL (as "select
+// max(id) ..." gives for an empty table). The recordset is closed again.
+std::optional<std::int32_t> LookupId(ImportContext& ctx, const std::string& query);
 
 // Shows the invalid-record prompt; true when the user chose to go on (Yes), in which case the
 // record counts as skipped at the prompt.

@@ -1,0 +1,78 @@
+// EmbeddedClinic.cpp: the scratch embedded database of the end-to-end import tests.
+#include "import/tests/EmbeddedClinic.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace qiva::import::test {
+namespace {
+
+std::string asText(const DbValue& value) {
+  if (const auto* text = std::get_if<std::string>(&value)) return *text;
+  if (const auto* number = std::get_if<std::int32_t>(&value)) return std::to_string(*number);
+  if (const auto* real = std::get_if<double>(&value)) {
+    std::string text = std::to_string(*real);
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.') text.pop_back();
+    return text;
+  }
+  return IsNullValue(value) ? "NULL" : "?";
+}
+
+}  // namespace
+
+void EmbeddedClinicTest::SetUp() {
+  const auto* test = ::testing::UnitTest::GetInstance();
+  folder = std::filesystem::temp_directory_path() /
+           ("qiva-clinic-" + std::to_string(test->random_seed()) + "-" +
+            test->current_test_info()->test_suite_name() + "-" + test->current_test_info()->name());
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  database.SetLogFile((folder / "_database.log").string());
+  database.SetDriver("sqlite");
+  open();
+}
+
+void EmbeddedClinicTest::TearDown() {
+  database.Close();
+  std::filesystem::remove_all(folder);
+}
+
+void EmbeddedClinicTest::open() {
+  ASSERT_TRUE(database.Open("", "", "", (folder / "clinic.db").string())) << database.m_szComError;
+}
+
+int EmbeddedClinicTest::import(ImportRoutine routine, const std::string& xml) {
+  const std::string path = (folder / "import.xml").string();
+  std::ofstream(path, std::ios::binary) << xml;
+  ImportContext context{database, recordset, frontEnd};
+  const int result = routine(context, path);
+  outcome = context.Outcome();
+  openAfterImport = database.m_bOpen;
+  if (!database.m_bOpen) open();
+  return result;
+}
+
+void EmbeddedClinicTest::execute(const std::string& sql) {
+  EXPECT_TRUE(database.Execute(sql)) << sql;
+}
+
+Rows EmbeddedClinicTest::rows(const std::string& query, const std::vector<std::string>& columns) {
+  Rows out;
+  EXPECT_TRUE(recordset.Open(query, &database)) << query;
+  for (; !recordset.IsEOF(); recordset.MoveNext()) {
+    std::vector<std::string> row;
+    for (const std::string& column : columns)
+      row.push_back(asText(recordset.GetFieldValue(column)));
+    out.push_back(row);
+  }
+  recordset.Close();
+  return out;
+}
+
+std::string EmbeddedClinicTest::logText() const {
+  std::ifstream in(folder / "_database.log", std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace qiva::import::test

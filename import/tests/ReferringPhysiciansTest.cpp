@@ -1,0 +1,219 @@
+// The referring physicians import against a recording engine: exact statement texts (\t is one
+// tab), the name split, the statement sequence, the invalid-record prompt and the section rules.
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "import/ReferringPhysicianStatements.h"
+#include "import/ReferringPhysicians.h"
+#include "import/tests/ImportTestSupport.h"
+
+namespace {
+
+using namespace qiva::import;
+using namespace qiva::import::physicians;
+using qiva::import::test::RecordedImport;
+using Strings = std::vector<std::string>;
+
+const std::string kPhysicianInsert =
+    "INSERT INTO QIVA_PHYSICIANS (PID,NAME,LASTNAME,FIRSTNAME,STENCIL,VALIDFROM,VALIDTO)"
+    "\t\t\t\t\t\tVALUES (";
+const std::string kSpecialityInsert =
+    "INSERT INTO QIVA_PHYSICIAN_SPECIALITIES (STENCIL,CONTRACTNO,INSURANCEHOUSE,CONTRACTTYPE,"
+    "PHYSICIANTYPE,SPECIALITYCODE,VALIDFROM,VALIDTO)\t\t\t\t\t\tVALUES (";
+
+std::string sql(RecordStatement (*build)(const RecordReader&), const std::string& xml) {
+  XmlParseResult result;
+  const XmlElement element = parseXmlText(xml.c_str(), "R", result);
+  EXPECT_EQ(result.code, 0) << xml;
+  const RecordStatement statement = build(RecordReader(element));
+  EXPECT_EQ(statement.skipReason, "");
+  return statement.sql;
+}
+
+std::string missing(std::string (*check)(const RecordReader&), const std::string& xml) {
+  XmlParseResult result;
+  const XmlElement element = parseXmlText(xml.c_str(), "R", result);
+  return check(RecordReader(element));
+}
+
+TEST(ReferringPhysicianStatements, physicianWithEveryAttributeAndWithNone) {
+  // PID stays empty even when the file gives it.
+  EXPECT_EQ(sql(PhysicianInsert,
+                "<R pid='1750312125791' Name='ANA MARIA POPESCU' stencil='A12345' "
+                "validFrom='2015-01-01' validTo='2021-12-31'/>"),
+            kPhysicianInsert +
+                "'','ANA MARIA POPESCU','POPESCU','ANA MARIA','A12345',"
+                "convert (datetime,'2015-01-01',120), "
+                "convert (datetime,'2021-12-31',120) )");
+  EXPECT_EQ(sql(PhysicianInsert, "<R/>"),
+            kPhysicianInsert + "'','','','','',convert (datetime,'',120), null )");
+  EXPECT_EQ(sql(PhysicianInsert, "<R Name=\"IOANA O'BRIEN\" validTo=''/>"),
+            kPhysicianInsert +
+                "'','IOANA O''BRIEN','O''BRIEN','IOANA','',"
+                "convert (datetime,'',120), null )");
+}
+
+TEST(ReferringPhysicianStatements, specialityWithEveryAttributeAndWithNone) {
+  EXPECT_EQ(sql(SpecialityInsert,
+                "<R stencil='A12345' contractNo='12/2015' insuranceHouse='CJ' contractType='MF' "
+                "physicianType='TITULAR' specialityCode='M01' validFrom='2015-01-01' "
+                "validTo='2021-12-31'/>"),
+            kSpecialityInsert +
+                "'A12345','12/2015','CJ','MF','TITULAR','M01',"
+                "convert (datetime,'2015-01-01',120), "
+                "convert (datetime,'2021-12-31',120) )");
+  EXPECT_EQ(sql(SpecialityInsert, "<R/>"),
+            kSpecialityInsert + "'','','','','','',convert (datetime,'',120), null )");
+}
+
+TEST(ReferringPhysicianStatements, requiredAttributesArePresentOnesEvenWhenEmpty) {
+  EXPECT_EQ(missing(MissingPhysicianAttributes, "<R/>"), "Name, stencil, validFrom");
+  EXPECT_EQ(missing(MissingPhysicianAttributes, "<R NAME='' STENCIL='x' validfrom=''/>"), "");
+  EXPECT_EQ(missing(MissingSpecialityAttributes, "<R contractNo='1'/>"), "stencil");
+  EXPECT_EQ(missing(MissingSpecialityAttributes, "<R stencil=''/>"), "");
+}
+
+TEST(ReferringPhysicianStatements, nameSplitsAtTheLastBlankWithPlainS) {
+  struct Case {
+    const char* name;
+    const char* first;
+    const char* last;
+  };
+  for (const Case& c : std::initializer_list<Case>{
+           {"\xC5\x9E"
+            "TEFAN POPA",
+            "STEFAN", "POPA"},
+           {"ANA \xC5\x9E"
+            "ERBAN \xC5\x9E"
+            "TEF\xC4\x82NESCU",
+            "ANA SERBAN", "STEF\xC4\x82NESCU"},
+           {"POPESCU", "", "POPESCU"},  // no blank: all of it is the last name
+           {"", "", ""},
+           {"ANA ", "ANA", ""},
+           {" POPA", "", "POPA"},
+           {"\xC5\x9F"
+            "tefan \xC8\x98"
+            "erban",
+            "\xC5\x9F"
+            "tefan",
+            "\xC8\x98"
+            "erban"},
+       }) {
+    const NameParts parts = SplitName(c.name);
+    EXPECT_EQ(parts.firstName, c.first) << c.name;
+    EXPECT_EQ(parts.lastName, c.last) << c.name;
+  }
+}
+
+constexpr const char* kFile =
+    "<Catalogues><Physicians>"
+    "<Physician Name='ANA POP' stencil='A1' validFrom='2015-01-01'/>"
+    "<Medic Name='ION RUS' stencil='B2' validFrom='2016-01-01' validTo='2030-01-01'/>"
+    "<Physician Name='DAN TOMA' stencil='C3' validFrom='2017-01-01'/></Physicians>"
+    "<Other><Physician Name='X Y' stencil='Z' validFrom='2000-01-01'/></Other>"
+    "<physicianSpecialities><S stencil='A1' specialityCode='M01' validFrom='2015-01-01'/>"
+    "<S stencil='B2'/></physicianSpecialities></Catalogues>";
+
+TEST(ImportReferringPhysicians, numbersRecordsPerSectionActivatesAndCloses) {
+  RecordedImport run;
+  EXPECT_EQ(ImportReferringPhysicians(run.context, run.writeFile("p.xml", kFile)), 1);
+  EXPECT_EQ(run.frontEnd.statuses(),
+            (Strings{"Procesez medicul 1 ...", "Procesez medicul 2 ...", "Procesez medicul 3 ...",
+                     "Procesez specialitatea 1 ...", "Procesez specialitatea 2 ...",
+                     "Procesat 5 inregistrari"}));
+  EXPECT_EQ(run.shared->executed,
+            (Strings{"delete from QIVA_PHYSICIANS",
+                     kPhysicianInsert + "'','ANA POP','POP','ANA','A1',"
+                                        "convert (datetime,'2015-01-01',120), null )",
+                     kPhysicianInsert + "'','ION RUS','RUS','ION','B2',"
+                                        "convert (datetime,'2016-01-01',120), "
+                                        "convert (datetime,'2030-01-01',120) )",
+                     kPhysicianInsert + "'','DAN TOMA','TOMA','DAN','C3',"
+                                        "convert (datetime,'2017-01-01',120), null )",
+                     "delete from QIVA_PHYSICIAN_SPECIALITIES",
+                     kSpecialityInsert + "'A1','','','','','M01',"
+                                         "convert (datetime,'2015-01-01',120), null )",
+                     // never the validFrom of the record before
+                     kSpecialityInsert + "'B2','','','','','',convert (datetime,'',120), null )",
+                     "exec QIVA_PHYSICIANS_ACTIVATE"}));
+  EXPECT_FALSE(run.database.m_bOpen);
+  EXPECT_FALSE(run.context.Outcome().hasLosses());
+}
+
+// Answers the invalid-record prompt from a script.
+class ScriptedAnswers : public qiva::test::RecordingFrontEnd {
+ public:
+  bool AskYesNo(const std::string& text) override {
+    asked.push_back(text);
+    const bool yes = answers.front();
+    answers.pop_front();
+    return yes;
+  }
+  std::deque<bool> answers;
+  Strings asked;
+};
+
+TEST(ImportReferringPhysicians, yesSkipsAnInvalidRecordAndNoEndsTheRoutineAtOnce) {
+  RecordedImport run;
+  ScriptedAnswers answers;
+  answers.answers = {true, false};
+  ImportContext ctx{run.database, run.recordset, answers};
+  const std::string path = run.writeFile(
+      "p.xml",
+      "<Catalogues><Physicians><P stencil='A1' validFrom='2015-01-01'/>"
+      "<P Name='ANA POP' stencil='B2' validFrom='2015-01-01'/></Physicians>"
+      "<PhysicianSpecialities><S contractNo='7'/><S stencil='B2'/></PhysicianSpecialities>"
+      "</Catalogues>");
+  EXPECT_EQ(ImportReferringPhysicians(ctx, path), 0);
+  EXPECT_EQ(answers.asked,
+            (Strings{"Inregistrare invalida\nContinui ?", "Inregistrare invalida\nContinui ?"}));
+  // Nothing after the No: no further insert, no activation, no closing text, still open.
+  ASSERT_EQ(run.shared->executed.size(), 3u);
+  EXPECT_EQ(run.shared->executed[1].find("'ANA POP'"), kPhysicianInsert.size() + 3);
+  EXPECT_EQ(run.shared->executed[2], "delete from QIVA_PHYSICIAN_SPECIALITIES");
+  EXPECT_EQ(answers.statuses().back(), "Procesez specialitatea 1 ...");
+  EXPECT_TRUE(run.database.m_bOpen);
+  EXPECT_EQ(ctx.Outcome().skippedAtPrompt, 1);
+  EXPECT_NE(run.logText().find("Record skipped at the prompt: PHYSICIANS record 1 has no Name"),
+            std::string::npos);
+}
+
+TEST(ImportReferringPhysicians, aSectionWhoseTableCannotBeEmptiedIsLeftAlone) {
+  RecordedImport run;
+  run.shared->refused.insert("delete from QIVA_PHYSICIANS");
+  EXPECT_EQ(ImportReferringPhysicians(run.context, run.writeFile("p.xml", kFile)), 1);
+  ASSERT_EQ(run.shared->executed.size(), 5u);
+  EXPECT_EQ(run.shared->executed[1], "delete from QIVA_PHYSICIAN_SPECIALITIES");
+  EXPECT_EQ(run.shared->executed[4], "exec QIVA_PHYSICIANS_ACTIVATE");
+  EXPECT_EQ(run.context.Outcome().skippedSections, 1);
+  EXPECT_EQ(run.frontEnd.statuses().back(), "Procesat 2 inregistrari");
+}
+
+TEST(ImportReferringPhysicians, aFileNotReadSendsNothingNotEvenTheActivation) {
+  RecordedImport run;
+  EXPECT_EQ(ImportReferringPhysicians(run.context, run.writeFile("p.xml", "<Provider/>")), 1);
+  EXPECT_TRUE(run.shared->executed.empty());
+  EXPECT_EQ(run.frontEnd.statuses(), Strings{"Procesat 0 inregistrari"});
+
+  RecordedImport cut;
+  const std::string path = cut.writeFile("c.xml", std::string(kFile).substr(0, 120));
+  EXPECT_EQ(ImportReferringPhysicians(cut.context, path), 1);
+  EXPECT_TRUE(cut.shared->executed.empty());
+
+  RecordedImport none;  // read, but without a known section: the activation runs
+  ImportReferringPhysicians(none.context, none.writeFile("n.xml", "<Catalogues><X/></Catalogues>"));
+  EXPECT_EQ(none.shared->executed, Strings{"exec QIVA_PHYSICIANS_ACTIVATE"});
+}
+
+TEST(ImportReferringPhysicians, aFailedDatabaseEndsTheRoutineAtOnce) {
+  RecordedImport run;
+  run.shared->breaksAfter = kPhysicianInsert +
+                            "'','ANA POP','POP','ANA','A1',"
+                            "convert (datetime,'2015-01-01',120), null )";
+  EXPECT_EQ(ImportReferringPhysicians(run.context, run.writeFile("p.xml", kFile)), 0);
+  EXPECT_EQ(run.shared->executed.size(), 2u);  // nothing after the statement that broke it
+  EXPECT_TRUE(run.context.Outcome().databaseFailed);
+}
+
+}  // namespace
