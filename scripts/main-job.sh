@@ -24,5 +24,7 @@ import_sample nhp samples/programe_nationale.xml
 import_sample day-tariffs samples/tarife_spitalizare_zi.xml
 import_sample feedback samples/feedback_spitalizare.xml
 import_sample feedback samples/feedback_spitalizare_zi.xml
+import_sample physicians samples/medici_trimitatori.xml
+import_sample personalization samples/personalizare_furnizor.xml
 "$cli" --config "$demo/QIVA_IMPORT.INI" tables
 echo "Embedded database: $demo/clinic.db"

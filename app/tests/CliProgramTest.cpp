@@ -456,3 +456,63 @@ TEST_F(CliFeedbackTest, headerThatCannotBeWrittenStopsWithItsMessage) {
   EXPECT_NE(Run("tables --config test.ini").out.find("QIVA_FEEDBACK_HOSPITAL_CONTINUE\t0\n"),
             std::string::npos);
 }
+
+// ---------------------------------------------------------------------------------------------
+// The referring physicians and personalisation imports through qiva-import.
+namespace {
+
+TEST_F(CliOutcomeTest, physiciansAndPersonalizationSamplesImportCleanlyWithTheirTrace) {
+  RunResult r = Run("physicians '" QIVA_SOURCE_DIR
+                    "/samples/medici_trimitatori.xml' --config test.ini --trace-sql trace.sql");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "Procesat 15 inregistrari\n");
+  EXPECT_NE(r.err.find("summary: 15 records, 0 statements rejected, 0 records skipped, "),
+            std::string::npos)
+      << r.err;
+  std::string trace = ReadFileBytes(dir.file("trace.sql"));
+  EXPECT_EQ(trace.rfind("delete from QIVA_PHYSICIANS\nGO\n", 0), 0u) << trace;
+  EXPECT_NE(trace.find("\nGO\nexec QIVA_PHYSICIANS_ACTIVATE\nGO\n"), std::string::npos);
+
+  r = Run("personalization '" QIVA_SOURCE_DIR
+          "/samples/personalizare_furnizor.xml' --config test.ini --trace-sql trace2.sql");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "Procesez inregistrarea 14 ...\n");
+  EXPECT_NE(r.err.find("summary: 14 records, 0 statements rejected, 0 records skipped, "),
+            std::string::npos)
+      << r.err;
+  trace = ReadFileBytes(dir.file("trace2.sql"));
+  EXPECT_EQ(trace.rfind("select max(id) id from qiva_p_provider\nGO\n insert into QIVA_P_PROVIDER", 0),
+            0u)
+      << trace;
+
+  const std::string tables = Tables();
+  for (const char* row : {"QIVA_PHYSICIANS\t8\n", "QIVA_PHYSICIAN_SPECIALITIES\t7\n",
+                          "QIVA_PHYSICIANS_ACTIVATIONS\t1\n", "QIVA_P_PROVIDER\t1\n",
+                          "QIVA_P_CONTRACTS\t2\n", "QIVA_P_EMPLOYEES\t4\n",
+                          "QIVA_P_EMPLOYEES_SPECIALITIES\t3\n", "QIVA_P_SERVICES\t4\n"}) {
+    EXPECT_NE(tables.find(row), std::string::npos) << row << tables;
+  }
+}
+
+// Without a terminal the invalid-record prompt takes --on-invalid: skip (the default) goes on
+// and counts the record, stop ends the import with nothing more sent.
+TEST_F(CliOutcomeTest, physicianWithoutAStencilFollowsOnInvalid) {
+  WriteFileBytes(dir.file("in.xml"),
+                 "<Catalogues><Physicians><P Name='ANA POP' validFrom='2015-01-01'/>"
+                 "<P Name='ION RUS' stencil='B2' validFrom='2015-01-01'/></Physicians></Catalogues>");
+  RunResult r = Run("physicians in.xml --config test.ini --report report.json");
+  EXPECT_EQ(r.status, 5) << r.err;
+  EXPECT_NE(r.err.find("Inregistrare invalida\nContinui ? yes (--on-invalid skip)\n"),
+            std::string::npos);
+  EXPECT_NE(Report().find("\"skippedAtPrompt\": 1"), std::string::npos) << Report();
+  EXPECT_NE(Tables().find("QIVA_PHYSICIANS_ACTIVATIONS\t1\n"), std::string::npos);
+
+  r = Run("physicians in.xml --config test.ini --on-invalid stop");
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_EQ(r.out, "Procesez medicul 1 ...\n");
+  const std::string tables = Tables();
+  EXPECT_NE(tables.find("QIVA_PHYSICIANS\t0\n"), std::string::npos) << tables;
+  EXPECT_NE(tables.find("QIVA_PHYSICIANS_ACTIVATIONS\t1\n"), std::string::npos) << tables;
+}
+
+}  // namespace

@@ -541,3 +541,67 @@ TEST(MainDialogEndToEnd, dayTariffsButtonImportsTheSampleForTheLocationChosen) {
 }
 
 }  // namespace
+
+namespace {
+
+// The real referring physicians and personalisation imports behind their buttons, one after the
+// other into one new embedded database (the physicians import closes the connection it ends
+// with; the next run opens it again). A No at the invalid-record prompt stops the import.
+TEST(MainDialogEndToEnd, physiciansAndPersonalizationButtonsImportTheSamples) {
+  App();
+  ScratchDir dir;
+  qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"), "driver=sqlite\r\ndatabase=clinic.db\r\n");
+  qiva::test::WriteFileBytes(dir.file("invalid.xml"),
+                             "<Catalogues><Physicians><P Name='ANA POP' stencil='A1'/>"
+                             "<P Name='ION RUS' stencil='B2' validFrom='2015-01-01'/>"
+                             "</Physicians></Catalogues>");
+  std::string file;
+  std::vector<std::string> messages;
+  std::vector<std::string> questions;
+  std::vector<QString> statuses;
+  const std::filesystem::path saved = std::filesystem::current_path();
+  {
+    CQIVA_IMPORTDlg dlg(ProgramPathsFor(dir.file("qiva_import"), PathRules::Posix), "");
+    dlg.prompts().chooseFile = [&file](QWidget*) { return file; };
+    dlg.prompts().message = [&messages](QWidget*, const std::string& text) {
+      messages.push_back(text);
+    };
+    dlg.prompts().yesNo = [&questions](QWidget*, const std::string& text) {
+      questions.push_back(text);
+      return false;
+    };
+    dlg.OnInitDialog();
+    for (const auto& [button, path] : std::initializer_list<std::pair<int, std::string>>{
+             {1000, QIVA_SOURCE_DIR "/samples/medici_trimitatori.xml"},
+             {1002, QIVA_SOURCE_DIR "/samples/personalizare_furnizor.xml"},
+             {1000, dir.file("invalid.xml")}}) {
+      file = path;
+      dlg.button(button)->click();
+      EXPECT_TRUE(dlg.WaitForWorkers(30s));
+      QApplication::processEvents();
+      statuses.push_back(dlg.statusLine()->text());
+    }
+  }
+  std::filesystem::current_path(saved);
+  EXPECT_EQ(statuses, (std::vector<QString>{"Procesat 15 inregistrari",
+                                            "Procesez inregistrarea 14 ...",
+                                            "Procesez medicul 1 ..."}));
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(questions, std::vector<std::string>{"Inregistrare invalida\nContinui ?"});
+
+  CAdoDatabase db;
+  CAdoRecordset rs;
+  db.SetDriver("sqlite");
+  ASSERT_TRUE(db.Open("", "", "", dir.file("clinic.db")));
+  for (const auto& [query, count] : std::initializer_list<std::pair<const char*, int>>{
+           {"select count(*) n from QIVA_PHYSICIANS", 0},  // emptied, then stopped
+           {"select count(*) n from QIVA_PHYSICIAN_SPECIALITIES", 7},
+           {"select count(*) n from QIVA_PHYSICIANS_ACTIVATIONS", 1},
+           {"select count(*) n from QIVA_P_SERVICES", 4}}) {
+    ASSERT_TRUE(rs.Open(query, &db));
+    EXPECT_EQ(std::get<std::int32_t>(rs.GetFieldValue("n")), count) << query;
+    rs.Close();
+  }
+}
+
+}  // namespace
