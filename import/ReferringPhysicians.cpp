@@ -56,7 +56,8 @@ bool writeRecords(ImportContext& ctx, const Section& section, const XmlElement& 
 bool processSection(ImportContext& ctx, const Section& section, const XmlElement& element,
                     std::int64_t& counter) {
   if (!EmptySectionTable(ctx, section.emptyTable, section.name)) return !DatabaseFailed(ctx);
-  return writeRecords(ctx, section, element, counter);
+  // No record is put to the user once the database has failed.
+  return !DatabaseFailed(ctx) && writeRecords(ctx, section, element, counter);
 }
 
 }  // namespace
@@ -75,7 +76,12 @@ int ImportReferringPhysicians(ImportContext& ctx, const std::string& path) {
                    }
                    return goOn;
                  });
-    if (!goOn) return 0;
+    if (!goOn) {
+      // Stopped: the status line keeps the last progress message; the run still tells how
+      // many records it went through.
+      KeepRecordTotal(ctx, counter);
+      return 0;
+    }
     // The new list is activated whether or not the file carried a section.
     ctx.database.Execute(st::kActivate);
     if (DatabaseFailed(ctx)) return 0;

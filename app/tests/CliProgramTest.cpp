@@ -502,6 +502,7 @@ TEST_F(CliOutcomeTest, physicianWithoutAStencilFollowsOnInvalid) {
                  "<P Name='ION RUS' stencil='B2' validFrom='2015-01-01'/></Physicians></Catalogues>");
   RunResult r = Run("physicians in.xml --config test.ini --report report.json");
   EXPECT_EQ(r.status, 5) << r.err;
+  EXPECT_EQ(r.out, "Procesat 2 inregistrari\n");
   EXPECT_NE(r.err.find("Inregistrare invalida\nContinui ? yes (--on-invalid skip)\n"),
             std::string::npos);
   EXPECT_NE(Report().find("\"skippedAtPrompt\": 1"), std::string::npos) << Report();
@@ -510,6 +511,9 @@ TEST_F(CliOutcomeTest, physicianWithoutAStencilFollowsOnInvalid) {
   r = Run("physicians in.xml --config test.ini --on-invalid stop");
   EXPECT_EQ(r.status, 1) << r.err;
   EXPECT_EQ(r.out, "Procesez medicul 1 ...\n");
+  EXPECT_NE(r.err.find("summary: 1 records, 0 statements rejected, 0 records skipped, "),
+            std::string::npos)
+      << r.err;
   const std::string tables = Tables();
   EXPECT_NE(tables.find("QIVA_PHYSICIANS\t0\n"), std::string::npos) << tables;
   EXPECT_NE(tables.find("QIVA_PHYSICIANS_ACTIVATIONS\t1\n"), std::string::npos) << tables;

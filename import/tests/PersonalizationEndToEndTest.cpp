@@ -33,6 +33,13 @@ TEST_F(PersonalizationEndToEnd, insertsTheProviderIntoAnEmptyTableAndEmptiesNoOt
   EXPECT_EQ(rows("select contractNo from QIVA_P_CONTRACTS", {"contractNo"}), (Rows{{"PASTRAT"}}));
   EXPECT_TRUE(frontEnd.statuses().empty());
   EXPECT_EQ(outcome.records, 1);
+
+  // A look-up that fails counts as an empty table: the insert is tried (and refused here).
+  execute("drop table QIVA_P_PROVIDER");
+  import("<Provider CODE='A'/>");
+  EXPECT_EQ(outcome.rejectedStatements, 1);
+  EXPECT_NE(logText().find(" insert into QIVA_P_PROVIDER (CODE,NAME,UIC) values ('A','','')"),
+            std::string::npos);
 }
 
 TEST_F(PersonalizationEndToEnd, updatesTheRowWithTheLargestIdAndAProviderChildUpdatesItAgain) {
