@@ -40,7 +40,14 @@ void EmbeddedImportTest::TearDown() {
 int EmbeddedImportTest::import(ImportRoutine routine, const std::string& xml) {
   const std::string path = (folder / "import.xml").string();
   std::ofstream(path, std::ios::binary) << xml;
-  return routine(context, path);
+  const int result = routine(context, path);
+  // A routine that ends by closing the connection (the referring physicians import) leaves it
+  // closed: it is opened again so that the test can read the rows.
+  if (!database.m_bOpen) {
+    EXPECT_TRUE(database.Open("", "", "", (folder / "clinic.db").string()))
+        << database.m_szComError;
+  }
+  return result;
 }
 
 Rows EmbeddedImportTest::rows(const std::string& query, const std::vector<std::string>& columns) {

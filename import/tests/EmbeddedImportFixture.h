@@ -23,7 +23,8 @@ class EmbeddedImportTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // Writes `xml` to a file of the scratch folder and runs `routine` on it with the context.
+  // Writes `xml` to a file of the scratch folder and runs `routine` on it with the context;
+  // a connection the routine closed is opened again.
   int import(ImportRoutine routine, const std::string& xml);
   // The rows of `query`, each column as text (NULL for a null value).
   Rows rows(const std::string& query, const std::vector<std::string>& columns);

@@ -6,20 +6,21 @@
 #include <iterator>
 
 #include "import/Personalization.h"
-#include "import/tests/EmbeddedClinic.h"
+#include "import/tests/EmbeddedImportFixture.h"
 
 namespace {
 
 using qiva::import::ImportPersonalization;
-using qiva::import::test::EmbeddedClinicTest;
+using qiva::import::test::EmbeddedImportTest;
 using qiva::import::test::Rows;
 
-class PersonalizationEndToEnd : public EmbeddedClinicTest {
+class PersonalizationEndToEnd : public EmbeddedImportTest {
  protected:
   int import(const std::string& xml) {
-    return EmbeddedClinicTest::import(ImportPersonalization,
+    return EmbeddedImportTest::import(ImportPersonalization,
                                       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + xml);
   }
+  void execute(const std::string& sql) { EXPECT_TRUE(database.Execute(sql)) << sql; }
   Rows providers() {
     return rows("select id, CODE, NAME, UIC from QIVA_P_PROVIDER order by id",
                 {"id", "CODE", "NAME", "UIC"});
@@ -32,12 +33,12 @@ TEST_F(PersonalizationEndToEnd, insertsTheProviderIntoAnEmptyTableAndEmptiesNoOt
   EXPECT_EQ(providers(), (Rows{{"1", "CJ0417", "Clinica Sf\xC3\xA2nta Maria", "RO14"}}));
   EXPECT_EQ(rows("select contractNo from QIVA_P_CONTRACTS", {"contractNo"}), (Rows{{"PASTRAT"}}));
   EXPECT_TRUE(frontEnd.statuses().empty());
-  EXPECT_EQ(outcome.records, 1);
+  EXPECT_EQ(context.Outcome().records, 1);
 
   // A look-up that fails counts as an empty table: the insert is tried (and refused here).
   execute("drop table QIVA_P_PROVIDER");
   import("<Provider CODE='A'/>");
-  EXPECT_EQ(outcome.rejectedStatements, 1);
+  EXPECT_EQ(context.Outcome().rejectedStatements, 1);
   EXPECT_NE(logText().find(" insert into QIVA_P_PROVIDER (CODE,NAME,UIC) values ('A','','')"),
             std::string::npos);
 }
@@ -54,7 +55,7 @@ TEST_F(PersonalizationEndToEnd, updatesTheRowWithTheLargestIdAndAProviderChildUp
   import(
       "<Provider CODE='A' NAME='Radacina'><PROVIDER CODE='B' NAME='Copil' UIC='RO2'/></Provider>");
   EXPECT_EQ(providers(), (Rows{{"1", "P1", "vechi", ""}, {"5", "B", "Copil", "RO2"}}));
-  EXPECT_EQ(outcome.records, 2);
+  EXPECT_EQ(context.Outcome().records, 2);
 }
 
 TEST_F(PersonalizationEndToEnd, refillsSectionsAndReplacesOnlyTheSpecialitiesOfListedEmployees) {
@@ -94,17 +95,17 @@ TEST_F(PersonalizationEndToEnd, refillsSectionsAndReplacesOnlyTheSpecialitiesOfL
             (Rows{{"L2", "12.5", "0", "2023-04-01 00:00:00.000", "1900-01-01 00:00:00.000"},
                   {"C1", "55.5", "3", "2023-04-01 00:00:00.000", "2024-03-31 00:00:00.000"}}));
   EXPECT_EQ(frontEnd.statuses().back(), "Procesez inregistrarea 7 ...");
-  EXPECT_EQ(outcome.skippedRecords, 1);  // M02 without a degree
-  EXPECT_EQ(outcome.rejectedStatements, 0);
+  EXPECT_EQ(context.Outcome().skippedRecords, 1);  // M02 without a degree
+  EXPECT_EQ(context.Outcome().rejectedStatements, 0);
 }
 
 TEST_F(PersonalizationEndToEnd, loadsTheShippedSampleFile) {
-  EmbeddedClinicTest::import(ImportPersonalization, [] {
+  EmbeddedImportTest::import(ImportPersonalization, [] {
     std::ifstream in(QIVA_SAMPLES_DIR "/personalizare_furnizor.xml", std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }());
-  EXPECT_FALSE(outcome.hasLosses()) << logText();
-  EXPECT_EQ(outcome.records, 14);
+  EXPECT_FALSE(context.Outcome().hasLosses()) << logText();
+  EXPECT_EQ(context.Outcome().records, 14);
   EXPECT_EQ(frontEnd.statuses().back(), "Procesez inregistrarea 14 ...");
   EXPECT_EQ(rows("select count(*) n from QIVA_P_EMPLOYEES_SPECIALITIES", {"n"}), (Rows{{"3"}}));
   EXPECT_EQ(rows("select lastName from QIVA_P_EMPLOYEES where pid='2810101123456'", {"lastName"}),

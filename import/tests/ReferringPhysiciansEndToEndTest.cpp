@@ -6,22 +6,32 @@
 #include <iterator>
 
 #include "import/ReferringPhysicians.h"
-#include "import/tests/EmbeddedClinic.h"
+#include "import/tests/EmbeddedImportFixture.h"
 
 namespace {
 
 using qiva::import::ImportReferringPhysicians;
-using qiva::import::test::EmbeddedClinicTest;
+using qiva::import::test::EmbeddedImportTest;
 using qiva::import::test::Rows;
 using Strings = std::vector<std::string>;
 
-class ReferringPhysiciansEndToEnd : public EmbeddedClinicTest {
+// Whether the last run ended with the connection closed, as the import does when it finishes.
+bool closedByTheRoutine = false;
+
+int ImportNotingTheClose(ImportContext& ctx, const std::string& path) {
+  const int result = ImportReferringPhysicians(ctx, path);
+  closedByTheRoutine = !ctx.database.m_bOpen;
+  return result;
+}
+
+class ReferringPhysiciansEndToEnd : public EmbeddedImportTest {
  protected:
   int import(const std::string& body) {
-    return EmbeddedClinicTest::import(
-        ImportReferringPhysicians,
+    return EmbeddedImportTest::import(
+        ImportNotingTheClose,
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Catalogues>" + body + "</Catalogues>");
   }
+  void execute(const std::string& sql) { EXPECT_TRUE(database.Execute(sql)) << sql; }
   Rows physicians() {
     return rows(
         "select NAME, FIRSTNAME, LASTNAME, STENCIL, VALIDFROM, VALIDTO, PID from "
@@ -76,8 +86,8 @@ TEST_F(ReferringPhysiciansEndToEnd, loadsBothSectionsInAnyCaseAndActivatesTheLis
             (Strings{"Procesez medicul 1 ...", "Procesez medicul 2 ...", "Procesez medicul 3 ...",
                      "Procesez specialitatea 1 ...", "Procesez specialitatea 2 ...",
                      "Procesat 5 inregistrari"}));
-  EXPECT_FALSE(outcome.hasLosses());
-  EXPECT_FALSE(openAfterImport);
+  EXPECT_FALSE(context.Outcome().hasLosses());
+  EXPECT_TRUE(closedByTheRoutine);
 }
 
 TEST_F(ReferringPhysiciansEndToEnd, refillsOnlyTheSectionsTheFileCarriesTheLastOneWinning) {
@@ -109,16 +119,16 @@ TEST_F(ReferringPhysiciansEndToEnd, noAtThePromptLeavesThePartlyRefilledTableAnd
   EXPECT_EQ(rows("select STENCIL from QIVA_PHYSICIAN_SPECIALITIES", {"STENCIL"}), (Rows{{"OLD"}}));
   EXPECT_TRUE(activations().empty());
   EXPECT_EQ(frontEnd.statuses().back(), "Procesez medicul 2 ...");
-  EXPECT_TRUE(openAfterImport);
+  EXPECT_FALSE(closedByTheRoutine);
 }
 
 TEST_F(ReferringPhysiciansEndToEnd, loadsTheShippedSampleFile) {
-  EmbeddedClinicTest::import(ImportReferringPhysicians, [] {
+  EmbeddedImportTest::import(ImportReferringPhysicians, [] {
     std::ifstream in(QIVA_SAMPLES_DIR "/medici_trimitatori.xml", std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }());
   EXPECT_EQ(frontEnd.statuses().back(), "Procesat 15 inregistrari");
-  EXPECT_FALSE(outcome.hasLosses()) << logText();
+  EXPECT_FALSE(context.Outcome().hasLosses()) << logText();
   EXPECT_EQ(activations(), (Rows{{"8", "7"}}));
   EXPECT_EQ(rows("select FIRSTNAME, LASTNAME from QIVA_PHYSICIANS where STENCIL='G78901'",
                  {"FIRSTNAME", "LASTNAME"}),
