@@ -2,9 +2,6 @@
 // leaves: the single provider row, the refilled tables and the replaced specialities.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "import/Personalization.h"
 #include "import/tests/EmbeddedImportFixture.h"
 
@@ -97,19 +94,6 @@ TEST_F(PersonalizationEndToEnd, refillsSectionsAndReplacesOnlyTheSpecialitiesOfL
   EXPECT_EQ(frontEnd.statuses().back(), "Procesez inregistrarea 7 ...");
   EXPECT_EQ(context.Outcome().skippedRecords, 1);  // M02 without a degree
   EXPECT_EQ(context.Outcome().rejectedStatements, 0);
-}
-
-TEST_F(PersonalizationEndToEnd, loadsTheShippedSampleFile) {
-  EmbeddedImportTest::import(ImportPersonalization, [] {
-    std::ifstream in(QIVA_SAMPLES_DIR "/personalizare_furnizor.xml", std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }());
-  EXPECT_FALSE(context.Outcome().hasLosses()) << logText();
-  EXPECT_EQ(context.Outcome().records, 14);
-  EXPECT_EQ(frontEnd.statuses().back(), "Procesez inregistrarea 14 ...");
-  EXPECT_EQ(rows("select count(*) n from QIVA_P_EMPLOYEES_SPECIALITIES", {"n"}), (Rows{{"3"}}));
-  EXPECT_EQ(rows("select lastName from QIVA_P_EMPLOYEES where pid='2810101123456'", {"lastName"}),
-            (Rows{{"O'BRIEN"}}));
 }
 
 }  // namespace

@@ -89,8 +89,6 @@ TEST(PersonalizationStatements, serviceTariffWithTwoDecimalsAndIntegerQuantity) 
   EXPECT_EQ(sql("<R/>", ServiceInsert), kServiceInsert + "'',0.00,0,'','')");
   EXPECT_EQ(sql("<R code='L2' tariff='12.5'/>", ServiceInsert),
             kServiceInsert + "'L2',12.50,0,'','')");
-  EXPECT_EQ(sql("<R tariff='0.125' quantity='99999999999'/>", ServiceInsert),
-            kServiceInsert + "'',0.12,2147483647,'','')");
   EXPECT_EQ(sql("<R tariff='1e400'/>", ServiceInsert),
             kServiceInsert + "'',inf,0,'','') SKIPPED: tariff is not a finite number: '1e400'");
   const std::string big = sql("<R tariff='1e37'/>", ServiceInsert);
@@ -127,27 +125,6 @@ TEST(ImportPersonalization, theProviderTakesNumberOneSilentlyAndTheRestShowTwoTo
                "delete from QIVA_P_SERVICES", kServiceInsert + "'C1',12.50,0,'','')"}));
   EXPECT_EQ(run.context.Outcome().records, 7);
   EXPECT_TRUE(run.database.m_bOpen);
-}
-
-TEST(ImportPersonalization, updatesTheRowWithTheLargestIdAndReadsAProviderChildAsAnother) {
-  RecordedImport run;
-  run.answerId(kLookup, 5);
-  const std::string path = run.writeFile("p.xml",
-                                         "<Provider CODE='A' NAME='B' UIC='C'><provider CODE='D'/>"
-                                         "<Contracts><Contract/></Contracts></Provider>");
-  ImportPersonalization(run.context, path);
-  EXPECT_EQ(run.shared->queries, (Strings{kLookup, kLookup}));
-  EXPECT_EQ(run.shared->executed[0],
-            " update QIVA_P_PROVIDER set CODE='A', NAME='B', UIC='C' where id=5");
-  EXPECT_EQ(run.shared->executed[1],
-            " update QIVA_P_PROVIDER set CODE='D', NAME='', UIC='' where id=5");
-  EXPECT_EQ(run.frontEnd.statuses(), Strings{"Procesez inregistrarea 3 ..."});
-
-  RecordedImport empty;  // max(id) of an empty table is NULL: insert
-  empty.shared->answers[kLookup] = qiva::db::ResultSet{{"id"}, {{DbValue(DbNull{})}}};
-  ImportPersonalization(empty.context, empty.writeFile("p.xml", "<Provider CODE='A'/>"));
-  EXPECT_EQ(empty.shared->executed,
-            Strings{" insert into QIVA_P_PROVIDER (CODE,NAME,UIC) values ('A','','')"});
 }
 
 TEST(ImportPersonalization, specialitiesComeOnlyFromTheFirstChildAndBadDegreesAreSkipped) {

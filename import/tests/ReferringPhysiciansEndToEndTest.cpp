@@ -2,9 +2,6 @@
 // in the two tables and in the record of activations.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "import/ReferringPhysicians.h"
 #include "import/tests/EmbeddedImportFixture.h"
 
@@ -120,19 +117,6 @@ TEST_F(ReferringPhysiciansEndToEnd, noAtThePromptLeavesThePartlyRefilledTableAnd
   EXPECT_TRUE(activations().empty());
   EXPECT_EQ(frontEnd.statuses().back(), "Procesez medicul 2 ...");
   EXPECT_FALSE(closedByTheRoutine);
-}
-
-TEST_F(ReferringPhysiciansEndToEnd, loadsTheShippedSampleFile) {
-  EmbeddedImportTest::import(ImportReferringPhysicians, [] {
-    std::ifstream in(QIVA_SAMPLES_DIR "/medici_trimitatori.xml", std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }());
-  EXPECT_EQ(frontEnd.statuses().back(), "Procesat 15 inregistrari");
-  EXPECT_FALSE(context.Outcome().hasLosses()) << logText();
-  EXPECT_EQ(activations(), (Rows{{"8", "7"}}));
-  EXPECT_EQ(rows("select FIRSTNAME, LASTNAME from QIVA_PHYSICIANS where STENCIL='G78901'",
-                 {"FIRSTNAME", "LASTNAME"}),
-            (Rows{{"R\xC4\x82ZVAN", "STEF\xC4\x82NESCU"}}));
 }
 
 }  // namespace
