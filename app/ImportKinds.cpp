@@ -9,7 +9,9 @@
 #include "import/Nomenclatures.h"
 #include "import/Personalization.h"
 #include "import/ReferringPhysicians.h"
+#include "reports/ErrorFile.h"
 #include "reports/Feedback.h"
+#include "reports/PharmacyErrorFile.h"
 
 namespace {
 
@@ -26,9 +28,9 @@ const std::array<ImportKindInfo, kImportKindCount> kKinds = {{
     {ImportKind::Nhp, "nhp", "Import NHP", 1009, "ImportNhp", false, "Catalogues",
      qiva::import::ImportNhp},
     {ImportKind::ErrorFile, "errors", "Import fisier erori", 1004, "ImportErrorFile", false, "",
-     nullptr},
+     qiva::reports::ImportErrorFile},
     {ImportKind::PharmacyErrorFile, "pharmacy-errors", "SPT: Import fisier erori farm", 1006,
-     "ImportPharmacyErrorFile", false, "report", nullptr},
+     "ImportPharmacyErrorFile", false, "report", qiva::reports::ImportPharmacyErrorFile},
     {ImportKind::DayHospitalTariffs, "day-tariffs", "SPT: Import Serv Spit ZI", 1007,
      "ImportDayHospitalTariffs", true, "provider", qiva::import::ImportDayHospitalTariffs},
     {ImportKind::Feedback, "feedback", "SPT: Import Feedback", 1008, "ImportFeedback", true,
