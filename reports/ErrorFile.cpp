@@ -129,12 +129,10 @@ bool feedbackSection(ErrorRun& run, const XmlElement& section) {
 // written under the recovery service's AppID.
 bool recoveryServiceService(ErrorRun& run, std::int32_t appId, const XmlElement& service) {
   if (RecordReader(service).text("state") != "2") return true;
-  const ErrorOwner own{.appId = appId,
-                       .place = "RECOVERYAMBSERVICE/SERVICE",
-                       .form = ErrorForm::Nested};
-  const ErrorOwner cure{.appId = appId,
-                        .place = "RECOVERYAMBSERVICE/SERVICE/DAILYCURE",
-                        .form = ErrorForm::Nested};
+  const ErrorOwner own{
+      .appId = appId, .place = "RECOVERYAMBSERVICE/SERVICE", .form = ErrorForm::Nested};
+  const ErrorOwner cure{
+      .appId = appId, .place = "RECOVERYAMBSERVICE/SERVICE/DAILYCURE", .form = ErrorForm::Nested};
   return ForEachChild(service, [&](const XmlElement& child) {
     if (HasName(child, "ERRORS")) {
       return ForEachChild(child, [&](const XmlElement& e) { return writeError(run, own, e); });
@@ -170,8 +168,8 @@ bool recoverySection(ErrorRun& run, const XmlElement& section) {
 // Inserts the file row and reads back its id; when either fails, keeps why in the run.
 void writeFileRow(ErrorRun& run, const std::string& fileName, const std::string& exportType) {
   if (!run.ctx.database.Execute(ErrorFileRowInsert(fileName, exportType))) {
-    run.noFileIdReason = "the row of file '" + fileName +
-                         "' could not be inserted, so its errors were not written";
+    run.noFileIdReason =
+        "the row of file '" + fileName + "' could not be inserted, so its errors were not written";
     return;
   }
   std::int32_t id = 0;
@@ -205,15 +203,18 @@ int ImportErrorFile(ImportContext& ctx, const std::string& path) {
                          if (name == "SERVICES" || name == "CLINICSERVICES" ||
                              name == "LABORATORIESSERVICES") {
                            goOn = servicesSection(run, element);
-                         } else if (name == "REPORTFEEDBACK") {
-                           goOn = feedbackSection(run, element);
-                         } else if (name == "RECOVERYAMBSERVICES") {
-                           goOn = recoverySection(run, element);
-                         }
-                         return goOn;
-                       });
-  import::KeepRecordTotal(ctx, run.counter);
-  return goOn ? 1 : 0;
+}
+else if (name == "REPORTFEEDBACK") {
+  goOn = feedbackSection(run, element);
+}
+else if (name == "RECOVERYAMBSERVICES") {
+  goOn = recoverySection(run, element);
+}
+return goOn;
+}  // namespace qiva::reports
+);
+import::KeepRecordTotal(ctx, run.counter);
+return goOn ? 1 : 0;
 }
 
 }  // namespace qiva::reports

@@ -80,29 +80,32 @@ std::string ErrorFileRowInsert(std::string_view fileName, std::string_view expor
 
 std::string RecordErrorInsert(std::int32_t fileId, std::int32_t appId, std::string_view code,
                               std::string_view nodeName) {
-  return FillTemplate("INSERT INTO E_QIVA_ERROR_FILES_DETAILED (errorFileID,appID,ErrorCode,"
-                      "nodeName) values (%ld,%ld,'%s','%s')",
-                      {IntText(fileId), IntText(appId), code, nodeName});
+  return FillTemplate(
+      "INSERT INTO E_QIVA_ERROR_FILES_DETAILED (errorFileID,appID,ErrorCode,"
+      "nodeName) values (%ld,%ld,'%s','%s')",
+      {IntText(fileId), IntText(appId), code, nodeName});
 }
 
 std::string FeedbackErrorInsert(std::int32_t fileId, std::int32_t appId, std::string_view code,
                                 int isValid, std::string_view nodeName) {
-  return FillTemplate("INSERT INTO E_QIVA_ERROR_FILES_DETAILED (errorFileID,appID,ErrorCode,"
-                      "isValid,nodeName) values (%ld,%ld,'%s',%d,'%s')",
-                      {IntText(fileId), IntText(appId), code, IntText(isValid), nodeName});
+  return FillTemplate(
+      "INSERT INTO E_QIVA_ERROR_FILES_DETAILED (errorFileID,appID,ErrorCode,"
+      "isValid,nodeName) values (%ld,%ld,'%s',%d,'%s')",
+      {IntText(fileId), IntText(appId), code, IntText(isValid), nodeName});
 }
 
 std::string NestedErrorInsert(std::int32_t fileId, std::int32_t appId, std::string_view code) {
-  return FillTemplate("INSERT INTO E_QIVA_ERROR_FILES_DETAILED (errorFileID,appID,ErrorCode) "
-                      "values (%ld,%ld,'%s')",
-                      {IntText(fileId), IntText(appId), code});
+  return FillTemplate(
+      "INSERT INTO E_QIVA_ERROR_FILES_DETAILED (errorFileID,appID,ErrorCode) "
+      "values (%ld,%ld,'%s')",
+      {IntText(fileId), IntText(appId), code});
 }
 
-std::string StockErrorInsert(std::int32_t appId, std::string_view code,
-                             std::string_view comments) {
-  return FillTemplate("INSERT INTO QIVA_STOCKS_ERRORS_RETURNED (appID,ErrorCode,Comments) "
-                      "values (%ld,'%s','%s')",
-                      {IntText(appId), code, comments});
+std::string StockErrorInsert(std::int32_t appId, std::string_view code, std::string_view comments) {
+  return FillTemplate(
+      "INSERT INTO QIVA_STOCKS_ERRORS_RETURNED (appID,ErrorCode,Comments) "
+      "values (%ld,'%s','%s')",
+      {IntText(appId), code, comments});
 }
 
 }  // namespace qiva::reports

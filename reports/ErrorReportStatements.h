@@ -32,7 +32,6 @@ std::string FeedbackErrorInsert(std::int32_t fileId, std::int32_t appId, std::st
 std::string NestedErrorInsert(std::int32_t fileId, std::int32_t appId, std::string_view code);
 
 // An error of the hospital pharmacy register report, under the register's AppID.
-std::string StockErrorInsert(std::int32_t appId, std::string_view code,
-                             std::string_view comments);
+std::string StockErrorInsert(std::int32_t appId, std::string_view code, std::string_view comments);
 
 }  // namespace qiva::reports

@@ -27,8 +27,8 @@ bool writeStockError(ImportContext& ctx, std::int32_t appId, std::string_view pl
   if (r.has("code")) {
     ctx.database.Execute(StockErrorInsert(appId, r.text("code"), r.text("comments")));
   } else {
-    import::SkipRecord(ctx, "error without code: " + std::string(place) + " AppID " +
-                                import::IntText(appId));
+    import::SkipRecord(
+        ctx, "error without code: " + std::string(place) + " AppID " + import::IntText(appId));
   }
   ShowErrorProgress(ctx, counter);
   return !DatabaseFailed(ctx);
@@ -70,10 +70,10 @@ int ImportPharmacyErrorFile(ImportContext& ctx, const std::string& path) {
   import::WalkSections(root, import::WalkOrder::DocumentFirst,
                        [&](const XmlElement& element, const std::string& name) {
                          if (name == "HOSPITALREGISTER") goOn = writeRegister(ctx, element, counter);
-                         return goOn;
-                       });
-  import::KeepRecordTotal(ctx, counter);
-  return goOn ? 1 : 0;
-}
+  return goOn;
+});
+import::KeepRecordTotal(ctx, counter);
+return goOn ? 1 : 0;
+}  // namespace qiva::reports
 
 }  // namespace qiva::reports

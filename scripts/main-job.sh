@@ -26,5 +26,8 @@ import_sample feedback samples/feedback_spitalizare.xml
 import_sample feedback samples/feedback_spitalizare_zi.xml
 import_sample physicians samples/medici_trimitatori.xml
 import_sample personalization samples/personalizare_furnizor.xml
+import_sample errors samples/CLINIC_4412345_202103_20210412_153012.xml
+import_sample errors samples/SPT_DRG_4412345_202103_20210412_153540.xml
+import_sample pharmacy-errors samples/SPT_FARM_4412345_202103_20210412_160112.xml
 "$cli" --config "$demo/QIVA_IMPORT.INI" tables
 echo "Embedded database: $demo/clinic.db"

@@ -458,6 +458,51 @@ TEST_F(CliFeedbackTest, headerThatCannotBeWrittenStopsWithItsMessage) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// The error report imports: the shipped samples with their statements traced, and an error
+// file cut short, which must not leave a file row that reads as a report without errors.
+
+TEST_F(CliOutcomeTest, errorReportSamplesImportCleanlyWithTheirStatementsTraced) {
+  const std::string samples = QIVA_SOURCE_DIR "/samples/";
+  const std::vector<std::pair<std::string, std::string>> imports = {
+      {"errors", "CLINIC_4412345_202103_20210412_153012.xml"},
+      {"errors", "SPT_DRG_4412345_202103_20210412_153540.xml"},
+      {"pharmacy-errors", "SPT_FARM_4412345_202103_20210412_160112.xml"}};
+  for (const auto& [kind, file] : imports) {
+    const RunResult r =
+        Run(kind + " '" + samples + file + "' --config test.ini --trace-sql trace.sql");
+    EXPECT_EQ(r.status, 0) << file << r.err;
+    EXPECT_NE(r.err.find("0 statements rejected, 0 records skipped"), std::string::npos) << r.err;
+  }
+  const std::string trace = ReadFileBytes(dir.file("trace.sql"));
+  EXPECT_EQ(trace.rfind("if not exists (select * from dbo.sysobjects where id = "
+                        "object_id(N'[dbo].[E_QIVA_ERROR_FILES]')",
+                        0),
+            0u);
+  EXPECT_NE(trace.find("\nGO\nINSERT INTO E_QIVA_ERROR_FILES (fileName,exportType) values "
+                       "('SPT_DRG_4412345_202103_20210412_153540.xml','SPT_DRG')\nGO\n"
+                       " select max(id) UID from E_QIVA_ERROR_FILES \nGO\n"),
+            std::string::npos);
+  EXPECT_NE(trace.find("INSERT INTO QIVA_STOCKS_ERRORS_RETURNED (appID,ErrorCode,Comments) values "
+                       "(7701,'FARM-102','Stocul final nu corespunde cu stocul initial al lunii "
+                       "urmatoare pentru ''Paracetamol 500 mg''')\nGO\n"),
+            std::string::npos);
+  const std::string tables = Tables();
+  EXPECT_NE(tables.find("E_QIVA_ERROR_FILES\t2\n"), std::string::npos) << tables;
+  EXPECT_NE(tables.find("E_QIVA_ERROR_FILES_DETAILED\t13\n"), std::string::npos);
+  EXPECT_NE(tables.find("QIVA_STOCKS_ERRORS_RETURNED\t5\n"), std::string::npos);
+}
+
+TEST_F(CliOutcomeTest, errorFileCutShortCreatesNothingAndExitsWithSix) {
+  WriteFileBytes(dir.file("CLINIC_1_2_3_4.xml"),
+                 "<report>\n<services>\n<service AppID='1' state='2'>\n<errors>\n"
+                 "<error code='A'/>\n");
+  const RunResult r = Run("errors CLINIC_1_2_3_4.xml --config test.ini");
+  EXPECT_EQ(r.status, 6) << r.err;
+  EXPECT_NE(r.err.find("file not read"), std::string::npos) << r.err;
+  EXPECT_EQ(Tables().find("E_QIVA_ERROR_FILES"), std::string::npos);
+}
+
+// ---------------------------------------------------------------------------------------------
 // The referring physicians and personalisation imports through qiva-import.
 namespace {
 

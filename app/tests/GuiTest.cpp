@@ -605,3 +605,53 @@ TEST(MainDialogEndToEnd, physiciansAndPersonalizationButtonsImportTheSamples) {
 }
 
 }  // namespace
+
+namespace {
+
+// A file given on the command line is imported at once as an error file with the real routine:
+// its file row and errors reach the embedded database, and the error button imports the next.
+TEST(MainDialogEndToEnd, commandLineErrorFileAndErrorButtonsImportIntoTheEmbeddedDatabase) {
+  App();
+  ScratchDir dir;
+  qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"),
+                             "driver=sqlite\r\ndatabase=clinic.db\r\n");
+  const std::string samples = QIVA_SOURCE_DIR "/samples/";
+  std::vector<std::string> messages;
+  const std::filesystem::path saved = std::filesystem::current_path();
+  {
+    CQIVA_IMPORTDlg dlg(ProgramPathsFor(dir.file("qiva_import"), PathRules::Posix),
+                        samples + "SPT_DRG_4412345_202103_20210412_153540.xml");
+    dlg.prompts().message = [&messages](QWidget*, const std::string& text) {
+      messages.push_back(text);
+    };
+    dlg.OnInitDialog();
+    ASSERT_TRUE(dlg.WaitForWorkers(30s));
+    QApplication::processEvents();
+    EXPECT_EQ(dlg.statusLine()->text(), "Procesez inregistrarea 6 ...");
+
+    dlg.prompts().chooseFile = [&samples](QWidget*) {
+      return samples + "SPT_FARM_4412345_202103_20210412_160112.xml";
+    };
+    dlg.button(1006)->click();
+    ASSERT_TRUE(dlg.WaitForWorkers(30s));
+    QApplication::processEvents();
+    EXPECT_EQ(dlg.statusLine()->text(), "Procesez inregistrarea 5 ...");
+  }
+  std::filesystem::current_path(saved);
+  EXPECT_TRUE(messages.empty()) << messages.front();
+
+  CAdoDatabase db;
+  CAdoRecordset rs;
+  db.SetDriver("sqlite");
+  ASSERT_TRUE(db.Open("", "", "", dir.file("clinic.db")));
+  ASSERT_TRUE(rs.Open("select ExportType, (select count(*) from E_QIVA_ERROR_FILES_DETAILED) n "
+                      "from E_QIVA_ERROR_FILES", &db));
+  EXPECT_EQ(std::get<std::string>(rs.GetFieldValue("ExportType")), "SPT_DRG");
+  EXPECT_EQ(std::get<std::int32_t>(rs.GetFieldValue("n")), 6);
+  rs.Close();
+  ASSERT_TRUE(rs.Open("select count(*) n from QIVA_STOCKS_ERRORS_RETURNED", &db));
+  EXPECT_EQ(std::get<std::int32_t>(rs.GetFieldValue("n")), 5);
+  rs.Close();
+}
+
+}  // namespace

@@ -20,15 +20,17 @@ class ErrorFileEndToEnd : public EmbeddedReportDatabase {
     return rows("select " + columns + " from E_QIVA_ERROR_FILES_DETAILED order by ID");
   }
   std::string tableCount() {
-    return value("select count(*) from INFORMATION_SCHEMA.TABLES where TABLE_NAME like "
-                 "'E_QIVA_ERROR_FILES%'");
+    return value(
+        "select count(*) from INFORMATION_SCHEMA.TABLES where TABLE_NAME like "
+        "'E_QIVA_ERROR_FILES%'");
   }
 };
 
 TEST_F(ErrorFileEndToEnd, firstImportCreatesBothTablesWithKeysDefaultsIndexAndForeignKey) {
   ASSERT_EQ(tableCount(), "0");
-  EXPECT_EQ(import("ERR_1_2.xml", "<report><services><service AppID='3' state='2'><errors>"
-                                  "<error code='E1'/></errors></service></services></report>"),
+  EXPECT_EQ(import("ERR_1_2.xml",
+                   "<report><services><service AppID='3' state='2'><errors>"
+                   "<error code='E1'/></errors></service></services></report>"),
             1);
   EXPECT_EQ(outcome.rejectedStatements, 0);
   EXPECT_EQ(tableCount(), "2");
@@ -55,12 +57,14 @@ TEST_F(ErrorFileEndToEnd, firstImportCreatesBothTablesWithKeysDefaultsIndexAndFo
   EXPECT_EQ(value("select InsertedDate from E_QIVA_ERROR_FILES_DETAILED").substr(0, 10), today);
   EXPECT_EQ(value("select InsertedDate from E_QIVA_ERROR_FILES").substr(0, 10), today);
   // The foreign key refuses an error of no file and the removal of a file with errors.
-  EXPECT_FALSE(database.Execute("INSERT INTO E_QIVA_ERROR_FILES_DETAILED (errorFileID,appID,"
-                                "ErrorCode) values (99,1,'X')"));
+  EXPECT_FALSE(
+      database.Execute("INSERT INTO E_QIVA_ERROR_FILES_DETAILED (errorFileID,appID,"
+                       "ErrorCode) values (99,1,'X')"));
   EXPECT_FALSE(database.Execute("delete from E_QIVA_ERROR_FILES"));
   // The index exists under its name.
-  EXPECT_FALSE(database.Execute("CREATE INDEX [IX_E_QIVA_ERROR_FILES_DETAILED] ON "
-                                "E_QIVA_ERROR_FILES_DETAILED (AppID)"));
+  EXPECT_FALSE(
+      database.Execute("CREATE INDEX [IX_E_QIVA_ERROR_FILES_DETAILED] ON "
+                       "E_QIVA_ERROR_FILES_DETAILED (AppID)"));
   EXPECT_NE(database.m_szProviderError.find("already exists"), std::string::npos)
       << database.m_szProviderError;
 
@@ -97,13 +101,12 @@ TEST_F(ErrorFileEndToEnd, feedbackRecordsCarryTheirValidity) {
          "<SERVICE AppID='4'><ERROR code='N'/></SERVICE>"
          "<PIDLIST AppID='5' isValid='0'><DETAIL code='NO'/><ERROR code='H'/><ERROR code='I'/>"
          "</PIDLIST></reportFeedback>");
-  EXPECT_EQ(errors("AppID, ErrorCode, IsValid, NodeName"),
-            (Rows{{"1", "F", "0", "PIDLIST"},
-                  {"2", "G", "0", "INTERNSHIP"},
-                  {"3", "T", "1", "SERVICE"},
-                  {"4", "N", "1", "SERVICE"},
-                  {"5", "H", "1", "PIDLIST"},
-                  {"5", "I", "1", "PIDLIST"}}));
+  EXPECT_EQ(errors("AppID, ErrorCode, IsValid, NodeName"), (Rows{{"1", "F", "0", "PIDLIST"},
+                                                                 {"2", "G", "0", "INTERNSHIP"},
+                                                                 {"3", "T", "1", "SERVICE"},
+                                                                 {"4", "N", "1", "SERVICE"},
+                                                                 {"5", "H", "1", "PIDLIST"},
+                                                                 {"5", "I", "1", "PIDLIST"}}));
   EXPECT_EQ(rows("select FileName, ExportType from E_QIVA_ERROR_FILES"),
             (Rows{{"SPT_PAL_1_2_3_4.xml", "SPT_PAL"}}));
 }
@@ -133,25 +136,29 @@ TEST_F(ErrorFileEndToEnd, recoveryServicesWriteWithStateTwoOrThreeAndTheirServic
 }
 
 TEST_F(ErrorFileEndToEnd, sameFileTwiceIsRecordedTwice) {
-  const std::string xml = "<report><services><service AppID='1' state='2'><errors>"
-                          "<error code='A'/><error code='B'/></errors></service></services>"
-                          "</report>";
+  const std::string xml =
+      "<report><services><service AppID='1' state='2'><errors>"
+      "<error code='A'/><error code='B'/></errors></service></services>"
+      "</report>";
   import("ERR_1_2.xml", xml);
   import("ERR_1_2.xml", xml);
   EXPECT_EQ(rows("select ID, FileName from E_QIVA_ERROR_FILES order by ID"),
             (Rows{{"1", "ERR_1_2.xml"}, {"2", "ERR_1_2.xml"}}));
-  EXPECT_EQ(errors("ErrorFileID, ErrorCode"), (Rows{{"1", "A"}, {"1", "B"}, {"2", "A"}, {"2", "B"}}));
+  EXPECT_EQ(errors("ErrorFileID, ErrorCode"),
+            (Rows{{"1", "A"}, {"1", "B"}, {"2", "A"}, {"2", "B"}}));
 }
 
 // A file name longer than the column is refused: its errors must not land under the file
 // imported before it, whose id the read-back would give.
 TEST_F(ErrorFileEndToEnd, refusedFileRowLeavesEarlierFilesAlone) {
-  import("ERR_1_2.xml", "<report><services><service AppID='1' state='2'><errors>"
-                        "<error code='A'/></errors></service></services></report>");
+  import("ERR_1_2.xml",
+         "<report><services><service AppID='1' state='2'><errors>"
+         "<error code='A'/></errors></service></services></report>");
   const std::string longName = std::string(120, 'X') + "_1_2_3_4.xml";
-  EXPECT_EQ(import(longName, "<report><services><service AppID='2' state='2'><errors>"
-                             "<error code='B'/><error code='C'/></errors></service></services>"
-                             "</report>"),
+  EXPECT_EQ(import(longName,
+                   "<report><services><service AppID='2' state='2'><errors>"
+                   "<error code='B'/><error code='C'/></errors></service></services>"
+                   "</report>"),
             1);
   EXPECT_EQ(outcome.rejectedStatements, 1);
   EXPECT_EQ(outcome.skippedRecords, 2);
@@ -162,8 +169,9 @@ TEST_F(ErrorFileEndToEnd, refusedFileRowLeavesEarlierFilesAlone) {
 TEST_F(ErrorFileEndToEnd, damagedFileWritesNoFileRow) {
   import("ERR_1_2.xml", "<report/>");
   ASSERT_EQ(value("select count(*) from E_QIVA_ERROR_FILES"), "1");
-  import("ERR_1_3.xml", "<report>\n<services>\n<service AppID='2' state='2'>\n<errors>\n"
-                        "<error code='B'/>\n");
+  import("ERR_1_3.xml",
+         "<report>\n<services>\n<service AppID='2' state='2'>\n<errors>\n"
+         "<error code='B'/>\n");
   EXPECT_FALSE(outcome.fileRead);
   import("SPT_SPZ_1_2_3_4.xml", "<report><services/></report>");  // root must be reportFeedback
   EXPECT_FALSE(outcome.fileRead);
@@ -171,8 +179,9 @@ TEST_F(ErrorFileEndToEnd, damagedFileWritesNoFileRow) {
 }
 
 TEST_F(ErrorFileEndToEnd, codesAndNamesWithApostrophesAreStored) {
-  import("D'ERR_1_2_3_4.xml", "<report><services><service AppID='1' state='2'><errors>"
-                              "<error code=\"E'1\"/></errors></service></services></report>");
+  import("D'ERR_1_2_3_4.xml",
+         "<report><services><service AppID='1' state='2'><errors>"
+         "<error code=\"E'1\"/></errors></service></services></report>");
   EXPECT_EQ(outcome.rejectedStatements, 0);
   EXPECT_EQ(rows("select FileName, ExportType from E_QIVA_ERROR_FILES"),
             (Rows{{"D'ERR_1_2_3_4.xml", "D'ERR"}}));
@@ -183,7 +192,8 @@ TEST_F(ErrorFileEndToEnd, loadsTheShippedSamples) {
   EXPECT_EQ(run(ImportErrorFile, QIVA_SAMPLES_DIR "/CLINIC_4412345_202103_20210412_153012.xml"), 1);
   EXPECT_FALSE(outcome.hasLosses());
   EXPECT_EQ(outcome.records, 7);
-  EXPECT_EQ(run(ImportErrorFile, QIVA_SAMPLES_DIR "/SPT_DRG_4412345_202103_20210412_153540.xml"), 1);
+  EXPECT_EQ(run(ImportErrorFile, QIVA_SAMPLES_DIR "/SPT_DRG_4412345_202103_20210412_153540.xml"),
+            1);
   EXPECT_FALSE(outcome.hasLosses());
   EXPECT_EQ(outcome.records, 6);
   EXPECT_EQ(rows("select FileName, ExportType from E_QIVA_ERROR_FILES order by ID"),

@@ -29,14 +29,16 @@ std::string fileRow(const std::string& name, const std::string& type) {
 TEST(ImportErrorFile, feedbackFileSendsTablesFileRowReadBackAndEachErrorInOrder) {
   RecordedImport run;
   answerFileId(run, 7);
-  const std::string path = run.writeFile("SPT_DRG_1_2_3_4.xml",
+  const std::string path = run.writeFile(
+      "SPT_DRG_1_2_3_4.xml",
       "<reportFeedback><PIDLIST AppID='11' isValid='false'><ERROR code='P1'/></PIDLIST>"
       "<internship AppID='12'><Note/><Error code='I1'/><ERROR code='I2'/></internship>"
       "<SERVICE isValid='TRUE'><ERROR code='S1'/></SERVICE><OTHER><ERROR code='X'/></OTHER>"
       "</reportFeedback>");
   EXPECT_EQ(ImportErrorFile(run.context, path), 1);
-  const std::string insert = "INSERT INTO E_QIVA_ERROR_FILES_DETAILED (errorFileID,appID,"
-                             "ErrorCode,isValid,nodeName) values ";
+  const std::string insert =
+      "INSERT INTO E_QIVA_ERROR_FILES_DETAILED (errorFileID,appID,"
+      "ErrorCode,isValid,nodeName) values ";
   EXPECT_EQ(run.shared->executed,
             (Strings{ErrorFileTablesStatement(), fileRow("SPT_DRG_1_2_3_4.xml", "SPT_DRG"),
                      insert + "(7,11,'P1',0,'PIDLIST')", insert + "(7,12,'I1',1,'INTERNSHIP')",
@@ -131,12 +133,13 @@ TEST(ImportErrorFile, noIdReadBackWritesNoErrorRow) {
 TEST(ImportErrorFile, errorWithoutCodeIsSkippedAndMissingAppIdIsZero) {
   RecordedImport run;
   answerFileId(run, 9);
-  const std::string path = run.writeFile("ERR_1_2.xml",
-      "<report><laboratoriesServices><clinicService state=''><errors><error/>"
-      "<warning code='W1'/></errors></clinicService></laboratoriesServices>"
-      "<recoveryAmbServices><recoveryAmbService AppID='4' state='3'><services>"
-      "<service state='2'><dailyCure><errors><error/></errors></dailyCure></service>"
-      "</services></recoveryAmbService></recoveryAmbServices></report>");
+  const std::string path =
+      run.writeFile("ERR_1_2.xml",
+                    "<report><laboratoriesServices><clinicService state=''><errors><error/>"
+                    "<warning code='W1'/></errors></clinicService></laboratoriesServices>"
+                    "<recoveryAmbServices><recoveryAmbService AppID='4' state='3'><services>"
+                    "<service state='2'><dailyCure><errors><error/></errors></dailyCure></service>"
+                    "</services></recoveryAmbService></recoveryAmbServices></report>");
   EXPECT_EQ(ImportErrorFile(run.context, path), 1);
   ASSERT_EQ(run.shared->executed.size(), 3u);
   EXPECT_EQ(run.shared->executed[2],

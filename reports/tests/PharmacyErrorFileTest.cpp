@@ -21,7 +21,8 @@ std::string stockError(const std::string& values) {
 
 TEST(ImportPharmacyErrorFile, writesEveryChildOfARegistersErrorsWithItsAppId) {
   RecordedImport run;
-  const std::string path = run.writeFile("f.xml",
+  const std::string path = run.writeFile(
+      "f.xml",
       "<report><HospitalRegister AppID='31' state='2'><ERRORS><ERROR code='A' comments='x'/>"
       "<Problem code='B'/><ERROR code='C' comments=\"it's\"/></ERRORS></HospitalRegister>"
       "</report>");
@@ -36,9 +37,10 @@ TEST(ImportPharmacyErrorFile, writesEveryChildOfARegistersErrorsWithItsAppId) {
 
 TEST(ImportPharmacyErrorFile, errorWithoutCodeIsSkippedAndTheRestWritten) {
   RecordedImport run;
-  const std::string path = run.writeFile("f.xml",
-      "<report><HospitalRegister state='2'><Errors><Error comments='fara cod'/>"
-      "<Error code='B'/></Errors></HospitalRegister></report>");
+  const std::string path =
+      run.writeFile("f.xml",
+                    "<report><HospitalRegister state='2'><Errors><Error comments='fara cod'/>"
+                    "<Error code='B'/></Errors></HospitalRegister></report>");
   EXPECT_EQ(ImportPharmacyErrorFile(run.context, path), 1);
   EXPECT_EQ(run.shared->executed, Strings{stockError("0,'B',''")});
   EXPECT_EQ(run.context.Outcome().skippedRecords, 1);
@@ -54,55 +56,60 @@ TEST(ImportPharmacyErrorFile, fileNotReadWritesNothingAndAFailedDatabaseEndsTheI
 
   RecordedImport broken;
   broken.shared->breaksAfter = stockError("1,'A',''");
-  EXPECT_EQ(ImportPharmacyErrorFile(broken.context, broken.writeFile("f.xml",
-                "<report><HospitalRegister AppID='1' state='2'><Errors><E code='A'/>"
-                "<E code='B'/></Errors></HospitalRegister></report>")),
-            0);
+  EXPECT_EQ(
+      ImportPharmacyErrorFile(
+          broken.context,
+          broken.writeFile("f.xml",
+                           "<report><HospitalRegister AppID='1' state='2'><Errors><E code='A'/>"
+                           "<E code='B'/></Errors></HospitalRegister></report>")),
+      0);
   EXPECT_EQ(broken.shared->executed.size(), 1u);
 }
 
 class PharmacyErrorFileEndToEnd : public EmbeddedReportDatabase {
  protected:
   void import(const std::string& body) { run(ImportPharmacyErrorFile, write("f.xml", body)); }
-  Rows stored() { return rows("select appID, ErrorCode, Comments from QIVA_STOCKS_ERRORS_RETURNED order by id"); }
+  Rows stored() {
+    return rows("select appID, ErrorCode, Comments from QIVA_STOCKS_ERRORS_RETURNED order by id");
+  }
 };
 
 TEST_F(PharmacyErrorFileEndToEnd, detailsWriteUnderTheRegistersAppIdWhateverItsState) {
-  import("<report>"
-         "<HospitalRegister AppID='70' state='1'><Errors><E code='NO'/></Errors>"
-         "<HospitalRegisterDetails><HospitalRegisterDetail AppID='5' state='2'><Errors>"
-         "<E code='D70'/></Errors></HospitalRegisterDetail></HospitalRegisterDetails>"
-         "</HospitalRegister>"
-         "<HospitalRegister AppID='71'><Errors><E code='NO'/></Errors>"
-         "<HospitalRegisterDetails><HospitalRegisterDetail state='3'><Errors><E code='NO'/>"
-         "</Errors></HospitalRegisterDetail><HospitalRegisterDetail><Errors><E code='NO'/>"
-         "</Errors></HospitalRegisterDetail><Other state='2'><Errors><E code='NO'/></Errors>"
-         "</Other><HospitalRegisterDetail state='2'><Errors><E code='D71'/></Errors>"
-         "</HospitalRegisterDetail></HospitalRegisterDetails></HospitalRegister>"
-         "<HospitalRegister AppID='77' state='2'>"
-         "<HospitalRegisterDetails><HospitalRegisterDetail AppID='1234' state='2'><Errors>"
-         "<E code='D77' comments='detaliu'/></Errors></HospitalRegisterDetail>"
-         "</HospitalRegisterDetails><Errors><E code='R77'/></Errors></HospitalRegister>"
-         "</report>");
+  import(
+      "<report>"
+      "<HospitalRegister AppID='70' state='1'><Errors><E code='NO'/></Errors>"
+      "<HospitalRegisterDetails><HospitalRegisterDetail AppID='5' state='2'><Errors>"
+      "<E code='D70'/></Errors></HospitalRegisterDetail></HospitalRegisterDetails>"
+      "</HospitalRegister>"
+      "<HospitalRegister AppID='71'><Errors><E code='NO'/></Errors>"
+      "<HospitalRegisterDetails><HospitalRegisterDetail state='3'><Errors><E code='NO'/>"
+      "</Errors></HospitalRegisterDetail><HospitalRegisterDetail><Errors><E code='NO'/>"
+      "</Errors></HospitalRegisterDetail><Other state='2'><Errors><E code='NO'/></Errors>"
+      "</Other><HospitalRegisterDetail state='2'><Errors><E code='D71'/></Errors>"
+      "</HospitalRegisterDetail></HospitalRegisterDetails></HospitalRegister>"
+      "<HospitalRegister AppID='77' state='2'>"
+      "<HospitalRegisterDetails><HospitalRegisterDetail AppID='1234' state='2'><Errors>"
+      "<E code='D77' comments='detaliu'/></Errors></HospitalRegisterDetail>"
+      "</HospitalRegisterDetails><Errors><E code='R77'/></Errors></HospitalRegister>"
+      "</report>");
   // A register's own errors come before its details', wherever they stand in the file.
-  EXPECT_EQ(stored(), (Rows{{"70", "D70", ""},
-                            {"71", "D71", ""},
-                            {"77", "R77", ""},
-                            {"77", "D77", "detaliu"}}));
+  EXPECT_EQ(
+      stored(),
+      (Rows{{"70", "D70", ""}, {"71", "D71", ""}, {"77", "R77", ""}, {"77", "D77", "detaliu"}}));
   EXPECT_EQ(frontEnd.statuses().back(), "Procesez inregistrarea 4 ...");
 }
 
 // Each error stores its own comments: one without them never takes those of the error before.
 TEST_F(PharmacyErrorFileEndToEnd, errorWithoutCommentsAfterOneWithCommentsStoresNone) {
-  import("<report><HospitalRegister AppID='1' state='2'><Errors>"
-         "<E code='A' comments=\"stocul 'initial'\"/><E code='B'/></Errors>"
-         "<HospitalRegisterDetails><HospitalRegisterDetail state='2'><Errors>"
-         "<E code='C' comments='c'/><E code='D'/></Errors></HospitalRegisterDetail>"
-         "</HospitalRegisterDetails></HospitalRegister></report>");
-  EXPECT_EQ(stored(), (Rows{{"1", "A", "stocul 'initial'"},
-                            {"1", "B", ""},
-                            {"1", "C", "c"},
-                            {"1", "D", ""}}));
+  import(
+      "<report><HospitalRegister AppID='1' state='2'><Errors>"
+      "<E code='A' comments=\"stocul 'initial'\"/><E code='B'/></Errors>"
+      "<HospitalRegisterDetails><HospitalRegisterDetail state='2'><Errors>"
+      "<E code='C' comments='c'/><E code='D'/></Errors></HospitalRegisterDetail>"
+      "</HospitalRegisterDetails></HospitalRegister></report>");
+  EXPECT_EQ(
+      stored(),
+      (Rows{{"1", "A", "stocul 'initial'"}, {"1", "B", ""}, {"1", "C", "c"}, {"1", "D", ""}}));
   EXPECT_FALSE(outcome.hasLosses());
 }
 
