@@ -3,6 +3,9 @@
 // is not read, the file row or its id cannot be had, a value is missing or the database fails.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "import/tests/ImportTestSupport.h"
 #include "reports/ErrorFile.h"
 #include "reports/ErrorReportStatements.h"
@@ -62,8 +65,11 @@ TEST(ImportErrorFile, takesNameTypeAndRootFromThePath) {
 
   RecordedImport run;
   answerFileId(run, 1);
-  // A name holding a backslash inside a folder: the path has both separators.
-  const std::string mixed = run.writeFile("in\\SPT_ACUT_a_b_c_d.xml", "<reportFeedback/>");
+  // Both separators in one path: on Windows a file in the folder "in", elsewhere a file whose
+  // name holds a backslash.
+  std::filesystem::create_directories(run.folder / "in");
+  const std::string mixed = run.folder.string() + "/in\\SPT_ACUT_a_b_c_d.xml";
+  std::ofstream(mixed, std::ios::binary) << "<reportFeedback/>";
   ImportErrorFile(run.context, mixed);
   ASSERT_EQ(run.shared->executed.size(), 2u);
   EXPECT_EQ(run.shared->executed[1], fileRow("SPT_ACUT_a_b_c_d.xml", "SPT_ACUT"));
