@@ -119,6 +119,10 @@ SocketLibrary::~SocketLibrary() = default;
 #endif
 
 std::optional<std::vector<SocketAddress>> SystemResolve(const std::string& host, std::uint16_t port) {
+  // Its own hold on the library: a resolution that overran its time limit may still be running
+  // after the download that asked for it has ended.
+  const SocketLibrary library;
+  if (!library.ok()) return std::nullopt;
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
