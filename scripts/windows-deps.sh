@@ -6,7 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 dpkg-dev tcl make)
+packages=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 dpkg-dev tcl make
+          autoconf automake libtool)
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 missing=()
@@ -52,7 +53,8 @@ fi
 
 if [ ! -f "$deps/sodium/lib/libsodium.a" ]; then
   fetch_source libsodium
-  (cd "$deps/libsodium-src" &&
+  # The source package carries no configure script; autoreconf makes it from local files only.
+  (cd "$deps/libsodium-src" && autoreconf -fi >/dev/null 2>&1 &&
     ./configure -q --host=x86_64-w64-mingw32 --prefix="$deps/sodium" --disable-shared \
       --enable-static --disable-dependency-tracking CC=x86_64-w64-mingw32-gcc-posix >/dev/null 2>&1 &&
     make -s -j"$(nproc)" install >/dev/null 2>&1)

@@ -61,7 +61,6 @@ TEST_F(LaunchProgramTest, givesTheChildNoStandardInput) {
   child.wait();
   EXPECT_TRUE(std::filesystem::exists(programDir.path() / "empty-input"));
 }
-#endif
 
 TEST_F(LaunchProgramTest, childOutputGoesToTheNullDeviceNotToAnUnreadPipe) {
   // A pipe nobody reads would stall a talkative child once full, and kill it with SIGPIPE once
@@ -75,6 +74,7 @@ TEST_F(LaunchProgramTest, childOutputGoesToTheNullDeviceNotToAnUnreadPipe) {
   EXPECT_EQ(child.wait(), 0);
   EXPECT_TRUE(std::filesystem::exists(programDir.path() / "quiet"));
 }
+#endif
 
 TEST_F(LaunchProgramTest, logsAFailedStart) {
   SetProgramFolder((programDir.path() / "missing-folder").string());
