@@ -7,7 +7,8 @@
 #include "app/Platform.h"
 
 // Starts the command text without a console window, in the program folder, with its output
-// going to a pipe that is never read; logs "Succes create process" or "Error creating Process".
+// going to the null device (never to a pipe that nobody reads: the installer this starts
+// outlives the program); logs "Succes create process" or "Error creating Process".
 // On Windows the first blank-delimited token names the program, searched in its own folder;
 // on POSIX the whole text runs through /bin/sh -c. `child` receives the started process.
 void LaunchProgram(const std::string& commandText, ChildProcess& child);

@@ -24,8 +24,8 @@ std::string CommandLineTail(int argc, char** argv);
 // True when standard input (0), output (1) or error (2) is a terminal.
 bool IsTerminal(int stream);
 
-// A child started by LaunchProgram. Owns the read end of the child's output pipe, which is
-// never read but kept open so the child's writes do not fail.
+// A child started by LaunchProgram. Destroying the object neither waits for the child nor
+// ends it.
 class ChildProcess {
  public:
   ChildProcess() = default;
@@ -44,11 +44,12 @@ class ChildProcess {
   friend bool StartChildProcess(const std::string&, const std::string&, ChildProcess&);
   void release();
   std::int64_t id_ = 0;
-  std::intptr_t outputPipe_ = -1;
   std::intptr_t processHandle_ = 0;  // Windows only
 };
 
 // Starts `commandLine` without a console window, in `workingFolder`, with no standard input
-// and its output going to a pipe that is never read. Returns false when it could not start.
+// and its output and errors going to the null device. Nobody reads them, and a pipe that
+// nobody reads would stall a talkative child once full, or kill it with SIGPIPE once this
+// program has ended. Returns false when it could not start.
 bool StartChildProcess(const std::string& commandLine, const std::string& workingFolder,
                        ChildProcess& child);

@@ -12,19 +12,16 @@
 
 namespace {
 
-void closeIfOpen(std::intptr_t& fd) {
-  if (fd >= 0) ::close(static_cast<int>(fd));
-  fd = -1;
-}
-
 // Runs in the forked child: only async-signal-safe calls until exec.
-[[noreturn]] void execChild(const char* commandLine, const char* folder, int outputFd,
-                            int errorReportFd) {
+[[noreturn]] void execChild(const char* commandLine, const char* folder, int errorReportFd) {
   ::setsid();
-  int nullFd = ::open("/dev/null", O_RDONLY);
-  if (nullFd >= 0) ::dup2(nullFd, STDIN_FILENO);
-  ::dup2(outputFd, STDOUT_FILENO);
-  ::dup2(outputFd, STDERR_FILENO);
+  int nullFd = ::open("/dev/null", O_RDWR);
+  if (nullFd >= 0) {
+    ::dup2(nullFd, STDIN_FILENO);
+    ::dup2(nullFd, STDOUT_FILENO);
+    ::dup2(nullFd, STDERR_FILENO);
+    if (nullFd > STDERR_FILENO) ::close(nullFd);
+  }
   if (folder[0] != '\0' && ::chdir(folder) != 0) {
     int err = errno;
     (void)!::write(errorReportFd, &err, sizeof err);
@@ -71,29 +68,20 @@ std::string CommandLineTail(int argc, char** argv) {
 
 bool IsTerminal(int stream) { return ::isatty(stream) == 1; }
 
-ChildProcess::ChildProcess(ChildProcess&& other) noexcept
-    : id_(other.id_), outputPipe_(other.outputPipe_) {
-  other.id_ = 0;
-  other.outputPipe_ = -1;
-}
+ChildProcess::ChildProcess(ChildProcess&& other) noexcept : id_(other.id_) { other.id_ = 0; }
 
 ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
   if (this != &other) {
     release();
     id_ = other.id_;
-    outputPipe_ = other.outputPipe_;
     other.id_ = 0;
-    other.outputPipe_ = -1;
   }
   return *this;
 }
 
 ChildProcess::~ChildProcess() { release(); }
 
-void ChildProcess::release() {
-  closeIfOpen(outputPipe_);
-  id_ = 0;
-}
+void ChildProcess::release() { id_ = 0; }
 
 int ChildProcess::wait() {
   if (id_ == 0) return -1;
@@ -108,17 +96,10 @@ int ChildProcess::wait() {
 
 bool StartChildProcess(const std::string& commandLine, const std::string& workingFolder,
                        ChildProcess& child) {
-  int output[2];
   int errorReport[2];
-  if (::pipe2(output, O_CLOEXEC) != 0) return false;
-  if (::pipe2(errorReport, O_CLOEXEC) != 0) {
-    ::close(output[0]);
-    ::close(output[1]);
-    return false;
-  }
+  if (::pipe2(errorReport, O_CLOEXEC) != 0) return false;
   pid_t pid = ::fork();
-  if (pid == 0) execChild(commandLine.c_str(), workingFolder.c_str(), output[1], errorReport[1]);
-  ::close(output[1]);
+  if (pid == 0) execChild(commandLine.c_str(), workingFolder.c_str(), errorReport[1]);
   ::close(errorReport[1]);
   bool started = pid > 0;
   if (started) {
@@ -133,13 +114,9 @@ bool StartChildProcess(const std::string& commandLine, const std::string& workin
     }
   }
   ::close(errorReport[0]);
-  if (!started) {
-    ::close(output[0]);
-    return false;
-  }
+  if (!started) return false;
   child = ChildProcess();
   child.id_ = pid;
-  child.outputPipe_ = output[0];
   return true;
 }
 #endif

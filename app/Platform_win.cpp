@@ -50,9 +50,8 @@ std::string CommandLineTail(int, char**) {
 bool IsTerminal(int stream) { return ::_isatty(stream) != 0; }
 
 ChildProcess::ChildProcess(ChildProcess&& other) noexcept
-    : id_(other.id_), outputPipe_(other.outputPipe_), processHandle_(other.processHandle_) {
+    : id_(other.id_), processHandle_(other.processHandle_) {
   other.id_ = 0;
-  other.outputPipe_ = -1;
   other.processHandle_ = 0;
 }
 
@@ -60,10 +59,8 @@ ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
   if (this != &other) {
     release();
     id_ = other.id_;
-    outputPipe_ = other.outputPipe_;
     processHandle_ = other.processHandle_;
     other.id_ = 0;
-    other.outputPipe_ = -1;
     other.processHandle_ = 0;
   }
   return *this;
@@ -72,9 +69,7 @@ ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
 ChildProcess::~ChildProcess() { release(); }
 
 void ChildProcess::release() {
-  if (outputPipe_ != -1) ::CloseHandle(reinterpret_cast<HANDLE>(outputPipe_));
   if (processHandle_ != 0) ::CloseHandle(reinterpret_cast<HANDLE>(processHandle_));
-  outputPipe_ = -1;
   processHandle_ = 0;
   id_ = 0;
 }
@@ -90,16 +85,17 @@ int ChildProcess::wait() {
 
 bool StartChildProcess(const std::string& commandLine, const std::string& workingFolder,
                        ChildProcess& child) {
+  // The null device, inheritable, as the child's output and errors.
   SECURITY_ATTRIBUTES security{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  HANDLE readEnd = nullptr;
-  HANDLE writeEnd = nullptr;
-  if (!::CreatePipe(&readEnd, &writeEnd, &security, 0)) return false;
+  HANDLE nullDevice = ::CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    &security, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (nullDevice == INVALID_HANDLE_VALUE) return false;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = nullptr;
-  startup.hStdOutput = writeEnd;
-  startup.hStdError = writeEnd;
+  startup.hStdOutput = nullDevice;
+  startup.hStdError = nullDevice;
   PROCESS_INFORMATION info{};
   std::vector<char> mutableLine(commandLine.begin(), commandLine.end());
   mutableLine.push_back('\0');
@@ -107,16 +103,12 @@ bool StartChildProcess(const std::string& commandLine, const std::string& workin
                              CREATE_NO_WINDOW | NORMAL_PRIORITY_CLASS, nullptr,
                              workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup,
                              &info);
-  ::CloseHandle(writeEnd);
-  if (!ok) {
-    ::CloseHandle(readEnd);
-    return false;
-  }
+  ::CloseHandle(nullDevice);
+  if (!ok) return false;
   ::CloseHandle(info.hThread);
   child = ChildProcess();
   child.id_ = info.dwProcessId;
   child.processHandle_ = reinterpret_cast<std::intptr_t>(info.hProcess);
-  child.outputPipe_ = reinterpret_cast<std::intptr_t>(readEnd);
   return true;
 }
 #endif

@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev
   libsqlite3-dev
   nlohmann-json3-dev
+  libsodium-dev
   unixodbc unixodbc-dev tdsodbc libsqliteodbc
   locales
 )

@@ -11,7 +11,8 @@ echo "windows: dependencies ready in $(( $(date +%s) - start )) s"
 
 cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
   -DCMAKE_BUILD_TYPE=Release -DQIVA_BUILD_GUI=OFF -DQIVA_BUILD_BENCH=OFF \
-  -DQIVA_SQLITE_SOURCE_DIR="$deps/sqlite" -DQIVA_GTEST_SOURCE_DIR=/usr/src/googletest >/dev/null
+  -DQIVA_SQLITE_SOURCE_DIR="$deps/sqlite" -DQIVA_SODIUM_DIR="$deps/sodium" \
+  -DQIVA_GTEST_SOURCE_DIR=/usr/src/googletest >/dev/null
 cmake --build build-win -j"$(nproc)"
 echo "windows: built in $(( $(date +%s) - start )) s"
 

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Prepares the Windows cross build: installs mingw-w64 and wine, and makes the SQLite
-# amalgamation from Debian's own sqlite3 source package (Debian packages no SQLite for mingw).
+# Prepares the Windows cross build: installs mingw-w64 and wine, makes the SQLite amalgamation
+# from Debian's own sqlite3 source package and a static libsodium from Debian's libsodium
+# source package (Debian packages neither for mingw).
 # Idempotent; the sources and the amalgamation stay in build-win-deps/ (never committed).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 dpkg-dev tcl make)
+packages=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 dpkg-dev tcl make
+          autoconf automake libtool)
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 missing=()
@@ -47,4 +49,13 @@ if [ ! -f "$deps/sqlite/sqlite3.c" ]; then
   (cd "$deps/sqlite3-src" && ./configure -q >/dev/null 2>&1 && make -s sqlite3.c >/dev/null 2>&1)
   mkdir -p "$deps/sqlite"
   cp "$deps/sqlite3-src/sqlite3.c" "$deps/sqlite3-src/sqlite3.h" "$deps/sqlite/"
+fi
+
+if [ ! -f "$deps/sodium/lib/libsodium.a" ]; then
+  fetch_source libsodium
+  # The source package carries no configure script; autoreconf makes it from local files only.
+  (cd "$deps/libsodium-src" && autoreconf -fi >/dev/null 2>&1 &&
+    ./configure -q --host=x86_64-w64-mingw32 --prefix="$deps/sodium" --disable-shared \
+      --enable-static --disable-dependency-tracking CC=x86_64-w64-mingw32-gcc-posix >/dev/null 2>&1 &&
+    make -s -j"$(nproc)" install >/dev/null 2>&1)
 fi

@@ -13,11 +13,11 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/UpdateCheckLauncher.h"
 #include "app/gui/AppIcon.h"
 #include "app/gui/CAboutDlg.h"
 #include "app/gui/DialogUnits.h"
 #include "app/gui/DlgLocation.h"
+#include "app/gui/UpdateUiBridge.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -77,9 +77,15 @@ CQIVA_IMPORTDlg::CQIVA_IMPORTDlg(ProgramPaths paths, std::string commandLine, QW
                  Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);
   BuildControls();
   AddAboutEntry();
+  updateBridge_ = std::make_shared<UpdateUiBridge>(this);
+  updateHooks_.showMessage = [bridge = updateBridge_](const std::string& text) {
+    bridge->ShowMessageAndWait(text);
+  };
+  updateHooks_.exitProgram = [bridge = updateBridge_] { bridge->ExitProgram(); };
 }
 
 CQIVA_IMPORTDlg::~CQIVA_IMPORTDlg() {
+  updateBridge_->Detach();  // the update check may outlive the dialog
   // Runs that have ended are joined; one still running is left to the ending process.
   const bool allEnded = activeWorkers_.load() == 0;
   for (std::thread& worker : workers_) {
@@ -144,7 +150,7 @@ void CQIVA_IMPORTDlg::OnInitDialog() {
   EnterProgramFolder(paths_);
   setWindowTitle(QString::asprintf(qiva::res::kTitleFormat, qiva::res::kVersion));
   if (!commandLine_.empty()) StartWorker(ImportRequest{ImportKind::ErrorFile, commandLine_});
-  StartUpdateChecker();
+  qiva::update::StartUpdateChecker(updateSettings_, updateHooks_);
   if (QPushButton* exit = button(qiva::res::kIdCancel)) exit->setFocus();
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -16,9 +17,11 @@
 #include "app/ImportWorker.h"
 #include "app/ProgramPaths.h"
 #include "app/gui/QtFrontEnd.h"
+#include "update/UpdateChecker.h"
 
 class QLineEdit;
 class QPushButton;
+class UpdateUiBridge;
 
 class CQIVA_IMPORTDlg : public QDialog {
  public:
@@ -58,6 +61,11 @@ class CQIVA_IMPORTDlg : public QDialog {
   ImportSession& session() { return session_; }
   const ProgramPaths& paths() const { return paths_; }
 
+  // The update check that OnInitDialog starts: this build's settings, and hooks that show its
+  // message and end the program through this dialog. Tests may change both before start-up.
+  qiva::update::UpdateCheckSettings& updateSettings() { return updateSettings_; }
+  qiva::update::UpdateCheckHooks& updateHooks() { return updateHooks_; }
+
   // Shows the About box modally.
   void ShowAbout();
 
@@ -82,4 +90,7 @@ class CQIVA_IMPORTDlg : public QDialog {
   std::vector<std::thread> workers_;
   std::atomic<int> activeWorkers_{0};
   bool aboutEntryAdded_ = false;
+  std::shared_ptr<UpdateUiBridge> updateBridge_;
+  qiva::update::UpdateCheckSettings updateSettings_ = qiva::update::BuiltInUpdateSettings();
+  qiva::update::UpdateCheckHooks updateHooks_;
 };

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <atomic>
@@ -22,6 +23,9 @@
 #include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"
 #include "db/sqlite/SchemaScripts.h"
+#ifndef _WIN32
+#include "update/tests/TestHttpServer.h"
+#endif
 
 namespace {
 
@@ -85,6 +89,7 @@ class MainDialogTest : public ::testing::Test {
   CQIVA_IMPORTDlg& Make(std::string commandLine = "") {
     ProgramPaths paths = ProgramPathsFor(dir.file("qiva_import"), PathRules::Posix);
     dialog = std::make_unique<CQIVA_IMPORTDlg>(paths, std::move(commandLine));
+    dialog->updateSettings().server.clear();  // no test reaches a configured update server
     ImportSession& session = dialog->session();
     session.database().SetEngineFactory(qiva::test::FakeEngineFactory(script));
     session.SetRoutine(ImportKind::Personalization, &RoutineFor<ImportKind::Personalization>);
@@ -235,6 +240,86 @@ TEST_F(MainDialogTest, kindNotAvailableYetSaysSoInTheStatusLine) {
   EXPECT_EQ(dlg.statusLine()->text(), "Importul \"Import NHP\" nu este disponibil inca");
 }
 
+#ifndef _WIN32
+TEST_F(MainDialogTest, updateCheckRunsBesideTheDialogWhichStaysUsable) {
+  qiva::test::TestHttpServer server;
+  server.Route("/download/qiva_import/qiva_import_version.xml",
+               qiva::test::HttpReply{{}, qiva::test::HttpReply::End::Hang});
+  CQIVA_IMPORTDlg& dlg = Make();
+  dlg.updateSettings().server = server.authority();
+  dlg.updateHooks().startDelay = 0ms;
+  dlg.OnInitDialog();
+  ASSERT_TRUE(server.WaitForConnections(1, 10s));
+
+  // While the check waits for the silent server, a button press imports as usual.
+  dlg.button(1003)->click();
+  WaitUntil([&] { return dlg.statusLine()->text() == "Procesat 5000 inregistrari"; });
+  EXPECT_EQ(dlg.statusLine()->text(), "Procesat 5000 inregistrari");
+  EXPECT_EQ(probe.calls.load(), 1);
+
+  server.ReleaseHanging();  // the connection then closes without an answer
+  const std::string log = dlg.paths().updateLogPath;
+  WaitUntil([&] { return qiva::test::ReadFileBytes(log).find("Failed to UPDATE") != std::string::npos; });
+  const std::string manifestUrl =
+      "http://" + server.authority() + "/download/qiva_import/qiva_import_version.xml";
+  const std::string entries = qiva::test::ReadFileBytes(log);
+  EXPECT_NE(entries.find("]->Check update\r\n["), std::string::npos);
+  EXPECT_NE(entries.find("]->Failed to download " + manifestUrl + "\r\n["), std::string::npos);
+}
+
+TEST_F(MainDialogTest, updateMessageIsShownByTheDialogThreadWithoutBlockingTheDialog) {
+  CQIVA_IMPORTDlg& dlg = Make();
+  dlg.show();
+  const std::string text = "Un nou update a fost publicat\nApasati OK pentru actualizarea aplicatiei !";
+  std::atomic<bool> answered{false};
+  std::thread check([&] {
+    dlg.updateHooks().showMessage(text);
+    answered = true;
+  });
+  QMessageBox* box = nullptr;
+  WaitUntil([&] {
+    box = dlg.findChild<QMessageBox*>();
+    return box != nullptr && box->isVisible();
+  });
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->text().toStdString(), text);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);  // the dialog takes input meanwhile
+  dlg.button(1003)->click();
+  WaitUntil([&] { return dlg.statusLine()->text() == "Procesat 5000 inregistrari"; });
+  EXPECT_EQ(dlg.statusLine()->text(), "Procesat 5000 inregistrari");
+  EXPECT_FALSE(answered.load());
+
+  box->button(QMessageBox::Ok)->click();
+  WaitUntil([&] { return answered.load(); });
+  check.join();
+  EXPECT_TRUE(answered.load());
+
+  // A dialog that goes while the box is open releases the waiting thread too, and later
+  // requests do nothing.
+  auto hooks = dlg.updateHooks();
+  std::thread orphan([&] { hooks.showMessage(text); });
+  WaitUntil([&] { return dlg.findChild<QMessageBox*>() != nullptr; });
+  ASSERT_TRUE(dialog->WaitForWorkers(10s));
+  dialog.reset();
+  orphan.join();
+  hooks.showMessage(text);
+  hooks.exitProgram();
+}
+
+TEST_F(MainDialogTest, updateCheckAgainstAClosedPortOnlyWritesTheUpdateLog) {
+  CQIVA_IMPORTDlg& dlg = Make();
+  const std::string server = "127.0.0.1:" + std::to_string(qiva::test::ClosedLoopbackPort());
+  dlg.updateSettings().server = server;
+  dlg.updateHooks().startDelay = 0ms;
+  dlg.OnInitDialog();
+  const std::string log = dlg.paths().updateLogPath;
+  WaitUntil([&] { return qiva::test::ReadFileBytes(log).find("Failed to UPDATE") != std::string::npos; });
+  EXPECT_NE(qiva::test::ReadFileBytes(log).find("]->Failed to download http://" + server), std::string::npos);
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(dlg.statusLine()->text(), "");
+}
+#endif
+
 TEST_F(MainDialogTest, failedConnectionShowsTheErrorAndClosesTheDialog) {
   script->openSucceeds = false;
   script->openError = {0x80004005, "", "ODBC", "cannot connect", {{0x4818, "Login failed"}}};
@@ -333,6 +418,7 @@ std::vector<std::string> ImportThroughTheButton(const std::string& file, const S
   const std::filesystem::path saved = std::filesystem::current_path();
   {
     CQIVA_IMPORTDlg dlg(ProgramPathsFor(dir.file("qiva_import"), PathRules::Posix), "");
+    dlg.updateSettings().server.clear();
     dlg.prompts().chooseFile = [file](QWidget*) { return file; };
     dlg.prompts().message = [&messages](QWidget*, const std::string& text) {
       messages.push_back(text);

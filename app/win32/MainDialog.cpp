@@ -7,8 +7,8 @@
 #include <functional>
 #include <system_error>
 
-#include "app/UpdateCheckLauncher.h"
 #include "res/DialogLayout.h"
+#include "update/UpdateChecker.h"
 
 namespace {
 
@@ -109,8 +109,18 @@ void MainDialog::OnInitDialog() {
   ::SendMessageA(dialog_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
   AddAboutEntry();
   if (!commandLineFile_.empty()) StartWorker(ImportRequest{ImportKind::ErrorFile, commandLineFile_});
-  StartUpdateChecker();
+  StartUpdateCheck();
   ::SetFocus(::GetDlgItem(dialog_, qiva::res::kIdCancel));
+}
+
+void MainDialog::StartUpdateCheck() {
+  qiva::update::UpdateCheckHooks hooks;
+  hooks.showMessage = [](const std::string& text) {
+    // Without an owner the box is modal for the update thread alone: the dialog stays usable
+    // until the user answers it.
+    ::MessageBoxA(nullptr, text.c_str(), qiva::res::kMessageTitle, MB_OK);
+  };
+  qiva::update::StartUpdateChecker(qiva::update::BuiltInUpdateSettings(), std::move(hooks));
 }
 
 void MainDialog::AddAboutEntry() {

@@ -31,6 +31,8 @@ class MainDialog {
   void OnInitDialog();
   void OnCommand(int id);
   void AddAboutEntry();
+  // Starts the update check with this build's settings; its message box has no owner.
+  void StartUpdateCheck();
   void ShowAbout();
   void StartWorker(ImportRequest request);
 

@@ -1,0 +1,54 @@
+// UpdateChecker.h: the update check run once per start of the dialog program: fetch the
+// manifest, compare its version with the program's, fetch the installer, check its signature,
+// tell the user, start the installer and end the program. The waits, the message, the start
+// and the end are hooks, so the dialog can route them to its thread and tests can replace them.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+#include "update/HttpDownload.h"
+
+namespace qiva::update {
+
+// What the build fixes: where the manifest is, which key signs installers, our own version.
+struct UpdateCheckSettings {
+  std::string server;     // "host" or "host:port"; empty: no update server, no check
+  std::string publicKey;  // base64 Ed25519 key; empty: no installer is ever started
+  std::string programVersion;
+};
+
+struct UpdateCheckHooks {
+  std::chrono::milliseconds startDelay{3000};  // before the check
+  std::chrono::milliseconds exitDelay{7000};   // between the installer's start and the end
+  HttpDownloadOptions download;
+  std::function<void(std::chrono::milliseconds)> sleep;     // default: this thread sleeps
+  std::function<void(const std::string&)> showMessage;      // returns once the user closed it
+  std::function<void(const std::string& command)> launch;   // default: LaunchProgram
+  std::function<void()> exitProgram;                        // default: std::exit(0)
+};
+
+// The settings this build was configured with (the CMake cache variables
+// QIVA_UPDATE_SERVER and QIVA_UPDATE_PUBLIC_KEY) and the program's version.
+UpdateCheckSettings BuiltInUpdateSettings();
+
+// The manifest's URL on `server`.
+std::string ManifestUrl(const std::string& server);
+
+// The installer's local file name and the command that starts it from the program folder
+// after a pause of about one second.
+extern const char* const kInstallerFile;
+extern const char* const kInstallerCommand;
+extern const char* const kManifestFile;
+extern const char* const kUpdateMessage;
+
+// The whole check on the calling thread; every step is noted in the update log. Returns 0,
+// also after exitProgram when that hook returns (as a test's does).
+int UpdateChecker(const UpdateCheckSettings& settings, const UpdateCheckHooks& hooks);
+
+// Starts the check on a detached thread of its own. With no server configured, writes one line
+// saying so to the update log and starts nothing. A thread that cannot start is not reported.
+void StartUpdateChecker(UpdateCheckSettings settings, UpdateCheckHooks hooks);
+
+}  // namespace qiva::update
