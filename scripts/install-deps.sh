@@ -11,6 +11,7 @@ packages=(
   nlohmann-json3-dev
   unixodbc unixodbc-dev tdsodbc libsqliteodbc
   locales
+  clang-14 libclang-rt-14-dev  # the XML parser's fuzz target: libFuzzer and the sanitizers
 )
 
 # The number tests also run under a Romanian locale (decimal comma), when it can be generated.
