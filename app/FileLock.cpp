@@ -22,14 +22,19 @@ bool FileLock::Lock(const std::string& path) { return Acquire(path, true); }
 
 bool FileLock::Acquire(const std::string& path, bool wait) {
   Unlock();
+  failure_ = Failure::None;
   HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  if (file == INVALID_HANDLE_VALUE) {
+    failure_ = Failure::CannotCreate;
+    return false;
+  }
   OVERLAPPED whole{};
   DWORD flags = LOCKFILE_EXCLUSIVE_LOCK | (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY);
   if (!::LockFileEx(file, flags, 0, MAXDWORD, MAXDWORD, &whole)) {
     ::CloseHandle(file);
+    failure_ = Failure::Held;
     return false;
   }
   handle_ = reinterpret_cast<std::intptr_t>(file);
@@ -62,14 +67,19 @@ void FileLock::Unlock() {
 
 bool FileLock::Acquire(const std::string& path, bool wait) {
   Unlock();
+  failure_ = Failure::None;
   int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    failure_ = Failure::CannotCreate;
+    return false;
+  }
   int result;
   do {
     result = ::flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB));
   } while (result != 0 && errno == EINTR);
   if (result != 0) {
     ::close(fd);
+    failure_ = Failure::Held;
     return false;
   }
   handle_ = fd;

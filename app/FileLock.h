@@ -24,8 +24,14 @@ class FileLock {
   void Unlock();
   bool locked() const { return handle_ != kNone; }
 
+  // Why the last TryLock or Lock failed: the lock is held elsewhere, or the lock file cannot
+  // be created or opened (a folder that cannot be written, a missing folder).
+  enum class Failure { None, Held, CannotCreate };
+  Failure lastFailure() const { return failure_; }
+
  private:
   bool Acquire(const std::string& path, bool wait);
   static constexpr std::intptr_t kNone = -1;
   std::intptr_t handle_ = kNone;
+  Failure failure_ = Failure::None;
 };

@@ -2,6 +2,7 @@
 #include "app/INILoader.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
 #include "app/Platform.h"
@@ -25,6 +26,10 @@ bool readWholeFile(const std::string& path, std::int64_t size, std::string& cont
 }  // namespace
 
 bool INILoader::Load(const std::string& path) {
+  // A folder (or any other thing that is not a file) would read as an empty file, loaded with
+  // no entries: it is a configuration that cannot be loaded.
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return false;
   const std::int64_t size = FileSizeByName(path);
   if (size < 0) return false;
   std::string content;
@@ -33,6 +38,8 @@ bool INILoader::Load(const std::string& path) {
   const std::string_view text(content.data(), content.find('\0') == std::string::npos
                                                   ? content.size()
                                                   : content.find('\0'));
+  lineFeedsOnly_ = text.find('\n') != std::string_view::npos &&
+                   text.find('\r') == std::string_view::npos;
   std::size_t pos = 0;
   std::string line;
   while (ReadTextLine(text, pos, line, kMaxLineLength)) {

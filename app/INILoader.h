@@ -14,8 +14,12 @@ class INILoader {
   // stays in the line); empty lines are skipped; the key runs from the first non-blank to the
   // first "=", the value from after that "=" and its leading blanks to the next "=". Loading
   // stops at the first line over 1,024 characters (earlier entries stay) or at a zero byte.
-  // Returns false when the file is missing or cannot be read.
+  // Returns false when the file is missing or cannot be read, or is no file (a folder).
   bool Load(const std::string& path);
+
+  // True when the text last loaded holds line feeds but no carriage return: its lines end with
+  // LF only, so by the rules above it is one long line (a file written on another system).
+  bool lineFeedsOnly() const { return lineFeedsOnly_; }
 
   // Copies into `out` the value of the first entry whose key equals `key`, letters a to z
   // compared without regard to case, and returns true; otherwise `out` is empty and false.
@@ -32,4 +36,5 @@ class INILoader {
 
  private:
   std::vector<Entry> entries_;
+  bool lineFeedsOnly_ = false;
 };

@@ -21,6 +21,8 @@ const char* DescriptionOf(unsigned long code) {
              "operation requires a current record.";
     case kOutOfMemory:
       return "Not enough memory resources are available to complete this operation.";
+    case kInvalidConnectionValue:
+      return "The parameter is incorrect.";
     default:
       return "(null)";
   }

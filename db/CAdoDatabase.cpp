@@ -58,15 +58,35 @@ std::string CAdoDatabase::BuildConnectionString() const {
     text = "DSN=" + QuoteConnectionValue(dsn_);
   } else {
     // A driver name always goes in braces: the usual ones hold blanks.
-    std::string driver = driver_.empty() ? std::string(QIVA_DEFAULT_ODBC_DRIVER) : driver_;
-    text = QuoteConnectionValue(driver);
-    if (text.front() != '{') text = "{" + text + "}";
-    text = "DRIVER=" + text + ";SERVER=" + QuoteConnectionValue(m_szServer);
+    text = "DRIVER=" + qiva::db::BraceConnectionValue(OdbcDriver()) +
+           ";SERVER=" + QuoteConnectionValue(m_szServer);
   }
   text += ";UID=" + QuoteConnectionValue(m_szUser);
   text += ";PWD=" + QuoteConnectionValue(m_szPassword);
   text += ";DATABASE=" + QuoteConnectionValue(m_szDatabase);
   return text;
+}
+
+std::string CAdoDatabase::OdbcDriver() const {
+  return driver_.empty() ? std::string(QIVA_DEFAULT_ODBC_DRIVER) : driver_;
+}
+
+// FreeTDS ends a braced value at its first '}' and keeps a doubled one doubled, so a value
+// that needs braces and holds '}' would reach the server changed (a password that can never
+// log in) or, cut short, spill into the next attribute. Such a value is refused before any
+// connection is tried; the message names the setting, never its value.
+std::string CAdoDatabase::SettingFreeTdsCannotTake() const {
+  if (qiva::db::IsEmbeddedDriver(driver_) || !dsn_.empty() ||
+      !qiva::db::IsFreeTdsDriver(OdbcDriver())) {
+    return {};
+  }
+  const std::pair<const char*, const std::string*> settings[] = {
+      {"server", &m_szServer}, {"user", &m_szUser}, {"pass", &m_szPassword},
+      {"database", &m_szDatabase}};
+  for (const auto& [name, value] : settings) {
+    if (qiva::db::NeedsDoubledBrace(*value)) return name;
+  }
+  return {};
 }
 
 bool CAdoDatabase::Open(const std::string& server, const std::string& user,
@@ -75,6 +95,19 @@ bool CAdoDatabase::Open(const std::string& server, const std::string& user,
   m_szUser = user;
   m_szPassword = password;
   m_szDatabase = database;
+  if (const std::string setting = SettingFreeTdsCannotTake(); !setting.empty()) {
+    EngineError error = qiva::db::detail::LayerError(qiva::db::detail::kInvalidConnectionValue,
+                                                     "CAdoDatabase");
+    error.description = "The value of the setting \"" + setting +
+                        "\" cannot be passed to the FreeTDS driver: it needs braces (it holds "
+                        "';', starts with '{' or has blanks at either end) and also holds '}'";
+    // Like any Open, this one replaces the connection held.
+    m_bOpen = false;
+    if (m_pConnection) m_pConnection->close();
+    m_pConnection.reset();
+    KeepFailure("CAdoDatabase::Open", error, true);
+    return false;
+  }
   return Open(BuildConnectionString());
 }
 

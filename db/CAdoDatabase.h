@@ -97,6 +97,11 @@ class CAdoDatabase {
   void KeepFailure(std::string_view label, const qiva::db::EngineError& error,
                    bool withProviderText);
   std::string BuildConnectionString() const;
+  // The ODBC driver named in the connection text: the one set, or the build default.
+  std::string OdbcDriver() const;
+  // The name of the first setting whose value the FreeTDS driver cannot be given, when that
+  // driver is the one to be used; "" otherwise.
+  std::string SettingFreeTdsCannotTake() const;
 
   std::int64_t failedExecutes_ = 0;
   std::string driver_;

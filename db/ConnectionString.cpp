@@ -10,6 +10,15 @@
 namespace qiva::db {
 namespace {
 
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+bool ContainsIgnoringAsciiCase(std::string_view text, std::string_view lowerWord) {
+  for (std::size_t i = 0; i + lowerWord.size() <= text.size(); ++i) {
+    if (EqualsIgnoringAsciiCase(text.substr(i, lowerWord.size()), lowerWord)) return true;
+  }
+  return false;
+}
+
 std::string_view TrimBlanks(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
@@ -45,8 +54,17 @@ std::string ReadValue(std::string_view text, std::size_t& pos) {
 
 }  // namespace
 
+bool NeedsBraces(std::string_view value) {
+  if (value.empty()) return false;
+  return value.find(';') != std::string_view::npos || value.front() == '{' ||
+         IsBlank(value.front()) || IsBlank(value.back());
+}
+
 std::string QuoteConnectionValue(std::string_view value) {
-  if (value.find_first_of(";{}") == std::string_view::npos) return std::string(value);
+  return NeedsBraces(value) ? BraceConnectionValue(value) : std::string(value);
+}
+
+std::string BraceConnectionValue(std::string_view value) {
   std::string quoted = "{";
   for (char c : value) {
     quoted += c;
@@ -54,6 +72,14 @@ std::string QuoteConnectionValue(std::string_view value) {
   }
   quoted += '}';
   return quoted;
+}
+
+bool IsFreeTdsDriver(std::string_view driver) {
+  return ContainsIgnoringAsciiCase(driver, "freetds") || ContainsIgnoringAsciiCase(driver, "tdsodbc");
+}
+
+bool NeedsDoubledBrace(std::string_view value) {
+  return NeedsBraces(value) && value.find('}') != std::string_view::npos;
 }
 
 bool IsEmbeddedDriver(std::string_view driver) { return EqualsIgnoringAsciiCase(driver, "sqlite"); }

@@ -2,6 +2,9 @@
 // look-ups shared by the import routines.
 #include "import/ImportConventions.h"
 
+#include <limits>
+#include <optional>
+
 #include "app/TextUtil.h"
 #include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"
@@ -99,6 +102,29 @@ bool WrittenCountLoop(ImportContext& ctx, const XmlElement& section, std::string
   }
 }
 
+void RecordStatement::addSkipReason(std::string_view reason) {
+  if (!skipReason.empty()) skipReason.append("; ");
+  skipReason.append(reason);
+}
+
+std::string RealForStatement(const RecordReader& r, std::string_view name, RealPrecision precision,
+                             int decimals, RecordStatement& statement) {
+  std::optional<std::string> text;
+  if (precision == RealPrecision::Single) {
+    if (const std::optional<float> value = r.realSingle(name)) {
+      text = SqlFixedText(static_cast<double>(*value), decimals);
+    }
+  } else {
+    text = SqlFixedText(r.realDouble(name), decimals);
+  }
+  if (text) return std::move(*text);
+  const std::string_view read = r.text(name);
+  std::string reason(name);
+  reason.append(" is out of range: '").append(read).append("'");
+  statement.addSkipReason(reason);
+  return std::string(read);
+}
+
 bool ExecuteRecord(ImportContext& ctx, const RecordStatement& statement) {
   if (statement.skipReason.empty()) return ctx.database.Execute(statement.sql);
   SkipRecord(ctx, statement.skipReason, statement.sql);
@@ -133,15 +159,31 @@ bool EmptySectionTable(ImportContext& ctx, std::string_view sql, std::string_vie
   return false;
 }
 
+namespace {
+
+// The ID field as a 32-bit integer; false when it holds a real beyond 32 bits or NaN
+// (converting those would be undefined behaviour). A real id in range drops its fraction, as a
+// conversion to integer does. Other kinds (text, NULL) leave `id` as it was, as they always did.
+bool readLookupId(const DbValue& value, std::int32_t& id) {
+  if (const auto* number = std::get_if<std::int32_t>(&value)) {
+    id = *number;
+  } else if (const auto* real = std::get_if<double>(&value)) {
+    // The bounds are exact in double; NaN fails both tests.
+    constexpr double kBelow = static_cast<double>(std::numeric_limits<std::int32_t>::min()) - 1;
+    constexpr double kAbove = static_cast<double>(std::numeric_limits<std::int32_t>::max()) + 1;
+    if (!(*real > kBelow && *real < kAbove)) return false;
+    id = static_cast<std::int32_t>(*real);
+  }
+  return true;
+}
+
+}  // namespace
+
 bool LookupRow(ImportContext& ctx, const std::string& query, std::int32_t* id) {
-  const bool found = ctx.recordset.Open(query, &ctx.database) && !ctx.recordset.IsEOF();
-  if (found && id) {
-    DbValue value = ctx.recordset.GetFieldValue("ID");
-    if (const auto* number = std::get_if<std::int32_t>(&value)) {
-      *id = *number;
-    } else if (const auto* real = std::get_if<double>(&value)) {
-      *id = static_cast<std::int32_t>(*real);
-    }
+  bool found = ctx.recordset.Open(query, &ctx.database) && !ctx.recordset.IsEOF();
+  if (found && id && !readLookupId(ctx.recordset.GetFieldValue("ID"), *id)) {
+    ctx.database.Log("Look-up failed: the id does not fit 32 bits\n" + query);
+    found = false;
   }
   ctx.recordset.Close();
   return found;

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "app/ImportRoutine.h"
+#include "import/RecordReader.h"
 #include "xml/XmlParser.h"
 
 namespace qiva::import {
@@ -69,11 +70,26 @@ bool VisitedCountLoop(ImportContext& ctx, const XmlElement& section, std::string
 bool WrittenCountLoop(ImportContext& ctx, const XmlElement& section, std::string_view recordName,
                       std::int64_t& counter, const std::function<bool(const XmlElement&)>& write);
 
-// A record's statement, or the reason it must not be sent (a value that cannot stand in it).
+// A record's statement, or the reason it must not be sent (the values that cannot stand in it).
 struct RecordStatement {
   std::string sql;
   std::string skipReason;
+
+  // Adds one more reason, after "; " when there is one already, so that the log names every
+  // value of the record that cannot be written.
+  void addSkipReason(std::string_view reason);
 };
+
+// How an import holds a real before writing it.
+enum class RealPrecision { Single, Double };
+
+// The real attribute `name` as a statement writes it with `decimals` decimals ("%0.2f" is 2),
+// held first in `precision`. A value that cannot be written (beyond the precision's range, or
+// more digits than a numeric literal may have) adds a reason naming the attribute and its text
+// to `statement`, which is then skipped, and the text as read stands in the logged statement.
+// Text that is no number is 0 and is written.
+std::string RealForStatement(const RecordReader& r, std::string_view name, RealPrecision precision,
+                             int decimals, RecordStatement& statement);
 
 // Executes the statement, or, when it carries a skip reason, skips the record (SkipRecord).
 // Returns the result of the execution (false for a skipped record).
@@ -94,7 +110,9 @@ bool ExecuteExpectingFailure(ImportContext& ctx, std::string_view sql);
 bool EmptySectionTable(ImportContext& ctx, std::string_view sql, std::string_view section);
 
 // Opens the look-up recordset on `query`; true when it opened with a current row, in which case
-// `id` (if given) receives the field ID as a 32-bit integer. The recordset is closed again.
+// `id` (if given) receives the field ID as a 32-bit integer. An ID read as a real that does not
+// fit 32 bits makes the look-up fail (false, logged), as does a recordset that cannot be
+// opened. The recordset is closed again.
 bool LookupRow(ImportContext& ctx, const std::string& query, std::int32_t* id = nullptr);
 
 // Opens the look-up recordset on `query` and reads the field ID of its current row as a 32-bit

@@ -3,8 +3,6 @@
 // unquoted are numbers rendered here, or checked to be plain numbers before they are sent.
 #include "import/NomenclatureStatements.h"
 
-#include <cmath>
-
 #include "app/TextUtil.h"
 #include "import/SqlText.h"
 
@@ -17,13 +15,9 @@ std::string_view validToOrPlaceholder(const RecordReader& r) {
   return value.empty() ? kPlaceholderDate : value;
 }
 
-// A single-precision value written with "%0.2f"; sets `skipReason` when it is not finite.
-std::string points(const RecordReader& r, std::string_view name, std::string& skipReason) {
-  const float value = r.realSingle(name);
-  if (!std::isfinite(value)) {
-    skipReason = std::string(name) + " is not a finite number: '" + std::string(r.text(name)) + "'";
-  }
-  return FixedText(static_cast<double>(value), 2);
+// A single-precision value written with "%0.2f"; one that cannot be written skips the record.
+std::string points(const RecordReader& r, std::string_view name, RecordStatement& statement) {
+  return RealForStatement(r, name, RealPrecision::Single, 2, statement);
 }
 
 }  // namespace
@@ -89,10 +83,9 @@ RecordStatement ClinSrvMedPackInsert(const RecordReader& r) {
   statement.sql = FillTemplate(
       "insert into QIVA_CLIN_SRV_MED_PACK (service,medSrvPack,validFrom,points,pointsCtrl,"
       "validTo,valueLei,pointsSrg) values ('%s','%s','%s',%0.2f,%0.2f,'%s',%0.2f,%0.2f)",
-      {r.text("service"), r.text("medSrvPack"), r.text("validFrom"),
-       points(r, "points", statement.skipReason), points(r, "pointsCtrl", statement.skipReason),
-       r.text("validTo"), points(r, "valueLei", statement.skipReason),
-       points(r, "pointsSrg", statement.skipReason)});
+      {r.text("service"), r.text("medSrvPack"), r.text("validFrom"), points(r, "points", statement),
+       points(r, "pointsCtrl", statement), r.text("validTo"), points(r, "valueLei", statement),
+       points(r, "pointsSrg", statement)});
   return statement;
 }
 
@@ -121,7 +114,7 @@ RecordStatement RecServiceInsert(const RecordReader& r) {
       {r.text("code"), r.text("name"), tariff, r.text("serviceType"), r.text("validFrom"),
        validToOrPlaceholder(r)});
   if (!IsPlainNumber(tariff)) {
-    statement.skipReason = "tariff is not a number: '" + std::string(tariff) + "'";
+    statement.addSkipReason("tariff is not a number: '" + std::string(tariff) + "'");
   }
   return statement;
 }

@@ -3,37 +3,9 @@
 // stand unquoted are checked (increasePercentProfDegree) or rendered here (tariff, quantity).
 #include "import/PersonalizationStatements.h"
 
-#include <algorithm>
-#include <cctype>
-#include <cmath>
-#include <cstddef>
-
 #include "import/SqlText.h"
 
 namespace qiva::import::personalization {
-namespace {
-
-// SQL Server reads no numeric literal of more digits than this.
-constexpr std::ptrdiff_t kMaxLiteralDigits = 38;
-
-// The tariff with two decimals; sets `skipReason` when it cannot stand as a SQL number.
-std::string tariffText(const RecordReader& r, std::string& skipReason) {
-  const double tariff = r.realDouble("tariff");
-  if (!std::isfinite(tariff)) {
-    skipReason = "tariff is not a finite number: '" + std::string(r.text("tariff")) + "'";
-    return FixedText(tariff, 2);
-  }
-  std::string text = FixedText(tariff, 2);
-  const auto digits =
-      std::count_if(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c) != 0; });
-  if (digits > kMaxLiteralDigits) {
-    skipReason = "tariff has more digits than a SQL number can hold: '" +
-                 std::string(r.text("tariff")) + "'";
-  }
-  return text;
-}
-
-}  // namespace
 
 RecordStatement ProviderInsert(const RecordReader& r) {
   return {FillTemplate(" insert into QIVA_P_PROVIDER (CODE,NAME,UIC) values ('%s','%s','%s')",
@@ -77,15 +49,17 @@ RecordStatement EmployeeSpecialityInsert(const RecordReader& r, std::string_view
       "values ('%s','%s',%s)",
       {employeePid, r.text("code"), degree});
   if (!IsPlainNumber(degree)) {
-    statement.skipReason =
-        "increasePercentProfDegree is not a number: '" + std::string(degree) + "'";
+    statement.addSkipReason("increasePercentProfDegree is not a number: '" + std::string(degree) +
+                            "'");
   }
   return statement;
 }
 
 RecordStatement ServiceInsert(const RecordReader& r) {
   RecordStatement statement;
-  const std::string tariff = tariffText(r, statement.skipReason);
+  // Held in double precision and written with two decimals; one that cannot be written (beyond
+  // the double range, or more digits than a numeric literal may have) skips the record.
+  const std::string tariff = RealForStatement(r, "tariff", RealPrecision::Double, 2, statement);
   statement.sql = FillTemplate(
       "insert into QIVA_P_SERVICES (code,tariff,quantity,validfrom,validTo) values "
       "('%s',%0.2f,%d,'%s','%s')",

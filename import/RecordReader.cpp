@@ -2,6 +2,7 @@
 #include "import/RecordReader.h"
 
 #include <charconv>
+#include <cmath>
 #include <limits>
 
 #include "app/TextUtil.h"
@@ -45,8 +46,9 @@ std::int32_t ParseLeadingInt(std::string_view text) {
 double ParseLeadingReal(std::string_view text) {
   bool negative = false;
   std::size_t start = skipSpaceAndSign(text, negative);
-  // from_chars takes no sign of its own after ours, and no blanks or "+".
-  if (start < text.size() && (text[start] == '+' || text[start] == '-')) return 0.0;
+  // A number starts with a digit or a dot. from_chars would also take "nan", "inf" and
+  // "infinity" in any case, and a second sign.
+  if (start == text.size() || !(isDigit(text[start]) || text[start] == '.')) return 0.0;
   double value = 0.0;
   auto result = std::from_chars(text.data() + start, text.data() + text.size(), value,
                                 std::chars_format::general);
@@ -83,8 +85,11 @@ std::int32_t RecordReader::integer(std::string_view name) const {
   return ParseLeadingInt(text(name));
 }
 
-float RecordReader::realSingle(std::string_view name) const {
-  return static_cast<float>(ParseLeadingReal(text(name)));
+std::optional<float> RecordReader::realSingle(std::string_view name) const {
+  const double value = ParseLeadingReal(text(name));
+  // Converting a double beyond float's range is undefined behaviour: such a value is refused.
+  if (!(std::fabs(value) <= std::numeric_limits<float>::max())) return std::nullopt;
+  return static_cast<float>(value);
 }
 
 double RecordReader::realDouble(std::string_view name) const {

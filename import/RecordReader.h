@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,7 +17,8 @@ namespace qiva::import {
 std::int32_t ParseLeadingInt(std::string_view text);
 
 // Reads a leading decimal number: white space skipped, an optional sign, digits with an optional
-// dot and fraction, an optional exponent; no number gives 0.
+// dot and fraction, an optional exponent; no number gives 0 (so do "nan", "inf" and the like).
+// A magnitude beyond the double range gives an infinity, one too small for it 0.
 double ParseLeadingReal(std::string_view text);
 
 class RecordReader {
@@ -33,8 +35,10 @@ class RecordReader {
   // 1 when the value read as an integer is not 0, else 0.
   int numericFlag(std::string_view name) const;
   std::int32_t integer(std::string_view name) const;
-  // A real held in single precision, as the general catalogues keep their points and values.
-  float realSingle(std::string_view name) const;
+  // A real held in single precision, as the general catalogues keep their points and values;
+  // nullopt when the number lies beyond the single-precision range.
+  std::optional<float> realSingle(std::string_view name) const;
+  // A real in double precision; infinite when the number lies beyond the double range.
   double realDouble(std::string_view name) const;
 
  private:

@@ -1,9 +1,11 @@
 // SqlText.cpp: statement templates and value rendering for the import routines.
 #include "import/SqlText.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 
 namespace qiva::import {
 namespace {
@@ -101,6 +103,14 @@ std::string FixedText(double value, int decimals) {
   auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
                               std::chars_format::fixed, decimals);
   return std::string(buffer.data(), result.ptr);
+}
+
+std::optional<std::string> SqlFixedText(double value, int decimals) {
+  if (!std::isfinite(value)) return std::nullopt;
+  std::string text = FixedText(value, decimals);
+  const auto digits = std::count_if(text.begin(), text.end(), isDigit);
+  if (digits > kMaxLiteralDigits) return std::nullopt;
+  return text;
 }
 
 bool IsPlainNumber(std::string_view text) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,13 @@ std::string IntText(std::int64_t value);
 // A real written with a fixed number of decimals ("%0.2f" is FixedText(v, 2)), rounded from
 // the exact binary value like printf, with "." whatever the process locale.
 std::string FixedText(double value, int decimals);
+
+// Most digits a numeric literal may have: SQL Server refuses a longer one.
+inline constexpr int kMaxLiteralDigits = 38;
+
+// FixedText of a value that is to stand in a statement, or nullopt when it cannot: not finite,
+// or more than kMaxLiteralDigits digits.
+std::optional<std::string> SqlFixedText(double value, int decimals);
 
 // True for a plain SQL number: optional sign, digits with an optional dot and fraction (or a
 // dot and digits), an optional exponent, nothing else (no blanks, no empty text).

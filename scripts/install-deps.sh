@@ -12,6 +12,7 @@ packages=(
   libsodium-dev
   unixodbc unixodbc-dev tdsodbc libsqliteodbc
   locales
+  clang-14 libclang-rt-14-dev  # the XML parser's fuzz target: libFuzzer and the sanitizers
 )
 
 # The number tests also run under a Romanian locale (decimal comma), when it can be generated.

@@ -8,6 +8,7 @@
 #include <new>
 #include <vector>
 
+#include "app/Utf16.h"
 #include "xml/XmlNode_internal.h"
 #include "xml/XmlParse_internal.h"
 
@@ -83,6 +84,23 @@ bool nameEquals(const char* name, const Byte* begin, const Byte* end) {
   return *n == 0;
 }
 
+bool endsEndTagName(Byte c) {
+  return isBlank(c) || c == '/' || c == '<' || c == '=' || c == '>';
+}
+
+// True when the end tag's name [begin, end) starts with the element's `name` in any ASCII case
+// and the character after that start is a blank, "/", "<", "=" or ">" (at `end` that is the
+// byte that ended the name in the text). So </ab/c> closes <ab>, and </abc> does not.
+bool endTagMatches(const char* name, const Byte* begin, const Byte* end) {
+  if (name == nullptr) return false;
+  const auto* n = reinterpret_cast<const Byte*>(name);
+  const Byte* p = begin;
+  for (; *n != 0; ++n, ++p) {
+    if (p == end || lowerAscii(*n) != lowerAscii(*p)) return false;
+  }
+  return endsEndTagName(*p);
+}
+
 int hexDigit(Byte c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -109,6 +127,9 @@ class Parser {
         limit_(text + length),
         position_(text),
         tables_(encodingTables(options.encoding)),
+        utf8_(options.encoding != kXmlEncodingSingleByte &&
+              options.encoding != kXmlEncodingShiftJis),
+        singleByte_(options.encoding == kXmlEncodingSingleByte),
         trim_(options.trimWhiteSpace),
         document_(new Document) {}
 
@@ -136,7 +157,7 @@ class Parser {
   const char* copyName(const Byte* begin, const Byte* end);
   const Byte* quotedValueEnd(const Byte* q, Byte quote) const;
   const char* decodeText(const Byte* begin, const Byte* end);
-  int decodeEntity(const Byte*& p, const Byte* end) const;
+  int decodeEntity(const Byte*& p, const Byte* end, char* out) const;
 
   Step fail(int code, const Byte* at);
   void warn(const Byte* at);
@@ -147,6 +168,8 @@ class Parser {
   const Byte* limit_;  // text_ + length: the terminating 0, never read past
   const Byte* position_;
   const EncodingTables& tables_;
+  bool utf8_;        // the tables are UTF-8's (any encoding other than 2 and 3)
+  bool singleByte_;  // encoding 2
   bool trim_;
   std::unique_ptr<Document> document_;
   Node* documentNode_ = nullptr;
@@ -412,13 +435,23 @@ const char* Parser::copyName(const Byte* begin, const Byte* end) {
   return slot.name;
 }
 
-// One entity at `p` (an &) within [p, end): its byte, with `p` moved past it; -1 when unknown.
-int Parser::decodeEntity(const Byte*& p, const Byte* end) const {
+// One entity at `p` (an &) within [p, end), written to `out`: returns the number of bytes
+// written, with `p` moved past the entity, or -1 when the entity is unknown.
+//
+// A numeric reference names a Unicode code point. In a UTF-8 document it is written as that
+// code point's UTF-8 bytes, so &#259; is the letter it names and not a control byte. In a
+// single-byte document a code point below 256 is written as that byte and any other as "?"; in
+// a Shift-JIS document only ASCII is written as itself, since a byte above 0x7F could start a
+// double-byte character. 0 (which would cut the value short), a surrogate and anything above
+// 0x10FFFF name no character: unknown. The output never outgrows the reference (&#128; gives
+// 2 bytes, &#2048; 3, &#65536; 4), so the decoded text fits the space of the raw one.
+int Parser::decodeEntity(const Byte*& p, const Byte* end, char* out) const {
   const Byte* q = p + 1;
   for (const NamedEntity& entity : kNamedEntities) {
     if (startsWithIgnoringCase(q, end, entity.name, entity.length)) {
       p = q + entity.length;
-      return static_cast<Byte>(entity.value);
+      *out = entity.value;
+      return 1;
     }
   }
   if (q == end || *q != '#') return -1;
@@ -426,15 +459,21 @@ int Parser::decodeEntity(const Byte*& p, const Byte* end) const {
   bool hex = q < end && (*q == 'x' || *q == 'X');
   if (hex) ++q;
   const Byte* digits = q;
-  unsigned value = 0;  // only the low eight bits matter, so wrapping is harmless
+  constexpr std::uint32_t kLastCodePoint = 0x10FFFF;
+  std::uint32_t value = 0;  // held at kLastCodePoint + 1 once beyond the last code point
   for (; q < end; ++q) {
     int digit = hex ? hexDigit(*q) : ((*q >= '0' && *q <= '9') ? *q - '0' : -1);
     if (digit < 0) break;
-    value = value * (hex ? 16u : 10u) + static_cast<unsigned>(digit);
+    value = value * (hex ? 16u : 10u) + static_cast<std::uint32_t>(digit);
+    if (value > kLastCodePoint) value = kLastCodePoint + 1;
   }
   if (q == digits || q == end || *q != ';') return -1;
+  if (value == 0 || value > kLastCodePoint || (value >= 0xD800 && value <= 0xDFFF)) return -1;
   p = q + 1;
-  return static_cast<int>(value & 0xFFu);
+  if (utf8_) return static_cast<int>(EncodeUtf8(value, out));
+  const std::uint32_t lastByte = singleByte_ ? 0xFF : 0x7F;
+  *out = value <= lastByte ? static_cast<char>(value) : '?';
+  return 1;
 }
 
 // Copies [begin, end) with its entities decoded; nullptr (fault recorded) on an unknown one.
@@ -452,12 +491,12 @@ const char* Parser::decodeText(const Byte* begin, const Byte* end) {
     if (p == end) break;
     if (*p == '&') {
       const Byte* entity = p;
-      int value = decodeEntity(p, end);
-      if (value < 0) {
+      int written = decodeEntity(p, end, o);
+      if (written < 0) {
         fail(kXmlErrorUnknownEntity, entity);
         return nullptr;
       }
-      *o++ = static_cast<char>(value);
+      o += written;
       continue;
     }
     // A multi-byte character is copied whole, so an & inside it is not taken for an entity.
@@ -489,12 +528,13 @@ void Parser::warn(const Byte* at) {
   }
 }
 
-// The end of the data: every open element that is not a declaration misses its end tag.
+// The end of the data: every element still open misses its end tag. Warning 1 is recorded
+// only when the innermost one is an element proper: a declaration is never ended by an end
+// tag, so data that end inside one (<a><?pi?>) are no fault.
 void Parser::endOfData(const Byte* at) {
-  for (std::size_t i = frames_.size(); i-- > 1;) {
-    frames_[i].node->unclosed = true;
-    if (!frames_[i].node->isDeclaration) warn(at);
-  }
+  const Node* current = frames_.back().node;
+  if (frames_.size() > 1 && !current->isDeclaration) warn(at);
+  for (std::size_t i = frames_.size(); i-- > 1;) frames_[i].node->unclosed = true;
   while (!frames_.empty()) closeElement();
 }
 
@@ -548,13 +588,13 @@ Parser::Step Parser::endTag(const Byte* tagStart) {
     endOfData(position_);
     return Step::Stop;
   }
-  bool matched = nameEquals(frames_.back().node->name, name.begin, name.end);
+  bool matched = endTagMatches(frames_.back().node->name, name.begin, name.end);
   closeElement();
   if (!matched) {
     warn(tagStart);
     for (;;) {
       if (frames_.size() == 1) return fail(kXmlErrorUnmatchedEndTag, tagStart);
-      matched = nameEquals(frames_.back().node->name, name.begin, name.end);
+      matched = endTagMatches(frames_.back().node->name, name.begin, name.end);
       closeElement();
       if (matched) break;
     }

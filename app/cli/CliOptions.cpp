@@ -50,6 +50,7 @@ const char* CliUsage() {
          "  --quiet                no progress output (the last status text is still printed;\n"
          "                         the summary only when something went wrong)\n"
          "  --help                 print this text\n"
+         "  --                     end of the options: the words after it are never options\n"
          "exit status: 0 imported, nothing lost; 1 stopped early or not available;\n"
          "             2 usage error; 3 configuration file not loaded;\n"
          "             4 database not opened or failed during the import;\n"
@@ -62,6 +63,11 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
   CliOptions options;
   std::vector<std::string> words;
   for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--") {
+      // Everything after "--" is a word, so a file whose name starts with "-" can be given.
+      words.insert(words.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+      break;
+    }
     std::string name;
     std::optional<std::string> value;
     SplitOption(args[i], name, value);

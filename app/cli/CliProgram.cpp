@@ -32,31 +32,76 @@ bool IsEmbedded(const INILoader& configuration) {
   return qiva::db::IsEmbeddedDriver(configuration.GetValue("driver"));
 }
 
-// The lock that keeps two imports into one database apart: beside the database file for the
-// embedded engine, beside the configuration file otherwise (a server database has no file).
-std::string LockPathFor(const std::string& configurationPath, const std::string& programFolder) {
-  INILoader configuration;
-  if (configuration.Load(configurationPath) && IsEmbedded(configuration)) {
+// Loads the configuration as the import run does. When it cannot be loaded, prints the run's
+// own two lines and a third naming the file tried and why, and returns false. A file whose
+// lines end with LF only loads as one long line (lines end at CR): a hint says so.
+bool LoadConfiguration(const std::string& path, INILoader& configuration, std::ostream& err) {
+  if (!configuration.Load(path)) {
+    std::error_code error;
+    err << kConfigurationMissingText << '\n';
+    if (std::filesystem::is_directory(path, error)) {
+      err << "the configuration path is a folder, not a file: ";
+    } else if (!std::filesystem::exists(path, error)) {
+      err << "no configuration file at ";
+    } else {
+      err << "cannot read the configuration file ";
+    }
+    err << path << '\n';
+    return false;
+  }
+  if (configuration.lineFeedsOnly()) {
+    err << "hint: the lines of " << path
+        << " end with LF only; the configuration's lines must end with CR LF (or CR), so the "
+           "whole file reads as one line\n";
+  }
+  return true;
+}
+
+// Where the lock that keeps two imports into one database apart lives: beside the database
+// file for the embedded engine (`databaseFolder` names its folder), beside the configuration
+// file otherwise (a server database has no file).
+struct LockPlace {
+  std::string path;
+  std::string databaseFolder;
+};
+
+LockPlace LockPlaceFor(const INILoader& configuration, const std::string& configurationPath,
+                       const std::string& programFolder) {
+  if (IsEmbedded(configuration)) {
     const std::string database = configuration.GetValue("database");
     const std::filesystem::path file = ResolveAgainst(programFolder, database);
     std::error_code error;
     // Without the database's folder the open fails anyway; the configuration's lock serves.
     if (!database.empty() && std::filesystem::is_directory(file.parent_path(), error)) {
-      return file.string() + ".lock";
+      return {file.string() + ".lock", file.parent_path().string()};
     }
   }
-  return configurationPath + ".lock";
+  return {configurationPath + ".lock", {}};
 }
 
-// Loads the configuration and opens its database as the import run does. kExitOk, or the exit
-// status of the failure after its message.
-int OpenConfiguredDatabase(const std::string& configurationPath, CAdoDatabase& db,
-                           std::ostream& err) {
-  INILoader configuration;
-  if (!configuration.Load(configurationPath)) {
-    err << kConfigurationMissingText << '\n';
-    return kExitConfiguration;
+// Takes the lock, waiting (and saying so) while another import holds it. A lock file that
+// cannot be created is no reason to wait: beside an embedded database it means that the
+// database's folder cannot be written (exit 4); elsewhere the import stops (exit 1).
+int TakeLock(FileLock& lock, const LockPlace& place, std::ostream& err) {
+  if (lock.TryLock(place.path)) return kExitOk;
+  if (lock.lastFailure() == FileLock::Failure::Held) {
+    err << "another import into this database is running (lock " << place.path
+        << "); waiting for it to end...\n"
+        << std::flush;
+    if (lock.Lock(place.path)) return kExitOk;
   }
+  if (!place.databaseFolder.empty()) {
+    err << "the database folder cannot be written: " << place.databaseFolder
+        << " (the lock file " << place.path << " cannot be created)\n";
+    return kExitDatabase;
+  }
+  err << "cannot create the lock file " << place.path << '\n';
+  return kExitStopped;
+}
+
+// Opens the configured database as the import run does. kExitOk, or the exit status of the
+// failure after its message.
+int OpenConfiguredDatabase(const INILoader& configuration, CAdoDatabase& db, std::ostream& err) {
   db.SetLogFile("_database.log");
   db.SetDriver(configuration.GetValue("driver"));
   db.SetDsn(configuration.GetValue("dsn"));
@@ -145,17 +190,14 @@ int RunImportSteps(const CliOptions& options, const ResolvedPaths& paths, CliEnv
     env.err << "no such file: " << paths.file << '\n';
     return kExitUsage;
   }
+  // The configuration is loaded before the lock is taken: a missing one must leave no lock
+  // file behind, and its lock's place depends on it.
+  INILoader configuration;
+  if (!LoadConfiguration(paths.configuration, configuration, env.err)) return kExitConfiguration;
   FileLock lock;
-  const std::string lockPath = LockPathFor(paths.configuration, env.paths.programFolder);
-  if (!lock.TryLock(lockPath)) {
-    env.err << "another import into this database is running (lock " << lockPath
-            << "); waiting for it to end...\n"
-            << std::flush;
-    if (!lock.Lock(lockPath)) {
-      env.err << "cannot create the lock file " << lockPath << '\n';
-      return kExitStopped;
-    }
-  }
+  const LockPlace place =
+      LockPlaceFor(configuration, paths.configuration, env.paths.programFolder);
+  if (const int status = TakeLock(lock, place, env.err); status != kExitOk) return status;
 
   CliFrontEnd::Settings settings;
   settings.progress = env.errorIsTerminal && !options.quiet;
@@ -222,12 +264,15 @@ int RunTables(const ResolvedPaths& paths, CliEnvironment& env) {
   CAdoDatabase db;
   CAdoRecordset rs;
   if (!StartTrace(db, paths.traceSql, env.err)) return kExitUsage;
-  if (const int status = OpenConfiguredDatabase(paths.configuration, db, env.err); status != 0) {
+  INILoader configuration;
+  if (!LoadConfiguration(paths.configuration, configuration, env.err)) return kExitConfiguration;
+  if (const int status = OpenConfiguredDatabase(configuration, db, env.err); status != 0) {
     return status;
   }
   NoticeNewDatabase(db, env);
   // Readers see a catalogue that an import is replacing half replaced, as on SQL Server.
-  if (FileLock::HeldElsewhere(LockPathFor(paths.configuration, env.paths.programFolder))) {
+  if (FileLock::HeldElsewhere(
+          LockPlaceFor(configuration, paths.configuration, env.paths.programFolder).path)) {
     env.err << "an import into this database is running: its row counts are still changing, "
                "and a catalogue it is replacing may show only part of its rows\n"
             << std::flush;
@@ -250,10 +295,7 @@ int RunTables(const ResolvedPaths& paths, CliEnvironment& env) {
 // file gives it the target schema), then, with --locations, adds the per-location columns.
 int RunInitDb(const CliOptions& options, const ResolvedPaths& paths, CliEnvironment& env) {
   INILoader configuration;
-  if (!configuration.Load(paths.configuration)) {
-    env.err << kConfigurationMissingText << '\n';
-    return kExitConfiguration;
-  }
+  if (!LoadConfiguration(paths.configuration, configuration, env.err)) return kExitConfiguration;
   const std::string database = configuration.GetValue("database");
   if (!IsEmbedded(configuration) || database.empty()) {
     env.err << "init-db creates the embedded database only: the configuration needs "
@@ -262,10 +304,9 @@ int RunInitDb(const CliOptions& options, const ResolvedPaths& paths, CliEnvironm
   }
   const std::string file = ResolveAgainst(env.paths.programFolder, database);
   FileLock lock;
-  if (!lock.Lock(LockPathFor(paths.configuration, env.paths.programFolder))) {
-    env.err << "cannot create the lock file beside " << file << '\n';
-    return kExitStopped;
-  }
+  const LockPlace place =
+      LockPlaceFor(configuration, paths.configuration, env.paths.programFolder);
+  if (const int status = TakeLock(lock, place, env.err); status != kExitOk) return status;
   std::error_code error;
   if (std::filesystem::exists(file, error)) {
     env.err << "the database file already exists, nothing done: " << file << '\n';
@@ -273,7 +314,7 @@ int RunInitDb(const CliOptions& options, const ResolvedPaths& paths, CliEnvironm
   }
   CAdoDatabase db;
   if (!StartTrace(db, paths.traceSql, env.err)) return kExitUsage;
-  if (const int status = OpenConfiguredDatabase(paths.configuration, db, env.err); status != 0) {
+  if (const int status = OpenConfiguredDatabase(configuration, db, env.err); status != 0) {
     return status;
   }
   if (options.withLocations) {

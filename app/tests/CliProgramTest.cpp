@@ -61,16 +61,63 @@ TEST_F(CliProgramTest, usageErrorsExitWithTwoAndHelpWithZero) {
   EXPECT_NE(r.err.find("no such file: " + dir.file("missing.xml")), std::string::npos);
 }
 
-TEST_F(CliProgramTest, missingConfigurationExitsWithThree) {
+// The run's own two lines, then the file that was tried; no lock file is left beside it.
+TEST_F(CliProgramTest, missingConfigurationExitsWithThreeNamingTheFile) {
   WriteFileBytes(dir.file("in.xml"), "<report/>");
   const RunResult r = Run("errors in.xml --config none.ini");
   EXPECT_EQ(r.status, 3);
   EXPECT_EQ(r.err.rfind("Nu pot incarca fisierul QIVA_IMPORT.ini\nImportul nu se executa\n"
+                        "no configuration file at " + dir.file("none.ini") + "\n"
                         "summary: configuration not loaded, nothing imported, ",
                         0),
             0u)
       << r.err;
   EXPECT_EQ(r.out, "");
+  EXPECT_FALSE(std::filesystem::exists(dir.file("none.ini.lock")));
+}
+
+// A folder reads like an empty file on Linux; it is a configuration that cannot be loaded.
+TEST_F(CliProgramTest, folderGivenAsConfigurationExitsWithThree) {
+  WriteFileBytes(dir.file("in.xml"), "<report/>");
+  std::filesystem::create_directory(dir.file("conf"));
+  RunResult r = Run("errors in.xml --config conf");
+  EXPECT_EQ(r.status, 3) << r.err;
+  EXPECT_NE(r.err.find("Importul nu se executa\nthe configuration path is a folder, not a file: " +
+                       dir.file("conf") + "\n"),
+            std::string::npos)
+      << r.err;
+  r = Run("tables --config conf");
+  EXPECT_EQ(r.status, 3);
+}
+
+// The loader ends lines at CR: a file written with LF only is one long line, which the
+// run cannot make sense of. The hint comes before whatever follows.
+TEST_F(CliProgramTest, configurationWithLineFeedsOnlyGetsAHint) {
+  WriteConfig("driver=sqlite\ndatabase=" + dir.file("q.db") + "\n");
+  const RunResult r = Run("init-db --config test.ini");
+  EXPECT_EQ(r.err.rfind("hint: the lines of " + dir.file("test.ini") +
+                            " end with LF only; the configuration's lines must end with CR LF",
+                        0),
+            0u)
+      << r.err;
+  WriteConfig("driver=sqlite\r\ndatabase=" + dir.file("q.db") + "\r\n");
+  EXPECT_EQ(Run("init-db --config test.ini").err.find("hint:"), std::string::npos);
+}
+
+// A lock file that cannot be created beside the database is no other import to wait for.
+TEST_F(CliProgramTest, databaseFolderThatCannotBeWrittenExitsWithFourAndSaysSo) {
+  WriteFileBytes(dir.file("in.xml"), "<Catalogues/>");
+  WriteConfig("driver=sqlite\r\ndatabase=/proc/qiva-import-test.db\r\n");
+  RunResult r = Run("nomenclatures in.xml --config test.ini");
+  EXPECT_EQ(r.status, 4) << r.err;
+  EXPECT_EQ(r.err.rfind("the database folder cannot be written: /proc (the lock file "
+                        "/proc/qiva-import-test.db.lock cannot be created)\n",
+                        0),
+            0u)
+      << r.err;
+  EXPECT_EQ(r.err.find("waiting"), std::string::npos);
+  r = Run("init-db --config test.ini");
+  EXPECT_EQ(r.status, 4) << r.err;
 }
 
 TEST_F(CliProgramTest, databaseThatCannotBeOpenedExitsWithFour) {
@@ -83,22 +130,34 @@ TEST_F(CliProgramTest, databaseThatCannotBeOpenedExitsWithFour) {
 }
 
 TEST_F(CliProgramTest, secondImportIntoTheSameDatabaseWaitsForTheFirst) {
-  WriteFileBytes(dir.file("in.xml"), "<report/>");
+  WriteFileBytes(dir.file("in.xml"), "<Catalogues/>");
+  WriteConfig("driver=sqlite\r\ndatabase=" + dir.file("q.db") + "\r\n");
   FileLock first;
-  ASSERT_TRUE(first.TryLock(dir.file("none.ini.lock")));
+  ASSERT_TRUE(first.TryLock(dir.file("q.db.lock")));
   RunResult second;
-  std::thread runner([&] { second = Run("errors in.xml --config none.ini"); });
+  std::thread runner([&] { second = Run("nomenclatures in.xml --config test.ini"); });
   const auto deadline = std::chrono::steady_clock::now() + 10s;
   while (ReadFileBytes(dir.file("err.txt")).find("waiting") == std::string::npos &&
          std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(10ms);
   }
   const std::string whileHeld = ReadFileBytes(dir.file("err.txt"));
+  const bool databaseWhileHeld = std::filesystem::exists(dir.file("q.db"));
   first.Unlock();
   runner.join();
   EXPECT_NE(whileHeld.find("another import into this database is running"), std::string::npos);
-  EXPECT_EQ(whileHeld.find("Nu pot incarca"), std::string::npos);  // it had not started yet
-  EXPECT_EQ(second.status, 3);
+  EXPECT_FALSE(databaseWhileHeld);  // it had not started yet
+  EXPECT_EQ(second.status, 0) << second.err;
+  EXPECT_EQ(second.out, "Procesat 0 inregistrari\n");
+}
+
+// "--" ends the options: a file whose name starts with "-" can be imported.
+TEST_F(CliProgramTest, doubleDashLetsAFileNameStartWithADash) {
+  WriteFileBytes(dir.file("-in.xml"), "<Catalogues/>");
+  WriteConfig("driver=sqlite\r\ndatabase=" + dir.file("q.db") + "\r\n");
+  const RunResult r = Run("--quiet --config test.ini nomenclatures -- -in.xml");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "Procesat 0 inregistrari\n");
 }
 
 TEST_F(CliProgramTest, checkParsesWithTheKindsRootAndCountsWithoutAConfiguration) {

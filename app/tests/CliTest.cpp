@@ -68,6 +68,18 @@ TEST(CliOptions, rejectsMalformedCommandLines) {
   EXPECT_FALSE(Parse({"errors", "a.xml", "--locations"}, &error));
 }
 
+TEST(CliOptions, doubleDashEndsTheOptions) {
+  auto options = Parse({"--quiet", "errors", "--", "--odd name.xml"});
+  ASSERT_TRUE(options);
+  EXPECT_EQ(options->file, "--odd name.xml");
+  EXPECT_TRUE(options->quiet);
+  options = Parse({"--", "check", "errors", "-x.xml"});
+  ASSERT_TRUE(options);
+  EXPECT_EQ(options->command, CliCommand::Check);
+  EXPECT_EQ(options->file, "-x.xml");
+  EXPECT_FALSE(Parse({"errors", "--", "a.xml", "--quiet"}));  // a third word, not an option
+}
+
 struct FrontEndStreams {
   std::ostringstream out;
   std::ostringstream err;
@@ -167,6 +179,22 @@ TEST(FileLock, heldElsewhereSaysWhetherAnImportHoldsTheLockWithoutCreatingTheFil
   import.Unlock();
   EXPECT_FALSE(FileLock::HeldElsewhere(path));
   EXPECT_TRUE(FileLock().TryLock(path));
+}
+
+// A lock held elsewhere and a lock file that cannot be made are told apart: only the first is
+// worth waiting for.
+TEST(FileLock, tellsAHeldLockFromOneThatCannotBeCreated) {
+  qiva::test::ScratchDir dir;
+  FileLock first;
+  FileLock second;
+  ASSERT_TRUE(first.TryLock(dir.file("a.lock")));
+  EXPECT_EQ(first.lastFailure(), FileLock::Failure::None);
+  EXPECT_FALSE(second.TryLock(dir.file("a.lock")));
+  EXPECT_EQ(second.lastFailure(), FileLock::Failure::Held);
+  EXPECT_FALSE(second.TryLock(dir.file("missing/folder/x.lock")));
+  EXPECT_EQ(second.lastFailure(), FileLock::Failure::CannotCreate);
+  EXPECT_FALSE(second.Lock(dir.file("missing/folder/x.lock")));
+  EXPECT_EQ(second.lastFailure(), FileLock::Failure::CannotCreate);
 }
 
 }  // namespace

@@ -49,11 +49,20 @@ TEST_F(INILoaderTest, cutsTheValueAtTheNextEqualsSignAfterLeadingBlanks) {
   EXPECT_EQ(ini.GetValue("user"), "a b ");
 }
 
-TEST_F(INILoaderTest, readsALineFeedOnlyFileAsOneLine) {
+TEST_F(INILoaderTest, readsALineFeedOnlyFileAsOneLineAndSaysSo) {
   INILoader ini = load("server=A\ndatabase=B\nuser=C\n");
   EXPECT_EQ(ini.GetValue("server"), "A\ndatabase");
   EXPECT_EQ(ini.GetValue("database"), "");
   EXPECT_EQ(ini.entries().size(), 1u);
+  EXPECT_TRUE(ini.lineFeedsOnly());
+  EXPECT_FALSE(load("server=A\r\ndatabase=B\n").lineFeedsOnly());
+  EXPECT_FALSE(load("server=A").lineFeedsOnly());
+}
+
+// A folder opens like an empty file on some systems; it is no configuration.
+TEST_F(INILoaderTest, failsOnAFolder) {
+  INILoader ini = load("server=A");
+  EXPECT_FALSE(ini.Load(dir.path().string()));
 }
 
 TEST_F(INILoaderTest, loadsAnEmptyFileWithNoEntries) {

@@ -61,17 +61,59 @@ TEST_F(DatabaseTest, buildsDriverConnectionTextFromTheFourValuesInOrder) {
   EXPECT_EQ(db.m_szConnectionString, "DSN=clinic dsn;UID=u;PWD=p;DATABASE=d");
 }
 
-TEST_F(DatabaseTest, bracesValuesSoThatAPasswordCannotAddAttributes) {
+// A value goes in braces only when it needs them (a ';', a '{' first, blanks at either end), and
+// '}' is doubled only inside braces: FreeTDS does not undo "}}", so x}y must reach it as it is.
+TEST_F(DatabaseTest, bracesOnlyValuesThatNeedThemAndNoValueAddsAnAttribute) {
+  using qiva::db::ConnectionAttribute;
+  db.SetDriver("ODBC Driver 18 for SQL Server");
   ASSERT_TRUE(db.Open("h", "u", "x;DATABASE=master", "d"));
-  EXPECT_EQ(db.m_szConnectionString, std::string("DRIVER={") + QIVA_DEFAULT_ODBC_DRIVER +
-                                         "};SERVER=h;UID=u;PWD={x;DATABASE=master};DATABASE=d");
-  EXPECT_EQ(qiva::db::ConnectionAttribute(db.m_szConnectionString, "database"), "d");
+  EXPECT_EQ(db.m_szConnectionString, "DRIVER={ODBC Driver 18 for SQL Server};SERVER=h;UID=u;"
+                                     "PWD={x;DATABASE=master};DATABASE=d");
+  EXPECT_EQ(ConnectionAttribute(db.m_szConnectionString, "database"), "d");
+
+  ASSERT_TRUE(db.Open(" h", "u=v", "x}y", "{d}; e"));
+  EXPECT_EQ(db.m_szConnectionString, "DRIVER={ODBC Driver 18 for SQL Server};SERVER={ h};"
+                                     "UID=u=v;PWD=x}y;DATABASE={{d}}; e}");
+  EXPECT_EQ(ConnectionAttribute(db.m_szConnectionString, "SERVER"), " h");
+  EXPECT_EQ(ConnectionAttribute(db.m_szConnectionString, "uid"), "u=v");
+  EXPECT_EQ(ConnectionAttribute(db.m_szConnectionString, "PWD"), "x}y");
+  EXPECT_EQ(ConnectionAttribute(db.m_szConnectionString, "database"), "{d}; e");
 
   db.SetDriver("odd}driver");
   ASSERT_TRUE(db.Open("h", "u", "a}b{c", "d"));
-  EXPECT_EQ(db.m_szConnectionString, "DRIVER={odd}}driver};SERVER=h;UID=u;PWD={a}}b{c};DATABASE=d");
-  EXPECT_EQ(qiva::db::ConnectionAttribute(db.m_szConnectionString, "PWD"), "a}b{c");
-  EXPECT_EQ(qiva::db::ConnectionAttribute(db.m_szConnectionString, "Driver"), "odd}driver");
+  EXPECT_EQ(db.m_szConnectionString, "DRIVER={odd}}driver};SERVER=h;UID=u;PWD=a}b{c;DATABASE=d");
+  EXPECT_EQ(ConnectionAttribute(db.m_szConnectionString, "Driver"), "odd}driver");
+}
+
+// FreeTDS ends a braced value at its first '}': a value that needs braces and holds '}' cannot
+// reach it intact, so it is refused before any connection is tried, naming only the setting.
+TEST_F(DatabaseTest, refusesAValueFreeTdsCannotTakeBeforeConnecting) {
+  db.SetLogFile("_database.log");
+  db.SetDriver("FreeTDS");
+  ASSERT_TRUE(db.Open("h", "u", "x}y", "d"));
+  EXPECT_EQ(db.m_szConnectionString, "DRIVER={FreeTDS};SERVER=h;UID=u;PWD=x}y;DATABASE=d");
+
+  script->journal.clear();
+  EXPECT_FALSE(db.Open("h", "u", "Top;Se}cret", "d"));
+  EXPECT_FALSE(db.m_bOpen);
+  EXPECT_EQ(script->journal, std::vector<std::string>{"1:close:"});  // no open was tried
+  EXPECT_EQ(db.m_szProviderError, "");
+  EXPECT_NE(db.m_szComError.find("setting \"pass\" cannot be passed to the FreeTDS driver"),
+            std::string::npos)
+      << db.m_szComError;
+  const std::string log = ReadFileBytes("_database.log");
+  EXPECT_NE(log.find("CAdoDatabase::Open"), std::string::npos);
+  EXPECT_EQ(log.find("Se}cret"), std::string::npos);
+  EXPECT_EQ(db.m_szComError.find("Se}cret"), std::string::npos);
+
+  db.SetDriver("/usr/lib/x86_64-linux-gnu/odbc/libtdsodbc.so");
+  EXPECT_FALSE(db.Open("{srv}", "u", "p", "d"));
+  EXPECT_NE(db.m_szComError.find("setting \"server\""), std::string::npos);
+
+  // Other drivers undo a doubled '}', and so does the embedded engine's reader.
+  db.SetDriver("ODBC Driver 18 for SQL Server");
+  ASSERT_TRUE(db.Open("h", "u", "Top;Se}cret", "d"));
+  EXPECT_EQ(qiva::db::ConnectionAttribute(db.m_szConnectionString, "PWD"), "Top;Se}cret");
 }
 
 TEST(ConnectionString, readsAttributesWhateverTheirQuotingAndCase) {
@@ -83,7 +125,9 @@ TEST(ConnectionString, readsAttributesWhateverTheirQuotingAndCase) {
   EXPECT_EQ(ConnectionAttribute(text, "UID"), "x");
   EXPECT_EQ(ConnectionAttribute(text, "PWD"), "");
   EXPECT_EQ(qiva::db::QuoteConnectionValue("plain value"), "plain value");
-  EXPECT_EQ(qiva::db::QuoteConnectionValue("}"), "{}}}");
+  EXPECT_EQ(qiva::db::QuoteConnectionValue("}"), "}");
+  EXPECT_EQ(qiva::db::QuoteConnectionValue("a\t"), "{a\t}");
+  EXPECT_EQ(qiva::db::QuoteConnectionValue(";}"), "{;}}}");
 }
 
 TEST_F(DatabaseTest, embeddedDriverNamesTheFileInTheProgramFolder) {

@@ -195,6 +195,31 @@ TEST(NomenclatureStatements, skipsARecServiceWhoseTariffIsNotANumber) {
   EXPECT_NE(RecServiceInsert(RecordReader(absent)).skipReason, "");
 }
 
+// "nan" or "infinity" is text that is no number: written as 0.00, and the record is stored.
+TEST(NomenclatureStatements, packPointsThatAreNoNumberAreWrittenAsZero) {
+  EXPECT_EQ(sql(ClinSrvMedPackInsert,
+                "<CLINSRVMEDPACK service=\"S\" points=\"nan\" pointsCtrl=\"-INF\" "
+                "valueLei=\"infinity\" pointsSrg=\" NaN(1)\"/>"),
+            "insert into QIVA_CLIN_SRV_MED_PACK (service,medSrvPack,validFrom,points,pointsCtrl,"
+            "validTo,valueLei,pointsSrg) values ('S','','',0.00,0.00,'',0.00,0.00)");
+}
+
+// A number beyond single precision, or one whose two-decimal text would pass 38 digits, cannot
+// be written; the reason names every such value of the record, not only the last.
+TEST(NomenclatureStatements, skipsPackPointsOutOfRangeNamingEveryOne) {
+  XmlElement element = record(
+      "<CLINSRVMEDPACK service=\"S\" points=\"3.5e38\" pointsCtrl=\"1e37\" valueLei=\"1e999\" "
+      "pointsSrg=\"1e35\"/>");
+  RecordStatement statement = ClinSrvMedPackInsert(RecordReader(element));
+  EXPECT_EQ(statement.skipReason,
+            "points is out of range: '3.5e38'; pointsCtrl is out of range: '1e37'; "
+            "valueLei is out of range: '1e999'");
+  EXPECT_NE(statement.sql.find("values ('S','','',3.5e38,1e37,'',1e999,"
+                                "100000004091847875962975319375216640.00)"),
+            std::string::npos)
+      << statement.sql;
+}
+
 TEST(NomenclatureStatements, cleanupChainsListTheirPairsWithTheirSeparators) {
   EXPECT_EQ(NameCleanupChain("qiva_laboratories_services", "\n\t\t\t\t", false),
             " update qiva_laboratories_services set name=replace(name,'\xC4\x83','a')\n\t\t\t\t"

@@ -97,6 +97,27 @@ TEST(ImportNomenclatures, updatesAKnownChronicDiseaseByIdAndInsertsANewOne) {
                      "validTo) values ('2','Boala',0,'','2030-01-01')"}));
 }
 
+// An id read back as a real beyond 32 bits cannot be converted: the look-up fails, so the
+// record is inserted; a real id in range is used as before.
+TEST(ImportNomenclatures, chronicDiseaseIdBeyondThirtyTwoBitsIsAFailedLookUp) {
+  RecordedImport run;
+  const std::string wide = "select id from QIVA_CHRONIC_DISEASES where code='1'";
+  run.shared->answers[wide] = qiva::db::ResultSet{{"id"}, {{DbValue(4294967296.0)}}};
+  run.shared->answers["select id from QIVA_CHRONIC_DISEASES where code='2'"] =
+      qiva::db::ResultSet{{"id"}, {{DbValue(17.0)}}};
+  const std::string path = run.writeFile("n.xml",
+      "<Catalogues><ChronicDiseases><ChronicDisease code='1'/><ChronicDisease code='2'/>"
+      "</ChronicDiseases></Catalogues>");
+  ImportNomenclatures(run.context, path);
+  EXPECT_EQ(run.shared->executed,
+            (Strings{"insert into QIVA_CHRONIC_DISEASES (code,Description,displayOrder,validFrom,"
+                     "validTo) values ('1','',0,'',NULL)",
+                     "update QIVA_CHRONIC_DISEASES set Description='',displayOrder=0,"
+                     "validFrom='',validTo=NULL where id=17"}));
+  EXPECT_NE(run.logText().find("Look-up failed: the id does not fit 32 bits\r\n" + wide),
+            std::string::npos);
+}
+
 TEST(ImportNomenclatures, logsAndSkipsARecServiceWithoutANumericTariff) {
   RecordedImport run;
   const std::string path = run.writeFile("n.xml",

@@ -3,6 +3,7 @@
 
 #include <clocale>
 #include <cmath>
+#include <limits>
 
 #include "import/RecordReader.h"
 #include "import/SqlText.h"
@@ -76,6 +77,30 @@ TEST(ParseLeadingReal, readsLikeAtofInTheCLocale) {
   EXPECT_DOUBLE_EQ(ParseLeadingReal("+-1"), 0.0);
   EXPECT_TRUE(std::isinf(ParseLeadingReal("1e999")));
   EXPECT_DOUBLE_EQ(ParseLeadingReal("1e-999"), 0.0);
+}
+
+// A number starts with a digit or a dot after the blanks and the sign: the words that the C++
+// number reader also takes are no number, so they read as 0 like any other text.
+TEST(ParseLeadingReal, readsNanAndInfinityWordsAsNoNumber) {
+  for (const char* word : {"nan", "NaN", "-nan", " +nan(123)", "inf", "-Inf", "INFINITY",
+                           "infinity5", "0x1p3"}) {
+    const double value = ParseLeadingReal(word);
+    EXPECT_TRUE(std::isfinite(value)) << word;
+    EXPECT_EQ(value, 0.0) << word;
+  }
+}
+
+// A literal of more than 38 digits is refused by SQL Server, so it cannot be written; neither
+// can a value that is not finite.
+TEST(SqlFixedText, refusesValuesNoNumericLiteralCanHold) {
+  EXPECT_EQ(SqlFixedText(1.5, 2), "1.50");
+  // 2^119 has 36 digits, 2^120 has 37.
+  EXPECT_EQ(SqlFixedText(-std::ldexp(1.0, 119), 2), "-664613997892457936451903530140172288.00");
+  EXPECT_EQ(SqlFixedText(std::ldexp(1.0, 120), 2), std::nullopt);
+  EXPECT_EQ(SqlFixedText(std::ldexp(1.0, 120), 0), "1329227995784915872903807060280344576");
+  EXPECT_EQ(SqlFixedText(-1e300, 0), std::nullopt);
+  EXPECT_EQ(SqlFixedText(std::numeric_limits<double>::infinity(), 2), std::nullopt);
+  EXPECT_EQ(SqlFixedText(std::nan(""), 2), std::nullopt);
 }
 
 }  // namespace

@@ -53,12 +53,46 @@ std::string utf16le(const std::string& ascii) {
 
 // ---------------------------------------------------------------------------------------------
 
-TEST_F(XmlTest, decodesNamedEntitiesInAnyCaseAndNumericOnesToTheirLowByte) {
+TEST_F(XmlTest, decodesNamedEntitiesInAnyCaseAndNumericOnes) {
   XmlElement a = parse("<a v='&AMP;&lt;&Gt;&quot;&apos;' w='&#65;&#x41;&#X4a;'>&amp;&#259;</a>");
   ASSERT_EQ(result_.code, kXmlNoError);
   EXPECT_STREQ(a.attributeValue("v"), "&<>\"'");
   EXPECT_STREQ(a.attributeValue("w"), "AAJ");
-  EXPECT_STREQ(a.textAt(0), "&\x03");
+  EXPECT_STREQ(a.textAt(0), "&\xC4\x83");
+}
+
+// A numeric reference names a code point: a UTF-8 document stores the letter it names, never
+// the low byte of the number (&#259; once became the control byte 0x03, &#x100; a 0 that cut
+// the value short). A single-byte document keeps the bytes below 256 and writes "?" for others.
+TEST_F(XmlTest, numericReferencesWriteTheCodePointInTheDocumentsEncoding) {
+  const std::string text =
+      "<a v='&#259;&#x219;&#xE2;&#x100;x' w='&#x1F600;&#127;&#128;' s='&#x10FFFF;'/>";
+  XmlElement a = parse(text, "a");
+  ASSERT_EQ(result_.code, kXmlNoError);
+  EXPECT_STREQ(a.attributeValue("v"), "\xC4\x83\xC8\x99\xC3\xA2\xC4\x80x");
+  EXPECT_STREQ(a.attributeValue("w"), "\xF0\x9F\x98\x80\x7F\xC2\x80");
+  EXPECT_STREQ(a.attributeValue("s"), "\xF4\x8F\xBF\xBF");
+
+  setParserOptions(kXmlEncodingSingleByte, 1, 1);
+  a = parse(text, "a");
+  ASSERT_EQ(result_.code, kXmlNoError);
+  EXPECT_STREQ(a.attributeValue("v"), "??\xE2?x");
+  EXPECT_STREQ(a.attributeValue("w"), "?\x7F\x80");
+
+  // In Shift-JIS a byte above 0x7F could start a two-byte character.
+  setParserOptions(kXmlEncodingShiftJis, 1, 1);
+  EXPECT_STREQ(parse("<a v='&#65;&#xE2;'/>", "a").attributeValue("v"), "A?");
+
+  // 0, surrogates and numbers past the last code point name no character, in any encoding.
+  for (int encoding : {kXmlEncodingUtf8, kXmlEncodingSingleByte}) {
+    setParserOptions(encoding, 1, 1);
+    for (const char* bad : {"<a v='&#0;'/>", "<a v='&#x0000;'/>", "<a v='&#xD800;'/>",
+                            "<a>&#57343;</a>", "<a v='&#x110000;'/>",
+                            "<a v='&#99999999999999999999;'/>", "<a v='&#x100000041;'/>"}) {
+      EXPECT_TRUE(parse(bad, "a").isNull()) << bad;
+      EXPECT_EQ(result_.code, kXmlErrorUnknownEntity) << bad;
+    }
+  }
 }
 
 TEST_F(XmlTest, rejectsUnknownOrUnfinishedEntitiesAtTheAmpersand) {
@@ -155,6 +189,21 @@ TEST_F(XmlTest, handedUpEndTagIsTakenByTheFirstEnclosingElementOfItsName) {
   EXPECT_STREQ(a.textAt(0), "after");  // parsing went on in b's parent
 }
 
+// An end tag is taken by an element whose name it starts with, when a blank, "/", "<", "=" or
+// ">" follows that start; a longer name of other letters is not the element's.
+TEST_F(XmlTest, endTagNameMayGoOnAfterTheElementsNameBehindASlash) {
+  XmlElement ab = parse("<ab>t</AB/c>", "ab");
+  EXPECT_EQ(result_.code, kXmlNoError);
+  EXPECT_STREQ(ab.textAt(0), "t");
+  XmlElement r = parse("<r><ab/><ab>x</ab/x ></r>", "r");
+  EXPECT_EQ(result_.code, kXmlNoError);
+  EXPECT_EQ(r.childCount(), 2);
+  parse("<r><ab></abc></r>", "r");
+  EXPECT_EQ(result_.code, kXmlErrorUnmatchedEndTag);
+  parse("<abc></ab>", "abc");
+  EXPECT_EQ(result_.code, kXmlErrorUnmatchedEndTag);
+}
+
 TEST_F(XmlTest, endTagThatNoOpenElementTakesIsFatal) {
   XmlElement a = parse("<r><a></x></r>", "r");
   EXPECT_EQ(result_.code, kXmlErrorUnmatchedEndTag);
@@ -198,6 +247,14 @@ TEST_F(XmlTest, declarationHoldsTheDocumentAndItsClosingMarkAddsNoAttribute) {
   EXPECT_STREQ(declaration.attributeNameAt(1), "standalone");
   parse("<?xml version=\"1.0\"?>");
   EXPECT_EQ(result_.code, kXmlNoError);  // reaching the end inside a declaration is no fault
+  // The end of the data inside a declaration is no fault even where an element encloses it;
+  // the element is still reported as cut short.
+  XmlElement a = parse("<a><?foo?>", "a");
+  EXPECT_EQ(result_.code, kXmlNoError);
+  EXPECT_TRUE(result_.cutShort);
+  EXPECT_TRUE(a.childAt(0).isDeclaration());
+  parse("<a><?foo?><b>", "a");
+  EXPECT_EQ(result_.code, kXmlWarningUnmatchedEndTag);
 }
 
 TEST_F(XmlTest, unparsedSectionsAreClearsWithTheirMarkers) {

@@ -184,7 +184,7 @@ TEST_F(FreeTdsTest, openOnAClosedPortFailsSoonAndLogsOneRecord) {
   db.SetDriver(kFreeTdsDriver);
   const auto start = std::chrono::steady_clock::now();
   EXPECT_FALSE(
-      db.Open("127.0.0.1," + std::to_string(ClosedLocalPort()), "sa", "Pa;ss}word", "clinic"));
+      db.Open("127.0.0.1," + std::to_string(ClosedLocalPort()), "sa", "Pa;ss{word", "clinic"));
   const auto seconds =
       std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start)
           .count();
@@ -195,6 +195,13 @@ TEST_F(FreeTdsTest, openOnAClosedPortFailsSoonAndLogsOneRecord) {
   const auto records = ReadLogRecords("_database.log");
   ASSERT_EQ(records.size(), 1u);
   EXPECT_EQ(records[0].rfind("CAdoDatabase::Open\nComError: Error\n", 0), 0u);
+  EXPECT_EQ(ReadFileBytes("_database.log").find("Pa;ss"), std::string::npos);
+
+  // A braced value with a '}' would reach the server changed: refused before any attempt.
+  EXPECT_FALSE(db.Open("127.0.0.1,1", "sa", "Pa;ss}word", "clinic"));
+  EXPECT_NE(db.m_szComError.find("setting \"pass\" cannot be passed to the FreeTDS driver"),
+            std::string::npos)
+      << db.m_szComError;
   EXPECT_EQ(ReadFileBytes("_database.log").find("Pa;ss"), std::string::npos);
 }
 
