@@ -4,14 +4,12 @@
 // children skipped and logged, never attached to an older row.
 #include "reports/Feedback.h"
 
-#include <cmath>
-#include <limits>
 #include <optional>
 
 #include "db/CAdoDatabase.h"
-#include "db/CAdoRecordset.h"
 #include "import/ImportConventions.h"
 #include "reports/FeedbackStatements.h"
+#include "reports/RowIdReadBack.h"
 
 namespace qiva::reports {
 namespace {
@@ -44,28 +42,12 @@ std::string Describe(const XmlElement& element) {
 // The id of the row just inserted, read as the greatest id of its table through the shared
 // recordset; nothing when the query cannot be opened or gives no 32-bit integer.
 std::optional<std::int32_t> ReadBackId(ImportContext& ctx, std::string_view query) {
-  CAdoRecordset& rs = ctx.recordset;
-  if (!rs.Open(query, &ctx.database)) return std::nullopt;
-  std::optional<std::int32_t> id;
-  if (!rs.IsEOF()) {
-    const DbValue value = rs.GetFieldValue(fb::kIdField);
-    if (const auto* number = std::get_if<std::int32_t>(&value)) {
-      id = *number;
-    } else if (const auto* real = std::get_if<double>(&value)) {
-      // Some drivers hand an aggregate over an int column out as a real.
-      if (std::trunc(*real) == *real && *real >= std::numeric_limits<std::int32_t>::min() &&
-          *real <= std::numeric_limits<std::int32_t>::max()) {
-        id = static_cast<std::int32_t>(*real);
-      }
-    }
-  }
-  rs.Close();
-  if (!id) {
-    std::string record = "No row id read back by";
-    record.append(query);
-    ctx.database.Log(record);
-  }
-  return id;
+  std::int32_t id = 0;
+  if (ReadBackRowId(ctx, query, fb::kIdField, id)) return id;
+  std::string record = "No row id read back by";
+  record.append(query);
+  ctx.database.Log(record);
+  return std::nullopt;
 }
 
 // A parent row as its children see it: its id, or why they cannot be attached to it.
