@@ -57,14 +57,14 @@ constexpr std::array<Section, 16> kSections = {{
     {"DRUGS", "DRUG", "delete from QIVA_DRUGS", pharma::DrugInsert, true},
 }};
 
-// Puts one record of a batched section into the batch. A record whose dates the server could
-// not convert is sent on its own at once instead: in a batch its conversion error would end the
-// batch and lose every record after it. It does not count toward the batch's size.
-void addToBatch(ImportContext& ctx, StatementBatch& batch, const RecordReader& reader,
-                const RecordStatement& statement) {
+// Puts one record of a batched section into the batch. A record marked to go alone (a date the
+// server could not convert, a price too large for its column) is sent on its own at once
+// instead: in a batch its conversion error would end the batch and lose every record after it.
+// It does not count toward the batch's size.
+void addToBatch(ImportContext& ctx, StatementBatch& batch, const RecordStatement& statement) {
   if (!statement.skipReason.empty()) {
     SkipRecord(ctx, statement.skipReason, statement.sql);
-  } else if (!pharma::DatesConvert(reader)) {
+  } else if (statement.sendAlone) {
     ctx.database.Execute(statement.sql);
   } else {
     batch.Add(statement.sql);
@@ -77,10 +77,9 @@ bool processSection(ImportContext& ctx, const Section& section, const XmlElement
   if (!EmptySectionTable(ctx, section.empty, section.name)) return !DatabaseFailed(ctx);
   StatementBatch batch(ctx);
   auto write = [&](const XmlElement& record) {
-    const RecordReader reader(record);
-    const RecordStatement statement = section.insert(reader);
+    const RecordStatement statement = section.insert(RecordReader(record));
     if (section.batched) {
-      addToBatch(ctx, batch, reader, statement);
+      addToBatch(ctx, batch, statement);
     } else {
       ExecuteRecord(ctx, statement);
     }

@@ -4,7 +4,6 @@
 // rendered here, independently of the process locale.
 #include "import/PharmaStatements.h"
 
-#include <cmath>
 #include <string>
 #include <string_view>
 
@@ -14,35 +13,22 @@
 namespace qiva::import::pharma {
 namespace {
 
-// The digits SQL Server reads in a numeric literal; one with more is refused when the text is
-// compiled, which would lose every statement of its batch.
-constexpr std::size_t kMaxNumericDigits = 38;
-
 // The style the statements convert their dates with.
 constexpr int kDateStyle = 120;
 
-void addReason(std::string& skipReason, const std::string& reason) {
-  if (!skipReason.empty()) skipReason += "; ";
-  skipReason += reason;
-}
+// The precision of the decimal columns the prices are written for.
+constexpr std::size_t kPricePrecision = 18;
 
-// A real written with `decimals` decimals; names the value in `skipReason` when it is not a
-// number that SQL Server can read (infinite, or more digits than a numeric literal holds).
+// A real written with `decimals` decimals by the shared rule (a value that cannot stand in a
+// statement skips the record), and marked to go alone when it has more whole digits than a
+// decimal(18, decimals) column holds: the overflow would end the rest of a batch.
 std::string real(const RecordReader& r, std::string_view name, int decimals,
-                 std::string& skipReason) {
-  const double value = r.realDouble(name);
-  if (!std::isfinite(value)) {
-    addReason(skipReason,
-              std::string(name) + " is not a finite number: '" + std::string(r.text(name)) + "'");
-    return "0";
-  }
-  std::string text = FixedText(value, decimals);
+                 RecordStatement& statement) {
+  std::string text = RealForStatement(r, name, RealPrecision::Double, decimals, statement);
   std::size_t digits = 0;
   for (char c : text) digits += c >= '0' && c <= '9';
-  if (digits > kMaxNumericDigits) {
-    addReason(skipReason, std::string(name) + " is too large for a numeric value: '" +
-                              std::string(r.text(name)) + "'");
-  }
+  // decimal(18, d) holds 18 - d whole digits: 18 digits in all with the d decimals written.
+  if (digits > kPricePrecision) statement.sendAlone = true;
   return text;
 }
 
@@ -118,20 +104,21 @@ RecordStatement CopaymentListTypePersStateInsert(const RecordReader& r) {
 
 RecordStatement CopaymentListDrugInsert(const RecordReader& r) {
   RecordStatement statement;
-  std::string& skip = statement.skipReason;
   statement.sql = FillTemplate(
       "INSERT INTO QIVA_COPAYMENT_LIST_DRUGS (copaymentListType,drug,maxPrice,maxPriceUT,"
       "copaymentValue,copaymentValue90,wholeSalePrice,referencePrice,specialLaw,needApproval,"
       "overValue,needSpecialty,classifInsulin,hgDci,hgAtc,diseaseCode,validFrom,validTo)"
       "\t\t\t\t\t\tVALUES ('%s','%s',%0.2f,%0.6f,%0.6f,%0.6f,%0.2f,%0.6f,%d,'%s',%0.2f,%d,%d,"
       "'%s','%s','%s',convert (datetime,'%s',120), ",
-      {r.text("copaymentListType"), r.text("drug"), real(r, "maxPrice", 2, skip),
-       real(r, "maxPriceUT", 6, skip), real(r, "copaymentValue", 6, skip),
-       real(r, "copaymentValue90", 6, skip), real(r, "wholeSalePrice", 2, skip),
-       real(r, "referencePrice", 6, skip), flag(r, "specialLaw"), r.text("needApproval"),
-       real(r, "overValue", 2, skip), intText(r, "needSpecialty"), intText(r, "classifInsulin"),
+      {r.text("copaymentListType"), r.text("drug"), real(r, "maxPrice", 2, statement),
+       real(r, "maxPriceUT", 6, statement), real(r, "copaymentValue", 6, statement),
+       real(r, "copaymentValue90", 6, statement), real(r, "wholeSalePrice", 2, statement),
+       real(r, "referencePrice", 6, statement), flag(r, "specialLaw"), r.text("needApproval"),
+       real(r, "overValue", 2, statement), intText(r, "needSpecialty"),
+       intText(r, "classifInsulin"),
        r.text("hgDci"), r.text("hgAtc"), r.text("diseaseCode"), r.text("validFrom")});
   statement.sql += validToClose(r);
+  statement.sendAlone = statement.sendAlone || !DatesConvert(r);
   return statement;
 }
 
@@ -150,7 +137,7 @@ RecordStatement ConcentrationInsert(const RecordReader& r) {
       "('%s',convert (datetime,'%s',120), ",
       {r.text("concentration"), r.text("validFrom")});
   sql += validToClose(r);
-  return {std::move(sql), {}};
+  return {std::move(sql), {}, !DatesConvert(r)};
 }
 
 RecordStatement PrescriptionTypeInsert(const RecordReader& r) {
@@ -214,7 +201,7 @@ RecordStatement PackageModeInsert(const RecordReader& r) {
       "convert (datetime,'%s',120), ",
       {r.text("code"), r.text("validFrom")});
   sql += validToClose(r);
-  return {std::move(sql), {}};
+  return {std::move(sql), {}, !DatesConvert(r)};
 }
 
 RecordStatement NhpCategoryInsert(const RecordReader& r) {
@@ -259,7 +246,7 @@ RecordStatement DrugInsert(const RecordReader& r) {
                       {r.text("activeSubstance"), r.text("concentration"),
                        r.text("pharmaceuticalForm"), r.text("company"), r.text("country"),
                        r.text("atc")});
-  return {std::move(sql), {}};
+  return {std::move(sql), {}, !DatesConvert(r)};
 }
 
 bool DatesConvert(const RecordReader& r) {

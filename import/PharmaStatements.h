@@ -9,7 +9,10 @@
 namespace qiva::import::pharma {
 
 // Each builder reads its record's attributes and returns the insert, or a skip reason when a
-// value cannot stand in it (a real that SQL Server could not read as a number).
+// value cannot stand in it (a real that SQL Server could not read as a number). The builders of
+// the batched sections (co-payment list drugs, concentrations, package modes, drugs) mark a
+// statement to be sent alone when a date would not convert (DatesConvert) or a price does not
+// fit the decimal(18,2) or decimal(18,6) column it is written for.
 RecordStatement DiseaseCategoryInsert(const RecordReader& r);
 RecordStatement CopaymentListTypeInsert(const RecordReader& r);
 RecordStatement CopaymentListTypePersStateInsert(const RecordReader& r);

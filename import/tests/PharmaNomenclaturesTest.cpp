@@ -116,6 +116,19 @@ TEST(ImportPharmaNomenclatures, sendsARecordWithAnUnconvertibleDateOnItsOwn) {
   EXPECT_EQ(run.context.Outcome().rejectedStatements, 1);
 }
 
+TEST(ImportPharmaNomenclatures, sendsACopaymentDrugWithAPriceTooLargeForItsColumnOnItsOwn) {
+  RecordedImport run;
+  ImportPharmaNomenclatures(run.context, run.writeFile("p.xml",
+      "<Catalogues><CopaymentListDrugs><CopaymentListDrug drug='A'/>"
+      "<CopaymentListDrug drug='HUGE' maxPrice='1e17'/><CopaymentListDrug drug='B'/>"
+      "</CopaymentListDrugs></Catalogues>"));
+  const Strings& executed = run.shared->executed;
+  ASSERT_EQ(executed.size(), 3u);
+  EXPECT_NE(executed[1].find("VALUES ('','HUGE',100000000000000000.00,"), std::string::npos);
+  EXPECT_EQ(executed[1].find(kHeader), std::string::npos);
+  EXPECT_EQ(statementsIn(executed[2]), 2u);
+}
+
 TEST(ImportPharmaNomenclatures, skipsACopaymentDrugWithAPriceSqlServerCannotRead) {
   RecordedImport run;
   ImportPharmaNomenclatures(run.context, run.writeFile("p.xml",
@@ -125,8 +138,8 @@ TEST(ImportPharmaNomenclatures, skipsACopaymentDrugWithAPriceSqlServerCannotRead
   EXPECT_EQ(statementsIn(run.shared->executed[1]), 1u);
   EXPECT_NE(run.shared->executed[1].find("VALUES ('','B',2.00,"), std::string::npos);
   EXPECT_EQ(run.context.Outcome().skippedRecords, 1);
-  EXPECT_NE(run.logText().find("Record skipped: maxPrice is too large for a numeric value: "
-                               "'1e300'\r\nINSERT INTO QIVA_COPAYMENT_LIST_DRUGS"),
+  EXPECT_NE(run.logText().find("Record skipped: maxPrice is out of range: '1e300'\r\n"
+                               "INSERT INTO QIVA_COPAYMENT_LIST_DRUGS"),
             std::string::npos);
 }
 

@@ -97,13 +97,13 @@ TEST(PharmaStatements, copaymentListDrugsRoundTheirPrices) {
 
 TEST(PharmaStatements, copaymentListDrugWithARealSqlServerCannotReadIsSkipped) {
   RecordStatement s = build(CopaymentListDrugInsert,
-                            "<COPAYMENTLISTDRUG maxPrice=\"1e300\" referencePrice=\"inf\" "
+                            "<COPAYMENTLISTDRUG maxPrice=\"1e300\" referencePrice=\"1e40\" "
                             "overValue=\"99999999999999999999999999999999999.99\"/>");
   EXPECT_EQ(s.skipReason,
-            "maxPrice is too large for a numeric value: '1e300'; referencePrice is not a finite "
-            "number: 'inf'");
-  s = build(CopaymentListDrugInsert, "<COPAYMENTLISTDRUG maxPriceUT=\"1e33\"/>");
-  EXPECT_EQ(s.skipReason, "maxPriceUT is too large for a numeric value: '1e33'");
+            "maxPrice is out of range: '1e300'; referencePrice is out of range: '1e40'");
+  s = build(CopaymentListDrugInsert, "<COPAYMENTLISTDRUG maxPriceUT=\"1e33\" maxPrice=\"inf\"/>");
+  EXPECT_EQ(s.skipReason, "maxPriceUT is out of range: '1e33'");
+  EXPECT_NE(s.sql.find("VALUES ('','',0.00,1e33,"), std::string::npos) << s.sql;
 }
 
 TEST(PharmaStatements, formsConcentrationsSubstancesAndPackageModes) {
@@ -230,6 +230,24 @@ TEST(PharmaStatements, drugsReadNarcoticAsANumberAndPricesAsWholeNumbers) {
                 "'','','',0,'','','',0,0,0,'',convert (datetime,'',120), null, '','','','','','')");
   EXPECT_NE(sql(DrugInsert, "<DRUG isNarcotic=\"TRUE\"/>").find("VALUES ('','','',0,''"),
             std::string::npos);
+}
+
+// What may end a batch on the server goes alone: a date that style 120 cannot convert, a
+// price with more whole digits than its decimal(18,2) or decimal(18,6) column holds.
+TEST(PharmaStatements, batchedKindsMarkWhatWouldEndABatchToGoAlone) {
+  EXPECT_FALSE(build(DrugInsert, "<DRUG validFrom=\"2020-01-31\"/>").sendAlone);
+  EXPECT_TRUE(build(DrugInsert, "<DRUG validFrom=\"2020-01-32\"/>").sendAlone);
+  EXPECT_TRUE(build(ConcentrationInsert, "<CONCENTRATION validTo=\"31.12.2020\"/>").sendAlone);
+  EXPECT_TRUE(build(PackageModeInsert, "<PACKAGEMODE validFrom=\"ieri\"/>").sendAlone);
+  EXPECT_FALSE(build(PackageModeInsert, "<PACKAGEMODE validFrom=\"2020-01-01 08:00\"/>").sendAlone);
+  EXPECT_TRUE(build(CopaymentListDrugInsert, "<COPAYMENTLISTDRUG validTo=\"2020-02-30\"/>").sendAlone);
+  EXPECT_FALSE(build(CopaymentListDrugInsert,
+                     "<COPAYMENTLISTDRUG maxPrice=\"1234567890123456.5\" maxPriceUT=\"999999999999.25\"/>")
+                   .sendAlone);
+  EXPECT_TRUE(build(CopaymentListDrugInsert, "<COPAYMENTLISTDRUG maxPrice=\"1e16\"/>").sendAlone);
+  EXPECT_TRUE(build(CopaymentListDrugInsert, "<COPAYMENTLISTDRUG referencePrice=\"-1e12\"/>").sendAlone);
+  // A statement that is never batched is never marked.
+  EXPECT_FALSE(build(GoodInsert, "<GOOD validFrom=\"ieri\"/>").sendAlone);
 }
 
 TEST(PharmaStatements, datesConvertAsTheServerWouldWithStyle120) {
