@@ -771,6 +771,7 @@ class SqliteEngine final : public DbEngine {
 
   void ClearCache() {
     plans_.clear();
+    ++plansCleared_;
     for (auto& [key, q] : cache_) sqlite3_finalize(q->stmt);
     cache_.clear();
   }
@@ -817,7 +818,10 @@ class SqliteEngine final : public DbEngine {
       if (st->kind != Statement::Kind::Set) step.stmt = recorded_[next++];
       plan.steps.push_back(std::move(step));
     }
-    if (plans_.size() >= kCacheLimit) plans_.clear();
+    if (plans_.size() >= kCacheLimit) {
+      plans_.clear();
+      ++plansCleared_;
+    }
     plans_[std::move(key)] = std::move(plan);
   }
 
@@ -867,10 +871,14 @@ class SqliteEngine final : public DbEngine {
   // changes or SET options is left to the whole-text parse (RunPieces returns false).
   bool RunPieces(std::string_view sql, bool& ok) {
     if (!CheckPieces(sql)) return false;
+    const unsigned long long checkedWith = plansCleared_;
     Outcome result = Outcome::Ok;
     for (size_t p = 0; p < pieces_.size(); ++p) {
       const Token* tokens = scratchTokens_.data() + pieces_[p].first;
-      const Plan* plan = FindPlan(tokens, pieceKeys_[p]);
+      // The plan found by the check stands while no plan has been dropped since; a piece that
+      // had none may have one now, made by an earlier piece of its shape.
+      const Plan* plan = piecePlans_[p] && plansCleared_ == checkedWith ? piecePlans_[p]
+                                                                         : FindPlan(tokens, pieceKeys_[p]);
       const Outcome o = plan ? RunPlan(*plan, tokens)
                              : RunNewPiece(RangeText(sql, scratchTokens_, pieces_[p]), pieceKeys_[p]);
       if (o == Outcome::Abort || GroupRolledBack()) {
@@ -888,12 +896,13 @@ class SqliteEngine final : public DbEngine {
   // parses now into plannable statements.
   bool CheckPieces(std::string_view sql) {
     pieceKeys_.resize(pieces_.size());
+    piecePlans_.assign(pieces_.size(), nullptr);
     checkedShapes_.clear();
     for (size_t p = 0; p < pieces_.size(); ++p) {
       const Token* tokens = scratchTokens_.data() + pieces_[p].first;
       std::string& key = pieceKeys_[p];
       RangeShape(scratchTokens_, pieces_[p].first, pieces_[p].end, key);
-      if (FindPlan(tokens, key)) continue;
+      if ((piecePlans_[p] = FindPlan(tokens, key)) != nullptr) continue;
       const auto seen = checkedShapes_.find(key);
       if (seen != checkedShapes_.end() && SameNumbers(tokens, seen->second)) continue;
       Batch batch;
@@ -956,6 +965,8 @@ class SqliteEngine final : public DbEngine {
   std::string shapeKey_;
   std::vector<TokenRange> pieces_;        // the pieces of the running text (RunPieces)
   std::vector<std::string> pieceKeys_;    // their shape keys
+  std::vector<const Plan*> piecePlans_;   // their plans when checked (null: none then)
+  unsigned long long plansCleared_ = 0;   // times the remembered plans were dropped
   std::unordered_map<std::string, NumberList> checkedShapes_;  // shapes parsed by CheckPieces
   bool inTxn_ = false;
   int pending_ = 0;
