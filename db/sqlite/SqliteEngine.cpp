@@ -917,7 +917,7 @@ class SqliteEngine final : public DbEngine {
   Outcome RunNewPiece(std::string_view text, const std::string& key) {
     Batch batch;
     SyntaxError se;
-    if (!ParseBatch(text, batch, se)) {  // checked before: only a changed schema could get here
+    if (!ParseBatch(text, batch, se)) {  // cannot happen: CheckPieces parsed this shape
       AddError(se.number, se.message);
       return Outcome::Abort;
     }
