@@ -485,12 +485,12 @@ class SqliteEngine final : public DbEngine {
     std::string key;
     if (Tokenize(sql, scratchTokens_, bad, false)) {
       bool ok = false;
-      if (SplitBeforeInserts(scratchTokens_, pieces_)) {
+      const size_t pieces = SplitBeforeInserts(scratchTokens_, pieces_, pieceKeys_);
+      if (pieces >= 2) {
         if (RunPieces(sql, ok)) return ok;
-      } else {
-        RangeShape(scratchTokens_, 0, scratchTokens_.size() - 1, shapeKey_);
-        if (RunPlanned(scratchTokens_.data(), shapeKey_, ok)) return ok;
-        key = shapeKey_;
+      } else if (pieces == 1) {
+        if (RunPlanned(scratchTokens_.data(), pieceKeys_[0], ok)) return ok;
+        key = pieceKeys_[0];
       }
     }
     Batch batch;
@@ -891,17 +891,15 @@ class SqliteEngine final : public DbEngine {
     return true;
   }
 
-  // Gives every piece its shape key and checks that it would parse: its shape has a plan, or a
+  // Checks that every piece (shaped by SplitBeforeInserts) would parse: its shape has a plan, or a
   // piece of the same shape (and the same syntax numbers) parsed earlier in this text, or it
   // parses now into plannable statements.
   bool CheckPieces(std::string_view sql) {
-    pieceKeys_.resize(pieces_.size());
     piecePlans_.assign(pieces_.size(), nullptr);
     checkedShapes_.clear();
     for (size_t p = 0; p < pieces_.size(); ++p) {
       const Token* tokens = scratchTokens_.data() + pieces_[p].first;
-      std::string& key = pieceKeys_[p];
-      RangeShape(scratchTokens_, pieces_[p].first, pieces_[p].end, key);
+      const std::string& key = pieceKeys_[p];
       if ((piecePlans_[p] = FindPlan(tokens, key)) != nullptr) continue;
       const auto seen = checkedShapes_.find(key);
       if (seen != checkedShapes_.end() && SameNumbers(tokens, seen->second)) continue;
@@ -962,7 +960,6 @@ class SqliteEngine final : public DbEngine {
   std::vector<const Cached*> recorded_;
   std::vector<std::string> bindBuffers_;
   std::vector<Token> scratchTokens_;
-  std::string shapeKey_;
   std::vector<TokenRange> pieces_;        // the pieces of the running text (RunPieces)
   std::vector<std::string> pieceKeys_;    // their shape keys
   std::vector<const Plan*> piecePlans_;   // their plans when checked (null: none then)

@@ -21,9 +21,12 @@ struct TokenRange {
 };
 
 // Cuts `tokens` (as Tokenize leaves them, ending with the End token) before every INSERT word
-// outside parentheses; what comes before the first INSERT is a piece of its own. Returns false
-// (and leaves `pieces` unspecified) when that gives fewer than two pieces.
-bool SplitBeforeInserts(const std::vector<Token>& tokens, std::vector<TokenRange>& pieces);
+// outside parentheses; what comes before the first INSERT is a piece of its own. Gives each
+// piece its shape (as RangeShape writes it) in `shapes`, whose strings are reused from call to
+// call. Returns the number of pieces: 1 for a text that holds no second statement to cut at,
+// 0 for a text without tokens.
+std::size_t SplitBeforeInserts(const std::vector<Token>& tokens, std::vector<TokenRange>& pieces,
+                               std::vector<std::string>& shapes);
 
 // The shape of tokens [first, end): strings written as '?', numbers as ?, bracketed names in
 // brackets, everything else as written, each followed by a blank. Texts of one shape differ

@@ -15,26 +15,37 @@ using tsql::Token;
 using tsql::TokenRange;
 using Strings = std::vector<std::string>;
 
-Strings pieces(const std::string& sql) {
+// The pieces of `sql`, each as its text and its shape.
+Strings pieces(const std::string& sql, Strings* shapes = nullptr) {
   std::vector<Token> tokens;
   size_t bad = 0;
   EXPECT_TRUE(tsql::Tokenize(sql, tokens, bad, false));
   std::vector<TokenRange> ranges;
+  Strings keys(3, "left over from an earlier text");
+  const size_t count = SplitBeforeInserts(tokens, ranges, keys);
+  EXPECT_EQ(count, ranges.size());
   Strings out;
-  if (!SplitBeforeInserts(tokens, ranges)) return out;
   for (const TokenRange& r : ranges) out.emplace_back(RangeText(sql, tokens, r));
+  if (shapes) shapes->assign(keys.begin(), keys.begin() + static_cast<std::ptrdiff_t>(count));
   return out;
 }
 
 TEST(SplitBeforeInserts, cutsBeforeEveryInsertOutsideParenthesesStringsAndBrackets) {
+  Strings shapes;
   EXPECT_EQ(pieces(" SET NOCOUNT ON \n\nINSERT INTO T (a) VALUES ('insert x')\n"
-                   "insert into [INSERT] (b) VALUES ((1)) -- INSERT\nINSERT INTO T (a) VALUES ('y');"),
+                   "insert into [INSERT] (b) VALUES ((1)) -- INSERT\nINSERT INTO T (a) VALUES ('y');",
+                   &shapes),
             (Strings{"SET NOCOUNT ON", "INSERT INTO T (a) VALUES ('insert x')",
                      "insert into [INSERT] (b) VALUES ((1))", "INSERT INTO T (a) VALUES ('y');"}));
+  EXPECT_EQ(shapes, (Strings{"SET NOCOUNT ON ", "INSERT INTO T ( a ) VALUES ( '?' ) ",
+                             "insert into [INSERT] ( b ) VALUES ( ( ? ) ) ",
+                             "INSERT INTO T ( a ) VALUES ( '?' ) ; "}));
   EXPECT_EQ(pieces("if not exists (select 1 from T) insert into T (a) values (1)"),
             (Strings{"if not exists (select 1 from T)", "insert into T (a) values (1)"}));
-  EXPECT_TRUE(pieces("INSERT INTO T (a) VALUES (1)").empty());
-  EXPECT_TRUE(pieces("select (insert) from T").empty());
+  EXPECT_EQ(pieces("INSERT INTO T (a) VALUES (1)", &shapes), Strings{"INSERT INTO T (a) VALUES (1)"});
+  EXPECT_EQ(shapes, Strings{"INSERT INTO T ( a ) VALUES ( ? ) "});
+  EXPECT_EQ(pieces("select (insert) from T"), Strings{"select (insert) from T"});
+  EXPECT_TRUE(pieces(" -- nothing\n").empty());
 }
 
 class InsertBatchTest : public EngineTest {
