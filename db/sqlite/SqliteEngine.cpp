@@ -875,6 +875,7 @@ class SqliteEngine final : public DbEngine {
     Outcome result = Outcome::Ok;
     for (size_t p = 0; p < pieces_.size(); ++p) {
       const Token* tokens = scratchTokens_.data() + pieces_[p].first;
+      PrefetchPiece(p + 1);
       // The plan found by the check stands while no plan has been dropped since; a piece that
       // had none may have one now, made by an earlier piece of its shape.
       const Plan* plan = piecePlans_[p] && plansCleared_ == checkedWith ? piecePlans_[p]
@@ -889,6 +890,22 @@ class SqliteEngine final : public DbEngine {
     }
     ok = result == Outcome::Ok;
     return true;
+  }
+
+  // A batch's tokens (some 3 MB for 1001 drug inserts) have left the cache by the time its
+  // pieces run, after the check of the whole text: the next piece's tokens and the texts of its
+  // values are fetched while the current piece runs.
+  void PrefetchPiece(size_t p) const {
+#if defined(__GNUC__)
+    if (p >= pieces_.size()) return;
+    for (size_t i = pieces_[p].first; i < pieces_[p].end; ++i) {
+      const Token& t = scratchTokens_[i];
+      __builtin_prefetch(&t);
+      if (t.kind == TokenKind::String || t.kind == TokenKind::Number) __builtin_prefetch(t.text.data());
+    }
+#else
+    (void)p;
+#endif
   }
 
   // Checks that every piece (shaped by SplitBeforeInserts) would parse: its shape has a plan, or a
