@@ -8,6 +8,7 @@
 #include "import/Nhp.h"
 #include "import/Nomenclatures.h"
 #include "import/Personalization.h"
+#include "import/PharmaNomenclatures.h"
 #include "import/ReferringPhysicians.h"
 #include "reports/ErrorFile.h"
 #include "reports/Feedback.h"
@@ -24,7 +25,7 @@ const std::array<ImportKindInfo, kImportKindCount> kKinds = {{
     {ImportKind::Nomenclatures, "nomenclatures", "Import nomenclatoare", 1003,
      "ImportNomenclatures", false, "Catalogues", qiva::import::ImportNomenclatures},
     {ImportKind::PharmaNomenclatures, "pharma", "Import nom. farm (medicamente)", 1005,
-     "ImportPharmaNomenclatures", false, "Catalogues", nullptr},
+     "ImportPharmaNomenclatures", false, "Catalogues", qiva::import::ImportPharmaNomenclatures},
     {ImportKind::Nhp, "nhp", "Import NHP", 1009, "ImportNhp", false, "Catalogues",
      qiva::import::ImportNhp},
     {ImportKind::ErrorFile, "errors", "Import fisier erori", 1004, "ImportErrorFile", false, "",

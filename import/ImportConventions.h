@@ -71,9 +71,12 @@ bool WrittenCountLoop(ImportContext& ctx, const XmlElement& section, std::string
                       std::int64_t& counter, const std::function<bool(const XmlElement&)>& write);
 
 // A record's statement, or the reason it must not be sent (the values that cannot stand in it).
+// `sendAlone` marks a statement that must not join a batch of statements: a value in it may
+// fail a conversion on the server, which would end the whole rest of the batch.
 struct RecordStatement {
   std::string sql;
   std::string skipReason;
+  bool sendAlone = false;
 
   // Adds one more reason, after "; " when there is one already, so that the log names every
   // value of the record that cannot be written.

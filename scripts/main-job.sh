@@ -29,5 +29,6 @@ import_sample personalization samples/personalizare_furnizor.xml
 import_sample errors samples/CLINIC_4412345_202103_20210412_153012.xml
 import_sample errors samples/SPT_DRG_4412345_202103_20210412_153540.xml
 import_sample pharmacy-errors samples/SPT_FARM_4412345_202103_20210412_160112.xml
+import_sample pharma samples/nomenclator_farmaceutic.xml
 "$cli" --config "$demo/QIVA_IMPORT.INI" tables
 echo "Embedded database: $demo/clinic.db"

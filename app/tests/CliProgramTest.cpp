@@ -624,3 +624,36 @@ TEST_F(CliOutcomeTest, physicianWithoutAStencilFollowsOnInvalid) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// The pharmaceutical catalogues import through qiva-import.
+namespace {
+
+TEST_F(CliOutcomeTest, pharmaSampleImportsCleanlyAndKeepsTheLastProgressMessage) {
+  const std::string sample = QIVA_SOURCE_DIR "/samples/nomenclator_farmaceutic.xml";
+  const RunResult r = Run("pharma '" + sample + "' --config test.ini --report report.json");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "Procesez inregistrarea 38 ...\n");
+  EXPECT_NE(r.err.find("summary: 38 records, 0 statements rejected, 0 records skipped, "),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(Report().find("\"kind\": \"pharma\""), std::string::npos);
+  const std::string tables = Tables();
+  EXPECT_NE(tables.find("QIVA_DRUGS\t3\n"), std::string::npos) << tables;
+  EXPECT_NE(tables.find("QIVA_COPAYMENT_LIST_TYPES\t3\n"), std::string::npos) << tables;
+}
+
+TEST_F(CliOutcomeTest, pharmaDrugWithABadDateIsTheOnlyRowLost) {
+  WriteFileBytes(dir.file("in.xml"),
+                 "<Catalogues><Drugs><Drug code='A' validFrom='2021-01-01'/>"
+                 "<Drug code='B' validFrom='2021-02-30'/><Drug code='C' validFrom='2021-01-01'/>"
+                 "</Drugs></Catalogues>");
+  const RunResult r = Run("pharma in.xml --config test.ini");
+  EXPECT_EQ(r.status, 5) << r.err;
+  EXPECT_NE(r.err.find("summary: 3 records, 1 statements rejected, 0 records skipped, "),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(Tables().find("QIVA_DRUGS\t2\n"), std::string::npos);
+}
+
+}  // namespace

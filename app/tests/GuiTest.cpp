@@ -690,6 +690,44 @@ TEST(MainDialogEndToEnd, physiciansAndPersonalizationButtonsImportTheSamples) {
   }
 }
 
+// The real pharmaceutical import behind its button, into a new embedded database: the sample
+// loads whole, no message box follows a clean run, and the status line keeps the last progress
+// message.
+TEST(MainDialogEndToEnd, pharmaButtonImportsTheSampleIntoTheEmbeddedDatabase) {
+  App();
+  ScratchDir dir;
+  qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"), "driver=sqlite\r\ndatabase=clinic.db\r\n");
+  std::vector<std::string> messages;
+  QString status;
+  const std::filesystem::path saved = std::filesystem::current_path();
+  {
+    CQIVA_IMPORTDlg dlg(ProgramPathsFor(dir.file("qiva_import"), PathRules::Posix), "");
+    dlg.prompts().chooseFile = [](QWidget*) {
+      return std::string(QIVA_SOURCE_DIR "/samples/nomenclator_farmaceutic.xml");
+    };
+    dlg.prompts().message = [&messages](QWidget*, const std::string& text) {
+      messages.push_back(text);
+    };
+    dlg.OnInitDialog();
+    dlg.button(1005)->click();
+    EXPECT_TRUE(dlg.WaitForWorkers(30s));
+    QApplication::processEvents();
+    status = dlg.statusLine()->text();
+  }
+  std::filesystem::current_path(saved);
+  EXPECT_EQ(status, "Procesez inregistrarea 38 ...");
+  EXPECT_TRUE(messages.empty());
+
+  CAdoDatabase db;
+  CAdoRecordset rs;
+  db.SetDriver("sqlite");
+  ASSERT_TRUE(db.Open("", "", "", dir.file("clinic.db")));
+  ASSERT_TRUE(rs.Open("select count(*) n from QIVA_DRUGS", &db));
+  EXPECT_EQ(std::get<std::int32_t>(rs.GetFieldValue("n")), 3);
+  rs.Close();
+}
+
+
 }  // namespace
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "db/sqlite/SqlCatalog.h"
-#include "db/sqlite/SqlDateTime.h"
+#include "db/SqlDateTime.h"
 
 struct sqlite3;
 

@@ -30,6 +30,7 @@
 #include "db/sqlite/SqlServerMessages.h"
 #include "db/sqlite/TSqlDdl.h"
 #include "db/sqlite/TSqlParser.h"
+#include "db/sqlite/TSqlSplit.h"
 #include "db/sqlite/TSqlTranslator.h"
 
 namespace qiva::db {
@@ -483,10 +484,14 @@ class SqliteEngine final : public DbEngine {
     size_t bad = 0;
     std::string key;
     if (Tokenize(sql, scratchTokens_, bad, false)) {
-      TextShape(scratchTokens_, shapeKey_);
       bool ok = false;
-      if (RunPlanned(scratchTokens_, shapeKey_, ok)) return ok;
-      key = shapeKey_;
+      const size_t pieces = SplitBeforeInserts(scratchTokens_, pieces_, pieceKeys_);
+      if (pieces >= 2) {
+        if (RunPieces(sql, ok)) return ok;
+      } else if (pieces == 1) {
+        if (RunPlanned(scratchTokens_.data(), pieceKeys_[0], ok)) return ok;
+        key = pieceKeys_[0];
+      }
     }
     Batch batch;
     SyntaxError se;
@@ -669,11 +674,11 @@ class SqliteEngine final : public DbEngine {
       return failure;
     }
     if (recording_) recorded_.push_back(q);
-    return Step(batch.tokens, batch.literals, st.firstLiteral, st.endLiteral, *q, out, gotRows);
+    return Step(batch.tokens.data(), batch.literals, st.firstLiteral, st.endLiteral, *q, out, gotRows);
   }
 
   // Binds the statement's literals (tokens[literals[first..end)]) and runs it to the end.
-  Outcome Step(const std::vector<Token>& tokens, const std::vector<size_t>& literals, int first, int end,
+  Outcome Step(const Token* tokens, const std::vector<size_t>& literals, int first, int end,
                const Cached& cached, ResultSet* out, bool* gotRows) {
     sqlite3_stmt* q = cached.stmt;
     const int params = sqlite3_bind_parameter_count(q);
@@ -766,6 +771,7 @@ class SqliteEngine final : public DbEngine {
 
   void ClearCache() {
     plans_.clear();
+    ++plansCleared_;
     for (auto& [key, q] : cache_) sqlite3_finalize(q->stmt);
     cache_.clear();
   }
@@ -786,18 +792,6 @@ class SqliteEngine final : public DbEngine {
     std::vector<PlanStep> steps;
   };
 
-  static void TextShape(const std::vector<Token>& tokens, std::string& key) {
-    key.clear();
-    for (const Token& t : tokens) {
-      switch (t.kind) {
-        case TokenKind::String: key += "'?' "; break;
-        case TokenKind::Number: key += "? "; break;
-        case TokenKind::QuotedName: key += '['; key += t.text; key += "] "; break;
-        default: key += t.text; key += ' ';
-      }
-    }
-  }
-
   static bool Plannable(const Batch& batch) {
     for (const StmtPtr& st : batch.statements) {
       switch (st->kind) {
@@ -817,28 +811,29 @@ class SqliteEngine final : public DbEngine {
     if (statements != recorded_.size()) return;  // a statement did not run (the text stopped early)
     Plan plan;
     plan.literals = batch.literals;
-    size_t lit = 0;
-    for (size_t i = 0; i < batch.tokens.size(); ++i) {
-      if (lit < batch.literals.size() && batch.literals[lit] == i) { ++lit; continue; }
-      if (batch.tokens[i].kind == TokenKind::Number) plan.fixedNumbers.emplace_back(i, batch.tokens[i].text);
-    }
+    plan.fixedNumbers = FixedNumbers(batch);
     size_t next = 0;
     for (const StmtPtr& st : batch.statements) {
       PlanStep step{st->kind, st->firstLiteral, st->endLiteral, nullptr, st->name, st->value};
       if (st->kind != Statement::Kind::Set) step.stmt = recorded_[next++];
       plan.steps.push_back(std::move(step));
     }
-    if (plans_.size() >= kCacheLimit) plans_.clear();
+    if (plans_.size() >= kCacheLimit) {
+      plans_.clear();
+      ++plansCleared_;
+    }
     plans_[std::move(key)] = std::move(plan);
   }
 
-  // Runs a text through a remembered plan; false when there is none (the caller parses).
-  bool RunPlanned(const std::vector<Token>& tokens, const std::string& key, bool& ok) {
+  // The remembered plan for a text of shape `key` whose tokens start at `tokens`; null when there
+  // is none, or when a number that is part of its syntax differs.
+  const Plan* FindPlan(const Token* tokens, const std::string& key) const {
     const auto it = plans_.find(key);
-    if (it == plans_.end()) return false;
-    const Plan& plan = it->second;
-    for (const auto& [index, text] : plan.fixedNumbers)
-      if (tokens[index].text != text) return false;
+    if (it == plans_.end() || !SameNumbers(tokens, it->second.fixedNumbers)) return nullptr;
+    return &it->second;
+  }
+
+  Outcome RunPlan(const Plan& plan, const Token* tokens) {
     Outcome result = Outcome::Ok;
     bool rows = true;
     for (const PlanStep& step : plan.steps) {
@@ -853,9 +848,119 @@ class SqliteEngine final : public DbEngine {
         o = Step(tokens, plan.literals, step.firstLiteral, step.endLiteral, *step.stmt, nullptr, &rows);
       }
       if (o == Outcome::Failed) result = Outcome::Failed;
-      if (o == Outcome::Abort || GroupRolledBack()) { result = Outcome::Abort; break; }
+      if (o == Outcome::Abort || GroupRolledBack()) return Outcome::Abort;
+    }
+    return result;
+  }
+
+  // Runs a text through a remembered plan; false when there is none (the caller parses).
+  bool RunPlanned(const Token* tokens, const std::string& key, bool& ok) {
+    const Plan* plan = FindPlan(tokens, key);
+    if (!plan) return false;
+    ok = RunPlan(*plan, tokens) == Outcome::Ok;
+    return true;
+  }
+
+  // ---- texts of many inserts ----
+  // A text that SplitBeforeInserts cuts into pieces (the pharmaceutical batches) runs piece by
+  // piece: a piece whose shape has a plan is only bound and run, a new shape is parsed once and
+  // its plan remembered, so a batch costs no more per statement than the same statements sent
+  // one by one. SQL Server's batch rules stay: every piece is checked before any runs (a syntax
+  // error anywhere runs none), a conversion error stops the pieces after it, a constraint error
+  // fails only its own statement. A text whose pieces do not each parse into whole queries, data
+  // changes or SET options is left to the whole-text parse (RunPieces returns false).
+  bool RunPieces(std::string_view sql, bool& ok) {
+    if (!CheckPieces(sql)) return false;
+    const unsigned long long checkedWith = plansCleared_;
+    Outcome result = Outcome::Ok;
+    for (size_t p = 0; p < pieces_.size(); ++p) {
+      const Token* tokens = scratchTokens_.data() + pieces_[p].first;
+      PrefetchPiece(p + 1);
+      // The plan found by the check stands while no plan has been dropped since; a piece that
+      // had none may have one now, made by an earlier piece of its shape.
+      const Plan* plan = piecePlans_[p] && plansCleared_ == checkedWith ? piecePlans_[p]
+                                                                         : FindPlan(tokens, pieceKeys_[p]);
+      const Outcome o = plan ? RunPlan(*plan, tokens)
+                             : RunNewPiece(RangeText(sql, scratchTokens_, pieces_[p]), pieceKeys_[p]);
+      if (o == Outcome::Abort || GroupRolledBack()) {
+        result = Outcome::Abort;
+        break;
+      }
+      if (o == Outcome::Failed) result = Outcome::Failed;
     }
     ok = result == Outcome::Ok;
+    return true;
+  }
+
+  // A batch's tokens (some 3 MB for 1001 drug inserts) have left the cache by the time its
+  // pieces run, after the check of the whole text: the next piece's tokens and the texts of its
+  // values are fetched while the current piece runs.
+  void PrefetchPiece(size_t p) const {
+#if defined(__GNUC__)
+    if (p >= pieces_.size()) return;
+    for (size_t i = pieces_[p].first; i < pieces_[p].end; ++i) {
+      const Token& t = scratchTokens_[i];
+      __builtin_prefetch(&t);
+      if (t.kind == TokenKind::String || t.kind == TokenKind::Number) __builtin_prefetch(t.text.data());
+    }
+#else
+    (void)p;
+#endif
+  }
+
+  // Checks that every piece (shaped by SplitBeforeInserts) would parse: its shape has a plan, or a
+  // piece of the same shape (and the same syntax numbers) parsed earlier in this text, or it
+  // parses now into plannable statements.
+  bool CheckPieces(std::string_view sql) {
+    piecePlans_.assign(pieces_.size(), nullptr);
+    checkedShapes_.clear();
+    for (size_t p = 0; p < pieces_.size(); ++p) {
+      const Token* tokens = scratchTokens_.data() + pieces_[p].first;
+      const std::string& key = pieceKeys_[p];
+      if ((piecePlans_[p] = FindPlan(tokens, key)) != nullptr) continue;
+      const auto seen = checkedShapes_.find(key);
+      if (seen != checkedShapes_.end() && SameNumbers(tokens, seen->second)) continue;
+      Batch batch;
+      SyntaxError ignored;
+      if (!ParseBatch(RangeText(sql, scratchTokens_, pieces_[p]), batch, ignored) || !Plannable(batch)) return false;
+      checkedShapes_[key] = FixedNumbers(batch);
+    }
+    return true;
+  }
+
+  // Parses and runs a piece of a shape without a plan, and remembers the plan.
+  Outcome RunNewPiece(std::string_view text, const std::string& key) {
+    Batch batch;
+    SyntaxError se;
+    if (!ParseBatch(text, batch, se)) {  // cannot happen: CheckPieces parsed this shape
+      AddError(se.number, se.message);
+      return Outcome::Abort;
+    }
+    recording_ = key.size() <= kPlanKeyLimit;
+    recorded_.clear();
+    bool any = false;
+    const Outcome o = RunList(batch, batch.statements, nullptr, &any, 0);
+    if (recording_) RememberPlan(key, batch);
+    recording_ = false;
+    return o;
+  }
+
+  using NumberList = std::vector<std::pair<size_t, std::string>>;
+
+  // The numbers of a parsed text that are part of its syntax (not bound as values).
+  static NumberList FixedNumbers(const Batch& batch) {
+    NumberList numbers;
+    size_t lit = 0;
+    for (size_t i = 0; i < batch.tokens.size(); ++i) {
+      if (lit < batch.literals.size() && batch.literals[lit] == i) { ++lit; continue; }
+      if (batch.tokens[i].kind == TokenKind::Number) numbers.emplace_back(i, batch.tokens[i].text);
+    }
+    return numbers;
+  }
+
+  static bool SameNumbers(const Token* tokens, const NumberList& numbers) {
+    for (const auto& [index, text] : numbers)
+      if (tokens[index].text != text) return false;
     return true;
   }
 
@@ -872,7 +977,11 @@ class SqliteEngine final : public DbEngine {
   std::vector<const Cached*> recorded_;
   std::vector<std::string> bindBuffers_;
   std::vector<Token> scratchTokens_;
-  std::string shapeKey_;
+  std::vector<TokenRange> pieces_;        // the pieces of the running text (RunPieces)
+  std::vector<std::string> pieceKeys_;    // their shape keys
+  std::vector<const Plan*> piecePlans_;   // their plans when checked (null: none then)
+  unsigned long long plansCleared_ = 0;   // times the remembered plans were dropped
+  std::unordered_map<std::string, NumberList> checkedShapes_;  // shapes parsed by CheckPieces
   bool inTxn_ = false;
   int pending_ = 0;
   std::chrono::steady_clock::time_point groupStart_;

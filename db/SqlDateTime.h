@@ -1,13 +1,14 @@
-// SqlDateTime.h: SQL Server's datetime type for the embedded engine: text to datetime as SQL
-// Server converts it (date order, styles, 1753-9999, 1/300 s ticks), and the one canonical
-// text form "YYYY-MM-DD hh:mm:ss.fff" in which the engine stores datetimes (it sorts as text).
+// SqlDateTime.h: SQL Server's datetime type: text to datetime as SQL Server converts it (date
+// order, styles, 1753-9999, 1/300 s ticks), and the canonical text "YYYY-MM-DD hh:mm:ss.fff" in
+// which the embedded engine stores datetimes. Outside db/sqlite/ so that every build has it: the
+// imports check the dates they send with the same rules (no second date parser belongs here).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-namespace qiva::db::tsql {
+namespace qiva::db {
 
 // The order of day, month and year in a numeric date (SET DATEFORMAT).
 enum class DateOrder { MDY, DMY, YMD, YDM, MYD, DYM };
@@ -44,7 +45,11 @@ bool DateTimeFromDays(double days, SqlDateTime& out);
 // The local time now, rounded to datetime's precision.
 SqlDateTime LocalNow();
 
+// True when CONVERT(datetime, text, style) succeeds for `text` on a connection whose date order
+// is `sessionOrder` (which matters only for the styles that follow the session).
+bool ConvertsToDateTime(std::string_view text, int style, DateOrder sessionOrder = DateOrder::MDY);
+
 // Parses a DATEFORMAT name (mdy, dmy, ...); false for anything else.
 bool ParseDateOrder(std::string_view name, DateOrder& order);
 
-}  // namespace qiva::db::tsql
+}  // namespace qiva::db

@@ -1,9 +1,9 @@
 // SqlDateTimeTest.cpp: text to datetime as SQL Server converts it, and the stored text form.
 #include <gtest/gtest.h>
 
-#include "db/sqlite/SqlDateTime.h"
+#include "db/SqlDateTime.h"
 
-namespace qiva::db::tsql {
+namespace qiva::db {
 namespace {
 
 std::string Conv(const std::string& text, DateOrder order = DateOrder::MDY) {
@@ -104,5 +104,18 @@ TEST(SqlDateTime, StylesGiveTheirDateOrderAndText) {
   EXPECT_FALSE(FormatStyle(dt, 999, text));
 }
 
+// The check the pharmaceutical import makes before a record joins a batch: the same rules as
+// CONVERT(datetime, text, 120) on the engine, whatever the session's date order.
+TEST(SqlDateTime, ConvertsToDateTimeFollowsTheStyle) {
+  for (const char* good : {"2024-02-29", "2024-01-31 10:20:30", "20240131", "", "2024-01-31T08:00:00"}) {
+    EXPECT_TRUE(ConvertsToDateTime(good, 120)) << good;
+    EXPECT_TRUE(ConvertsToDateTime(good, 120, DateOrder::DMY)) << good;
+  }
+  for (const char* bad : {"2023-02-29", "31.01.2024", "2024-01-31 25:00", "ieri", "1752-12-31", "2024-1-31x"}) {
+    EXPECT_FALSE(ConvertsToDateTime(bad, 120)) << bad;
+  }
+  EXPECT_FALSE(ConvertsToDateTime("2024-01-31", 999));
+}
+
 }  // namespace
-}  // namespace qiva::db::tsql
+}  // namespace qiva::db

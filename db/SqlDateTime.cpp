@@ -1,5 +1,5 @@
-// SqlDateTime.cpp: SQL Server datetime conversions for the embedded engine.
-#include "db/sqlite/SqlDateTime.h"
+// SqlDateTime.cpp: SQL Server datetime conversions, shared by the embedded engine and the imports.
+#include "db/SqlDateTime.h"
 
 #include <cctype>
 #include <chrono>
@@ -9,10 +9,18 @@
 #include <vector>
 
 #include "app/Platform.h"
-#include "db/sqlite/TSqlLexer.h"
 
-namespace qiva::db::tsql {
+namespace qiva::db {
 namespace {
+
+// ASCII upper-case copy (month names and AM/PM are compared in capitals, whatever the locale).
+std::string ToUpper(std::string_view s) {
+  std::string r(s);
+  for (char& c : r) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  }
+  return r;
+}
 
 constexpr std::int32_t kTicksPerDay = 300 * 86400;
 constexpr const char* kMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
@@ -415,6 +423,13 @@ SqlDateTime LocalNow() {
   return dt;
 }
 
+bool ConvertsToDateTime(std::string_view text, int style, DateOrder sessionOrder) {
+  DateOrder order = sessionOrder;
+  if (!DateOrderForStyle(style, sessionOrder, order)) return false;
+  SqlDateTime ignored;
+  return ParseDateTime(text, order, ignored) == DateError::None;
+}
+
 bool ParseDateOrder(std::string_view name, DateOrder& order) {
   const std::string up = ToUpper(name);
   static const std::pair<const char*, DateOrder> kNames[] = {
@@ -425,4 +440,4 @@ bool ParseDateOrder(std::string_view name, DateOrder& order) {
   return false;
 }
 
-}  // namespace qiva::db::tsql
+}  // namespace qiva::db
