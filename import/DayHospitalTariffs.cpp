@@ -51,18 +51,12 @@ int ImportDayHospitalTariffs(ImportContext& ctx, const std::string& path) {
   const st::Location location =
       ctx.hasLocationColumn ? st::Location(ctx.locationId) : st::Location();
   std::int64_t counter = 0;
-  bool goOn = true;
-  if (UpperName(root) == "PROVIDER") {
-    WalkSections(root, WalkOrder::ChildrenOnly,
-                 [&](const XmlElement& element, const std::string& name) {
-                   for (const Section& section : kSections) {
-                     if (goOn && name == section.name) {
-                       goOn = processSection(ctx, section, element, location, counter);
-                     }
-                   }
-                   return goOn;
-                 });
-  }
+  const bool goOn =
+      UpperName(root) != "PROVIDER" ||
+      ForEachKnownSection(root, WalkOrder::ChildrenOnly, kSections,
+                          [&](const Section& section, const XmlElement& element) {
+                            return processSection(ctx, section, element, location, counter);
+                          });
   if (!goOn) return 0;  // the database failed: the run reports it
   ShowFinished(ctx, counter);
   return 1;

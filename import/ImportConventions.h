@@ -41,6 +41,22 @@ enum class WalkOrder {
 void WalkSections(const XmlElement& root, WalkOrder order,
                   const std::function<bool(const XmlElement&, const std::string&)>& visit);
 
+// Walks `root` in `order` and hands every element whose upper-cased name is a section's
+// `name` to `process(section, element)`, each matching section in the table's order. Stops at
+// the first `process` that returns false (the routine must end) and then returns false.
+template <typename Sections, typename Process>
+bool ForEachKnownSection(const XmlElement& root, WalkOrder order, const Sections& sections,
+                         Process&& process) {
+  bool goOn = true;
+  WalkSections(root, order, [&](const XmlElement& element, const std::string& name) {
+    for (const auto& section : sections) {
+      if (goOn && name == section.name) goOn = process(section, element);
+    }
+    return goOn;
+  });
+  return goOn;
+}
+
 // Appends the "Procesez inregistrarea %d ..." progress text to `out`.
 void AppendProgressText(std::string& out, std::int64_t number);
 

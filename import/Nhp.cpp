@@ -70,16 +70,11 @@ int ImportNhp(ImportContext& ctx, const std::string& path) {
   prepareTables(ctx);
   if (DatabaseFailed(ctx)) return 0;
   std::int64_t counter = 0;
-  bool goOn = true;
-  WalkSections(root, WalkOrder::ChildrenOnly,
-               [&](const XmlElement& element, const std::string& name) {
-                 for (const Section& section : kSections) {
-                   if (goOn && name == section.name) {
-                     goOn = processSection(ctx, section, element, counter);
-                   }
-                 }
-                 return goOn;
-               });
+  const bool goOn = ForEachKnownSection(
+      root, WalkOrder::ChildrenOnly, kSections,
+      [&](const Section& section, const XmlElement& element) {
+        return processSection(ctx, section, element, counter);
+      });
   if (!goOn) return 0;  // the database failed: the run reports it
   ShowFinished(ctx, counter);
   return 1;

@@ -162,16 +162,11 @@ bool processSection(ImportContext& ctx, const Section& section, const XmlElement
 int ImportNomenclatures(ImportContext& ctx, const std::string& path) {
   const XmlElement root = OpenImportFile(ctx, path, "Catalogues");
   std::int64_t counter = 0;
-  bool goOn = true;
-  WalkSections(root, WalkOrder::DocumentFirst,
-               [&](const XmlElement& element, const std::string& name) {
-                 for (const Section& section : sections()) {
-                   if (goOn && name == section.name) {
-                     goOn = processSection(ctx, section, element, counter);
-                   }
-                 }
-                 return goOn;
-               });
+  const bool goOn = ForEachKnownSection(
+      root, WalkOrder::DocumentFirst, sections(),
+      [&](const Section& section, const XmlElement& element) {
+        return processSection(ctx, section, element, counter);
+      });
   if (!goOn) return 0;  // the database failed: the run reports it
   ShowProcessed(ctx, counter);
   return 1;

@@ -97,16 +97,11 @@ int ImportPharmaNomenclatures(ImportContext& ctx, const std::string& path) {
   const XmlElement root = OpenImportFile(ctx, path, "Catalogues");
   TraceLog("after openFileHelper");
   std::int64_t counter = 0;
-  bool goOn = true;
-  WalkSections(root, WalkOrder::DocumentFirst,
-               [&](const XmlElement& element, const std::string& name) {
-                 for (const Section& section : kSections) {
-                   if (goOn && name == section.name) {
-                     goOn = processSection(ctx, section, element, counter);
-                   }
-                 }
-                 return goOn;
-               });
+  const bool goOn = ForEachKnownSection(
+      root, WalkOrder::DocumentFirst, kSections,
+      [&](const Section& section, const XmlElement& element) {
+        return processSection(ctx, section, element, counter);
+      });
   if (!goOn) return 0;  // the database failed: the run reports it
   // No closing text: the status line keeps the last progress message.
   KeepRecordTotal(ctx, counter);

@@ -66,16 +66,11 @@ int ImportReferringPhysicians(ImportContext& ctx, const std::string& path) {
   const XmlElement root = OpenImportFile(ctx, path, "Catalogues");
   std::int64_t counter = 0;
   if (ctx.outcome.fileRead) {
-    bool goOn = true;
-    WalkSections(root, WalkOrder::ChildrenOnly,
-                 [&](const XmlElement& element, const std::string& name) {
-                   for (const Section& section : kSections) {
-                     if (goOn && name == section.name) {
-                       goOn = processSection(ctx, section, element, counter);
-                     }
-                   }
-                   return goOn;
-                 });
+    const bool goOn = ForEachKnownSection(
+        root, WalkOrder::ChildrenOnly, kSections,
+        [&](const Section& section, const XmlElement& element) {
+          return processSection(ctx, section, element, counter);
+        });
     if (!goOn) {
       // Stopped: the status line keeps the last progress message; the run still tells how
       // many records it went through.

@@ -1,22 +1,11 @@
 // EmbeddedImportFixture.cpp: the scratch embedded database of the end-to-end import tests.
+#include "import/tests/ImportTestSupport.h"
 #include "import/tests/EmbeddedImportFixture.h"
 
 #include <iterator>
 
 namespace qiva::import::test {
 namespace {
-
-std::string asText(const DbValue& value) {
-  if (const auto* text = std::get_if<std::string>(&value)) return *text;
-  if (const auto* number = std::get_if<std::int32_t>(&value)) return std::to_string(*number);
-  if (const auto* real = std::get_if<double>(&value)) {
-    std::string text = std::to_string(*real);
-    text.erase(text.find_last_not_of('0') + 1);
-    if (text.back() == '.') text.pop_back();
-    return text;
-  }
-  return IsNullValue(value) ? "NULL" : "?";
-}
 
 }  // namespace
 
@@ -56,7 +45,7 @@ Rows EmbeddedImportTest::rows(const std::string& query, const std::vector<std::s
   for (; !recordset.IsEOF(); recordset.MoveNext()) {
     std::vector<std::string> row;
     for (const std::string& column : columns)
-      row.push_back(asText(recordset.GetFieldValue(column)));
+      row.push_back(qiva::import::test::ValueText(recordset.GetFieldValue(column)));
     out.push_back(row);
   }
   recordset.Close();

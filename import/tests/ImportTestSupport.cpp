@@ -7,6 +7,18 @@
 
 namespace qiva::import::test {
 
+std::string ValueText(const DbValue& value) {
+  if (const auto* text = std::get_if<std::string>(&value)) return *text;
+  if (const auto* number = std::get_if<std::int32_t>(&value)) return std::to_string(*number);
+  if (const auto* real = std::get_if<double>(&value)) {
+    std::string text = std::to_string(*real);
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.') text.pop_back();
+    return text;
+  }
+  return IsNullValue(value) ? "NULL" : "?";
+}
+
 bool RecordingEngine::execute(std::string_view sql) {
   shared_->executed.emplace_back(sql);
   if (shared_->broken || shared_->refused.count(std::string(sql)) != 0) {

@@ -18,6 +18,10 @@
 
 namespace qiva::import::test {
 
+// A database value as the tests compare it: text as is, numbers without trailing zeros,
+// "NULL" for null.
+std::string ValueText(const DbValue& value);
+
 // Records executed statements; a query gets the rows scripted for its exact text (none if
 // unscripted).
 class RecordingEngine final : public qiva::db::DbEngine {

@@ -15,18 +15,6 @@ namespace {
 using qiva::import::ImportPharmaNomenclatures;
 using Rows = std::vector<std::vector<std::string>>;
 
-std::string asText(const DbValue& value) {
-  if (const auto* text = std::get_if<std::string>(&value)) return *text;
-  if (const auto* number = std::get_if<std::int32_t>(&value)) return std::to_string(*number);
-  if (const auto* real = std::get_if<double>(&value)) {
-    std::string text = std::to_string(*real);
-    text.erase(text.find_last_not_of('0') + 1);
-    if (text.back() == '.') text.pop_back();
-    return text;
-  }
-  return IsNullValue(value) ? "NULL" : "?";
-}
-
 class PharmaEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -61,7 +49,7 @@ class PharmaEndToEnd : public ::testing::Test {
     EXPECT_TRUE(recordset.Open(query, &database)) << query;
     for (; !recordset.IsEOF(); recordset.MoveNext()) {
       std::vector<std::string> row;
-      for (const std::string& column : columns) row.push_back(asText(recordset.GetFieldValue(column)));
+      for (const std::string& column : columns) row.push_back(qiva::import::test::ValueText(recordset.GetFieldValue(column)));
       out.push_back(row);
     }
     recordset.Close();

@@ -1,4 +1,5 @@
 // EmbeddedReportDatabase.cpp: the scratch embedded database of the report import tests.
+#include "import/tests/ImportTestSupport.h"
 #include "reports/tests/EmbeddedReportDatabase.h"
 
 #include <fstream>
@@ -7,13 +8,6 @@
 
 namespace qiva::reports::test {
 namespace {
-
-std::string asText(const DbValue& value) {
-  if (const auto* text = std::get_if<std::string>(&value)) return *text;
-  if (const auto* number = std::get_if<std::int32_t>(&value)) return std::to_string(*number);
-  if (const auto* real = std::get_if<double>(&value)) return std::to_string(*real);
-  return IsNullValue(value) ? "NULL" : "?";
-}
 
 }  // namespace
 
@@ -53,7 +47,7 @@ Rows EmbeddedReportDatabase::rows(const std::string& query) {
   EXPECT_TRUE(database.m_pConnection && database.m_pConnection->query(query, result)) << query;
   for (const auto& row : result.rows) {
     std::vector<std::string> texts;
-    for (const DbValue& field : row) texts.push_back(asText(field));
+    for (const DbValue& field : row) texts.push_back(qiva::import::test::ValueText(field));
     out.push_back(texts);
   }
   return out;
