@@ -117,10 +117,10 @@ bool FeedbackWalk::section(const XmlElement& section, const std::string& name) {
   for (int i = 0;; ++i) {
     const XmlElement record = section.childAt(i);
     if (record.isNull()) return true;
-    const std::string recordName = import::UpperName(record);
-    if (continuous && (recordName == "PIDLIST" || recordName == "FOREIGNPERSON")) {
+    if (continuous &&
+        (import::HasName(record, "PIDLIST") || import::HasName(record, "FOREIGNPERSON"))) {
       if (!continuousCase(record)) return false;
-    } else if (!continuous && recordName == "HOSPITALIZATION" && !dayCase(record)) {
+    } else if (!continuous && import::HasName(record, "HOSPITALIZATION") && !dayCase(record)) {
       return false;
     }
   }
@@ -136,7 +136,7 @@ bool FeedbackWalk::continuousCase(const XmlElement& element) {
   for (int i = 0;; ++i) {
     const XmlElement child = element.childAt(i);
     if (child.isNull()) return true;
-    if (import::UpperName(child) == "ERROR" &&
+    if (import::HasName(child, "ERROR") &&
         !writeChild(child, parent, fb::ContinuousCaseErrorInsert)) {
       return false;
     }
@@ -152,9 +152,10 @@ bool FeedbackWalk::dayCase(const XmlElement& element) {
   for (int i = 0;; ++i) {
     const XmlElement child = element.childAt(i);
     if (child.isNull()) return true;
-    const std::string name = import::UpperName(child);
-    if (name == "SERVICES" && !service(child, parent)) return false;
-    if (name == "ERRORS" && !writeChild(child, parent, fb::DayCaseErrorInsert)) return false;
+    if (import::HasName(child, "SERVICES") && !service(child, parent)) return false;
+    if (import::HasName(child, "ERRORS") && !writeChild(child, parent, fb::DayCaseErrorInsert)) {
+      return false;
+    }
   }
 }
 
@@ -175,8 +176,7 @@ bool FeedbackWalk::service(const XmlElement& element, const Parent& dayCase) {
   for (int i = 0;; ++i) {
     const XmlElement child = element.childAt(i);
     if (child.isNull()) return true;
-    const std::string name = import::UpperName(child);
-    if ((name == "ERRORS" || name == "ERROR") &&
+    if ((import::HasName(child, "ERRORS") || import::HasName(child, "ERROR")) &&
         !writeChild(child, parent, fb::DayServiceErrorInsert)) {
       return false;
     }
