@@ -62,12 +62,10 @@ constexpr std::array<Section, 16> kSections = {{
 // instead: in a batch its conversion error would end the batch and lose every record after it.
 // It does not count toward the batch's size.
 void addToBatch(ImportContext& ctx, StatementBatch& batch, const RecordStatement& statement) {
-  if (!statement.skipReason.empty()) {
-    SkipRecord(ctx, statement.skipReason, statement.sql);
-  } else if (statement.sendAlone) {
-    ctx.database.Execute(statement.sql);
-  } else {
+  if (statement.skipReason.empty() && !statement.sendAlone) {
     batch.Add(statement.sql);
+  } else {
+    ExecuteRecord(ctx, statement);  // sent alone, or skipped with its reason
   }
 }
 
