@@ -207,12 +207,16 @@ class Session final : public db::StatementObserver {
   }
 
   bool starting(const db::StatementPlace& place) override {
+    ReleaseDone(kDoneMore);  // another statement follows the one whose DONE was held
     if (place.depth == 0) {
       ++statementNumber_;
       if (options_.hangAt && statementNumber_ == options_.hangAt) return Hang();
       if (options_.dropAt && statementNumber_ == options_.dropAt) return Drop();
     }
-    Pause(options_.statementDelayMs);
+    if (options_.statementDelayMs > 0) {
+      Flush();  // the client sees each statement's outcome while the next one waits
+      Pause(options_.statementDelayMs);
+    }
     if (Readable(socket_)) {
       Message m;
       if (!ReadMessage(socket_, m)) return Drop();
