@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "app/INILoader.h"
+#include "app/TextUtil.h"
 
 namespace {
 
@@ -30,6 +31,20 @@ bool DatabaseHasLocationColumn(CAdoDatabase& db, CAdoRecordset& rs) {
   const bool found = !rs.IsEOF();
   rs.Close();
   return found;
+}
+
+// The "text" and "timeout" keys: text=characters sends the characters the file's bytes encode;
+// timeout=SECONDS limits every statement (0: no limit; absent or not a number: 30 seconds).
+qiva::db::StatementOptions StatementOptionsFrom(const INILoader& configuration) {
+  qiva::db::StatementOptions options;
+  std::string text = configuration.GetValue("text");
+  ToUpperAscii(text);
+  options.textAsCharacters = text == "CHARACTERS";
+  const std::string timeout = configuration.GetValue("timeout");
+  if (!timeout.empty() && timeout.size() <= 6 &&
+      timeout.find_first_not_of("0123456789") == std::string::npos)
+    options.timeoutSeconds = std::stoi(timeout);
+  return options;
 }
 
 RunOutcome Classify(int routineResult, const ImportOutcome& outcome) {
@@ -80,6 +95,7 @@ RunOutcome ImportWorker(ImportSession& session, const ImportRequest& request) {
   db.SetLogFile("_database.log");
   db.SetDriver(configuration.GetValue("driver"));
   db.SetDsn(configuration.GetValue("dsn"));
+  db.SetStatementOptions(StatementOptionsFrom(configuration));
   if (!db.Open(server, user, password, database)) {
     ui.ShowMessage(!db.m_szProviderError.empty() ? db.m_szProviderError : db.m_szComError);
     ui.CloseProgram();

@@ -120,6 +120,7 @@ bool CAdoDatabase::Open(const std::string& connectionString) {
   m_pConnection = engineFactory_ ? engineFactory_(connectionString)
                                  : qiva::db::CreateEngineFor(connectionString);
   if (m_pConnection && lockWaitNotice_) m_pConnection->setLockWaitNotice(lockWaitNotice_);
+  if (m_pConnection) m_pConnection->setStatementOptions(statementOptions_);
   if (!m_pConnection) {
     // No engine could be made: the provider text keeps what it held.
     KeepFailure("CAdoDatabase::Open",
@@ -146,6 +147,10 @@ bool CAdoDatabase::CreatedNewDatabase() const {
 
 std::string CAdoDatabase::EmbeddedDatabasePath() const {
   return m_pConnection ? qiva::db::DatabasePath(*m_pConnection) : std::string();
+}
+
+void CAdoDatabase::SetStatementOptions(const qiva::db::StatementOptions& options) {
+  statementOptions_ = options;
 }
 
 bool CAdoDatabase::Close() {

@@ -23,6 +23,8 @@ class CAdoDatabase {
   // ("sqlite" selects the embedded engine, where the database value is the file) and an ODBC
   // data source name used instead of driver and server. Empty driver: the build default.
   void SetDriver(std::string driver);
+  // How later connections send statements (text mode and time-out); see StatementOptions.
+  void SetStatementOptions(const qiva::db::StatementOptions& options);
   void SetDsn(std::string dsn);
 
   // Keeps the four values, builds the connection string into m_szConnectionString and opens it.
@@ -108,6 +110,7 @@ class CAdoDatabase {
   std::string dsn_;
   EngineFactory engineFactory_;
   std::function<void()> lockWaitNotice_;
+  qiva::db::StatementOptions statementOptions_;
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> trace_{nullptr, &std::fclose};
 };
 

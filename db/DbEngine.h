@@ -41,6 +41,15 @@ struct ResultSet {
   std::vector<std::vector<DbValue>> rows;
 };
 
+// How statements are sent: the text of each statement as the imports made it, read as
+// Windows-1250 bytes (the default: a code page 1250 database stores the file's bytes) or as the
+// characters they encode (UTF-8 when it is valid UTF-8, else Windows-1250); and the seconds a
+// statement may take (0: no limit).
+struct StatementOptions {
+  bool textAsCharacters = false;
+  int timeoutSeconds = 30;
+};
+
 class DbEngine {
  public:
   virtual ~DbEngine() = default;
@@ -65,6 +74,9 @@ class DbEngine {
   // Called on the waiting thread once a statement has waited a few seconds for a lock that
   // another program holds; empty: nobody is told. Kept across opens.
   virtual void setLockWaitNotice(std::function<void()> notice) { (void)notice; }
+  // Applies to every later statement; the embedded engine, which takes the bytes as they are
+  // and never waits on a link, ignores it.
+  virtual void setStatementOptions(const StatementOptions& options) { (void)options; }
 };
 
 // Chooses the engine for a connection string: "DRIVER={sqlite}" (any case) gives the embedded

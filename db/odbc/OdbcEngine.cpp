@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/Utf16.h"
+#include "db/CodePage1250.h"
 #include "db/odbc/OdbcDiagnostics.h"
 
 static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "ODBC wide text is read as UTF-16");
@@ -92,9 +93,16 @@ class OdbcEngine final : public DbEngine {
   bool query(std::string_view sql, ResultSet& out) override;
   bool close() override;
   const EngineError& lastError() const override { return error_; }
+  bool broken() const override { return broken_; }
+  void setStatementOptions(const StatementOptions& options) override { options_ = options; }
 
  private:
   bool fail(const OdbcHandle& handle, const std::string& fallback);
+  bool failWith(std::vector<odbc::DiagnosticRecord> records, const std::string& fallback);
+  std::u16string wideText(std::string_view sql) const;
+  SQLRETURN send(OdbcHandle& statement, std::string_view sql, int timeoutSeconds);
+  void judgeFailure(const std::vector<odbc::DiagnosticRecord>& records);
+  bool linkAnswers();
   bool failWithoutHandle(const char* sqlState, const std::string& description);
   bool run(OdbcHandle& statement, std::string_view sql);
   bool readColumns(ResultSet& out);
@@ -106,12 +114,33 @@ class OdbcEngine final : public DbEngine {
   OdbcHandle executeStatement_;
   OdbcHandle queryStatement_;
   bool connected_ = false;
+  bool broken_ = false;      // the link to the server is gone: nothing more is sent
+  EngineError brokenError_;  // the failure that found it gone, given to every refusal
+  StatementOptions options_;
   EngineError error_;
 };
 
-bool OdbcEngine::fail(const OdbcHandle& handle, const std::string& fallback) {
-  error_ = odbc::MapDiagnostics(odbc::ReadDiagnostics(handle.type(), handle.get()), fallback);
+// The states in which the driver reports the link to the server gone, and FreeTDS's own
+// number for the first sight of it ("Unexpected EOF from the server", SQLSTATE 01000).
+bool LinkLost(const std::vector<odbc::DiagnosticRecord>& records) {
+  for (const odbc::DiagnosticRecord& r : records) {
+    if (r.sqlState == "08S01" || r.sqlState == "08003" || r.sqlState == "08007") return true;
+    if (r.nativeError == 20017) return true;
+  }
   return false;
+}
+
+bool TimedOut(const std::vector<odbc::DiagnosticRecord>& records) {
+  for (const odbc::DiagnosticRecord& r : records)
+    if (r.sqlState == "HYT00") return true;
+  return false;
+}
+
+// Seconds the probe of a link after a time-out may take.
+constexpr int kProbeSeconds = 10;
+
+bool OdbcEngine::fail(const OdbcHandle& handle, const std::string& fallback) {
+  return failWith(odbc::ReadDiagnostics(handle.type(), handle.get()), fallback);
 }
 
 bool OdbcEngine::failWithoutHandle(const char* sqlState, const std::string& description) {
@@ -149,6 +178,7 @@ bool OdbcEngine::open(const std::string& connectionString) {
     return false;
   }
   connected_ = true;
+  broken_ = false;
   return true;
 }
 
@@ -167,41 +197,98 @@ bool OdbcEngine::close() {
   return ok;
 }
 
-// Runs `sql` on `statement` (allocated on first use and kept); on failure the error is kept
-// and the statement's cursor closed.
-bool OdbcEngine::run(OdbcHandle& statement, std::string_view sql) {
-  if (!connected_) return failWithoutHandle("08003", "Connection not open");
-  if (!statement && !statement.allocate(SQL_HANDLE_STMT, connection_.get())) {
-    return fail(connection_, "The ODBC statement could not be allocated");
-  }
-  if (sql.size() > static_cast<std::size_t>(INT_MAX)) {
-    return failWithoutHandle("HY090", "The statement is too long");
-  }
-  const SQLRETURN rc =
-      SQLExecDirect(statement.get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.data())),
-                    static_cast<SQLINTEGER>(sql.size()));
-  // SQL_NO_DATA: a searched update or delete that touched no row, still a success.
-  if (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA) return true;
-  fail(statement, "The ODBC driver failed the statement without saying why");
-  SQLFreeStmt(statement.get(), SQL_CLOSE);
+bool OdbcEngine::failWith(std::vector<odbc::DiagnosticRecord> records,
+                          const std::string& fallback) {
+  error_ = odbc::MapDiagnostics(records, fallback);
+  judgeFailure(records);
   return false;
 }
 
+// The statement's text as UTF-16, converted here so that neither the driver's client character
+// set, the locale nor the system code page can change it.
+std::u16string OdbcEngine::wideText(std::string_view sql) const {
+  if (options_.textAsCharacters && IsValidUtf8(sql)) return Utf8ToUtf16(sql);
+  return Cp1250ToUtf16(sql);
+}
+
+// Sends `sql` on `statement` (allocated on first use and kept) with a time-out; the driver's
+// answer to the first result.
+SQLRETURN OdbcEngine::send(OdbcHandle& statement, std::string_view sql, int timeoutSeconds) {
+  if (!statement && !statement.allocate(SQL_HANDLE_STMT, connection_.get()))
+    return SQL_INVALID_HANDLE;
+  SQLSetStmtAttr(statement.get(), SQL_ATTR_QUERY_TIMEOUT,
+                 reinterpret_cast<SQLPOINTER>(static_cast<std::intptr_t>(timeoutSeconds)), 0);
+  std::u16string wide = wideText(sql);
+  return SQLExecDirectW(statement.get(), reinterpret_cast<SQLWCHAR*>(wide.data()),
+                        static_cast<SQLINTEGER>(wide.size()));
+}
+
+// A failure that shows the link gone breaks the connection; a time-out is followed by a short
+// probe, and a link that does not answer it either is taken as gone, so that a server that
+// stopped answering ends the run instead of costing one time-out per remaining statement.
+void OdbcEngine::judgeFailure(const std::vector<odbc::DiagnosticRecord>& records) {
+  if (broken_ || !connected_) return;
+  SQLUINTEGER dead = SQL_CD_FALSE;
+  SQLGetConnectAttr(connection_.get(), SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr);
+  const bool gone =
+      LinkLost(records) || dead == SQL_CD_TRUE || (TimedOut(records) && !linkAnswers());
+  if (!gone) return;
+  broken_ = true;
+  brokenError_ = error_;
+}
+
+bool OdbcEngine::linkAnswers() {
+  OdbcHandle probe;
+  const SQLRETURN rc = send(probe, "select 1", kProbeSeconds);
+  if (SQL_SUCCEEDED(rc)) SQLFreeStmt(probe.get(), SQL_CLOSE);
+  return SQL_SUCCEEDED(rc);
+}
+
+// Runs `sql` on `statement`; on failure the error is kept. True when the first result came.
+bool OdbcEngine::run(OdbcHandle& statement, std::string_view sql) {
+  if (!connected_) return failWithoutHandle("08003", "Connection not open");
+  if (broken_) return error_ = brokenError_, false;
+  if (sql.size() > static_cast<std::size_t>(INT_MAX / 2)) {
+    return failWithoutHandle("HY090", "The statement is too long");
+  }
+  const SQLRETURN rc = send(statement, sql, options_.timeoutSeconds);
+  if (rc == SQL_INVALID_HANDLE)
+    return fail(connection_, "The ODBC statement could not be allocated");
+  // SQL_NO_DATA: a searched update or delete that touched no row, still a success.
+  if (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA) return true;
+  std::vector<odbc::DiagnosticRecord> records =
+      odbc::ReadDiagnostics(statement.type(), statement.get());
+  SQLFreeStmt(statement.get(), SQL_CLOSE);
+  return failWith(std::move(records), "The ODBC driver failed the statement without saying why");
+}
+
+// Every result of the text is read to its end, errors included: closing a statement whose
+// results are still pending makes the driver cancel the request, and SQL Server then stops
+// running the text, losing every statement after the one that failed.
 bool OdbcEngine::execute(std::string_view sql) {
-  if (!run(executeStatement_, sql)) return false;
-  // A text may hold several statements: a failure in a later one surfaces while moving to
-  // its result, so every result is walked before the text counts as done.
-  bool ok = true;
+  if (!connected_) return failWithoutHandle("08003", "Connection not open");
+  if (broken_) return error_ = brokenError_, false;
+  if (sql.size() > static_cast<std::size_t>(INT_MAX / 2)) {
+    return failWithoutHandle("HY090", "The statement is too long");
+  }
+  SQLRETURN rc = send(executeStatement_, sql, options_.timeoutSeconds);
+  if (rc == SQL_INVALID_HANDLE)
+    return fail(connection_, "The ODBC statement could not be allocated");
+  std::vector<odbc::DiagnosticRecord> errors;
   for (;;) {
-    const SQLRETURN rc = SQLMoreResults(executeStatement_.get());
-    if (rc == SQL_NO_DATA) break;
-    if (!SQL_SUCCEEDED(rc)) {
-      ok = fail(executeStatement_, "The ODBC driver failed the statement without saying why");
+    if (rc == SQL_ERROR) {
+      const auto records = odbc::ReadDiagnostics(SQL_HANDLE_STMT, executeStatement_.get());
+      errors.insert(errors.end(), records.begin(), records.end());
+      if (LinkLost(records) || TimedOut(records)) break;
+    } else if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
       break;
     }
+    rc = SQLMoreResults(executeStatement_.get());
+    if (rc == SQL_NO_DATA) break;
   }
   SQLFreeStmt(executeStatement_.get(), SQL_CLOSE);
-  return ok;
+  if (errors.empty()) return true;
+  return failWith(std::move(errors), "The ODBC driver failed the statement without saying why");
 }
 
 bool OdbcEngine::query(std::string_view sql, ResultSet& out) {

@@ -1,0 +1,215 @@
+// End-to-end tests of the SQL Server path: the real qiva-import program, through unixODBC and
+// FreeTDS, against the stand-in; every outcome is compared with the same import into the
+// embedded database, and the link's faults must end a run as a database failure.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/tests/TestSupport.h"
+#include "db/tds/tests/StandIn.h"
+#include "db/tests/DbTestSupport.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using qiva::test::StandIn;
+
+// A folder with its own copy of qiva-import (the logs go beside the program) and configuration.
+class ProgramFolder {
+ public:
+  ProgramFolder(const fs::path& folder, const std::string& configuration) : folder_(folder) {
+    fs::create_directories(folder);
+    fs::copy_file(QIVA_IMPORT_PROGRAM, folder / "qiva-import",
+                  fs::copy_options::overwrite_existing);
+    qiva::test::WriteFileBytes((folder / "QIVA_IMPORT.INI").string(), configuration);
+  }
+  // Runs `qiva-import KIND FILE` and returns its exit status.
+  int Import(const std::string& kind, const std::string& file) const {
+    const std::string command = "'" + (folder_ / "qiva-import").string() + "' --config '" +
+                                (folder_ / "QIVA_IMPORT.INI").string() + "' " + kind + " '" + file +
+                                "' >/dev/null 2>&1";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  // The statements that _database.log records as failed, in order (error texts left out).
+  std::vector<std::string> LoggedStatements() const {
+    std::vector<std::string> statements;
+    for (const std::string& record : FailureRecords(false)) statements.push_back(record);
+    return statements;
+  }
+  size_t FailureCount() const { return FailureRecords(true).size(); }
+
+ private:
+  std::vector<std::string> FailureRecords(bool labels) const {
+    const fs::path log = folder_ / "_database.log";
+    std::vector<std::string> out;
+    if (!fs::exists(log)) return out;
+    for (const std::string& record : qiva::test::ReadLogRecords(log.string())) {
+      if (record.rfind("Created the embedded database", 0) == 0)
+        continue;  // the embedded engine's own
+      const bool label = record.rfind("CAdoDatabase::", 0) == 0;
+      if (label == labels) out.push_back(record);
+    }
+    return out;
+  }
+  fs::path folder_;
+};
+
+// Every row of every table of an embedded database file, as text; stamps of today are masked
+// (the activation time of the physicians import).
+std::map<std::string, std::multiset<std::string>> Dump(const std::string& file) {
+  std::map<std::string, std::multiset<std::string>> tables;
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) return tables;
+  std::vector<std::string> names;
+  sqlite3_stmt* q = nullptr;
+  sqlite3_prepare_v2(db,
+                     "select name from sqlite_master where type = 'table' and name not like "
+                     "'\\_\\_qiva%' escape '\\'",
+                     -1, &q, nullptr);
+  while (sqlite3_step(q) == SQLITE_ROW)
+    names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(q, 0)));
+  sqlite3_finalize(q);
+  const std::string today = [] {
+    const std::time_t now = std::time(nullptr);
+    char buffer[16];
+    std::strftime(buffer, sizeof buffer, "%Y-%m-%d", std::localtime(&now));
+    return std::string(buffer);
+  }();
+  for (const std::string& name : names) {
+    auto& rows = tables[name];
+    sqlite3_prepare_v2(db, ("select * from \"" + name + "\"").c_str(), -1, &q, nullptr);
+    while (sqlite3_step(q) == SQLITE_ROW) {
+      std::string row;
+      for (int c = 0; c < sqlite3_column_count(q); ++c) {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_column_blob(q, c));
+        std::string value = sqlite3_column_type(q, c) == SQLITE_NULL
+                                ? "NULL"
+                                : std::string(p ? p : "", sqlite3_column_bytes(q, c));
+        if (value.rfind(today, 0) == 0) value = "(today)";
+        row += value + "|";
+      }
+      rows.insert(row);
+    }
+    sqlite3_finalize(q);
+  }
+  sqlite3_close(db);
+  return tables;
+}
+
+std::string Sample(const std::string& name) { return std::string(QIVA_SAMPLES_DIR) + "/" + name; }
+
+class SqlServerPathTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!qiva::test::RegisterFreeTds(dir.path().string())) GTEST_SKIP() << "no FreeTDS ODBC driver";
+  }
+  // The configuration of a program that reaches `server` through the FreeTDS driver.
+  std::string ServerConfiguration(const StandIn& server, const std::string& extra = "") const {
+    return "server=127.0.0.1," + std::to_string(server.Port()) +
+           "\r\ndatabase=CLINIC\r\nuser=qiva\r\npass=qiva\r\n" +
+           "driver=" + qiva::test::kStandInDriver + "\r\n" + extra;
+  }
+  std::string EmbeddedConfiguration() const {
+    return "driver=sqlite\r\ndatabase=" + dir.file("embedded.db") + "\r\n";
+  }
+  qiva::test::ScratchDir dir;
+};
+
+TEST_F(SqlServerPathTest, everySampleLoadsThroughTheDriverExactlyAsIntoTheEmbeddedDatabase) {
+  StandIn server(dir.file("served.db"));
+  ASSERT_TRUE(server.Started());
+  const ProgramFolder viaServer(dir.path() / "server", ServerConfiguration(server));
+  const ProgramFolder embedded(dir.path() / "embedded", EmbeddedConfiguration());
+  const std::vector<std::pair<std::string, std::string>> samples = {
+      {"nomenclatures", "nomenclatoare_generale.xml"},
+      {"nhp", "programe_nationale.xml"},
+      {"day-tariffs", "tarife_spitalizare_zi.xml"},
+      {"feedback", "feedback_spitalizare.xml"},
+      {"feedback", "feedback_spitalizare_zi.xml"},
+      {"physicians", "medici_trimitatori.xml"},
+      {"personalization", "personalizare_furnizor.xml"},
+      {"errors", "CLINIC_4412345_202103_20210412_153012.xml"},
+      {"errors", "SPT_DRG_4412345_202103_20210412_153540.xml"},
+      {"pharmacy-errors", "SPT_FARM_4412345_202103_20210412_160112.xml"},
+      {"pharma", "nomenclator_farmaceutic.xml"},
+  };
+  for (const auto& [kind, file] : samples) {
+    SCOPED_TRACE(file);
+    EXPECT_EQ(viaServer.Import(kind, Sample(file)), embedded.Import(kind, Sample(file)));
+  }
+  server.Stop();  // its last group is committed
+  const auto served = Dump(dir.file("served.db"));
+  EXPECT_EQ(served, Dump(dir.file("embedded.db")));
+  EXPECT_GT(served.at("QIVA_PHYSICIANS").size(), 0u);
+  EXPECT_EQ(viaServer.LoggedStatements(), embedded.LoggedStatements());
+}
+
+// Romanian letters from a UTF-8 file and from a Windows-1250 file: by default the file's bytes
+// are what a code page 1250 database stores; text=characters stores the letters themselves
+// (as code page 1250 bytes, '?' for the comma-below letters the code page lacks, or as UTF-8).
+TEST_F(SqlServerPathTest, romanianTextIsStoredAsTheTextModeSays) {
+  const std::string utf8File = dir.file("utf8.xml"), cp1250File = dir.file("cp1250.xml");
+  qiva::test::WriteFileBytes(
+      utf8File,
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Catalogues><Physicians>"
+      "<Physician pid=\"1\" Name=\"\xC5\x9ETEFAN \xC8\x98TEFAN\" stencil=\"A1\" "
+      "validFrom=\"2015-01-01\"/></Physicians></Catalogues>");
+  qiva::test::WriteFileBytes(
+      cp1250File,
+      "<?xml version=\"1.0\" encoding=\"windows-1250\"?><Catalogues><Physicians>"
+      "<Physician pid=\"1\" Name=\"\xAATEFAN \xE3\" stencil=\"A1\" "
+      "validFrom=\"2015-01-01\"/></Physicians></Catalogues>");
+  struct Case {
+    std::string file, collation, mode, stored;
+  };
+  const std::vector<Case> cases = {
+      {utf8File, "cp1250", "", "\xC5\x9ETEFAN \xC8\x98TEFAN"},
+      {utf8File, "cp1250", "text=characters\r\n", "\xAATEFAN ?TEFAN"},
+      {utf8File, "utf8", "text=characters\r\n", "\xC5\x9ETEFAN \xC8\x98TEFAN"},
+      {cp1250File, "cp1250", "", "\xAATEFAN \xE3"},
+      {cp1250File, "cp1250", "text=characters\r\n", "\xAATEFAN \xE3"},
+      {cp1250File, "utf8", "text=characters\r\n", "\xC5\x9ETEFAN \xC4\x83"},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file + " " + c.collation + " " + c.mode);
+    const std::string database = dir.file("text" + std::to_string(++n) + ".db");
+    StandIn server(database, {"--collation", c.collation});
+    ASSERT_TRUE(server.Started());
+    const ProgramFolder program(dir.path() / ("text" + std::to_string(n)),
+                                ServerConfiguration(server, c.mode));
+    EXPECT_EQ(program.Import("physicians", c.file), 0);
+    server.Stop();
+    const auto rows = Dump(database).at("QIVA_PHYSICIANS");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_NE(rows.begin()->find("|" + c.stored + "|"), std::string::npos) << *rows.begin();
+  }
+}
+
+// A server that stops answering, or a link that drops, ends the run as a database failure
+// (exit 4) with one failure on record, not one failure per remaining record.
+TEST_F(SqlServerPathTest, aServerThatStopsAnsweringOrDropsTheLinkEndsTheRunAsADatabaseFailure) {
+  for (const std::string fault : {"--hang-at", "--drop-at"}) {
+    SCOPED_TRACE(fault);
+    StandIn server(dir.file(fault + ".db"), {fault, "40"});
+    ASSERT_TRUE(server.Started());
+    const ProgramFolder program(dir.path() / fault, ServerConfiguration(server, "timeout=2\r\n"));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(program.Import("nomenclatures", Sample("nomenclatoare_generale.xml")), 4);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
+    EXPECT_EQ(program.FailureCount(), 1u);
+  }
+}
+
+}  // namespace
