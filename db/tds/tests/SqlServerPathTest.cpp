@@ -155,6 +155,36 @@ TEST_F(SqlServerPathTest, everySampleLoadsThroughTheDriverExactlyAsIntoTheEmbedd
   EXPECT_EQ(viaServer.LoggedStatements(), embedded.LoggedStatements());
 }
 
+// Rows of a pharmaceutical batch that the server refuses (a code too long for its column) are
+// the only ones missing: the batch is read to its end, never cancelled, even when its first
+// answer is an error (the batch's SET NOCOUNT ON gives no result before it).
+TEST_F(SqlServerPathTest, refusedRowsOfABatchAreTheOnlyOnesMissing) {
+  std::string drugs;
+  for (int i = 1; i <= 6; ++i) {
+    const std::string code = i == 1 || i == 4 ? std::string(200, 'X') : "W" + std::to_string(i);
+    drugs += "<CopaymentListDrug copaymentListType=\"A\" drug=\"" + code +
+             "\" maxPrice=\"12.5\" maxPriceUT=\"0.1234567\" copaymentValue=\"11.25\" "
+             "copaymentValue90=\"11.25\" wholeSalePrice=\"10.4\" referencePrice=\"0.1234567\" "
+             "specialLaw=\"false\" needApproval=\"NU\" overValue=\"0\" needSpecialty=\"0\" "
+             "classifInsulin=\"0\" hgDci=\"D1\" hgAtc=\"C10AA05\" diseaseCode=\"1\" "
+             "validFrom=\"2021-01-01\"/>";
+  }
+  const std::string file = dir.file("drugs.xml");
+  qiva::test::WriteFileBytes(
+      file, "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Catalogues><CopaymentListDrugs>" + drugs +
+                "</CopaymentListDrugs></Catalogues>");
+  StandIn server(dir.file("served.db"));
+  ASSERT_TRUE(server.Started());
+  const ProgramFolder viaServer(dir.path() / "server", ServerConfiguration(server));
+  const ProgramFolder embedded(dir.path() / "embedded", EmbeddedConfiguration());
+  EXPECT_EQ(viaServer.Import("pharma", file), embedded.Import("pharma", file));
+  server.Stop();
+  const auto served = Dump(dir.file("served.db"));
+  EXPECT_EQ(served.at("QIVA_COPAYMENT_LIST_DRUGS").size(), 4u);
+  EXPECT_EQ(served, Dump(dir.file("embedded.db")));
+  EXPECT_EQ(viaServer.LoggedStatements(), embedded.LoggedStatements());
+}
+
 // Romanian letters from a UTF-8 file and from a Windows-1250 file: by default the file's bytes
 // are what a code page 1250 database stores; text=characters stores the letters themselves
 // (as code page 1250 bytes, '?' for the comma-below letters the code page lacks, or as UTF-8).
