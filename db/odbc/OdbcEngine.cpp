@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "app/Utf16.h"
-#include "db/CodePage1250.h"
+#include "app/CodePage1250.h"
 #include "db/odbc/OdbcDiagnostics.h"
 
 static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "ODBC wide text is read as UTF-16");

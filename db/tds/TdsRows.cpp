@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "db/CodePage1250.h"
+#include "app/CodePage1250.h"
 #include "db/SqlDateTime.h"
 
 namespace qiva::tds {
@@ -149,7 +149,7 @@ std::string Utf16Bytes(std::u16string_view text) {
 }  // namespace
 
 std::u16string StoredTextToUtf16(std::string_view bytes) {
-  return db::IsValidUtf8(bytes) ? db::Utf8ToUtf16(bytes) : db::Cp1250ToUtf16(bytes);
+  return ::IsValidUtf8(bytes) ? ::Utf8ToUtf16(bytes) : ::Cp1250ToUtf16(bytes);
 }
 
 void WriteColumnMetadata(ByteWriter& out, const std::vector<db::ObservedColumn>& columns,
@@ -193,7 +193,7 @@ void WriteColumnMetadata(ByteWriter& out, const std::vector<db::ObservedColumn>&
         break;
       }
     }
-    out.bVarchar(db::Utf8ToUtf16(c.name));
+    out.bVarchar(::Utf8ToUtf16(c.name));
   }
 }
 

@@ -12,8 +12,8 @@
 #include <optional>
 #include <thread>
 
+#include "app/CodePage1250.h"
 #include "app/Utf16.h"
-#include "db/CodePage1250.h"
 #include "db/sqlite/ObservedRun.h"
 #include "db/tds/TdsRows.h"
 #include "db/tds/TdsWire.h"
@@ -133,7 +133,7 @@ std::string EngineText(std::u16string_view text, bool utf8) {
   out.reserve(text.size());
   size_t i = 0;
   auto copyUntil = [&](size_t end) {
-    out += db::Utf16ToCp1250(text.substr(i, end - i));
+    out += ::Utf16ToCp1250(text.substr(i, end - i));
     i = end;
   };
   while (i < text.size()) {
@@ -230,7 +230,7 @@ class Session final : public db::StatementObserver {
     ReleaseDone(kDoneMore);
     for (const db::ProviderError& e : s.errors)
       WriteMessage(out_, kTokenError, e.number, 1, ClassOf(e.number),
-                   StoredTextToUtf16(e.description), db::Utf8ToUtf16(s.place.procedure),
+                   StoredTextToUtf16(e.description), ::Utf8ToUtf16(s.place.procedure),
                    s.place.line);
     const bool failed = !s.errors.empty();
     const bool counted = s.rowCount >= 0 && !noCount_;
@@ -410,7 +410,7 @@ class Session final : public db::StatementObserver {
     ByteWriter out;
     WriteMessage(out, kTokenError, 50000, 1, 16,
                  u"The test server takes only SQL batches (request type " +
-                     db::Utf8ToUtf16(std::to_string(type)) + u" refused).",
+                     ::Utf8ToUtf16(std::to_string(type)) + u" refused).",
                  u"", 1);
     WriteDone(out, kTokenDone, kDoneError, 0, 0);
     Send(out.bytes());

@@ -1,7 +1,6 @@
 // CodePage1250.cpp: the Windows-1250 table and the UTF-8/UTF-16 conversions around it.
-#include "db/CodePage1250.h"
+#include "app/CodePage1250.h"
 
-namespace qiva::db {
 namespace {
 
 // Unicode of the bytes 0x80-0xFF; the five undefined bytes (0x81, 0x83, 0x88, 0x90, 0x98)
@@ -114,5 +113,3 @@ bool IsValidUtf8(std::string_view text) {
   }
   return true;
 }
-
-}  // namespace qiva::db

@@ -7,8 +7,6 @@
 #include <string>
 #include <string_view>
 
-namespace qiva::db {
-
 // The Unicode character of a Windows-1250 byte.
 char32_t Cp1250ToUnicode(unsigned char byte);
 
@@ -27,5 +25,3 @@ std::u16string Utf8ToUtf16(std::string_view text);
 
 // True when `text` is valid UTF-8.
 bool IsValidUtf8(std::string_view text);
-
-}  // namespace qiva::db
