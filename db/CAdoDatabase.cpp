@@ -11,9 +11,9 @@
 #include "app/LogWriter.h"
 #include "app/Platform.h"
 #include "app/ProgramPaths.h"
-#include "db/sqlite/SqliteEngine.h"
 #include "db/AdoErrors.h"
 #include "db/ConnectionString.h"
+#include "db/sqlite/SqliteEngine.h"
 
 #ifndef QIVA_DEFAULT_ODBC_DRIVER
 #define QIVA_DEFAULT_ODBC_DRIVER "FreeTDS"
@@ -80,9 +80,10 @@ std::string CAdoDatabase::SettingFreeTdsCannotTake() const {
       !qiva::db::IsFreeTdsDriver(OdbcDriver())) {
     return {};
   }
-  const std::pair<const char*, const std::string*> settings[] = {
-      {"server", &m_szServer}, {"user", &m_szUser}, {"pass", &m_szPassword},
-      {"database", &m_szDatabase}};
+  const std::pair<const char*, const std::string*> settings[] = {{"server", &m_szServer},
+                                                                 {"user", &m_szUser},
+                                                                 {"pass", &m_szPassword},
+                                                                 {"database", &m_szDatabase}};
   for (const auto& [name, value] : settings) {
     if (qiva::db::NeedsDoubledBrace(*value)) return name;
   }
@@ -96,8 +97,8 @@ bool CAdoDatabase::Open(const std::string& server, const std::string& user,
   m_szPassword = password;
   m_szDatabase = database;
   if (const std::string setting = SettingFreeTdsCannotTake(); !setting.empty()) {
-    EngineError error = qiva::db::detail::LayerError(qiva::db::detail::kInvalidConnectionValue,
-                                                     "CAdoDatabase");
+    EngineError error =
+        qiva::db::detail::LayerError(qiva::db::detail::kInvalidConnectionValue, "CAdoDatabase");
     error.description = "The value of the setting \"" + setting +
                         "\" cannot be passed to the FreeTDS driver: it needs braces (it holds "
                         "';', starts with '{' or has blanks at either end) and also holds '}'";
@@ -183,6 +184,28 @@ bool CAdoDatabase::Execute(std::string_view sql) {
   Log(sql);
   ++failedExecutes_;
   return false;
+}
+
+std::size_t CAdoDatabase::ExecuteGroup(const std::vector<std::string_view>& statements) {
+  if (!m_pConnection || !m_pConnection->sendsGroups()) {
+    // One by one, each Execute reports what the engine lost before it, as it always does.
+    std::size_t failed = 0;
+    for (const std::string_view sql : statements) failed += !Execute(sql);
+    return failed;
+  }
+  for (const std::string_view sql : statements) Trace(sql);
+  std::vector<qiva::db::StatementOutcome> outcomes;
+  m_pConnection->executeGroup(statements, outcomes);
+  ReportLostStatements();
+  std::size_t failed = 0;
+  for (std::size_t i = 0; i < statements.size() && i < outcomes.size(); ++i) {
+    if (outcomes[i].ok) continue;
+    KeepFailure("CAdoDatabase::Execute", outcomes[i].error, true);
+    Log(statements[i]);
+    ++failedExecutes_;
+    ++failed;
+  }
+  return failed;
 }
 
 bool CAdoDatabase::IsBroken() {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "db/DbEngine.h"
 
@@ -43,6 +44,10 @@ class CAdoDatabase {
   // Runs one statement text, discarding rows. On failure logs the error record, then the
   // statement, and returns false. Statements that the engine lost meanwhile are logged first.
   bool Execute(std::string_view sql);
+  // Runs `statements` in order, sent together where the engine can, with exactly what Execute
+  // of each would give: the trace, the log records of each failed statement (its error, then
+  // its text) and the count of failures. Returns the number of statements that failed.
+  std::size_t ExecuteGroup(const std::vector<std::string_view>& statements);
   // Number of Execute calls that returned false on this object (never reset; callers take the
   // difference over the span they watch).
   std::int64_t FailedExecuteCount() const { return failedExecutes_; }

@@ -50,6 +50,12 @@ struct StatementOptions {
   int timeoutSeconds = 30;
 };
 
+// The outcome of one statement of a group (DbEngine::executeGroup).
+struct StatementOutcome {
+  bool ok = true;
+  EngineError error;  // when !ok: the failure of this statement alone
+};
+
 class DbEngine {
  public:
   virtual ~DbEngine() = default;
@@ -57,6 +63,21 @@ class DbEngine {
   virtual bool open(const std::string& connectionString) = 0;
   // Runs one statement text (it may hold several statements), discarding any rows.
   virtual bool execute(std::string_view sql) = 0;
+  // Runs `statements` in order with exactly the outcome each would have if executed alone, but
+  // sent together where the engine can; `outcomes` gets one entry per statement. Once the
+  // connection breaks, the statements not run yet fail with the breaking error. The default
+  // runs them one by one through execute().
+  virtual void executeGroup(const std::vector<std::string_view>& statements,
+                            std::vector<StatementOutcome>& outcomes) {
+    outcomes.assign(statements.size(), StatementOutcome{});
+    for (size_t i = 0; i < statements.size(); ++i) {
+      outcomes[i].ok = execute(statements[i]);
+      if (!outcomes[i].ok) outcomes[i].error = lastError();
+    }
+  }
+  // True when executeGroup sends statements together (a link's round trips are saved); false
+  // when it would only run them one by one.
+  virtual bool sendsGroups() const { return false; }
   // Runs a query and reads all its rows into `out` (emptied first).
   virtual bool query(std::string_view sql, ResultSet& out) = 0;
   virtual bool close() = 0;

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Utf16.h"
 #include "app/CodePage1250.h"
+#include "app/Utf16.h"
 #include "db/odbc/OdbcDiagnostics.h"
 
 static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "ODBC wide text is read as UTF-16");
@@ -90,6 +90,9 @@ class OdbcEngine final : public DbEngine {
 
   bool open(const std::string& connectionString) override;
   bool execute(std::string_view sql) override;
+  void executeGroup(const std::vector<std::string_view>& statements,
+                    std::vector<StatementOutcome>& outcomes) override;
+  bool sendsGroups() const override { return true; }
   bool query(std::string_view sql, ResultSet& out) override;
   bool close() override;
   const EngineError& lastError() const override { return error_; }
@@ -103,6 +106,9 @@ class OdbcEngine final : public DbEngine {
   SQLRETURN send(OdbcHandle& statement, std::string_view sql, int timeoutSeconds);
   void judgeFailure(const std::vector<odbc::DiagnosticRecord>& records);
   bool linkAnswers();
+  size_t sendGroup(const std::vector<std::string_view>& statements, size_t from, size_t end,
+                   std::vector<StatementOutcome>& outcomes);
+  bool readMarker(long& number);
   bool failWithoutHandle(const char* sqlState, const std::string& description);
   bool run(OdbcHandle& statement, std::string_view sql);
   bool readColumns(ResultSet& out);
@@ -289,6 +295,132 @@ bool OdbcEngine::execute(std::string_view sql) {
   SQLFreeStmt(executeStatement_.get(), SQL_CLOSE);
   if (errors.empty()) return true;
   return failWith(std::move(errors), "The ODBC driver failed the statement without saying why");
+}
+
+// ---- groups ----
+// A group is sent as one text in which every statement is followed by a marker, a one-row
+// select of the number of the statement that comes next; the text begins with one too, so its
+// first result is never an error (after which unixODBC reads no further results). Every error
+// between two markers belongs to the statement between them. A text that stops before its last
+// marker stopped inside the statement after the last marker seen (an error that ends a batch):
+// the statements after it are sent again. A text that shows no marker at all did not run (a
+// syntax error): its statements are then sent one by one, so each gets its own answer.
+
+constexpr const char* kMarkerColumn = "QIVA_STATEMENT";
+constexpr size_t kGroupStatements = 1000;
+constexpr size_t kGroupBytes = 1 << 20;
+
+std::string Marker(size_t next) {
+  return "select " + std::to_string(next) + " " + kMarkerColumn + "\n";
+}
+
+void OdbcEngine::executeGroup(const std::vector<std::string_view>& statements,
+                              std::vector<StatementOutcome>& outcomes) {
+  outcomes.assign(statements.size(), StatementOutcome{});
+  size_t next = 0;
+  while (next < statements.size()) {
+    if (!connected_ || broken_) {
+      for (; next < statements.size(); ++next) {
+        outcomes[next].ok = execute(statements[next]);
+        if (!outcomes[next].ok) outcomes[next].error = error_;
+      }
+      return;
+    }
+    size_t end = next, bytes = 0;
+    while (end < statements.size() && end - next < kGroupStatements &&
+           (end == next || bytes < kGroupBytes))
+      bytes += statements[end++].size();
+    next = sendGroup(statements, next, end, outcomes);
+  }
+}
+
+// True (with the number) when the current result is a marker; its row is read.
+bool OdbcEngine::readMarker(long& number) {
+  SQLHANDLE statement = executeStatement_.get();
+  SQLSMALLINT columns = 0;
+  if (!SQL_SUCCEEDED(SQLNumResultCols(statement, &columns)) || columns != 1) return false;
+  SQLCHAR name[32] = {0};
+  SQLSMALLINT nameLength = 0, type = 0, digits = 0, nullable = 0;
+  SQLULEN size = 0;
+  if (!SQL_SUCCEEDED(SQLDescribeCol(statement, 1, name, sizeof name, &nameLength, &type, &size,
+                                    &digits, &nullable)) ||
+      std::string(reinterpret_cast<const char*>(name)) != kMarkerColumn)
+    return false;
+  SQLINTEGER value = 0;
+  SQLLEN indicator = 0;
+  if (!SQL_SUCCEEDED(SQLFetch(statement)) ||
+      !SQL_SUCCEEDED(SQLGetData(statement, 1, SQL_C_SLONG, &value, 0, &indicator)))
+    return false;
+  number = value;
+  return true;
+}
+
+// Sends statements [from, end) as one text and fills their outcomes; returns the first
+// statement whose outcome is still to be found (end when all are known).
+size_t OdbcEngine::sendGroup(const std::vector<std::string_view>& statements, size_t from,
+                             size_t end, std::vector<StatementOutcome>& outcomes) {
+  std::string text = Marker(from);
+  for (size_t i = from; i < end; ++i) {
+    text.append(statements[i]);
+    text += "\n";
+    text += Marker(i + 1);
+  }
+  const std::string why = "The ODBC driver failed the statement without saying why";
+  SQLRETURN rc = send(executeStatement_, text, options_.timeoutSeconds);
+  if (rc == SQL_INVALID_HANDLE) {
+    fail(connection_, "The ODBC statement could not be allocated");
+    for (size_t i = from; i < end; ++i) outcomes[i] = {false, error_};
+    return end;
+  }
+  long current = -1;  // the statement the results now belong to; -1 before the first marker
+  std::vector<odbc::DiagnosticRecord> errors, linkFailure;
+  auto settle = [&](size_t index) {
+    if (errors.empty()) return;
+    outcomes[index] = {false, odbc::MapDiagnostics(errors, why)};
+    errors.clear();
+  };
+  for (;;) {
+    if (rc == SQL_ERROR) {
+      const auto records = odbc::ReadDiagnostics(SQL_HANDLE_STMT, executeStatement_.get());
+      if (LinkLost(records) || TimedOut(records)) {
+        linkFailure = records;
+        break;
+      }
+      errors.insert(errors.end(), records.begin(), records.end());
+    } else if (SQL_SUCCEEDED(rc)) {
+      long marker = 0;
+      if (readMarker(marker) && marker > current && static_cast<size_t>(marker) <= end) {
+        if (current >= 0) settle(static_cast<size_t>(current));
+        errors.clear();
+        current = marker;
+      }
+    } else if (rc != SQL_NO_DATA) {
+      break;
+    }
+    rc = SQLMoreResults(executeStatement_.get());
+    if (rc == SQL_NO_DATA) break;
+  }
+  SQLFreeStmt(executeStatement_.get(), SQL_CLOSE);
+  if (!linkFailure.empty()) {
+    // The statement in progress failed with the link; those after it were never run.
+    const size_t failed = current < 0 ? from : static_cast<size_t>(current);
+    failWith(linkFailure, why);
+    for (size_t i = failed; i < end; ++i) outcomes[i] = {false, error_};
+    return end;
+  }
+  if (current < 0) {
+    for (size_t i = from; i < end; ++i) {
+      outcomes[i].ok = execute(statements[i]);
+      if (!outcomes[i].ok) outcomes[i].error = error_;
+    }
+    return end;
+  }
+  if (static_cast<size_t>(current) >= end) return end;
+  // The text ended inside statement `current`: an error that ends a batch.
+  if (errors.empty())
+    errors.push_back({"HY000", 0, "The statement ended the batch without an error"});
+  settle(static_cast<size_t>(current));
+  return static_cast<size_t>(current) + 1;
 }
 
 bool OdbcEngine::query(std::string_view sql, ResultSet& out) {
