@@ -96,6 +96,9 @@ RunOutcome ImportWorker(ImportSession& session, const ImportRequest& request) {
   db.SetDriver(configuration.GetValue("driver"));
   db.SetDsn(configuration.GetValue("dsn"));
   db.SetStatementOptions(StatementOptionsFrom(configuration));
+  std::string grouping = configuration.GetValue("grouping");
+  ToUpperAscii(grouping);
+  db.SetGrouping(grouping != "OFF" && !request.oneByOne);
   if (!db.Open(server, user, password, database)) {
     ui.ShowMessage(!db.m_szProviderError.empty() ? db.m_szProviderError : db.m_szComError);
     ui.CloseProgram();

@@ -17,6 +17,7 @@
 struct ImportRequest {
   ImportKind kind = ImportKind::ErrorFile;
   std::string path;
+  bool oneByOne = false;  // one statement per round trip, whatever the configuration says
 };
 
 // How a run ended.

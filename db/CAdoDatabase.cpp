@@ -113,6 +113,7 @@ bool CAdoDatabase::Open(const std::string& server, const std::string& user,
 }
 
 bool CAdoDatabase::Open(const std::string& connectionString) {
+  SendPending();
   m_bOpen = false;
   // The connection held is replaced whether or not it was closed.
   if (m_pConnection) m_pConnection->close();
@@ -155,6 +156,7 @@ void CAdoDatabase::SetStatementOptions(const qiva::db::StatementOptions& options
 }
 
 bool CAdoDatabase::Close() {
+  SendPending();
   if (!m_bOpen) return true;
   const bool closed = m_pConnection->close();
   ReportLostStatements();
@@ -167,6 +169,7 @@ bool CAdoDatabase::Close() {
 }
 
 bool CAdoDatabase::Execute(std::string_view sql) {
+  SendPending();
   if (!m_pConnection) {
     // Never opened: there is no connection to run on, and no provider to report.
     KeepFailure("CAdoDatabase::Execute",
@@ -187,6 +190,7 @@ bool CAdoDatabase::Execute(std::string_view sql) {
 }
 
 std::size_t CAdoDatabase::ExecuteGroup(const std::vector<std::string_view>& statements) {
+  SendPending();
   if (!m_pConnection || !m_pConnection->sendsGroups()) {
     // One by one, each Execute reports what the engine lost before it, as it always does.
     std::size_t failed = 0;
@@ -199,13 +203,60 @@ std::size_t CAdoDatabase::ExecuteGroup(const std::vector<std::string_view>& stat
   ReportLostStatements();
   std::size_t failed = 0;
   for (std::size_t i = 0; i < statements.size() && i < outcomes.size(); ++i) {
-    if (outcomes[i].ok) continue;
-    KeepFailure("CAdoDatabase::Execute", outcomes[i].error, true);
-    Log(statements[i]);
-    ++failedExecutes_;
-    ++failed;
+    LogOutcome(statements[i], outcomes[i]);
+    failed += !outcomes[i].ok;
   }
   return failed;
+}
+
+void CAdoDatabase::LogOutcome(std::string_view sql, const qiva::db::StatementOutcome& outcome) {
+  if (outcome.ok) return;
+  KeepFailure("CAdoDatabase::Execute", outcome.error, true);
+  Log(sql);
+  ++failedExecutes_;
+}
+
+namespace {
+constexpr std::size_t kQueueStatements = 1000;
+constexpr std::size_t kQueueBytes = 1 << 20;
+}  // namespace
+
+void CAdoDatabase::Queue(std::string_view sql) {
+  if (!grouping_ || !m_pConnection || !m_pConnection->sendsGroups()) {
+    Execute(sql);
+    return;
+  }
+  pending_.push_back({false, std::string(sql)});
+  ++pendingStatements_;
+  pendingBytes_ += sql.size();
+  if (pendingStatements_ >= kQueueStatements || pendingBytes_ >= kQueueBytes) SendPending();
+}
+
+void CAdoDatabase::LogInOrder(std::string_view text) {
+  if (pending_.empty()) return Log(text);
+  pending_.push_back({true, std::string(text)});
+}
+
+void CAdoDatabase::SendPending() {
+  if (pending_.empty()) return;
+  std::vector<Pending> items = std::move(pending_);
+  pending_.clear();
+  pendingStatements_ = pendingBytes_ = 0;
+  std::vector<std::string_view> statements;
+  for (const Pending& item : items)
+    if (!item.isLogRecord) statements.push_back(item.text);
+  for (const std::string_view sql : statements) Trace(sql);
+  std::vector<qiva::db::StatementOutcome> outcomes;
+  m_pConnection->executeGroup(statements, outcomes);
+  ReportLostStatements();
+  std::size_t next = 0;
+  for (const Pending& item : items) {
+    if (item.isLogRecord) {
+      Log(item.text);
+    } else if (next < outcomes.size()) {
+      LogOutcome(item.text, outcomes[next++]);
+    }
+  }
 }
 
 bool CAdoDatabase::IsBroken() {
@@ -228,6 +279,7 @@ void CAdoDatabase::ReportLostStatements() {
 }
 
 bool CAdoDatabase::Flush() {
+  SendPending();
   if (!m_pConnection || !m_bOpen) return true;
   const bool flushed = m_pConnection->flush();
   ReportLostStatements();

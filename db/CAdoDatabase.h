@@ -48,6 +48,19 @@ class CAdoDatabase {
   // of each would give: the trace, the log records of each failed statement (its error, then
   // its text) and the count of failures. Returns the number of statements that failed.
   std::size_t ExecuteGroup(const std::vector<std::string_view>& statements);
+
+  // Statements whose outcome decides nothing that follows (record inserts, closing
+  // statements): on an engine that sends groups, with grouping on, they wait in a queue that is
+  // sent as one group once it holds about 1,000 statements or 1 MB, and before anything that
+  // needs an answer (Execute, a query, Flush, Close, SendPending); elsewhere Queue is Execute.
+  // Their failures are logged and counted when the group is sent, in the order of the calls.
+  void Queue(std::string_view sql);
+  // Appends a record to the log after the statements queued before it have been logged.
+  void LogInOrder(std::string_view text);
+  // Sends the queued statements now (before a prompt, a choice of the user, the routine's end).
+  void SendPending();
+  // Grouping on (the default) or off (one statement per round trip, for diagnosis).
+  void SetGrouping(bool on) { grouping_ = on; }
   // Number of Execute calls that returned false on this object (never reset; callers take the
   // difference over the span they watch).
   std::int64_t FailedExecuteCount() const { return failedExecutes_; }
@@ -116,6 +129,16 @@ class CAdoDatabase {
   EngineFactory engineFactory_;
   std::function<void()> lockWaitNotice_;
   qiva::db::StatementOptions statementOptions_;
+  // A queued statement, or a log record that must follow the statements queued before it.
+  struct Pending {
+    bool isLogRecord = false;
+    std::string text;
+  };
+  std::vector<Pending> pending_;
+  std::size_t pendingStatements_ = 0;
+  std::size_t pendingBytes_ = 0;
+  bool grouping_ = true;
+  void LogOutcome(std::string_view sql, const qiva::db::StatementOutcome& outcome);
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> trace_{nullptr, &std::fclose};
 };
 

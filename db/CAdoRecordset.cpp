@@ -56,6 +56,7 @@ bool CAdoRecordset::Open(std::string_view sql, CAdoDatabase* db) {
     KeepFailure("CAdoRecordset::Open", detail::LayerError(detail::kAdoErrObjectClosed, kSource));
     return false;
   }
+  m_pDb->SendPending();  // the statements queued before the query run before it
   m_pDb->Trace(sql);
   bool ran = false;
   try {

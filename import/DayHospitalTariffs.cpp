@@ -38,7 +38,7 @@ bool processSection(ImportContext& ctx, const Section& section, const XmlElement
       statement.skipReason = std::string(section.record) + " " + IntText(position) + " of " +
                              std::string(section.name) + ": " + statement.skipReason;
     }
-    ExecuteRecord(ctx, statement);
+    QueueRecord(ctx, statement);
     return true;
   });
 }

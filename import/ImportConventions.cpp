@@ -131,6 +131,11 @@ bool ExecuteRecord(ImportContext& ctx, const RecordStatement& statement) {
   return false;
 }
 
+void QueueRecord(ImportContext& ctx, const RecordStatement& statement) {
+  if (statement.skipReason.empty()) return ctx.database.Queue(statement.sql);
+  SkipRecord(ctx, statement.skipReason, statement.sql);
+}
+
 void SkipRecord(ImportContext& ctx, std::string_view reason, std::string_view sql) {
   std::string record = "Record skipped: ";
   record.append(reason);
@@ -138,7 +143,7 @@ void SkipRecord(ImportContext& ctx, std::string_view reason, std::string_view sq
     record += '\n';
     record.append(sql);
   }
-  ctx.database.Log(record);
+  ctx.database.LogInOrder(record);
   ++ctx.outcome.skippedRecords;
 }
 
@@ -205,6 +210,7 @@ std::optional<std::int32_t> LookupId(ImportContext& ctx, const std::string& quer
 }
 
 bool AskContinueAfterInvalidRecord(ImportContext& ctx) {
+  ctx.database.SendPending();  // what the user stops, or goes on after, has been sent whole
   const bool goOn = ctx.frontEnd.AskYesNo(std::string(kInvalidRecordPrompt));
   if (goOn) ++ctx.outcome.skippedAtPrompt;
   return goOn;

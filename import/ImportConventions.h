@@ -113,6 +113,9 @@ std::string RealForStatement(const RecordReader& r, std::string_view name, RealP
 // Executes the statement, or, when it carries a skip reason, skips the record (SkipRecord).
 // Returns the result of the execution (false for a skipped record).
 bool ExecuteRecord(ImportContext& ctx, const RecordStatement& statement);
+// The same for a record whose outcome decides nothing that follows: its statement may wait to be
+// sent with others (CAdoDatabase::Queue); a skipped one is logged in its place among them.
+void QueueRecord(ImportContext& ctx, const RecordStatement& statement);
 
 // Sends nothing for a record that must not be written: logs "Record skipped: <reason>" and the
 // statement as it would have been (when there is one) to the database log, and counts it.

@@ -52,7 +52,7 @@ bool processSection(ImportContext& ctx, const Section& section, const XmlElement
                     std::int64_t& counter) {
   if (!EmptySectionTable(ctx, section.emptying, section.name)) return !DatabaseFailed(ctx);
   return WrittenCountLoop(ctx, element, section.record, counter, [&](const XmlElement& record) {
-    ExecuteRecord(ctx, section.insert(RecordReader(record)));
+    QueueRecord(ctx, section.insert(RecordReader(record)));
     return true;
   });
 }

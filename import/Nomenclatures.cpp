@@ -30,12 +30,12 @@ struct Section {
 
 void writeInsuranceHouse(ImportContext& ctx, const XmlElement& record) {
   RecordReader r(record);
-  if (!LookupRow(ctx, st::InsuranceHouseLookup(r))) ExecuteRecord(ctx, st::InsuranceHouseInsert(r));
+  if (!LookupRow(ctx, st::InsuranceHouseLookup(r))) QueueRecord(ctx, st::InsuranceHouseInsert(r));
 }
 
 void writeSpeciality(ImportContext& ctx, const XmlElement& record) {
   RecordReader r(record);
-  if (!LookupRow(ctx, st::SpecialityLookup(r))) ExecuteRecord(ctx, st::SpecialityInsert(r));
+  if (!LookupRow(ctx, st::SpecialityLookup(r))) QueueRecord(ctx, st::SpecialityInsert(r));
 }
 
 void writeChronicDisease(ImportContext& ctx, const XmlElement& record) {
@@ -43,9 +43,9 @@ void writeChronicDisease(ImportContext& ctx, const XmlElement& record) {
   const std::string description = st::ChronicDiseaseDescription(r);
   std::int32_t id = 0;
   if (LookupRow(ctx, st::ChronicDiseaseLookup(r), &id)) {
-    ExecuteRecord(ctx, st::ChronicDiseaseUpdate(r, description, id));
+    QueueRecord(ctx, st::ChronicDiseaseUpdate(r, description, id));
   } else {
-    ExecuteRecord(ctx, st::ChronicDiseaseInsert(r, description));
+    QueueRecord(ctx, st::ChronicDiseaseInsert(r, description));
   }
 }
 
@@ -142,7 +142,7 @@ bool processSection(ImportContext& ctx, const Section& section, const XmlElement
   }
   auto write = [&](const XmlElement& record) {
     if (section.insert) {
-      ExecuteRecord(ctx, section.insert(RecordReader(record)));
+      QueueRecord(ctx, section.insert(RecordReader(record)));
     } else {
       section.writer(ctx, record);
     }
@@ -150,10 +150,10 @@ bool processSection(ImportContext& ctx, const Section& section, const XmlElement
   };
   std::function<void()> afterChild;
   if (!section.afterEveryChild.empty()) {
-    afterChild = [&] { ctx.database.Execute(section.afterEveryChild); };
+    afterChild = [&] { ctx.database.Queue(section.afterEveryChild); };
   }
   if (!VisitedCountLoop(ctx, element, section.record, counter, write, afterChild)) return false;
-  for (const std::string& statement : section.closing) ctx.database.Execute(statement);
+  for (const std::string& statement : section.closing) ctx.database.Queue(statement);
   return !DatabaseFailed(ctx);
 }
 

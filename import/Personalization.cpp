@@ -17,7 +17,7 @@ namespace st = personalization;
 bool writeProvider(ImportContext& ctx, const XmlElement& element, std::int64_t& counter) {
   const RecordReader r(element);
   const std::optional<std::int32_t> id = LookupId(ctx, std::string(st::kProviderLookup));
-  ExecuteRecord(ctx, id ? st::ProviderUpdate(r, *id) : st::ProviderInsert(r));
+  QueueRecord(ctx, id ? st::ProviderUpdate(r, *id) : st::ProviderInsert(r));
   ++counter;
   return !DatabaseFailed(ctx);
 }
@@ -29,7 +29,7 @@ bool refillSection(ImportContext& ctx, const XmlElement& section, std::string_vi
                    RecordStatement (*insert)(const RecordReader&), std::int64_t& counter) {
   if (!EmptySectionTable(ctx, emptyTable, name)) return !DatabaseFailed(ctx);
   return VisitedCountLoop(ctx, section, recordName, counter, [&](const XmlElement& record) {
-    ExecuteRecord(ctx, insert(RecordReader(record)));
+    QueueRecord(ctx, insert(RecordReader(record)));
     return true;
   });
 }
@@ -40,7 +40,7 @@ bool refillSection(ImportContext& ctx, const XmlElement& section, std::string_vi
 bool writeEmployee(ImportContext& ctx, const XmlElement& employee, std::int64_t& counter) {
   const RecordReader r(employee);
   const std::string pid(r.text("pid"));
-  ExecuteRecord(ctx, st::EmployeeInsert(r));
+  QueueRecord(ctx, st::EmployeeInsert(r));
   if (DatabaseFailed(ctx)) return false;
   if (!EmptySectionTable(ctx, st::EmployeeSpecialitiesDelete(pid),
                          "SPECIALITIES of the employee with pid '" + pid + "'")) {
@@ -49,7 +49,7 @@ bool writeEmployee(ImportContext& ctx, const XmlElement& employee, std::int64_t&
   const XmlElement first = employee.childAt(0);
   if (first.isNull() || !HasName(first, "SPECIALITIES")) return true;
   return VisitedCountLoop(ctx, first, "SPECIALITY", counter, [&](const XmlElement& speciality) {
-    ExecuteRecord(ctx, st::EmployeeSpecialityInsert(RecordReader(speciality), pid));
+    QueueRecord(ctx, st::EmployeeSpecialityInsert(RecordReader(speciality), pid));
     return true;
   });
 }

@@ -79,7 +79,7 @@ bool processSection(ImportContext& ctx, const Section& section, const XmlElement
     if (section.batched) {
       addToBatch(ctx, batch, statement);
     } else {
-      ExecuteRecord(ctx, statement);
+      QueueRecord(ctx, statement);
     }
     return true;
   };

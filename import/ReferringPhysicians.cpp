@@ -48,7 +48,7 @@ bool writeRecords(ImportContext& ctx, const Section& section, const XmlElement& 
                        position + " has no " + missing);
       continue;
     }
-    ExecuteRecord(ctx, section.insert(r));
+    QueueRecord(ctx, section.insert(r));
     if (DatabaseFailed(ctx)) return false;
   }
 }

@@ -80,7 +80,7 @@ bool writeError(ErrorRun& run, const ErrorOwner& owner, const XmlElement& error)
   } else if (!r.has("code")) {
     import::SkipRecord(run.ctx, "error without code: " + describe(owner, code));
   } else {
-    run.ctx.database.Execute(insertFor(owner, *run.fileId, code));
+    run.ctx.database.Queue(insertFor(owner, *run.fileId, code));
   }
   ShowErrorProgress(run.ctx, run.counter);
   return !DatabaseFailed(run.ctx);

@@ -46,7 +46,7 @@ std::optional<std::int32_t> ReadBackId(ImportContext& ctx, std::string_view quer
   if (ReadBackRowId(ctx, query, fb::kIdField, id)) return id;
   std::string record = "No row id read back by";
   record.append(query);
-  ctx.database.Log(record);
+  ctx.database.LogInOrder(record);
   return std::nullopt;
 }
 
@@ -205,7 +205,7 @@ bool FeedbackWalk::writeParent(const XmlElement& element, const RecordStatement&
 bool FeedbackWalk::writeChild(const XmlElement& element, const Parent& parent,
                               ChildStatement build) {
   if (parent.id) {
-    import::ExecuteRecord(ctx_, build(RecordReader(element), *parent.id));
+    import::QueueRecord(ctx_, build(RecordReader(element), *parent.id));
   } else {
     skipChild(element, parent);
   }

@@ -45,6 +45,7 @@ const char* CliUsage() {
          "terminal\n"
          "                         (default skip; on a terminal, ask)\n"
          "  --trace-sql FILE       write every statement sent to the database\n"
+         "  --no-grouping          send SQL Server one statement per round trip (diagnosis)\n"
          "  --report FILE          write a JSON account of the import (counts, parse outcome,\n"
          "                         exit status) to FILE\n"
          "  --quiet                no progress output (the last status text is still printed;\n"
@@ -82,6 +83,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
       return options;
     } else if (name == "--quiet" || name == "-q") {
       options.quiet = true;
+    } else if (name == "--no-grouping") {
+      options.noGrouping = true;
     } else if (name == "--locations") {
       options.withLocations = true;
     } else if (name == "--config" || name == "--trace-sql" || name == "--location" ||

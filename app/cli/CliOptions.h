@@ -24,6 +24,7 @@ struct CliOptions {
   std::string traceSqlPath;
   std::string reportPath;  // --report: a JSON account of the import for scheduled jobs
   bool quiet = false;
+  bool noGrouping = false;  // --no-grouping: one statement per round trip to SQL Server
   bool withLocations = false;  // init-db --locations
 };
 

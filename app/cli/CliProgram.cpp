@@ -210,7 +210,7 @@ int RunImportSteps(const CliOptions& options, const ResolvedPaths& paths, CliEnv
   session.database().SetLockWaitNotice(
       [&frontEnd] { frontEnd.ShowMessage("waiting for the database, locked by another program"); });
 
-  const RunOutcome outcome = ImportWorker(session, ImportRequest{options.kind, paths.file});
+  const RunOutcome outcome = ImportWorker(session, ImportRequest{options.kind, paths.file, options.noGrouping});
   frontEnd.Finish();
   NoticeNewDatabase(session.database(), env);
   report.routineRan = outcome == RunOutcome::Completed ||
