@@ -128,11 +128,17 @@ class SqlServerPathTest : public ::testing::Test {
   qiva::test::ScratchDir dir;
 };
 
+// Grouped (the default) and one by one, through the driver, every sample gives the rows, exit
+// statuses and logged statements of the embedded database.
 TEST_F(SqlServerPathTest, everySampleLoadsThroughTheDriverExactlyAsIntoTheEmbeddedDatabase) {
   StandIn server(dir.file("served.db"));
   ASSERT_TRUE(server.Started());
   const ProgramFolder viaServer(dir.path() / "server", ServerConfiguration(server));
   const ProgramFolder embedded(dir.path() / "embedded", EmbeddedConfiguration());
+  StandIn oneByOneServer(dir.file("one-by-one.db"));
+  ASSERT_TRUE(oneByOneServer.Started());
+  const ProgramFolder oneByOne(dir.path() / "one-by-one",
+                               ServerConfiguration(oneByOneServer, "grouping=off\r\n"));
   const std::vector<std::pair<std::string, std::string>> samples = {
       {"nomenclatures", "nomenclatoare_generale.xml"},
       {"nhp", "programe_nationale.xml"},
@@ -148,13 +154,18 @@ TEST_F(SqlServerPathTest, everySampleLoadsThroughTheDriverExactlyAsIntoTheEmbedd
   };
   for (const auto& [kind, file] : samples) {
     SCOPED_TRACE(file);
-    EXPECT_EQ(viaServer.Import(kind, Sample(file)), embedded.Import(kind, Sample(file)));
+    const int status = embedded.Import(kind, Sample(file));
+    EXPECT_EQ(viaServer.Import(kind, Sample(file)), status);
+    EXPECT_EQ(oneByOne.Import(kind, Sample(file)), status);
   }
   server.Stop();  // its last group is committed
+  oneByOneServer.Stop();
   const auto served = Dump(dir.file("served.db"));
   EXPECT_EQ(served, Dump(dir.file("embedded.db")));
+  EXPECT_EQ(served, Dump(dir.file("one-by-one.db")));
   EXPECT_GT(served.at("QIVA_PHYSICIANS").size(), 0u);
   EXPECT_EQ(viaServer.LoggedStatements(), embedded.LoggedStatements());
+  EXPECT_EQ(oneByOne.LoggedStatements(), embedded.LoggedStatements());
 }
 
 // Rows of a pharmaceutical batch that the server refuses (a code too long for its column) are
