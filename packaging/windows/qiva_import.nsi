@@ -8,7 +8,9 @@
 ; qiva_import.exe in the folder to end. An existing QIVA_IMPORT.INI is never replaced, and the
 ; uninstaller leaves it, the database and the logs in the folder.
 
-Unicode true
+; A 64-bit installer for the 64-bit programs; it also runs where no 32-bit layer is installed
+; (as a wine without its 32-bit part).
+Target amd64-unicode
 !include "LogicLib.nsh"
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\QIVA_IMPORT"
