@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "app/INILoader.h"
+#include "app/Places.h"
 #include "app/TextUtil.h"
 
 namespace {
@@ -87,7 +88,8 @@ RunOutcome ImportWorker(ImportSession& session, const ImportRequest& request) {
   }
   ui.SetStatusText(kOpeningConnectionText);
   const std::string server = configuration.GetValue("server");
-  const std::string database = configuration.GetValue("database");
+  // A relative embedded database file lives beside the configuration that names it.
+  const std::string database = ConfiguredDatabase(configuration, session.configurationPath());
   const std::string password = configuration.GetValue("pass");
   const std::string user = configuration.GetValue("user");
 

@@ -72,7 +72,8 @@ bool EnterProgramFolder(const ProgramPaths& paths) {
   SetProgramFolder(paths.programFolder);
   SetUpdateLogPath(paths.updateLogPath);
   std::error_code error;
-  std::filesystem::current_path(paths.programFolder, error);
+  std::filesystem::current_path(paths.logFolder.empty() ? paths.programFolder : paths.logFolder,
+                                error);
   return !error;
 }
 

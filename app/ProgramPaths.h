@@ -8,7 +8,8 @@ struct ProgramPaths {
   std::string programPath;        // full path of the program file
   std::string programFolder;      // the program path cut at its last separator
   std::string configurationPath;  // QIVA_IMPORT.INI beside the program
-  std::string updateLogPath;      // QIVA_IMPORT_update.LOG beside the program
+  std::string updateLogPath;      // QIVA_IMPORT_update.LOG beside the program (or the logs)
+  std::string logFolder;          // where the logs go (Places.h); empty: the program folder
 };
 
 // The folder of the running program, fixed once at start-up; the child processes of
@@ -34,9 +35,9 @@ ProgramPaths ProgramPathsFor(const std::string& programPath, PathRules rules);
 // The paths of the running program (ModuleFilePath under the native rules).
 ProgramPaths CurrentProgramPaths();
 
-// Records the program folder (SetProgramFolder), names the update log and makes the folder the
-// current directory, so the logs and relative database names land there. False when the
-// folder cannot be entered (the rest is done all the same).
+// Records the program folder (SetProgramFolder), names the update log and makes the log folder
+// (the program folder when none is set) the current directory, so the logs land there. False
+// when the folder cannot be entered (the rest is done all the same).
 bool EnterProgramFolder(const ProgramPaths& paths);
 
 // Resolves `path` against `base` unless it is absolute or empty.

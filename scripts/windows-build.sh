@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Cross-builds the Windows programs and unit tests in build-win/ with mingw-w64, then runs
-# the tests that need no database server under wine, `qiva-import.exe --help`, and one import
-# of the sample catalogues into the embedded database.
+# Cross-builds the Windows programs, unit tests and installer in build-win/ with mingw-w64 and
+# NSIS, then runs the tests that need no database server under wine, `qiva-import.exe --help`,
+# one import of the sample catalogues into the embedded database, and the installer: a silent
+# install into a scratch folder, the installed programs run there, a reinstall that keeps the
+# configuration, and the silent uninstall.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$(date +%s)
@@ -54,6 +56,43 @@ else
   failed=$((failed + 1)); echo "windows: FAILED the sample import (exit $status)" >&2
   cat "$demo/import.log" >&2
 fi
+
+# The installer, silent: /D= takes the folder as Windows names it (wine's Z: drive is /).
+version=$(sed -n 's/.*kVersion = "\([0-9]*\)".*/\1/p' res/DialogLayout.h)
+installer=build-win/qiva_import_setup_$version.exe
+installed=$PWD/build-win/installed
+rm -rf "$installed"
+installed_win=$("$wine" winepath -w "$installed" 2>/dev/null | tr -d '\r')
+install_failed=0
+installer_fail() { install_failed=1; echo "windows: FAILED the installer: $*" >&2; }
+if [ ! -f "$installer" ]; then
+  installer_fail "no $installer"
+else
+  "$wine" "$installer" /S "/D=$installed_win" || installer_fail "silent install (exit $?)"
+  for f in qiva_import.exe qiva-import.exe QIVA_IMPORT.INI uninstall.exe; do
+    [ -f "$installed/$f" ] || installer_fail "no $f in the install folder"
+  done
+  "$wine" "$installed/qiva-import.exe" --version | tr -d '\r' | grep -q "^qiva-import $version" ||
+    installer_fail "the installed qiva-import.exe --version"
+  # The installed configuration beside the program: the database lands in the install folder.
+  status=0
+  "$wine" "$installed/qiva-import.exe" nomenclatures samples/nomenclatoare_generale.xml \
+    >"$installed/import.log" 2>&1 || status=$?
+  { { [ "$status" -eq 0 ] || [ "$status" -eq 5 ]; } &&
+    grep -q "Procesat 46 inregistrari" "$installed/import.log" && [ -f "$installed/qiva.db" ]; } ||
+    { installer_fail "the sample import from the install folder (exit $status)"; cat "$installed/import.log" >&2; }
+  # A reinstall (an update) keeps the user's configuration.
+  printf 'driver=sqlite\r\ndatabase=kept.db\r\n' >"$installed/QIVA_IMPORT.INI"
+  "$wine" "$installer" /S "/D=$installed_win" || installer_fail "silent reinstall (exit $?)"
+  grep -q "kept.db" "$installed/QIVA_IMPORT.INI" || installer_fail "the reinstall replaced QIVA_IMPORT.INI"
+  # _?= runs the uninstaller in place, so that wine waits for it.
+  "$wine" "$installed/uninstall.exe" /S "_?=$installed_win" || installer_fail "silent uninstall (exit $?)"
+  for f in qiva_import.exe qiva-import.exe; do
+    [ ! -f "$installed/$f" ] || installer_fail "$f left after the uninstall"
+  done
+  [ -f "$installed/QIVA_IMPORT.INI" ] || installer_fail "the uninstall removed the configuration"
+fi
+if [ "$install_failed" -eq 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
 
 echo "windows: finished in $(( $(date +%s) - start )) s"
 echo "windows: $passed passed, $failed failed"

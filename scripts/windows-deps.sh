@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Prepares the Windows cross build: installs mingw-w64 and wine, makes the SQLite amalgamation
+# Prepares the Windows cross build: installs mingw-w64, wine and NSIS (the installer), makes the SQLite amalgamation
 # from Debian's own sqlite3 source package and a static libsodium from Debian's libsodium
 # source package (Debian packages neither for mingw).
 # Idempotent; the sources and the amalgamation stay in build-win-deps/ (never committed).
@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 dpkg-dev tcl make
-          autoconf automake libtool)
+          autoconf automake libtool nsis)
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 missing=()

@@ -2,8 +2,18 @@
 #include "app/cli/CliOptions.h"
 
 #include <charconv>
+#include <string>
 
 namespace {
+
+// The places looked for QIVA_IMPORT.INI without --config, as the usage text names them.
+#ifdef _WIN32
+#define QIVA_CONFIGURATION_PLACES \
+  "                         program folder, %APPDATA%\\QIVA_IMPORT)\n"
+#else
+#define QIVA_CONFIGURATION_PLACES \
+  "                         program folder, ~/.config/qiva-import/, /etc/qiva-import/)\n"
+#endif
 
 bool ParseLocation(const std::string& text, std::int32_t& out) {
   const char* end = text.data() + text.size();
@@ -37,8 +47,8 @@ const char* CliUsage() {
          "KIND: personalization | physicians | nomenclatures | pharma | nhp | errors |\n"
          "      pharmacy-errors | day-tariffs | feedback\n"
          "options:\n"
-         "  --config FILE          configuration file (default: QIVA_IMPORT.INI in the program "
-         "folder)\n"
+         "  --config FILE          configuration file (default: the first of QIVA_IMPORT.INI in "
+         "the\n" QIVA_CONFIGURATION_PLACES
          "  --location ID          location for day-tariffs and feedback when the database "
          "keeps locations\n"
          "  --on-invalid skip|stop answer to the invalid-record prompt when there is no "
@@ -50,7 +60,8 @@ const char* CliUsage() {
          "                         exit status) to FILE\n"
          "  --quiet                no progress output (the last status text is still printed;\n"
          "                         the summary only when something went wrong)\n"
-         "  --help                 print this text\n"
+         "  --help                 print this text (after a subcommand or KIND: its own)\n"
+         "  --version              print the version and the build's commit\n"
          "  --                     end of the options: the words after it are never options\n"
          "exit status: 0 imported, nothing lost; 1 stopped early or not available;\n"
          "             2 usage error; 3 configuration file not loaded;\n"
@@ -59,10 +70,66 @@ const char* CliUsage() {
          "             6 the file could not be read, nothing imported\n";
 }
 
+std::string CliHelp(const std::string& topic) {
+  constexpr const char* kConfigOption =
+      "  --config FILE          configuration file (default: the first of QIVA_IMPORT.INI in "
+      "the\n" QIVA_CONFIGURATION_PLACES
+      "  --trace-sql FILE       write every statement sent to the database\n";
+  if (topic == "check") {
+    return "usage: qiva-import check KIND FILE\n"
+           "Parses FILE with the root tag of KIND, as the import would, and prints the parser's\n"
+           "outcome and the numbers of sections and records. Loads no configuration, opens no\n"
+           "database, writes nothing.\n"
+           "exit status: 0 the file parses whole; 1 it cannot be read or is cut short;\n"
+           "             2 usage error\n";
+  }
+  if (topic == "init-db") {
+    return std::string(
+               "usage: qiva-import [options] init-db [--locations]\n"
+               "Creates the embedded database file that the configuration names (driver=sqlite,\n"
+               "database=FILE, a relative FILE beside the configuration) with the target schema;\n"
+               "refuses an existing file.\n"
+               "options:\n"
+               "  --locations            add the per-location columns\n") +
+           kConfigOption +
+           "exit status: 0 created; 1 not created (the file exists, another driver);\n"
+           "             3 configuration file not loaded; 4 database not opened\n";
+  }
+  if (topic == "tables") {
+    return std::string(
+               "usage: qiva-import [options] tables\n"
+               "Prints each table of the configured database with its row count.\n"
+               "options:\n") +
+           kConfigOption +
+           "exit status: 0 listed; 3 configuration file not loaded; 4 database not opened\n";
+  }
+  if (const ImportKindInfo* info = FindImportKind(topic)) {
+    std::string text = std::string("usage: qiva-import [options] ") + info->commandName +
+                       " FILE\n" + "Imports FILE as the dialog's \"" + info->caption +
+                       "\" button does";
+    if (*info->rootTag != '\0') text += std::string(" (root element ") + info->rootTag + ")";
+    text += ".\noptions:\n";
+    text += kConfigOption;
+    if (info->needsLocation) {
+      text += "  --location ID          the location, when the database keeps locations\n";
+    }
+    text +=
+        "  --on-invalid skip|stop answer to the invalid-record prompt without a terminal\n"
+        "  --report FILE          write a JSON account of the import to FILE\n"
+        "  --quiet                no progress output\n"
+        "exit status: 0 imported, nothing lost; 5 imported with losses; 6 file not read;\n"
+        "             1 stopped early; 2 usage error; 3 configuration not loaded;\n"
+        "             4 database failed\n";
+    return text;
+  }
+  return CliUsage();
+}
+
 std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
                                           std::string& error) {
   CliOptions options;
   std::vector<std::string> words;
+  bool help = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--") {
       // Everything after "--" is a word, so a file whose name starts with "-" can be given.
@@ -79,7 +146,9 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
       return std::nullopt;
     };
     if (name == "--help" || name == "-h") {
-      options.command = CliCommand::Help;
+      help = true;
+    } else if (name == "--version") {
+      options.command = CliCommand::Version;
       return options;
     } else if (name == "--quiet" || name == "-q") {
       options.quiet = true;
@@ -118,6 +187,11 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
     } else {
       words.push_back(args[i]);
     }
+  }
+  if (help) {
+    options.command = CliCommand::Help;
+    if (!words.empty()) options.helpTopic = words[0];
+    return options;
   }
   if (words.empty()) {
     error = "nothing to do";

@@ -9,7 +9,7 @@
 
 #include "app/ImportKinds.h"
 
-enum class CliCommand { Import, Check, InitDb, Tables, Help };
+enum class CliCommand { Import, Check, InitDb, Tables, Help, Version };
 
 // The answer to the invalid-record prompt.
 enum class InvalidRecordAnswer { Ask, Skip, Stop };
@@ -26,6 +26,7 @@ struct CliOptions {
   bool quiet = false;
   bool noGrouping = false;  // --no-grouping: one statement per round trip to SQL Server
   bool withLocations = false;  // init-db --locations
+  std::string helpTopic;       // --help: the subcommand or KIND word given with it, "" for none
 };
 
 // Exit statuses of qiva-import.
@@ -39,6 +40,10 @@ inline constexpr int kExitNotRead = 6;  // the file could not be read; nothing w
 
 // The usage text printed by --help and after a usage error.
 const char* CliUsage();
+
+// The --help text of `topic`: a subcommand (check, init-db, tables) or a KIND word gets its
+// own usage and options; "" or any other word the whole usage.
+std::string CliHelp(const std::string& topic);
 
 // Parses the arguments after the program name. On a usage error returns nothing and puts the
 // reason in `error`.

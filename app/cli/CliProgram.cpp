@@ -8,14 +8,16 @@
 #include <filesystem>
 #include <iostream>
 
+#include "app/BuildInfo.h"
 #include "app/FileLock.h"
 #include "app/INILoader.h"
 #include "app/ImportWorker.h"
+#include "app/Places.h"
 #include "app/cli/CliFrontEnd.h"
 #include "app/cli/ImportReport.h"
 #include "db/CAdoDatabase.h"
-#include "db/ConnectionString.h"
 #include "db/CAdoRecordset.h"
+#include "db/ConnectionString.h"
 #include "db/sqlite/SchemaScripts.h"
 #include "xml/XmlParser.h"
 
@@ -24,8 +26,11 @@ namespace {
 struct ResolvedPaths {
   std::string file;
   std::string configuration;
+  std::vector<std::string> configurationsTried;  // without --config: every place looked at
   std::string traceSql;
   std::string report;
+  std::string logFolder;  // empty: no folder for the logs can be written
+  std::string logWarning;
 };
 
 bool IsEmbedded(const INILoader& configuration) {
@@ -35,7 +40,8 @@ bool IsEmbedded(const INILoader& configuration) {
 // Loads the configuration as the import run does. When it cannot be loaded, prints the run's
 // own two lines and a third naming the file tried and why, and returns false. A file whose
 // lines end with LF only loads as one long line (lines end at CR): a hint says so.
-bool LoadConfiguration(const std::string& path, INILoader& configuration, std::ostream& err) {
+bool LoadConfiguration(const ResolvedPaths& paths, INILoader& configuration, std::ostream& err) {
+  const std::string& path = paths.configuration;
   if (!configuration.Load(path)) {
     std::error_code error;
     err << kConfigurationMissingText << '\n';
@@ -46,7 +52,15 @@ bool LoadConfiguration(const std::string& path, INILoader& configuration, std::o
     } else {
       err << "cannot read the configuration file ";
     }
-    err << path << '\n';
+    err << path;
+    if (paths.configurationsTried.size() > 1) {
+      err << " (nor at";
+      for (std::size_t i = 1; i < paths.configurationsTried.size(); ++i) {
+        err << (i > 1 ? ", " : " ") << paths.configurationsTried[i];
+      }
+      err << ')';
+    }
+    err << '\n';
     return false;
   }
   if (configuration.lineFeedsOnly()) {
@@ -65,11 +79,10 @@ struct LockPlace {
   std::string databaseFolder;
 };
 
-LockPlace LockPlaceFor(const INILoader& configuration, const std::string& configurationPath,
-                       const std::string& programFolder) {
+LockPlace LockPlaceFor(const INILoader& configuration, const std::string& configurationPath) {
   if (IsEmbedded(configuration)) {
     const std::string database = configuration.GetValue("database");
-    const std::filesystem::path file = ResolveAgainst(programFolder, database);
+    const std::filesystem::path file = ConfiguredDatabase(configuration, configurationPath);
     std::error_code error;
     // Without the database's folder the open fails anyway; the configuration's lock serves.
     if (!database.empty() && std::filesystem::is_directory(file.parent_path(), error)) {
@@ -101,12 +114,14 @@ int TakeLock(FileLock& lock, const LockPlace& place, std::ostream& err) {
 
 // Opens the configured database as the import run does. kExitOk, or the exit status of the
 // failure after its message.
-int OpenConfiguredDatabase(const INILoader& configuration, CAdoDatabase& db, std::ostream& err) {
+int OpenConfiguredDatabase(const INILoader& configuration, const std::string& configurationPath,
+                           CAdoDatabase& db, std::ostream& err) {
   db.SetLogFile("_database.log");
   db.SetDriver(configuration.GetValue("driver"));
   db.SetDsn(configuration.GetValue("dsn"));
   if (!db.Open(configuration.GetValue("server"), configuration.GetValue("user"),
-               configuration.GetValue("pass"), configuration.GetValue("database"))) {
+               configuration.GetValue("pass"),
+               ConfiguredDatabase(configuration, configurationPath))) {
     err << (!db.m_szProviderError.empty() ? db.m_szProviderError : db.m_szComError) << '\n';
     return kExitDatabase;
   }
@@ -152,12 +167,21 @@ void NoticeNewDatabase(const CAdoDatabase& db, CliEnvironment& env) {
   }
 }
 
-// The database the configuration names, for the report: "sqlite", "odbc", or "" when the
-// configuration cannot be loaded.
-std::string DatabaseKindOf(const std::string& configurationPath) {
+// The database the configuration names, for the report: its kind ("sqlite", "odbc", or ""
+// when the configuration cannot be loaded) and what it is: the embedded file's path, the data
+// source, or the server and database names.
+void DescribeDatabase(const std::string& configurationPath, ImportReport& report) {
   INILoader configuration;
-  if (!configuration.Load(configurationPath)) return {};
-  return IsEmbedded(configuration) ? "sqlite" : "odbc";
+  if (!configuration.Load(configurationPath)) return;
+  report.databaseKind = IsEmbedded(configuration) ? "sqlite" : "odbc";
+  if (IsEmbedded(configuration)) {
+    report.databaseName = ConfiguredDatabase(configuration, configurationPath);
+  } else if (const std::string dsn = configuration.GetValue("dsn"); !dsn.empty()) {
+    report.databaseName = "DSN " + dsn + ", database " + configuration.GetValue("database");
+  } else {
+    report.databaseName = "server " + configuration.GetValue("server") + ", database " +
+                          configuration.GetValue("database");
+  }
 }
 
 std::string DatabaseLogPath() {
@@ -172,10 +196,13 @@ int FinishImport(const CliOptions& options, const ResolvedPaths& paths, ImportRe
   report.ended = std::chrono::system_clock::now();
   report.seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  report.databaseKind = DatabaseKindOf(paths.configuration);
-  report.databaseLog = DatabaseLogPath();
+  DescribeDatabase(paths.configuration, report);
+  report.databaseLog = paths.logFolder.empty() ? std::string() : DatabaseLogPath();
+  report.configuration = paths.configuration;
+  report.logFolder = paths.logFolder;
+  report.logWarning = paths.logWarning;
   if (!options.quiet || report.exitStatus != kExitOk) {
-    env.err << SummaryLine(report) << '\n' << std::flush;
+    env.err << SummaryLine(report) << '\n' << PlacesLine(report) << '\n' << std::flush;
   }
   if (!paths.report.empty() && !WriteReportFile(paths.report, report)) {
     env.err << "cannot write the report file " << paths.report << '\n' << std::flush;
@@ -193,16 +220,15 @@ int RunImportSteps(const CliOptions& options, const ResolvedPaths& paths, CliEnv
   // The configuration is loaded before the lock is taken: a missing one must leave no lock
   // file behind, and its lock's place depends on it.
   INILoader configuration;
-  if (!LoadConfiguration(paths.configuration, configuration, env.err)) return kExitConfiguration;
+  if (!LoadConfiguration(paths, configuration, env.err)) return kExitConfiguration;
   FileLock lock;
-  const LockPlace place =
-      LockPlaceFor(configuration, paths.configuration, env.paths.programFolder);
+  const LockPlace place = LockPlaceFor(configuration, paths.configuration);
   if (const int status = TakeLock(lock, place, env.err); status != kExitOk) return status;
 
   CliFrontEnd::Settings settings;
   settings.progress = env.errorIsTerminal && !options.quiet;
-  settings.onInvalid = options.onInvalid.value_or(
-      env.inputIsTerminal ? InvalidRecordAnswer::Ask : InvalidRecordAnswer::Skip);
+  settings.onInvalid = options.onInvalid.value_or(env.inputIsTerminal ? InvalidRecordAnswer::Ask
+                                                                      : InvalidRecordAnswer::Skip);
   settings.location = options.location;
   CliFrontEnd frontEnd(settings, env.out, env.err, env.in);
   ImportSession session(paths.configuration, frontEnd);
@@ -265,14 +291,14 @@ int RunTables(const ResolvedPaths& paths, CliEnvironment& env) {
   CAdoRecordset rs;
   if (!StartTrace(db, paths.traceSql, env.err)) return kExitUsage;
   INILoader configuration;
-  if (!LoadConfiguration(paths.configuration, configuration, env.err)) return kExitConfiguration;
-  if (const int status = OpenConfiguredDatabase(configuration, db, env.err); status != 0) {
+  if (!LoadConfiguration(paths, configuration, env.err)) return kExitConfiguration;
+  if (const int status = OpenConfiguredDatabase(configuration, paths.configuration, db, env.err);
+      status != 0) {
     return status;
   }
   NoticeNewDatabase(db, env);
   // Readers see a catalogue that an import is replacing half replaced, as on SQL Server.
-  if (FileLock::HeldElsewhere(
-          LockPlaceFor(configuration, paths.configuration, env.paths.programFolder).path)) {
+  if (FileLock::HeldElsewhere(LockPlaceFor(configuration, paths.configuration).path)) {
     env.err << "an import into this database is running: its row counts are still changing, "
                "and a catalogue it is replacing may show only part of its rows\n"
             << std::flush;
@@ -295,17 +321,16 @@ int RunTables(const ResolvedPaths& paths, CliEnvironment& env) {
 // file gives it the target schema), then, with --locations, adds the per-location columns.
 int RunInitDb(const CliOptions& options, const ResolvedPaths& paths, CliEnvironment& env) {
   INILoader configuration;
-  if (!LoadConfiguration(paths.configuration, configuration, env.err)) return kExitConfiguration;
+  if (!LoadConfiguration(paths, configuration, env.err)) return kExitConfiguration;
   const std::string database = configuration.GetValue("database");
   if (!IsEmbedded(configuration) || database.empty()) {
     env.err << "init-db creates the embedded database only: the configuration needs "
                "driver=sqlite and database=FILE\n";
     return kExitStopped;
   }
-  const std::string file = ResolveAgainst(env.paths.programFolder, database);
+  const std::string file = ConfiguredDatabase(configuration, paths.configuration);
   FileLock lock;
-  const LockPlace place =
-      LockPlaceFor(configuration, paths.configuration, env.paths.programFolder);
+  const LockPlace place = LockPlaceFor(configuration, paths.configuration);
   if (const int status = TakeLock(lock, place, env.err); status != kExitOk) return status;
   std::error_code error;
   if (std::filesystem::exists(file, error)) {
@@ -314,7 +339,8 @@ int RunInitDb(const CliOptions& options, const ResolvedPaths& paths, CliEnvironm
   }
   CAdoDatabase db;
   if (!StartTrace(db, paths.traceSql, env.err)) return kExitUsage;
-  if (const int status = OpenConfiguredDatabase(configuration, db, env.err); status != 0) {
+  if (const int status = OpenConfiguredDatabase(configuration, paths.configuration, db, env.err);
+      status != 0) {
     return status;
   }
   if (options.withLocations) {
@@ -399,17 +425,32 @@ std::string DefaultConfigurationPath(const ProgramPaths& paths) {
 
 int RunQivaImport(const CliOptions& options, CliEnvironment& env) {
   if (options.command == CliCommand::Help) {
-    env.out << CliUsage();
+    env.out << CliHelp(options.helpTopic);
+    return kExitOk;
+  }
+  if (options.command == CliCommand::Version) {
+    env.out << VersionText("qiva-import");
     return kExitOk;
   }
   ResolvedPaths paths;
   paths.file = ResolveAgainst(env.startDirectory, options.file);
-  paths.configuration = options.configPath.empty()
-                            ? DefaultConfigurationPath(env.paths)
-                            : ResolveAgainst(env.startDirectory, options.configPath);
   paths.traceSql = ResolveAgainst(env.startDirectory, options.traceSqlPath);
   paths.report = ResolveAgainst(env.startDirectory, options.reportPath);
-  EnterProgramFolder(env.paths);
+  ProgramPaths programPaths = env.paths;
+  programPaths.configurationPath = DefaultConfigurationPath(env.paths);
+  if (options.command == CliCommand::Check) {
+    // check reads no configuration and writes no log.
+    EnterProgramFolder(programPaths);
+  } else {
+    const Places places = SettlePlaces(
+        programPaths, ResolveAgainst(env.startDirectory, options.configPath), env.placeEnvironment);
+    paths.configuration = programPaths.configurationPath;
+    if (options.configPath.empty()) paths.configurationsTried = places.configuration.tried;
+    paths.logFolder = places.logs.folder;
+    paths.logWarning = LogFolderWarnings(places.logs);
+    env.err << paths.logWarning << std::flush;
+    EnterProgramFolder(programPaths);
+  }
 
   switch (options.command) {
     case CliCommand::Import:
@@ -421,6 +462,7 @@ int RunQivaImport(const CliOptions& options, CliEnvironment& env) {
     case CliCommand::Tables:
       return RunTables(paths, env);
     case CliCommand::Help:
+    case CliCommand::Version:
       break;
   }
   return kExitOk;

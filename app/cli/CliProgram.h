@@ -5,6 +5,7 @@
 #include <iosfwd>
 #include <string>
 
+#include "app/Places.h"
 #include "app/ProgramPaths.h"
 #include "app/cli/CliOptions.h"
 
@@ -16,11 +17,13 @@ struct CliEnvironment {
   std::ostream& out;
   std::ostream& err;
   std::istream& in;
+  // Where the configuration and the logs are looked for (the real environment by default).
+  PlaceEnvironment placeEnvironment = CurrentPlaceEnvironment();
 };
 
 // Runs `options` and returns the exit status (kExitOk ... kExitDatabase).
 int RunQivaImport(const CliOptions& options, CliEnvironment& env);
 
-// The default configuration file: QIVA_IMPORT.INI in the program folder, the file the dialog
-// program reads too.
+// The configuration file beside the program: QIVA_IMPORT.INI in the program folder, the file
+// the dialog program reads too, and the first place looked at without --config.
 std::string DefaultConfigurationPath(const ProgramPaths& paths);

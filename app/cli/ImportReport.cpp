@@ -76,6 +76,14 @@ std::string SummaryLine(const ImportReport& report) {
   return line;
 }
 
+std::string PlacesLine(const ImportReport& report) {
+  std::string line = "places: configuration " + report.configuration;
+  if (!report.databaseName.empty()) line += "; database " + report.databaseName;
+  line += report.logFolder.empty() ? "; logs: no folder can be written, the logs are lost"
+                                   : "; logs in " + report.logFolder;
+  return line;
+}
+
 std::string ReportJson(const ImportReport& report) {
   const ImportOutcome& o = report.outcome;
   nlohmann::json parse = nullptr;
@@ -101,9 +109,17 @@ std::string ReportJson(const ImportReport& report) {
       {"fileRead", report.routineRan && o.fileRead},
       {"parse", parse},
       {"databaseFailed", o.databaseFailed},
-      {"database", report.databaseKind.empty() ? nlohmann::json(nullptr)
-                                               : nlohmann::json(report.databaseKind)},
-      {"databaseLog", report.databaseLog},
+      {"database",
+       report.databaseKind.empty() ? nlohmann::json(nullptr) : nlohmann::json(report.databaseKind)},
+      {"databaseName",
+       report.databaseName.empty() ? nlohmann::json(nullptr) : nlohmann::json(report.databaseName)},
+      {"databaseLog",
+       report.databaseLog.empty() ? nlohmann::json(nullptr) : nlohmann::json(report.databaseLog)},
+      {"configuration", report.configuration},
+      {"logFolder",
+       report.logFolder.empty() ? nlohmann::json(nullptr) : nlohmann::json(report.logFolder)},
+      {"logWarning",
+       report.logWarning.empty() ? nlohmann::json(nullptr) : nlohmann::json(report.logWarning)},
       {"outcome", OutcomeWord(report.exitStatus)},
       {"exitStatus", report.exitStatus},
   };

@@ -16,7 +16,11 @@ struct ImportReport {
   bool routineRan = false;    // false when the run ended before the routine (no file, no database)
   ImportOutcome outcome;      // meaningful when routineRan
   std::string databaseKind;   // "sqlite", "odbc", or "" when the configuration was not loaded
-  std::string databaseLog;    // full path of _database.log
+  std::string databaseName;   // the embedded file's path, or the server (or DSN) and database
+  std::string databaseLog;    // full path of _database.log; empty when no log can be written
+  std::string configuration;  // the configuration file used (or looked for, when not loaded)
+  std::string logFolder;      // where the logs went; empty when no folder could be written
+  std::string logWarning;     // what was said on standard error about the log folder, or ""
   int exitStatus = 0;
 };
 
@@ -24,6 +28,10 @@ struct ImportReport {
 // time; the file-not-read reason or the database failure instead when there is one; the
 // database log's path whenever something went wrong.
 std::string SummaryLine(const ImportReport& report);
+
+// "places: ..." on one line: the configuration file, the database and the log folder used,
+// or that the logs could not be written anywhere.
+std::string PlacesLine(const ImportReport& report);
 
 // The report as a JSON object (see the README for its fields).
 std::string ReportJson(const ImportReport& report);

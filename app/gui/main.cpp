@@ -3,17 +3,28 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
+#include "app/BuildInfo.h"
 #include "app/ImportWorker.h"
+#include "app/Places.h"
 #include "app/Platform.h"
 #include "app/ProgramPaths.h"
 #include "app/gui/CQIVA_IMPORTDlg.h"
 
 int main(int argc, char** argv) {
+  // Answered before Qt starts, so that it needs no display.
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::fputs(VersionText("qiva_import").c_str(), stdout);
+    return 0;
+  }
   QApplication application(argc, argv);
   // Read after QApplication has taken its own options (such as -platform) out of argv.
   std::string commandLine = CommandLineTail(argc, argv);
-  auto* dialog = new CQIVA_IMPORTDlg(CurrentProgramPaths(), std::move(commandLine));
+  ProgramPaths paths = CurrentProgramPaths();
+  const Places places = SettlePlaces(paths, {}, CurrentPlaceEnvironment());
+  std::fputs(LogFolderWarnings(places.logs).c_str(), stderr);
+  auto* dialog = new CQIVA_IMPORTDlg(paths, std::move(commandLine));
   dialog->OnInitDialog();
   dialog->exec();
   if (dialog->activeWorkers() != 0) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -657,3 +658,145 @@ TEST_F(CliOutcomeTest, pharmaDrugWithABadDateIsTheOnlyRowLost) {
 }
 
 }  // namespace
+
+// Where an installed or copied qiva-import finds its configuration and writes its logs. Each
+// run gets its own HOME and XDG folders in the scratch folder.
+class CliPlacesTest : public CliProgramTest {
+ protected:
+  // Runs `program` (default: the built qiva-import) with `args` under the scratch HOME, as the
+  // user nobody when `asNobody` (so that permissions count even when the tests run as root).
+  RunResult RunPlaced(const std::string& args, const std::string& environment = "",
+                      const std::string& program = QIVA_IMPORT_EXE, bool asNobody = false) {
+    const std::string prefix =
+        asNobody ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+    const std::string command = "cd '" + dir.path().string() + "' && env -u XDG_CONFIG_HOME " +
+                                "-u XDG_STATE_HOME HOME='" + dir.file("home") + "' " + environment +
+                                " " + prefix + "'" + program + "' " + args +
+                                " > out.txt 2> err.txt < /dev/null";
+    const int raw = std::system(command.c_str());
+    RunResult result;
+    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    result.out = ReadFileBytes(dir.file("out.txt"));
+    result.err = ReadFileBytes(dir.file("err.txt"));
+    return result;
+  }
+  void SetUp() override {
+    std::filesystem::create_directories(dir.file("home"));
+    WriteFileBytes(dir.file("in.xml"),
+                   "<Catalogues><RecServices><RecService code='R1' name='fara tarif' "
+                   "tariff='abc' serviceType='I' validFrom='2019-01-01'/></RecServices>"
+                   "</Catalogues>");
+  }
+};
+
+// Without --config the user's configuration is found; its relative database lands beside it,
+// and the summary names the three places used.
+TEST_F(CliPlacesTest, userConfigurationIsFoundAndItsRelativeDatabaseLivesBesideIt) {
+  if (std::filesystem::exists(QIVA_CLI_FOLDER "/QIVA_IMPORT.INI")) {
+    GTEST_SKIP() << "a configuration beside the built program would be found first";
+  }
+  const std::string config = dir.file("cfg/qiva-import/QIVA_IMPORT.INI");
+  std::filesystem::create_directories(dir.file("cfg/qiva-import"));
+  WriteFileBytes(config,
+                 "driver=sqlite\r\ndatabase=clinic.db\r\nlogs=" + dir.file("logs") + "\r\n");
+  const RunResult r = RunPlaced("nomenclatures in.xml --report report.json",
+                                "XDG_CONFIG_HOME='" + dir.file("cfg") + "'");
+  EXPECT_EQ(r.status, 5) << r.err;
+  EXPECT_TRUE(std::filesystem::exists(dir.file("cfg/qiva-import/clinic.db")));
+  EXPECT_NE(
+      r.err.find("places: configuration " + config + "; database " +
+                 dir.file("cfg/qiva-import/clinic.db") + "; logs in " + dir.file("logs") + "\n"),
+      std::string::npos)
+      << r.err;
+  // The skipped record is logged in the logs= folder, and the summary points there.
+  EXPECT_NE(ReadFileBytes(dir.file("logs/_database.log")).find("]->"), std::string::npos);
+  EXPECT_NE(r.err.find("details in " + dir.file("logs/_database.log")), std::string::npos);
+  const std::string report = ReadFileBytes(dir.file("report.json"));
+  EXPECT_NE(report.find("\"configuration\": \"" + config + "\""), std::string::npos) << report;
+  EXPECT_NE(report.find("\"logFolder\": \"" + dir.file("logs") + "\""), std::string::npos);
+  EXPECT_NE(report.find("\"logWarning\": null"), std::string::npos);
+
+  // Nothing found anywhere: every place looked at is named.
+  const RunResult none = RunPlaced("tables", "XDG_CONFIG_HOME='" + dir.file("nowhere") + "'");
+  EXPECT_EQ(none.status, 3);
+  EXPECT_NE(none.err.find(std::string("no configuration file at ") + QIVA_CLI_FOLDER +
+                          "/QIVA_IMPORT.INI (nor at " + dir.file("nowhere") +
+                          "/qiva-import/QIVA_IMPORT.INI, /etc/qiva-import/QIVA_IMPORT.INI)\n"),
+            std::string::npos)
+      << none.err;
+}
+
+// A logs= folder and a state folder that cannot be created (their parent is a file, which stops
+// root too): the import still runs, and standard error, the summary and the report say that
+// the logs are lost.
+TEST_F(CliPlacesTest, logsThatCannotBeWrittenAnywhereAreSaidAndReported) {
+  WriteFileBytes(dir.file("blocker"), "a file, not a folder");
+  WriteConfig("driver=sqlite\r\ndatabase=q.db\r\nlogs=blocker/logs\r\n");
+  const RunResult r = RunPlaced("nomenclatures in.xml --config test.ini --report report.json",
+                                "XDG_STATE_HOME='" + dir.file("blocker/state") + "'");
+  EXPECT_EQ(r.status, 5) << r.err;
+  EXPECT_EQ(r.err.rfind("warning: no folder for the logs can be written, _TRACE.LOG and "
+                        "_database.log are lost:\n  " +
+                            dir.file("blocker/logs") + ": ",
+                        0),
+            0u)
+      << r.err;
+  EXPECT_NE(r.err.find("  " + dir.file("blocker/state/qiva-import") + ": "), std::string::npos);
+  EXPECT_NE(r.err.find("; logs: no folder can be written, the logs are lost\n"), std::string::npos);
+  EXPECT_EQ(r.err.find("details in"), std::string::npos);  // no log to point at
+  EXPECT_TRUE(std::filesystem::exists(dir.file("q.db")));
+  const std::string report = ReadFileBytes(dir.file("report.json"));
+  EXPECT_NE(report.find("\"logFolder\": null"), std::string::npos) << report;
+  EXPECT_NE(report.find("\"databaseLog\": null"), std::string::npos);
+  EXPECT_NE(report.find("\"logWarning\": \"warning: no folder for the logs"), std::string::npos);
+}
+
+// A copy of the program in a folder it cannot write (as Program Files or /opt for a user)
+// keeps reading the configuration beside it, and logs into the state folder.
+TEST_F(CliPlacesTest, readOnlyProgramFolderLogsIntoTheStateFolder) {
+  const bool root = ::geteuid() == 0;
+  std::filesystem::create_directories(dir.file("bin"));
+  std::filesystem::copy_file(QIVA_IMPORT_EXE, dir.file("bin/qiva-import"));
+  WriteFileBytes(dir.file("bin/QIVA_IMPORT.INI"),
+                 "driver=sqlite\r\ndatabase=" + dir.file("data/q.db") + "\r\n");
+  std::filesystem::create_directories(dir.file("data"));
+  namespace fs = std::filesystem;
+  fs::permissions(dir.file("bin"), fs::perms::owner_read | fs::perms::owner_exec |
+                                       fs::perms::group_read | fs::perms::group_exec |
+                                       fs::perms::others_read | fs::perms::others_exec);
+  if (root) {
+    // The run is made as nobody, who needs the scratch folders it writes.
+    for (const std::string& folder : {dir.path().string(), dir.file("home"), dir.file("data")}) {
+      ASSERT_EQ(::chown(folder.c_str(), 65534, 65534), 0);
+    }
+  }
+  const RunResult r = RunPlaced("nomenclatures in.xml", "", dir.file("bin/qiva-import"), root);
+  fs::permissions(dir.file("bin"), fs::perms::owner_all, fs::perm_options::add);
+  if (r.err.find("setpriv") != std::string::npos) GTEST_SKIP() << "cannot run as nobody: " << r.err;
+  EXPECT_EQ(r.status, 5) << r.err;
+  const std::string state = dir.file("home/.local/state/qiva-import");
+  EXPECT_NE(r.err.find("places: configuration " + dir.file("bin/QIVA_IMPORT.INI") + "; database " +
+                       dir.file("data/q.db") + "; logs in " + state + "\n"),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(r.err.find("warning"), std::string::npos);
+  EXPECT_TRUE(fs::exists(state + "/_database.log"));
+  EXPECT_FALSE(fs::exists(dir.file("bin/_database.log")));
+}
+
+TEST_F(CliPlacesTest, versionAndSubcommandHelp) {
+  RunResult r = RunPlaced("--version");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.rfind("qiva-import 2020081101", 0), 0u) << r.out;
+  EXPECT_EQ(r.out.back(), '\n');
+
+  r = RunPlaced("check --help");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.rfind("usage: qiva-import check KIND FILE\n", 0), 0u) << r.out;
+  r = RunPlaced("day-tariffs --help");
+  EXPECT_EQ(r.out.rfind("usage: qiva-import [options] day-tariffs FILE\n", 0), 0u) << r.out;
+  EXPECT_NE(r.out.find("--location ID"), std::string::npos);
+  EXPECT_EQ(RunPlaced("nomenclatures --help").out.find("--location ID"), std::string::npos);
+  EXPECT_NE(RunPlaced("init-db --help").out.find("--locations"), std::string::npos);
+  EXPECT_EQ(RunPlaced("--help").out, RunPlaced("no-such-word --help").out);
+}

@@ -4,14 +4,34 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
+#include "app/BuildInfo.h"
+#include "app/Places.h"
 #include "app/Platform.h"
 #include "app/ProgramPaths.h"
 #include "app/win32/MainDialog.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  auto* dialog = new MainDialog(CurrentProgramPaths(),
-                                CommandLineFilePath(CommandLineTail(0, nullptr)));
+  const std::string commandLine = CommandLineFilePath(CommandLineTail(0, nullptr));
+  if (commandLine == "--version") {
+    // A window program has no console of its own: the text goes to its redirected output,
+    // else to the console it was started from, if any.
+    HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    if ((out == nullptr || out == INVALID_HANDLE_VALUE) && ::AttachConsole(ATTACH_PARENT_PROCESS)) {
+      out = ::CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                          nullptr);
+    }
+    if (out != nullptr && out != INVALID_HANDLE_VALUE) {
+      const std::string text = VersionText("qiva_import");
+      DWORD written = 0;
+      ::WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    }
+    return 0;
+  }
+  ProgramPaths paths = CurrentProgramPaths();
+  SettlePlaces(paths, {}, CurrentPlaceEnvironment());
+  auto* dialog = new MainDialog(paths, commandLine);
   dialog->Run(instance);
   if (dialog->activeWorkers() != 0) {
     // An import still running is cut off where it stands; the logs are closed after every

@@ -9,6 +9,7 @@
 #include <optional>
 #include <ostream>
 
+#include "app/BuildInfo.h"
 #include "update/UpdateSignature.h"
 
 #ifdef _WIN32
@@ -25,6 +26,22 @@ constexpr const char* kUsage =
     "       qiva-update-sign public SECRET_FILE\n"
     "       qiva-update-sign sign SECRET_FILE VERSION INSTALLER\n"
     "       qiva-update-sign manifest SECRET_FILE VERSION INSTALLER_URL INSTALLER\n";
+
+// The --help text: the usage and what each command does.
+constexpr const char* kHelp =
+    "Signs the installers that the dialog program's update check downloads, and writes the\n"
+    "update manifest that names them.\n"
+    "commands:\n"
+    "  keygen SECRET_FILE     make a new key pair: the secret key into SECRET_FILE (a new\n"
+    "                         file for the owner alone), the public key on standard output\n"
+    "  public SECRET_FILE     print the public key of a secret key file\n"
+    "  sign SECRET_FILE VERSION INSTALLER\n"
+    "                         print the signature of INSTALLER for VERSION\n"
+    "  manifest SECRET_FILE VERSION INSTALLER_URL INSTALLER\n"
+    "                         print the whole manifest, qiva_import_version.xml\n"
+    "  --help                 print this text\n"
+    "  --version              print the version and the build's commit\n"
+    "exit status: 0 done; 1 failed; 2 usage error\n";
 
 std::optional<std::string> readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -114,6 +131,14 @@ std::optional<std::string> signFile(const std::string& keyPath, const std::strin
 
 int RunUpdateSignTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   const std::string command = args.empty() ? std::string() : args[0];
+  if (command == "--help" || command == "-h") {
+    out << kUsage << kHelp;
+    return 0;
+  }
+  if (command == "--version") {
+    out << VersionText("qiva-update-sign");
+    return 0;
+  }
   if (command == "keygen" && args.size() == 2) return keygen(args[1], out, err);
   if (command == "public" && args.size() == 2) return printPublic(args[1], out, err);
   if (command == "sign" && args.size() == 4) {

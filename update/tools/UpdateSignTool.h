@@ -16,6 +16,7 @@ namespace qiva::update {
 //   public SECRET_FILE                       the public key of a secret key file, on `out`
 //   sign SECRET_FILE VERSION INSTALLER       the base64 signature, on `out`
 //   manifest SECRET_FILE VERSION URL INSTALLER   the whole manifest XML, on `out`
+//   --help, --version                        the help or version text, on `out`
 int RunUpdateSignTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace qiva::update
