@@ -43,6 +43,9 @@ bool LoadConfiguration(const std::string& path, INILoader& configuration, std::o
       err << "the configuration path is a folder, not a file: ";
     } else if (!std::filesystem::exists(path, error)) {
       err << "no configuration file at ";
+    } else if (configuration.heldZeroByte()) {
+      // A value cut at the zero byte would reach the database changed.
+      err << "the configuration file holds a zero byte (NUL), which no value may hold: ";
     } else {
       err << "cannot read the configuration file ";
     }

@@ -104,6 +104,23 @@ TEST_F(CliProgramTest, configurationWithLineFeedsOnlyGetsAHint) {
   EXPECT_EQ(Run("init-db --config test.ini").err.find("hint:"), std::string::npos);
 }
 
+// A byte order mark (Windows editors) is passed over, so the first key counts; a zero byte
+// would cut a value short, so such a file is refused and named with the reason.
+TEST_F(CliProgramTest, configurationWithAByteOrderMarkLoadsAndOneWithAZeroByteIsRefused) {
+  WriteConfig("\xEF\xBB\xBF" "driver=sqlite\r\ndatabase=" + dir.file("q.db") + "\r\n");
+  RunResult r = Run("init-db --config test.ini");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(std::filesystem::exists(dir.file("q.db")));
+  WriteConfig(std::string("driver=sqlite\r\npass=a\0b\r\n", 25));
+  r = Run("init-db --config test.ini");
+  EXPECT_EQ(r.status, 3);
+  EXPECT_NE(r.err.find("Importul nu se executa\nthe configuration file holds a zero byte (NUL), "
+                       "which no value may hold: " +
+                       dir.file("test.ini") + "\n"),
+            std::string::npos)
+      << r.err;
+}
+
 // A lock file that cannot be created beside the database is no other import to wait for.
 TEST_F(CliProgramTest, databaseFolderThatCannotBeWrittenExitsWithFourAndSaysSo) {
   WriteFileBytes(dir.file("in.xml"), "<Catalogues/>");
