@@ -122,6 +122,16 @@ bool StartTrace(CAdoDatabase& db, const std::string& path, std::ostream& err) {
   return false;
 }
 
+// A trace that opened but could not be written to the end (a full disk) is said, as a report
+// file that cannot be written is: it holds only the statements before the failed write.
+void ReportTraceFailure(const CAdoDatabase& db, const std::string& path, std::ostream& err) {
+  if (db.TraceWriteFailed()) {
+    err << "cannot write the SQL trace file " << path
+        << " (it ends before the statement whose write failed)\n"
+        << std::flush;
+  }
+}
+
 int ExitStatusOf(RunOutcome outcome) {
   switch (outcome) {
     case RunOutcome::Completed:
@@ -216,6 +226,7 @@ int RunImportSteps(const CliOptions& options, const ResolvedPaths& paths, CliEnv
   const RunOutcome outcome = ImportWorker(session, ImportRequest{options.kind, paths.file, options.noGrouping});
   frontEnd.Finish();
   NoticeNewDatabase(session.database(), env);
+  ReportTraceFailure(session.database(), paths.traceSql, env.err);
   report.routineRan = outcome == RunOutcome::Completed ||
                       outcome == RunOutcome::CompletedWithLosses ||
                       outcome == RunOutcome::FileNotRead || outcome == RunOutcome::Stopped ||
@@ -291,6 +302,7 @@ int RunTables(const ResolvedPaths& paths, CliEnvironment& env) {
     env.out << name << '\t' << count << '\n';
   }
   env.out << std::flush;
+  ReportTraceFailure(db, paths.traceSql, env.err);
   return kExitOk;
 }
 
@@ -330,6 +342,7 @@ int RunInitDb(const CliOptions& options, const ResolvedPaths& paths, CliEnvironm
   }
   env.out << "created " << file
           << (options.withLocations ? " with the per-location columns\n" : "\n") << std::flush;
+  ReportTraceFailure(db, paths.traceSql, env.err);
   return kExitOk;
 }
 
