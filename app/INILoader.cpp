@@ -28,16 +28,25 @@ bool readWholeFile(const std::string& path, std::int64_t size, std::string& cont
 bool INILoader::Load(const std::string& path) {
   // A folder (or any other thing that is not a file) would read as an empty file, loaded with
   // no entries: it is a configuration that cannot be loaded.
+  heldZeroByte_ = false;
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) return false;
   const std::int64_t size = FileSizeByName(path);
   if (size < 0) return false;
   std::string content;
   if (!readWholeFile(path, size, content)) return false;
+  if (content.find('\0') != std::string::npos) {
+    heldZeroByte_ = true;
+    return false;
+  }
   entries_.clear();
-  const std::string_view text(content.data(), content.find('\0') == std::string::npos
-                                                  ? content.size()
-                                                  : content.find('\0'));
+  std::string_view text(content);
+  // Editors on Windows often start a UTF-8 file with a byte order mark; left in place it would
+  // become part of the first key, which then matches nothing.
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+    text.remove_prefix(kByteOrderMark.size());
+  }
   lineFeedsOnly_ = text.find('\n') != std::string_view::npos &&
                    text.find('\r') == std::string_view::npos;
   std::size_t pos = 0;

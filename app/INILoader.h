@@ -13,9 +13,14 @@ class INILoader {
   // Reads the file at `path`, replacing any entries held. Lines end at CR or CR LF (a lone LF
   // stays in the line); empty lines are skipped; the key runs from the first non-blank to the
   // first "=", the value from after that "=" and its leading blanks to the next "=". Loading
-  // stops at the first line over 1,024 characters (earlier entries stay) or at a zero byte.
-  // Returns false when the file is missing or cannot be read, or is no file (a folder).
+  // stops at the first line over 1,024 characters (earlier entries stay). A UTF-8 byte order
+  // mark at the start is no part of the first key and is passed over. Returns false when the
+  // file is missing or cannot be read, is no file (a folder), or holds a zero byte: a value cut
+  // at it would reach the database changed (a shorter password, another file name).
   bool Load(const std::string& path);
+
+  // True when the last Load failed because the file holds a zero byte.
+  bool heldZeroByte() const { return heldZeroByte_; }
 
   // True when the text last loaded holds line feeds but no carriage return: its lines end with
   // LF only, so by the rules above it is one long line (a file written on another system).
@@ -37,4 +42,5 @@ class INILoader {
  private:
   std::vector<Entry> entries_;
   bool lineFeedsOnly_ = false;
+  bool heldZeroByte_ = false;
 };

@@ -22,9 +22,16 @@ std::string FormatLogEntry(std::string_view stamp, std::string_view message) {
   entry.reserve(2 + stamp.size() + message.size() + message.size() / 32);
   entry += "\r\n";
   entry += stamp;
-  for (char c : message) {
+  bool lineStart = false;
+  for (std::size_t i = 0; i < message.size(); ++i) {
+    const char c = message[i];
+    // A logged value may hold a line break followed by a stamp of its own: a continuation line
+    // that begins with "[" gets one leading blank, so that only a real entry starts a line with
+    // "[". Viewers break lines at LF and at a lone CR alike.
+    if (lineStart && c == '[') entry += ' ';
     if (c == '\n') entry += '\r';
     entry += c;
+    lineStart = c == '\n' || (c == '\r' && (i + 1 == message.size() || message[i + 1] != '\n'));
   }
   return entry;
 }

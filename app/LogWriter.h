@@ -12,7 +12,9 @@ namespace qiva {
 std::string LogStampNow();
 
 // The bytes of one entry as stored: CR LF, the stamp, then the message with every line feed
-// stored as CR LF, exactly as a Windows text-mode write leaves them.
+// stored as CR LF, exactly as a Windows text-mode write leaves them. A line of the message after
+// its first (after LF or a lone CR) that begins with "[" is stored with one blank before it, so
+// no logged text can pass for the start of another entry.
 std::string FormatLogEntry(std::string_view stamp, std::string_view message);
 
 // Appends one entry to the file at `path` (one open, one write, one close). A file that

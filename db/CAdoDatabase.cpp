@@ -13,6 +13,7 @@
 #include "app/ProgramPaths.h"
 #include "db/AdoErrors.h"
 #include "db/ConnectionString.h"
+#include "db/TraceScript.h"
 #include "db/sqlite/SqliteEngine.h"
 
 #ifndef QIVA_DEFAULT_ODBC_DRIVER
@@ -320,6 +321,7 @@ void CAdoDatabase::LogError(std::string_view label, std::string_view comError,
 
 bool CAdoDatabase::SetTraceFile(const std::string& path) {
   trace_.reset();
+  traceFailed_ = false;
   if (path.empty()) return true;
   // Binary mode: the trace holds the statements' exact bytes and bare line feeds.
   trace_.reset(std::fopen(path.c_str(), "ab"));
@@ -328,10 +330,20 @@ bool CAdoDatabase::SetTraceFile(const std::string& path) {
 
 void CAdoDatabase::Trace(std::string_view sql) {
   if (!trace_) return;
-  std::fwrite(sql.data(), 1, sql.size(), trace_.get());
-  std::fwrite("\nGO\n", 1, 4, trace_.get());
-  // Flushed per statement so that a run that ends abruptly leaves a whole script.
-  std::fflush(trace_.get());
+  // A statement holding a line that reads as GO is written so that splitting the trace at its
+  // GO lines gives back exactly the statements sent (see TraceStatementText).
+  const std::string text = qiva::db::TraceStatementText(sql);
+  const bool written = std::fwrite(text.data(), 1, text.size(), trace_.get()) == text.size() &&
+                       std::fwrite("\nGO\n", 1, 4, trace_.get()) == 4 &&
+                       // Flushed per statement so that a run that ends abruptly leaves a whole
+                       // script.
+                       std::fflush(trace_.get()) == 0;
+  if (!written) {
+    // A trace with a statement missing is no replay of the run: it stops here, and the
+    // failure is kept for the caller to report (a full disk, /dev/full).
+    traceFailed_ = true;
+    trace_.reset();
+  }
 }
 
 void CAdoDatabase::SetEngineFactory(EngineFactory factory) { engineFactory_ = std::move(factory); }

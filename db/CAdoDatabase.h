@@ -92,8 +92,14 @@ class CAdoDatabase {
   // what the file holds, each as its exact bytes followed by "\nGO\n"; an empty path turns the
   // trace off. Returns false (trace off) when the file cannot be opened.
   bool SetTraceFile(const std::string& path);
-  // Appends one statement to the trace; nothing while the trace is off.
+  // Appends one statement to the trace; nothing while the trace is off. A statement one of whose
+  // lines reads as a batch separator is written with its literals' line breaks as CHAR()
+  // concatenations (qiva::db::TraceStatementText), so the trace split at its GO lines holds
+  // exactly the statements sent. A write that fails turns the trace off (TraceWriteFailed).
   void Trace(std::string_view sql);
+  // True when a write to the trace file failed since the last SetTraceFile: the trace then
+  // ends before the statement whose write failed.
+  bool TraceWriteFailed() const { return traceFailed_; }
 
   // Tests may replace how engines are made (for example to record statements).
   using EngineFactory = std::function<std::unique_ptr<qiva::db::DbEngine>(const std::string&)>;
@@ -140,6 +146,7 @@ class CAdoDatabase {
   bool grouping_ = true;
   void LogOutcome(std::string_view sql, const qiva::db::StatementOutcome& outcome);
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> trace_{nullptr, &std::fclose};
+  bool traceFailed_ = false;
 };
 
 // Lays out an engine failure as "Error\n", "\tCode = %08lx\n", "\tCode meaning = %s\n",

@@ -125,6 +125,16 @@ std::string RealForStatement(const RecordReader& r, std::string_view name, RealP
   return std::string(read);
 }
 
+std::string IntegerForStatement(const RecordReader& r, std::string_view name,
+                                RecordStatement& statement) {
+  if (const std::optional<std::int32_t> value = r.integerInRange(name)) return IntText(*value);
+  const std::string_view read = r.text(name);
+  std::string reason(name);
+  reason.append(" is out of range: '").append(read).append("'");
+  statement.addSkipReason(reason);
+  return std::string(read);
+}
+
 bool ExecuteRecord(ImportContext& ctx, const RecordStatement& statement) {
   if (statement.skipReason.empty()) return ctx.database.Execute(statement.sql);
   SkipRecord(ctx, statement.skipReason, statement.sql);

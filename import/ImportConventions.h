@@ -110,6 +110,13 @@ enum class RealPrecision { Single, Double };
 std::string RealForStatement(const RecordReader& r, std::string_view name, RealPrecision precision,
                              int decimals, RecordStatement& statement);
 
+// The integer attribute `name` as a statement writes it ("%d"). A value beyond 32 bits (which
+// the column could not hold, and which would otherwise be stored clamped) adds a reason naming
+// the attribute and its text to `statement`, which is then skipped, and the text as read stands
+// in the logged statement. Text that is no number is 0 and is written.
+std::string IntegerForStatement(const RecordReader& r, std::string_view name,
+                                RecordStatement& statement);
+
 // Executes the statement, or, when it carries a skip reason, skips the record (SkipRecord).
 // Returns the result of the execution (false for a skipped record).
 bool ExecuteRecord(ImportContext& ctx, const RecordStatement& statement);

@@ -80,12 +80,15 @@ RecordStatement IndicatorInsert(const RecordReader& r) {
   std::string sql =
       " insert into QIVA_NHP_INDICATORS (CODE,DESCRIPTION,VALID_FROM,NHPCODE,HAS_BUDGET,"
       "ALLOWCORRECTION,VALID_TO ) ";
+  RecordStatement statement;
   sql += FillTemplate("VALUES ('%s','%s',convert (datetime,'%s',120),'%s',%d,%d, ",
                       {r.text("CODE"), r.text("DESCRIPTION"), r.text("VALIDFROM"), r.text("NHP"),
-                       IntText(r.integer("HASBUDGET")), IntText(r.integer("ALLOWCORRECTION"))});
+                       IntegerForStatement(r, "HASBUDGET", statement),
+                       IntegerForStatement(r, "ALLOWCORRECTION", statement)});
   sql += validToPiece(r);
   sql += ")";
-  return {std::move(sql), {}};
+  statement.sql = std::move(sql);
+  return statement;
 }
 
 }  // namespace qiva::import::nhp

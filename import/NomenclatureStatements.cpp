@@ -23,14 +23,15 @@ std::string points(const RecordReader& r, std::string_view name, RecordStatement
 }  // namespace
 
 RecordStatement LaboratoryServiceInsert(const RecordReader& r) {
-  return {FillTemplate("insert into QIVA_LABORATORIES_SERVICES (code,name,highLevel,recByPC,"
-                       "Formula,InClinic,ValidFrom,validTo,ServiceType)\t\t\t\t\t\tvalues "
-                       "('%s','%s',%d,%d,%d,%d,'%s','%s',%d)",
-                       {r.text("code"), r.text("name"), IntText(r.flag("highLevel")),
-                        IntText(r.flag("recByPC")), IntText(r.flag("formula")),
-                        IntText(r.flag("inClinic")), r.text("validFrom"), r.text("validTo"),
-                        IntText(r.integer("serviceType"))}),
-          {}};
+  RecordStatement statement;
+  statement.sql = FillTemplate(
+      "insert into QIVA_LABORATORIES_SERVICES (code,name,highLevel,recByPC,"
+      "Formula,InClinic,ValidFrom,validTo,ServiceType)\t\t\t\t\t\tvalues "
+      "('%s','%s',%d,%d,%d,%d,'%s','%s',%d)",
+      {r.text("code"), r.text("name"), IntText(r.flag("highLevel")), IntText(r.flag("recByPC")),
+       IntText(r.flag("formula")), IntText(r.flag("inClinic")), r.text("validFrom"),
+       r.text("validTo"), IntegerForStatement(r, "serviceType", statement)});
+  return statement;
 }
 
 RecordStatement PersonStateInsert(const RecordReader& r) {
@@ -47,18 +48,19 @@ RecordStatement PersonTypeInsert(const RecordReader& r) {
 }
 
 RecordStatement PersonCategoryInsert(const RecordReader& r) {
-  return {FillTemplate(
-              "insert into QIVA_PERSON_CATEGORY (code,description,restrictedMinAge,"
-              "supportsOverlapping,definedByAge,maxDuration,maxDurationRoundType,personState,"
-              "priority,isOptional,canBeReported,validFrom)\t\t\t\t\t\t\t\tvalues "
-              "('%s','%s',%d,%d,%d,%d,'%s','%s',%d,%d,%d,'%s')",
-              {r.text("code"), r.text("description"), IntText(r.integer("restrictedMinAge")),
-               IntText(r.flag("supportsOverlapping")), IntText(r.flag("definedByAge")),
-               IntText(r.integer("maxDuration")), r.text("maxDurationRoundType"),
-               r.text("personState"), IntText(r.integer("priority")),
-               IntText(r.numericFlag("isOptional")), IntText(r.integer("canBeReported")),
-               r.text("validFrom")}),
-          {}};
+  RecordStatement statement;
+  statement.sql = FillTemplate(
+      "insert into QIVA_PERSON_CATEGORY (code,description,restrictedMinAge,"
+      "supportsOverlapping,definedByAge,maxDuration,maxDurationRoundType,personState,"
+      "priority,isOptional,canBeReported,validFrom)\t\t\t\t\t\t\t\tvalues "
+      "('%s','%s',%d,%d,%d,%d,'%s','%s',%d,%d,%d,'%s')",
+      {r.text("code"), r.text("description"), IntegerForStatement(r, "restrictedMinAge", statement),
+       IntText(r.flag("supportsOverlapping")), IntText(r.flag("definedByAge")),
+       IntegerForStatement(r, "maxDuration", statement), r.text("maxDurationRoundType"),
+       r.text("personState"), IntegerForStatement(r, "priority", statement),
+       IntText(r.numericFlag("isOptional")), IntegerForStatement(r, "canBeReported", statement),
+       r.text("validFrom")});
+  return statement;
 }
 
 RecordStatement MedSrvPackInsert(const RecordReader& r) {
@@ -185,19 +187,23 @@ std::string ChronicDiseaseLookup(const RecordReader& r) {
 
 RecordStatement ChronicDiseaseUpdate(const RecordReader& r, const std::string& description,
                                      std::int32_t id) {
-  return {FillTemplate("update QIVA_CHRONIC_DISEASES set Description='%s',displayOrder=%d,"
-                       "validFrom='%s',validTo=%s where id=%ld",
-                       {description, IntText(r.integer("orderNo")), r.text("validFrom"),
-                        QuotedOrNull(r.text("validTo")), IntText(id)}),
-          {}};
+  RecordStatement statement;
+  statement.sql = FillTemplate(
+      "update QIVA_CHRONIC_DISEASES set Description='%s',displayOrder=%d,"
+      "validFrom='%s',validTo=%s where id=%ld",
+      {description, IntegerForStatement(r, "orderNo", statement), r.text("validFrom"),
+       QuotedOrNull(r.text("validTo")), IntText(id)});
+  return statement;
 }
 
 RecordStatement ChronicDiseaseInsert(const RecordReader& r, const std::string& description) {
-  return {FillTemplate("insert into QIVA_CHRONIC_DISEASES (code,Description,displayOrder,"
-                       "validFrom,validTo) values ('%s','%s',%d,'%s',%s)",
-                       {r.text("code"), description, IntText(r.integer("orderNo")),
-                        r.text("validFrom"), QuotedOrNull(r.text("validTo"))}),
-          {}};
+  RecordStatement statement;
+  statement.sql = FillTemplate(
+      "insert into QIVA_CHRONIC_DISEASES (code,Description,displayOrder,"
+      "validFrom,validTo) values ('%s','%s',%d,'%s',%s)",
+      {r.text("code"), description, IntegerForStatement(r, "orderNo", statement),
+       r.text("validFrom"), QuotedOrNull(r.text("validTo"))});
+  return statement;
 }
 
 std::string NameCleanupChain(std::string_view table, std::string_view separator,

@@ -63,7 +63,7 @@ RecordStatement ServiceInsert(const RecordReader& r) {
   statement.sql = FillTemplate(
       "insert into QIVA_P_SERVICES (code,tariff,quantity,validfrom,validTo) values "
       "('%s',%0.2f,%d,'%s','%s')",
-      {r.text("code"), tariff, IntText(r.integer("quantity")), r.text("validFrom"),
+      {r.text("code"), tariff, IntegerForStatement(r, "quantity", statement), r.text("validFrom"),
        r.text("validTo")});
   return statement;
 }

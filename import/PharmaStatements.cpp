@@ -38,10 +38,13 @@ std::string_view flagText(const RecordReader& r, std::string_view name) {
   return r.flag(name) ? "1" : "0";
 }
 
-// An integer held as -1 when absent; -1 (absent or written so) is written null.
-std::string integerOrNull(const RecordReader& r, std::string_view name) {
-  const std::int32_t value = r.has(name) ? r.integer(name) : -1;
-  return value == -1 ? std::string("null") : IntText(value);
+// An integer held as -1 when absent; -1 (absent or written so) is written null. One beyond 32
+// bits skips the record (IntegerForStatement).
+std::string integerOrNull(const RecordReader& r, std::string_view name,
+                          RecordStatement& statement) {
+  if (!r.has(name)) return "null";
+  std::string text = IntegerForStatement(r, name, statement);
+  return text == "-1" ? std::string("null") : text;
 }
 
 // The closing part of an end of validity: the conversion of validTo, or `absent` when it is
@@ -62,8 +65,8 @@ std::string validToThen(const RecordReader& r) {
   return validTo(r, "convert (datetime,'%s',120), ", "null, ");
 }
 
-std::string intText(const RecordReader& r, std::string_view name) {
-  return IntText(r.integer(name));
+std::string intText(const RecordReader& r, std::string_view name, RecordStatement& statement) {
+  return IntegerForStatement(r, name, statement);
 }
 
 std::string flag(const RecordReader& r, std::string_view name) { return IntText(r.flag(name)); }
@@ -81,25 +84,30 @@ RecordStatement DiseaseCategoryInsert(const RecordReader& r) {
 }
 
 RecordStatement CopaymentListTypeInsert(const RecordReader& r) {
+  RecordStatement statement;
   std::string sql = FillTemplate(
       "INSERT INTO QIVA_COPAYMENT_LIST_TYPES (CODE,DESCRIPTION,[percent],VALIDFROM,drugMaxNo,"
       "maxValue,VALIDTO)\t\t\t\t\t\tVALUES ('%s','%s',%d,convert (datetime,'%s',120), ",
-      {r.text("code"), r.text("description"), intText(r, "percent"), r.text("validFrom")});
-  sql += integerOrNull(r, "drugMaxNo");
+      {r.text("code"), r.text("description"), intText(r, "percent", statement),
+       r.text("validFrom")});
+  sql += integerOrNull(r, "drugMaxNo", statement);
   sql += ',';
-  sql += integerOrNull(r, "maxValue");
+  sql += integerOrNull(r, "maxValue", statement);
   sql += validTo(r, ",convert (datetime,'%s',120) )", ",null )");
-  return {std::move(sql), {}};
+  statement.sql = std::move(sql);
+  return statement;
 }
 
 RecordStatement CopaymentListTypePersStateInsert(const RecordReader& r) {
+  RecordStatement statement;
   std::string sql = FillTemplate(
       "INSERT INTO QIVA_COPAYMENT_LIST_TYPE_PERS_STATE (copaymentListType,personState,[percent],"
       "VALIDFROM,VALIDTO)\t\t\t\t\t\tVALUES ('%s','%s',%d,convert (datetime,'%s',120), ",
-      {r.text("copaymentListType"), r.text("personState"), intText(r, "percent"),
+      {r.text("copaymentListType"), r.text("personState"), intText(r, "percent", statement),
        r.text("validFrom")});
   sql += validToClose(r);
-  return {std::move(sql), {}};
+  statement.sql = std::move(sql);
+  return statement;
 }
 
 RecordStatement CopaymentListDrugInsert(const RecordReader& r) {
@@ -114,9 +122,9 @@ RecordStatement CopaymentListDrugInsert(const RecordReader& r) {
        real(r, "maxPriceUT", 6, statement), real(r, "copaymentValue", 6, statement),
        real(r, "copaymentValue90", 6, statement), real(r, "wholeSalePrice", 2, statement),
        real(r, "referencePrice", 6, statement), flag(r, "specialLaw"), r.text("needApproval"),
-       real(r, "overValue", 2, statement), intText(r, "needSpecialty"),
-       intText(r, "classifInsulin"),
-       r.text("hgDci"), r.text("hgAtc"), r.text("diseaseCode"), r.text("validFrom")});
+       real(r, "overValue", 2, statement), intText(r, "needSpecialty", statement),
+       intText(r, "classifInsulin", statement), r.text("hgDci"), r.text("hgAtc"),
+       r.text("diseaseCode"), r.text("validFrom")});
   statement.sql += validToClose(r);
   statement.sendAlone = statement.sendAlone || !DatesConvert(r);
   return statement;
@@ -156,14 +164,16 @@ RecordStatement PrescriptionTypeInsert(const RecordReader& r) {
 }
 
 RecordStatement NhpInsert(const RecordReader& r) {
+  RecordStatement statement;
   std::string sql = FillTemplate(
       "INSERT INTO QIVA_NHPS (code,description,VALID_FROM,VALID_TO,has_Ambulatory_Budget,"
       "has_Hospital_Budget)\t\t\t\t\t\tVALUES ('%s','%s',convert (datetime,'%s',120), ",
       {r.text("code"), r.text("description"), r.text("validFrom")});
   sql += validToThen(r);
-  sql += FillTemplate("%d,%d )",
-                      {intText(r, "hasAmbulatoryBudget"), intText(r, "hasHospitalBudget")});
-  return {std::move(sql), {}};
+  sql += FillTemplate("%d,%d )", {intText(r, "hasAmbulatoryBudget", statement),
+                                  intText(r, "hasHospitalBudget", statement)});
+  statement.sql = std::move(sql);
+  return statement;
 }
 
 RecordStatement ActiveSubstanceInsert(const RecordReader& r) {
@@ -221,32 +231,38 @@ RecordStatement NhpDrugTypeInsert(const RecordReader& r) {
 }
 
 RecordStatement NhpDrugInsert(const RecordReader& r) {
+  RecordStatement statement;
   std::string sql = FillTemplate(
       "INSERT INTO QIVA_NHP_DRUGS(code,type,VALID_FROM,VALID_TO,nhp)\t\t\t\t\t\tVALUES "
       "('%s','%s',convert (datetime,'%s',120), ",
       {r.text("code"), r.text("type"), r.text("validFrom")});
   sql += validToThen(r);
-  sql += FillTemplate("%d )", {intText(r, "nhp")});
-  return {std::move(sql), {}};
+  sql += FillTemplate("%d )", {intText(r, "nhp", statement)});
+  statement.sql = std::move(sql);
+  return statement;
 }
 
 RecordStatement DrugInsert(const RecordReader& r) {
+  RecordStatement statement;
   std::string sql = FillTemplate(
       "INSERT INTO QIVA_DRUGS(code,name,presentation_mode,is_narcotic,is_fractional,is_special,"
       "\t\t\t\t\t\t\thas_bio_echiv,qty_per_package,price_per_package,"
       "whole_sale_price_per_package,prescription_mode,\t\t\t\t\t\t\tVALID_FROM,VALID_TO,"
       "active_substance,concentration,pharmaceutical_form,company,country,atc)\t\t\t\t\t\t"
       "VALUES ('%s','%s','%s',%d,'%s','%s','%s',%d,%d,%d,'%s',convert (datetime,'%s',120), ",
-      {r.text("code"), r.text("name"), r.text("presentationMode"), intText(r, "isNarcotic"),
-       flagText(r, "isFractional"), flagText(r, "isSpecial"), flagText(r, "hasBioEchiv"),
-       intText(r, "qtyPerPackage"), intText(r, "pricePerPackage"),
-       intText(r, "wholeSalePricePerPackage"), r.text("prescriptionMode"), r.text("validFrom")});
+      {r.text("code"), r.text("name"), r.text("presentationMode"),
+       intText(r, "isNarcotic", statement), flagText(r, "isFractional"), flagText(r, "isSpecial"),
+       flagText(r, "hasBioEchiv"), intText(r, "qtyPerPackage", statement),
+       intText(r, "pricePerPackage", statement), intText(r, "wholeSalePricePerPackage", statement),
+       r.text("prescriptionMode"), r.text("validFrom")});
   sql += validToThen(r);
   sql += FillTemplate("'%s','%s','%s','%s','%s','%s')",
                       {r.text("activeSubstance"), r.text("concentration"),
                        r.text("pharmaceuticalForm"), r.text("company"), r.text("country"),
                        r.text("atc")});
-  return {std::move(sql), {}, !DatesConvert(r)};
+  statement.sql = std::move(sql);
+  statement.sendAlone = !DatesConvert(r);
+  return statement;
 }
 
 bool DatesConvert(const RecordReader& r) {

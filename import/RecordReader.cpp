@@ -43,6 +43,20 @@ std::int32_t ParseLeadingInt(std::string_view text) {
   return static_cast<std::int32_t>(value >= kLimit ? kLimit - 1 : value);
 }
 
+std::optional<std::int32_t> ParseLeadingIntInRange(std::string_view text) {
+  bool negative = false;
+  std::size_t i = skipSpaceAndSign(text, negative);
+  std::int64_t value = 0;
+  constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
+  for (; i < text.size() && isDigit(text[i]); ++i) {
+    value = value * 10 + (text[i] - '0');
+    if (value > kLimit) return std::nullopt;
+  }
+  if (negative) return static_cast<std::int32_t>(-value);
+  if (value == kLimit) return std::nullopt;
+  return static_cast<std::int32_t>(value);
+}
+
 double ParseLeadingReal(std::string_view text) {
   bool negative = false;
   std::size_t start = skipSpaceAndSign(text, negative);
@@ -83,6 +97,10 @@ int RecordReader::numericFlag(std::string_view name) const {
 
 std::int32_t RecordReader::integer(std::string_view name) const {
   return ParseLeadingInt(text(name));
+}
+
+std::optional<std::int32_t> RecordReader::integerInRange(std::string_view name) const {
+  return ParseLeadingIntInRange(text(name));
 }
 
 std::optional<float> RecordReader::realSingle(std::string_view name) const {

@@ -16,6 +16,10 @@ namespace qiva::import {
 // first other character; no digits give 0. Values beyond 32 bits saturate.
 std::int32_t ParseLeadingInt(std::string_view text);
 
+// The same reading, or nullopt when the value lies beyond 32 bits (where ParseLeadingInt
+// saturates).
+std::optional<std::int32_t> ParseLeadingIntInRange(std::string_view text);
+
 // Reads a leading decimal number: white space skipped, an optional sign, digits with an optional
 // dot and fraction, an optional exponent; no number gives 0 (so do "nan", "inf" and the like).
 // A magnitude beyond the double range gives an infinity, one too small for it 0.
@@ -35,6 +39,8 @@ class RecordReader {
   // 1 when the value read as an integer is not 0, else 0.
   int numericFlag(std::string_view name) const;
   std::int32_t integer(std::string_view name) const;
+  // The integer, or nullopt when it lies beyond 32 bits (absent: 0).
+  std::optional<std::int32_t> integerInRange(std::string_view name) const;
   // A real held in single precision, as the general catalogues keep their points and values;
   // nullopt when the number lies beyond the single-precision range.
   std::optional<float> realSingle(std::string_view name) const;

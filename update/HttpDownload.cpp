@@ -3,6 +3,7 @@
 // response arrived with status 200.
 #include "update/HttpDownload.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -70,11 +71,21 @@ bool connectToAny(net::TcpConnection& connection, const std::vector<net::SocketA
   return false;
 }
 
+// True once the body has outgrown the limit or the Content-Length it announced, or announces
+// more than the limit: the rest is not worth receiving.
+bool tooLarge(const HttpResponseReader& reader, std::uint64_t maxBodyBytes) {
+  if (!reader.headerEnded()) return false;
+  const std::optional<std::uint64_t> announced = reader.contentLength();
+  if (announced && (*announced > maxBodyBytes || reader.bodyBytes() > *announced)) return true;
+  return reader.bodyBytes() > maxBodyBytes;
+}
+
 }  // namespace
 
 HttpDownloadResult HttpDownloadWith(const std::string& url, const std::string& filePath,
                                     const HttpDownloadOptions& options) {
   HttpDownloadResult result;
+  const auto deadline = std::chrono::steady_clock::now() + options.limits.total;
   const std::optional<HttpTarget> target = ParseHttpUrl(url);
   if (!target) return result;
   const std::string request = HttpRequestText(*target);
@@ -89,17 +100,23 @@ HttpDownloadResult HttpDownloadWith(const std::string& url, const std::string& f
 
   BodyFile file(filePath);
   HttpResponseReader reader([&file](std::string_view body) { file.write(body); });
+  const HttpDownloadLimits& limits = options.limits;
   char buffer[kReceiveBuffer];
   for (;;) {
+    // Each wait is cut to what is left of the whole download's time.
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left <= std::chrono::milliseconds::zero()) return result;
     std::size_t received = 0;
     const net::ReceiveStatus status =
-        connection.receive(buffer, sizeof buffer, received, options.limits.idle);
+        connection.receive(buffer, sizeof buffer, received, std::min(limits.idle, left));
     if (status == net::ReceiveStatus::Closed) break;
     if (status != net::ReceiveStatus::Data) return result;  // reset, error or silence
     if (!reader.feed(std::string_view(buffer, received))) return result;
+    if (tooLarge(reader, limits.maxBodyBytes)) return result;
   }
   result.status = reader.status();
-  result.complete = reader.complete();
+  result.complete = reader.complete() && !tooLarge(reader, limits.maxBodyBytes);
   result.stored = result.complete && result.status == 200 && file.commit();
   return result;
 }

@@ -49,9 +49,21 @@ UpdateCheckHooks withDefaults(UpdateCheckHooks hooks) {
   return hooks;
 }
 
-// A download that the check may use: the whole response, status 200, stored in place.
-bool fetch(const std::string& url, const char* file, const UpdateCheckHooks& hooks) {
-  return HttpDownloadWith(url, file, hooks.download).stored;
+// A download that the check may use: the whole response, status 200, within the size and
+// time limits given, stored in place.
+bool fetch(const std::string& url, const char* file, const UpdateCheckHooks& hooks,
+           std::uint64_t maxBytes, std::chrono::milliseconds deadline) {
+  HttpDownloadOptions options = hooks.download;
+  options.limits.maxBodyBytes = maxBytes;
+  options.limits.total = deadline;
+  return HttpDownloadWith(url, file, options).stored;
+}
+
+// An installer that is not to be started does not stay in the program folder, where it could
+// later be mistaken for a good one.
+void removeInstaller() {
+  std::error_code ignored;
+  std::filesystem::remove(kInstallerFile, ignored);
 }
 
 // The first text piece of the first child `name`; "" when the child or its text is missing.
@@ -91,19 +103,23 @@ int installUpdate(const UpdateCheckSettings& settings, const UpdateCheckHooks& h
                   const std::string& version, const std::string& installerUrl,
                   const std::string& signature) {
   if (settings.publicKey.empty()) {
-    UpdateLog("No update public key configured: installer " + installerUrl + " not started");
+    UpdateLog("No update public key configured: installer " + LoggedUrl(installerUrl) +
+              " not started");
     return failed();
   }
-  if (!fetch(installerUrl, kInstallerFile, hooks)) {
-    UpdateLog("Failed to download " + installerUrl);
+  if (!fetch(installerUrl, kInstallerFile, hooks, hooks.installerMaxBytes,
+             hooks.installerDeadline)) {
+    UpdateLog("Failed to download " + LoggedUrl(installerUrl));
     return failed();
   }
   const std::optional<std::string> installer = readWholeFile(kInstallerFile);
   if (!installer || !VerifyInstaller(settings.publicKey, signature, version, *installer)) {
-    UpdateLog("Failed to verify " + installerUrl);
+    removeInstaller();
+    UpdateLog("Failed to verify " + LoggedUrl(installerUrl));
     return failed();
   }
   if (!makeExecutable(kInstallerFile)) {
+    removeInstaller();
     UpdateLog(std::string("Failed to make ") + kInstallerFile + " executable");
     return failed();
   }
@@ -120,6 +136,22 @@ UpdateCheckSettings BuiltInUpdateSettings() {
   return UpdateCheckSettings{QIVA_UPDATE_SERVER, QIVA_UPDATE_PUBLIC_KEY, qiva::res::kVersion};
 }
 
+std::string LoggedUrl(std::string_view url) {
+  std::string logged;
+  logged.reserve(url.size());
+  for (const char c : url) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      char escaped[4];
+      std::snprintf(escaped, sizeof escaped, "%%%02X", byte);
+      logged += escaped;
+    } else {
+      logged += c;
+    }
+  }
+  return logged;
+}
+
 std::string ManifestUrl(const std::string& server) {
   return "http://" + server + kManifestPath;
 }
@@ -129,14 +161,14 @@ int UpdateChecker(const UpdateCheckSettings& settings, const UpdateCheckHooks& g
   hooks.sleep(hooks.startDelay);
   UpdateLog("Check update");
   const std::string manifestUrl = ManifestUrl(settings.server);
-  if (!fetch(manifestUrl, kManifestFile, hooks)) {
-    UpdateLog("Failed to download " + manifestUrl);
+  if (!fetch(manifestUrl, kManifestFile, hooks, hooks.manifestMaxBytes, hooks.manifestDeadline)) {
+    UpdateLog("Failed to download " + LoggedUrl(manifestUrl));
     return failed();
   }
   UpdateLog("After download");
   const XmlElement manifest = openFileHelper(kManifestFile, "appinfo");
   if (manifest.isNull()) return failed();
-  UpdateLog("Succes download " + manifestUrl + "\n");
+  UpdateLog("Succes download " + LoggedUrl(manifestUrl) + "\n");
   const std::string version = childText(manifest, "version");
   const std::string installerUrl = childText(manifest, "installer");
   if (version.empty() || installerUrl.empty()) return failed();

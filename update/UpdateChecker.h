@@ -5,8 +5,10 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "update/HttpDownload.h"
 
@@ -22,7 +24,14 @@ struct UpdateCheckSettings {
 struct UpdateCheckHooks {
   std::chrono::milliseconds startDelay{3000};  // before the check
   std::chrono::milliseconds exitDelay{7000};   // between the installer's start and the end
+  // The resolver and the per-wait limits of both downloads; their size and time limits are
+  // replaced by the two pairs below.
   HttpDownloadOptions download;
+  // The manifest is a few hundred bytes; the installer's limit leaves room for any release.
+  std::uint64_t manifestMaxBytes = 64 * 1024;
+  std::chrono::milliseconds manifestDeadline{60000};
+  std::uint64_t installerMaxBytes = 512ull * 1024 * 1024;
+  std::chrono::milliseconds installerDeadline{600000};
   std::function<void(std::chrono::milliseconds)> sleep;     // default: this thread sleeps
   std::function<void(const std::string&)> showMessage;      // returns once the user closed it
   std::function<void(const std::string& command)> launch;   // default: LaunchProgram
@@ -43,8 +52,13 @@ extern const char* const kInstallerCommand;
 extern const char* const kManifestFile;
 extern const char* const kUpdateMessage;
 
-// The whole check on the calling thread; every step is noted in the update log. Returns 0,
-// also after exitProgram when that hook returns (as a test's does).
+// A URL as the update log writes it: control characters (a line break that would start a
+// forged entry, a terminal escape) written as %XX, every other byte as it is.
+std::string LoggedUrl(std::string_view url);
+
+// The whole check on the calling thread; every step is noted in the update log. An installer
+// that was downloaded but is not started (its signature refused) is removed. Returns 0, also
+// after exitProgram when that hook returns (as a test's does).
 int UpdateChecker(const UpdateCheckSettings& settings, const UpdateCheckHooks& hooks);
 
 // Starts the check on a detached thread of its own. With no server configured, writes one line

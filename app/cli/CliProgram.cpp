@@ -49,6 +49,9 @@ bool LoadConfiguration(const ResolvedPaths& paths, INILoader& configuration, std
       err << "the configuration path is a folder, not a file: ";
     } else if (!std::filesystem::exists(path, error)) {
       err << "no configuration file at ";
+    } else if (configuration.heldZeroByte()) {
+      // A value cut at the zero byte would reach the database changed.
+      err << "the configuration file holds a zero byte (NUL), which no value may hold: ";
     } else {
       err << "cannot read the configuration file ";
     }
@@ -132,6 +135,16 @@ bool StartTrace(CAdoDatabase& db, const std::string& path, std::ostream& err) {
   if (path.empty() || db.SetTraceFile(path)) return true;
   err << "cannot write the SQL trace file " << path << '\n';
   return false;
+}
+
+// A trace that opened but could not be written to the end (a full disk) is said, as a report
+// file that cannot be written is: it holds only the statements before the failed write.
+void ReportTraceFailure(const CAdoDatabase& db, const std::string& path, std::ostream& err) {
+  if (db.TraceWriteFailed()) {
+    err << "cannot write the SQL trace file " << path
+        << " (it ends before the statement whose write failed)\n"
+        << std::flush;
+  }
 }
 
 int ExitStatusOf(RunOutcome outcome) {
@@ -239,6 +252,7 @@ int RunImportSteps(const CliOptions& options, const ResolvedPaths& paths, CliEnv
   const RunOutcome outcome = ImportWorker(session, ImportRequest{options.kind, paths.file, options.noGrouping});
   frontEnd.Finish();
   NoticeNewDatabase(session.database(), env);
+  ReportTraceFailure(session.database(), paths.traceSql, env.err);
   report.routineRan = outcome == RunOutcome::Completed ||
                       outcome == RunOutcome::CompletedWithLosses ||
                       outcome == RunOutcome::FileNotRead || outcome == RunOutcome::Stopped ||
@@ -314,6 +328,7 @@ int RunTables(const ResolvedPaths& paths, CliEnvironment& env) {
     env.out << name << '\t' << count << '\n';
   }
   env.out << std::flush;
+  ReportTraceFailure(db, paths.traceSql, env.err);
   return kExitOk;
 }
 
@@ -353,6 +368,7 @@ int RunInitDb(const CliOptions& options, const ResolvedPaths& paths, CliEnvironm
   }
   env.out << "created " << file
           << (options.withLocations ? " with the per-location columns\n" : "\n") << std::flush;
+  ReportTraceFailure(db, paths.traceSql, env.err);
   return kExitOk;
 }
 

@@ -14,6 +14,8 @@
 #include "app/ImportKinds.h"
 #include "app/tests/TestSupport.h"
 #include "db/CAdoDatabase.h"
+#include "db/CAdoRecordset.h"
+#include "db/TraceScript.h"
 
 namespace {
 
@@ -103,6 +105,23 @@ TEST_F(CliProgramTest, configurationWithLineFeedsOnlyGetsAHint) {
       << r.err;
   WriteConfig("driver=sqlite\r\ndatabase=" + dir.file("q.db") + "\r\n");
   EXPECT_EQ(Run("init-db --config test.ini").err.find("hint:"), std::string::npos);
+}
+
+// A byte order mark (Windows editors) is passed over, so the first key counts; a zero byte
+// would cut a value short, so such a file is refused and named with the reason.
+TEST_F(CliProgramTest, configurationWithAByteOrderMarkLoadsAndOneWithAZeroByteIsRefused) {
+  WriteConfig("\xEF\xBB\xBF" "driver=sqlite\r\ndatabase=" + dir.file("q.db") + "\r\n");
+  RunResult r = Run("init-db --config test.ini");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(std::filesystem::exists(dir.file("q.db")));
+  WriteConfig(std::string("driver=sqlite\r\npass=a\0b\r\n", 25));
+  r = Run("init-db --config test.ini");
+  EXPECT_EQ(r.status, 3);
+  EXPECT_NE(r.err.find("Importul nu se executa\nthe configuration file holds a zero byte (NUL), "
+                       "which no value may hold: " +
+                       dir.file("test.ini") + "\n"),
+            std::string::npos)
+      << r.err;
 }
 
 // A lock file that cannot be created beside the database is no other import to wait for.
@@ -422,6 +441,104 @@ TEST_F(CliOutcomeTest, importsTheHealthProgrammeSampleAndTracesItsTablePreparati
   EXPECT_NE(ReadFileBytes(dir.file("trace.sql"))
                 .find("\nGO\nalter table QIVA_MEDICAL_SUPPLIES alter column code varchar(100)\nGO\n"),
             std::string::npos);
+}
+
+// The rows of `query`'s column `field` in the embedded database at `path`, as text.
+std::vector<std::string> ColumnOf(const std::string& path, const std::string& query,
+                                  const std::string& field) {
+  CAdoDatabase db;
+  db.SetDriver("sqlite");
+  CAdoRecordset rs;
+  std::vector<std::string> values;
+  if (!db.Open("", "", "", path) || !rs.Open(query, &db)) return {"(cannot read)"};
+  while (!rs.IsEOF()) {
+    const DbValue value = rs.GetFieldValue(field);
+    const auto* text = std::get_if<std::string>(&value);
+    values.push_back(text ? *text : "(not text)");
+    if (!rs.MoveNext()) break;
+  }
+  return values;
+}
+
+// The trace split at its GO lines, as sqlcmd splits a script.
+std::vector<std::string> SplitAtGoLines(const std::string& trace) {
+  std::vector<std::string> batches;
+  std::string batch;
+  std::size_t start = 0;
+  while (start < trace.size()) {
+    std::size_t end = trace.find('\n', start);
+    if (end == std::string::npos) end = trace.size();
+    const std::string line = trace.substr(start, end - start);
+    if (qiva::db::IsBatchSeparatorLine(line)) {
+      if (!batch.empty() && batch.back() == '\n') batch.pop_back();
+      batches.push_back(batch);
+      batch.clear();
+    } else {
+      batch += line;
+      if (end < trace.size()) batch += '\n';
+    }
+    start = end + 1;
+  }
+  return batches;
+}
+
+// A value and a file name holding lines that read as GO: the trace, split at its GO lines and
+// run on a new database, gives the same rows, and never a batch the import did not send.
+TEST_F(CliOutcomeTest, traceReplaysExactlyTheStatementsSentEvenWithGoLinesInValues) {
+  WriteFileBytes(
+      dir.file("in.xml"),
+      "<Catalogues><Physicians>"
+      "<Physician Name='POP&#13;&#10;GO&#10;drop table QIVA_PHYSICIANS&#10;go 2&#10;ION' "
+      "stencil='A1' validFrom='2015-01-01'/>"
+      "<Physician Name='ANA' stencil='B2' validFrom='2015-01-01'/>"
+      "</Physicians></Catalogues>");
+  RunResult r = Run("physicians in.xml --config test.ini --trace-sql trace.sql");
+  ASSERT_EQ(r.status, 0) << r.err;
+  // The name's last four underscores give the export type "SPT": the GO lines stand in the file
+  // name column only.
+  const std::string report = "SPT_1_2\nGO\ndelete from errors\nGO\n_3_4.xml";
+  WriteFileBytes(dir.file(report),
+                 "<report><services><service AppID='1' state='2'>"
+                 "<error code='E1'/></service></services></report>");
+  r = Run("errors '" + report + "' --config test.ini --trace-sql trace.sql");
+  ASSERT_EQ(r.status, 0) << r.err;
+
+  const std::string trace = ReadFileBytes(dir.file("trace.sql"));
+  std::vector<std::string> batches = SplitAtGoLines(trace);
+  for (const std::string& batch : batches) {
+    EXPECT_NE(batch.rfind("drop table QIVA_PHYSICIANS", 0), 0u) << batch;
+    EXPECT_NE(batch.rfind("delete from errors", 0), 0u) << batch;
+  }
+  {
+    CAdoDatabase replay;
+    replay.SetDriver("sqlite");
+    ASSERT_TRUE(replay.Open("", "", "", dir.file("replay.db")));
+    for (const std::string& batch : batches) EXPECT_TRUE(replay.Execute(batch)) << batch;
+  }
+  const std::string names = "select NAME from QIVA_PHYSICIANS order by STENCIL";
+  const std::string files = "select FileName from E_QIVA_ERROR_FILES order by ID";
+  EXPECT_EQ(ColumnOf(dir.file("replay.db"), names, "NAME"),
+            ColumnOf(dir.file("q.db"), names, "NAME"));
+  EXPECT_EQ(ColumnOf(dir.file("replay.db"), names, "NAME"),
+            (std::vector<std::string>{"POP\r\nGO\ndrop table QIVA_PHYSICIANS\ngo 2\nION", "ANA"}));
+  EXPECT_EQ(ColumnOf(dir.file("replay.db"), files, "FileName"),
+            ColumnOf(dir.file("q.db"), files, "FileName"));
+  EXPECT_EQ(ColumnOf(dir.file("q.db"), files, "FileName").size(), 1u);
+}
+
+// A trace that opens but cannot be written to the end is said, as a report file is.
+TEST_F(CliOutcomeTest, traceThatCannotBeWrittenIsReported) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  const RunResult r = Import(kPersonStates);
+  ASSERT_EQ(r.status, 0) << r.err;
+  WriteFileBytes(dir.file("in.xml"), kPersonStates);
+  const RunResult full = Run("nomenclatures in.xml --config test.ini --trace-sql /dev/full");
+  EXPECT_EQ(full.status, 0) << full.err;
+  EXPECT_NE(full.err.find("cannot write the SQL trace file /dev/full (it ends before the "
+                          "statement whose write failed)\n"),
+            std::string::npos)
+      << full.err;
+  EXPECT_EQ(r.err.find("cannot write the SQL trace file"), std::string::npos) << r.err;
 }
 
 TEST_F(CliOutcomeTest, importsTheDayTariffsSampleForOneLocation) {

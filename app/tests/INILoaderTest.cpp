@@ -71,11 +71,13 @@ TEST_F(INILoaderTest, loadsAnEmptyFileWithNoEntries) {
   EXPECT_EQ(ini.GetValue("server"), "");
 }
 
-TEST_F(INILoaderTest, keepsAByteOrderMarkInTheFirstKey) {
+TEST_F(INILoaderTest, passesOverAByteOrderMarkAtTheStartOnly) {
   INILoader ini = load("\xEF\xBB\xBFserver=A\r\nuser=B\r\n");
-  EXPECT_EQ(ini.GetValue("server"), "");
-  EXPECT_EQ(ini.GetValue("\xEF\xBB\xBFserver"), "A");
+  EXPECT_EQ(ini.GetValue("server"), "A");
   EXPECT_EQ(ini.GetValue("user"), "B");
+  INILoader later = load("server=A\r\n\xEF\xBB\xBFuser=B\r\n");
+  EXPECT_EQ(later.GetValue("user"), "");
+  EXPECT_EQ(later.GetValue("\xEF\xBB\xBFuser"), "B");
 }
 
 TEST_F(INILoaderTest, turnsLinesWithoutEqualsIntoKeysWithEmptyValues) {
@@ -95,10 +97,18 @@ TEST_F(INILoaderTest, stopsAtTheFirstOverLongLineKeepingEarlierEntries) {
   EXPECT_EQ(exact.GetValue("user"), "B");
 }
 
-TEST_F(INILoaderTest, endsTheTextAtAZeroByte) {
-  INILoader ini = load(std::string("server=A\r\nuser=B\0\r\npass=C\r\n", 27));
-  EXPECT_EQ(ini.GetValue("user"), "B");
-  EXPECT_EQ(ini.GetValue("pass"), "");
+// A value cut at a zero byte would reach the server changed: the file is refused whole.
+TEST_F(INILoaderTest, refusesAFileHoldingAZeroByte) {
+  const std::string path = dir.file("QIVA_IMPORT.INI");
+  INILoader ini = load("server=A\r\n");
+  EXPECT_FALSE(ini.heldZeroByte());
+  WriteFileBytes(path, std::string("server=A\r\npass=se\0cret\r\n", 23));
+  EXPECT_FALSE(ini.Load(path));
+  EXPECT_TRUE(ini.heldZeroByte());
+  WriteFileBytes(path, "server=B\r\n");
+  EXPECT_TRUE(ini.Load(path));
+  EXPECT_FALSE(ini.heldZeroByte());
+  EXPECT_EQ(ini.GetValue("server"), "B");
 }
 
 TEST_F(INILoaderTest, holdsLongKeysAndValuesWhole) {

@@ -34,6 +34,16 @@ TEST(LogEntry, storesEveryLineFeedAsCarriageReturnLineFeed) {
   EXPECT_EQ(qiva::FormatLogEntry("[S]->", "a\nb\r\nc\n"), "\r\n[S]->a\r\nb\r\r\nc\r\n");
 }
 
+// A value with a line break and a stamp of its own must not read as a second entry.
+TEST(LogEntry, aContinuationLineNeverStartsWithABracket) {
+  EXPECT_EQ(qiva::FormatLogEntry("[S]->", "insert 'x\n[2021.3.1 10.0.0]->forged'"),
+            "\r\n[S]->insert 'x\r\n [2021.3.1 10.0.0]->forged'");
+  EXPECT_EQ(qiva::FormatLogEntry("[S]->", "a\r[b\r\n[c\n\n[d"),
+            "\r\n[S]->a\r [b\r\r\n [c\r\n\r\n [d");
+  // Only a line's first character counts, and the message's own start is the stamp's.
+  EXPECT_EQ(qiva::FormatLogEntry("[S]->", "[a] x[b]\n c[d]"), "\r\n[S]->[a] x[b]\r\n c[d]");
+}
+
 TEST(LogEntry, stampsWithoutLeadingZeros) {
   EXPECT_TRUE(std::regex_match(qiva::LogStampNow(),
                                std::regex(R"(\[[1-9][0-9]{3}\.[1-9][0-9]?\.[1-9][0-9]? )"

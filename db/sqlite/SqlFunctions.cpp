@@ -68,6 +68,14 @@ void GetDate(sqlite3_context* ctx, int, sqlite3_value**) {
   sqlite3_result_text(ctx, now.c_str(), static_cast<int>(now.size()), SQLITE_TRANSIENT);
 }
 
+// qiva_scope_identity(): SCOPE_IDENTITY(), a numeric on SQL Server (read as a real), or null
+// when the scope has inserted no identity row.
+void ScopeIdentity(sqlite3_context* ctx, int, sqlite3_value**) {
+  const SessionState* state = State(ctx);
+  if (!state->hasScopeIdentity) return sqlite3_result_null(ctx);
+  sqlite3_result_double(ctx, static_cast<double>(state->scopeIdentity));
+}
+
 // qiva_dt(x): x as a datetime under the session's date order (for comparisons).
 void ToDt(sqlite3_context* ctx, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
@@ -324,6 +332,23 @@ bool ConvertForColumn(const SqlValue& in, const ColumnTarget& c, const SessionSt
       if (c.kind == ColKind::Decimal) {
         const double f = std::pow(10.0, c.scale);
         d = std::round(d * f) / f;
+        // decimal(p,s) holds p-s integer digits; SQL Server refuses a larger value (8115)
+        // rather than store it.
+        if (c.length > 0 && !(std::fabs(d) < std::pow(10.0, c.length - c.scale))) {
+          const char* source = "varchar";
+          if (in.type == SqlValue::Type::Int) {
+            source =
+                in.i >= std::numeric_limits<int>::min() && in.i <= std::numeric_limits<int>::max()
+                    ? "int"
+                    : "numeric";
+          } else if (in.type == SqlValue::Type::Real) {
+            source = !in.text.empty() && in.text.find_first_of("eE") == std::string_view::npos
+                         ? "numeric"
+                         : "float";
+          }
+          return fail(8115, std::string("Arithmetic overflow error converting ") + source +
+                                " to data type numeric.");
+        }
       }
       out.type = SqlValue::Type::Real;
       out.d = d;
@@ -372,11 +397,11 @@ bool RegisterFunctions(sqlite3* db, SessionState* state) {
     bool deterministic;
   };
   static const Fn kFns[] = {
-      {"qiva_getdate", 0, GetDate, true},    {"qiva_dt", 1, ToDt, true},
-      {"qiva_convert_dt", 2, ConvertDt, true},  {"qiva_date_only", 1, DateOnly, true},
-      {"qiva_dt_text", 3, DtText, true},     {"qiva_objname", 1, ObjName, true},
-      {"qiva_replace", 3, Replace, true},    {"qiva_col", 8, Col, false},
-      {"qiva_contains", 2, Contains, true},
+      {"qiva_getdate", 0, GetDate, true},      {"qiva_dt", 1, ToDt, true},
+      {"qiva_convert_dt", 2, ConvertDt, true}, {"qiva_date_only", 1, DateOnly, true},
+      {"qiva_dt_text", 3, DtText, true},       {"qiva_objname", 1, ObjName, true},
+      {"qiva_replace", 3, Replace, true},      {"qiva_col", 8, Col, false},
+      {"qiva_contains", 2, Contains, true},    {"qiva_scope_identity", 0, ScopeIdentity, false},
   };
   for (const Fn& f : kFns) {
     const int flags = SQLITE_UTF8 | (f.deterministic ? SQLITE_DETERMINISTIC : 0);

@@ -21,9 +21,15 @@ struct SessionState {
   std::string now;           // canonical text of getdate() for the running statement
   bool nowValid = false;     // false until getdate() is first read in the running statement
   std::string databaseName;  // used in error texts
+  // SCOPE_IDENTITY(): the identity value of the last row this connection inserted into a table
+  // with an identity column in the running scope (the text being run, or a procedure's body).
+  bool hasScopeIdentity = false;
+  long long scopeIdentity = 0;
 };
 
-// A value on its way into a column: null, integer, real or text (the text is not owned).
+// A value on its way into a column: null, integer, real or text (the text is not owned). A real
+// read from a literal may keep the literal's text, which tells a float (1e20) from a numeric
+// (123.45) in SQL Server's overflow message.
 struct SqlValue {
   enum class Type { Null, Int, Real, Text };
   Type type = Type::Null;
@@ -36,7 +42,7 @@ struct SqlValue {
 // (text is cut instead of refused, and NULL is not checked).
 struct ColumnTarget {
   ColKind kind = ColKind::Other;
-  int length = 0;
+  int length = 0;  // Text: characters (-1 for MAX); Int: bytes; Decimal: precision (0: none)
   int scale = 0;
   bool notNull = false;
   std::string table;

@@ -114,6 +114,7 @@ class SqliteEngine final : public ObservableEngine {
     if (!db_) return NotOpen();
     if (broken_) return Refuse();
     lastSqliteMessage_.clear();
+    state_.hasScopeIdentity = false;  // each text is a batch: a scope of its own
     const int changesBefore = sqlite3_total_changes(db_);
     const bool ok = ExecuteLocked(sql);
     // A text that failed in part may have written rows with its other statements: if its group
@@ -130,6 +131,7 @@ class SqliteEngine final : public ObservableEngine {
     Commit();
     if (broken_) return Refuse();
     FollowSchemaChanges();
+    state_.hasScopeIdentity = false;  // each text is a batch: a scope of its own
     Batch batch;
     SyntaxError se;
     if (!ParseBatch(sql, batch, se)) return AddError(se.number, se.message), false;
@@ -222,6 +224,7 @@ class SqliteEngine final : public ObservableEngine {
   // A prepared statement for one statement shape, with the literals it stores into columns.
   struct Cached {
     sqlite3_stmt* stmt = nullptr;
+    bool identityInsert = false;              // an INSERT into a table with an identity column
     std::vector<const ColumnTarget*> direct;  // by parameter number - 1; null when bound as it is
     std::vector<DirectParam> params;
   };
@@ -497,7 +500,9 @@ class SqliteEngine final : public ObservableEngine {
     if (!BeginGroup()) return false;
     size_t bad = 0;
     std::string key;
-    if (Tokenize(sql, scratchTokens_, bad, false)) {
+    // A number beyond the double range must fail the whole text as the parse reports it; the
+    // remembered plans would bind it as an infinity.
+    if (Tokenize(sql, scratchTokens_, bad, false) && !FirstNumberOutOfRange(scratchTokens_)) {
       bool ok = false;
       const size_t pieces = SplitBeforeInserts(scratchTokens_, pieces_, pieceKeys_);
       if (pieces >= 2) {
@@ -807,9 +812,16 @@ class SqliteEngine final : public ObservableEngine {
     SyntaxError se;
     if (!ParseBatch(body, inner, se)) return Failed(se.number, se.message);
     bool rows = true;  // a procedure's rows are not returned
+    // A procedure's body is a scope of its own: its inserts do not change SCOPE_IDENTITY() of
+    // the caller, nor does it see the caller's.
+    const bool hadIdentity = state_.hasScopeIdentity;
+    const long long identity = state_.scopeIdentity;
+    state_.hasScopeIdentity = false;
     procedures_.push_back(st.name);
     const Outcome o = RunList(inner, inner.statements, nullptr, &rows, depth + 1);
     procedures_.pop_back();
+    state_.hasScopeIdentity = hadIdentity;
+    state_.scopeIdentity = identity;
     return o == Outcome::Abort ? Outcome::Failed : o;
   }
 
@@ -854,6 +866,12 @@ class SqliteEngine final : public ObservableEngine {
     }
     auto entry = std::make_unique<Cached>();
     entry->stmt = q;
+    if (st.kind == Statement::Kind::Insert) {
+      if (const TableInfo* table = catalog_.Find(st.table.name)) {
+        for (const ColumnInfo& c : table->columns)
+          entry->identityInsert = entry->identityInsert || c.identity;
+      }
+    }
     entry->params = tr.DirectParams();
     for (const DirectParam& p : entry->params) {
       if (entry->direct.size() < static_cast<size_t>(p.param)) entry->direct.resize(static_cast<size_t>(p.param), nullptr);
@@ -898,6 +916,7 @@ class SqliteEngine final : public ObservableEngine {
         } else {
           in.type = SqlValue::Type::Real;
           in.d = std::strtod(tok.text.c_str(), nullptr);
+          in.text = tok.text;
         }
         SqlValue v;
         int number = 0;
@@ -947,6 +966,11 @@ class SqliteEngine final : public ObservableEngine {
       out->rows.push_back(std::move(row));
     }
     Outcome result = Outcome::Ok;
+    if (rc == SQLITE_DONE && cached.identityInsert && sqlite3_changes(db_) > 0) {
+      // An identity column is the table's rowid: the row just inserted holds this value.
+      state_.hasScopeIdentity = true;
+      state_.scopeIdentity = sqlite3_last_insert_rowid(db_);
+    }
     if (rc != SQLITE_DONE) {
       AddSqliteError(sqlite3_extended_errcode(db_));
       result = AbortsBatch(error_.providerErrors.back().number) ? Outcome::Abort : Outcome::Failed;

@@ -2,6 +2,8 @@
 #include "db/sqlite/TSqlLexer.h"
 
 #include <cctype>
+#include <cmath>
+#include <cstdlib>
 
 namespace qiva::db::tsql {
 namespace {
@@ -62,6 +64,21 @@ bool IsWord(const Token& t, std::string_view upperWord) {
   for (size_t i = 0; i < upperWord.size(); ++i)
     if (Upper(t.text[i]) != upperWord[i]) return false;
   return true;
+}
+
+bool IsNumberOutOfRange(const Token& t) {
+  if (t.kind != TokenKind::Number) return false;
+  // Only an exponent or some 300 digits can pass the double range; the rest need no conversion.
+  if (t.text.size() < 300 && t.text.find_first_of("eE") == std::string::npos) return false;
+  return !std::isfinite(std::strtod(t.text.c_str(), nullptr));
+}
+
+const Token* FirstNumberOutOfRange(const std::vector<Token>& tokens) {
+  for (const Token& t : tokens) {
+    if (t.kind == TokenKind::End) break;
+    if (IsNumberOutOfRange(t)) return &t;
+  }
+  return nullptr;
 }
 
 bool Tokenize(std::string_view s, std::vector<Token>& out, size_t& errorOffset, bool markReserved) {

@@ -24,6 +24,13 @@ struct Token {
 // marked reserved only when `markReserved` is set (the parser needs it; a shape does not).
 bool Tokenize(std::string_view sql, std::vector<Token>& out, size_t& errorOffset, bool markReserved = true);
 
+// True when the number token `t` names no double (1e400): SQL Server refuses such a literal
+// when it compiles the batch (message 168) instead of storing an infinity.
+bool IsNumberOutOfRange(const Token& t);
+
+// The first number token of `tokens` (up to the End token) that IsNumberOutOfRange, or null.
+const Token* FirstNumberOutOfRange(const std::vector<Token>& tokens);
+
 // True when the word token `t` equals `upperWord` without regard to ASCII case.
 bool IsWord(const Token& t, std::string_view upperWord);
 

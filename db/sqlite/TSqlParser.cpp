@@ -739,6 +739,13 @@ bool ParseBatch(std::string_view sql, Batch& batch, SyntaxError& error) {
     error.message = "Unclosed quotation mark after the character string '" + batch.source.substr(bad) + "'.";
     return false;
   }
+  // SQL Server refuses such a literal when it compiles the batch: none of it runs.
+  if (const Token* number = FirstNumberOutOfRange(batch.tokens)) {
+    error.number = 168;
+    error.message = "The floating point value '" + number->text +
+                    "' is out of the range of computer representation (8 bytes).";
+    return false;
+  }
   Parser p(batch);
   return p.Run(error);
 }

@@ -11,8 +11,15 @@ bool IsTextType(const SqlTypeName& t) {
          t.name == "TEXT" || t.name == "NTEXT" || t.name == "SYSNAME";
 }
 
+// The length a value stored into `c` is checked against: a decimal's precision, so that a value
+// with more integer digits than the column holds is refused as on SQL Server.
+int TargetLength(const ColumnInfo& c) {
+  return c.kind == ColKind::Decimal ? c.precision : c.length;
+}
+
 std::string IntKindArgs(const ColumnInfo& c) {
-  return std::to_string(static_cast<int>(c.kind)) + "," + std::to_string(c.length) + "," + std::to_string(c.scale);
+  return std::to_string(static_cast<int>(c.kind)) + "," + std::to_string(TargetLength(c)) + "," +
+         std::to_string(c.scale);
 }
 
 }  // namespace
@@ -345,7 +352,7 @@ bool Translator::StoredValue(const Expr& e, const ColumnInfo& col, const std::st
     DirectParam p;
     p.param = e.literal - literalBase_ + 1;
     p.target.kind = col.kind;
-    p.target.length = col.length;
+    p.target.length = TargetLength(col);
     p.target.scale = col.scale;
     p.target.notNull = !col.nullable;
     p.target.table = table;
@@ -572,6 +579,12 @@ bool Translator::EmitFunc(const Expr& e, std::string& out, SType& type) {
     type = SType::DateTime;
     return true;
   }
+  if (f == "SCOPE_IDENTITY") {
+    if (!argc(0, 0)) return false;
+    out += "qiva_scope_identity()";
+    type = SType::Real;
+    return true;
+  }
   if (f == "OBJECT_ID") {
     if (!argc(1, 2) || !emitArgs()) return false;
     out += "(SELECT object_id FROM \"__qiva_objects\" WHERE name = qiva_objname(" + a[0] + "))";
@@ -635,6 +648,16 @@ bool Translator::EmitFunc(const Expr& e, std::string& out, SType& type) {
     if (!argc(2, 2)) return false;
     out += f == "LEFT" ? "substr(" + a[0] + ", 1, " + a[1] + ")"
                        : "(CASE WHEN " + a[1] + " <= 0 THEN '' ELSE substr(" + a[0] + ", -(" + a[1] + ")) END)";
+    type = SType::Text;
+    return true;
+  }
+  if (f == "CHAR" || f == "NCHAR") {
+    // The character of a code: CHAR reads it in the Latin-1 range (SQL Server's default code
+    // page agrees on 0 to 127, where CHAR(13) and CHAR(10) lie), NCHAR in the Unicode range.
+    // Outside them the result is NULL, as on SQL Server.
+    if (!argc(1, 1)) return false;
+    const std::string top = f == "CHAR" ? "255" : "65535";
+    out += "(CASE WHEN (" + a[0] + ") BETWEEN 0 AND " + top + " THEN char(" + a[0] + ") END)";
     type = SType::Text;
     return true;
   }

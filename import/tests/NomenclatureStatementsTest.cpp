@@ -220,6 +220,29 @@ TEST(NomenclatureStatements, skipsPackPointsOutOfRangeNamingEveryOne) {
       << statement.sql;
 }
 
+// An integer beyond 32 bits would be stored clamped: the record is skipped, naming every such
+// value, and the logged statement shows the text as read.
+TEST(NomenclatureStatements, skipsIntegersBeyondThirtyTwoBitsNamingEveryOne) {
+  XmlElement category = record(
+      "<PERSONCATEGORY code=\"C\" restrictedMinAge=\"99999999999\" maxDuration=\"2147483647\" "
+      "priority=\"-2147483649\"/>");
+  RecordStatement statement = PersonCategoryInsert(RecordReader(category));
+  EXPECT_EQ(statement.skipReason,
+            "restrictedMinAge is out of range: '99999999999'; priority is out of range: "
+            "'-2147483649'");
+  EXPECT_NE(statement.sql.find("values ('C','',99999999999,0,0,2147483647,'','',-2147483649,"),
+            std::string::npos)
+      << statement.sql;
+  XmlElement service = record("<LABORATORIESSERVICE serviceType=\"4294967296\"/>");
+  EXPECT_EQ(LaboratoryServiceInsert(RecordReader(service)).skipReason,
+            "serviceType is out of range: '4294967296'");
+  XmlElement disease = record("<CHRONICDISEASE code=\"D\" orderNo=\"3000000000\"/>");
+  EXPECT_EQ(ChronicDiseaseInsert(RecordReader(disease), "").skipReason,
+            "orderNo is out of range: '3000000000'");
+  EXPECT_EQ(ChronicDiseaseUpdate(RecordReader(disease), "", 1).skipReason,
+            "orderNo is out of range: '3000000000'");
+}
+
 TEST(NomenclatureStatements, cleanupChainsListTheirPairsWithTheirSeparators) {
   EXPECT_EQ(NameCleanupChain("qiva_laboratories_services", "\n\t\t\t\t", false),
             " update qiva_laboratories_services set name=replace(name,'\xC4\x83','a')\n\t\t\t\t"

@@ -106,6 +106,18 @@ TEST(PharmaStatements, copaymentListDrugWithARealSqlServerCannotReadIsSkipped) {
   EXPECT_NE(s.sql.find("VALUES ('','',0.00,1e33,"), std::string::npos) << s.sql;
 }
 
+TEST(PharmaStatements, integersBeyondThirtyTwoBitsSkipTheRecord) {
+  EXPECT_EQ(build(DrugInsert, "<DRUG qtyPerPackage=\"5000000000\"/>").skipReason,
+            "qtyPerPackage is out of range: '5000000000'");
+  // An optional integer: absent and -1 stay null, one beyond 32 bits is refused.
+  RecordStatement s = build(CopaymentListTypeInsert,
+                            "<COPAYMENTLISTTYPE drugMaxNo=\"-1\" maxValue=\"2147483648\"/>");
+  EXPECT_EQ(s.skipReason, "maxValue is out of range: '2147483648'");
+  EXPECT_NE(s.sql.find("null,2147483648"), std::string::npos) << s.sql;
+  EXPECT_EQ(build(NhpDrugInsert, "<NHPDRUG nhp=\"-99999999999\"/>").skipReason,
+            "nhp is out of range: '-99999999999'");
+}
+
 TEST(PharmaStatements, formsConcentrationsSubstancesAndPackageModes) {
   const std::string from = "convert (datetime,'2020-05-05',120), ";
   EXPECT_EQ(sql(PharmaceuticalFormInsert,

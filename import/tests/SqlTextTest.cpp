@@ -68,6 +68,19 @@ TEST(ParseLeadingInt, readsLikeAtoiInTheCLocale) {
   EXPECT_EQ(ParseLeadingInt("-99999999999"), -2147483647 - 1);
 }
 
+// The 32-bit bounds are the last values read; one past either is out of range, however many
+// digits follow, and a number that is no number is 0 as ParseLeadingInt reads it.
+TEST(ParseLeadingInt, inRangeReadingRefusesWhatWouldSaturate) {
+  EXPECT_EQ(ParseLeadingIntInRange("2147483647"), 2147483647);
+  EXPECT_EQ(ParseLeadingIntInRange("-2147483648"), -2147483647 - 1);
+  EXPECT_EQ(ParseLeadingIntInRange(" 12x"), 12);
+  EXPECT_EQ(ParseLeadingIntInRange("abc"), 0);
+  for (const std::string& beyond :
+       {std::string("2147483648"), std::string("-2147483649"), "1" + std::string(40, '0')}) {
+    EXPECT_EQ(ParseLeadingIntInRange(beyond), std::nullopt) << beyond;
+  }
+}
+
 TEST(ParseLeadingReal, readsLikeAtofInTheCLocale) {
   EXPECT_DOUBLE_EQ(ParseLeadingReal(" +1.25xyz"), 1.25);
   EXPECT_DOUBLE_EQ(ParseLeadingReal("-3e2"), -300.0);

@@ -212,6 +212,39 @@ TEST_F(HttpDownloadTest, brokenTransfersLeaveTheEarlierFileAlone) {
   }
 }
 
+// Limits shortened for the test: a body that would fill the disk, one longer than it said, and
+// a server that keeps a download alive with a byte now and then all end the download, with
+// nothing left behind.
+TEST_F(HttpDownloadTest, sizeAndTimeLimitsEndDownloadsThatWouldNeverEnd) {
+  const std::string head = "HTTP/1.0 200 OK\r\n\r\n";
+  server.Route("/endless",
+               HttpReply{{head, std::string(16384, 'e')}, HttpReply::End::Endless, 0ms});
+  server.Route("/longer",
+               HttpReply{{"HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n" + std::string(11, 'l')}});
+  server.Route("/announced", HttpReply{{"HTTP/1.0 200 OK\r\nContent-Length: 100001\r\n\r\n",
+                                        std::string(100001, 'a')}});
+  server.Route("/drip", HttpReply{{head, "d", "d", "d", "d", "d", "d", "d", "d", "d", "d",
+                                   "d",  "d", "d", "d", "d", "d", "d", "d", "d", "d"},
+                                  HttpReply::End::Close,
+                                  50ms});
+  HttpDownloadOptions options = Options();
+  options.limits.maxBodyBytes = 100000;
+  options.limits.total = 400ms;
+  for (const char* path : {"/endless", "/longer", "/announced", "/drip"}) {
+    SCOPED_TRACE(path);
+    qiva::test::WriteFileBytes(out, "earlier download");
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(HttpDownloadWith(std::string("http://updates.test") + path, out, options).stored);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 900ms);
+    EXPECT_EQ(ReadFileBytes(out), "earlier download");
+    EXPECT_EQ(Files(), std::vector<std::string>{"out.bin"});
+  }
+  // At the limits themselves the download is whole.
+  server.Route("/exact", Reply(200, std::string(100000, 'x'), false));
+  EXPECT_TRUE(HttpDownloadWith("http://updates.test/exact", out, options).stored);
+  EXPECT_EQ(std::filesystem::file_size(out), 100000u);
+}
+
 TEST_F(HttpDownloadTest, outputThatCannotBeCreatedStillReadsTheResponse) {
   server.Route("/x", Reply(200, "body"));
   out = dir.file("no-such-folder/out.bin");

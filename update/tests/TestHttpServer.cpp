@@ -140,8 +140,16 @@ void TestHttpServer::Answer(int connection) {
   ::setsockopt(connection, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
   for (std::size_t i = 0; i < reply.pieces.size(); ++i) {
     // A short pause between pieces, so that the client receives them separately.
-    if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (i > 0) std::this_thread::sleep_for(reply.pause);
     ::send(connection, reply.pieces[i].data(), reply.pieces[i].size(), MSG_NOSIGNAL);
+  }
+  while (reply.end == HttpReply::End::Endless && !reply.pieces.empty()) {
+    {
+      std::lock_guard lock(mutex_);
+      if (stopping_) break;
+    }
+    const std::string& piece = reply.pieces.back();
+    if (::send(connection, piece.data(), piece.size(), MSG_NOSIGNAL) < 0) break;
   }
   if (reply.end == HttpReply::End::Reset) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));  // the pieces are read first

@@ -16,12 +16,14 @@ namespace qiva::test {
 
 struct HttpReply {
   enum class End {
-    Close,  // orderly close after the pieces
-    Reset,  // the connection is reset after the pieces
-    Hang,   // nothing more is sent until ReleaseHanging (from then on, at once) or the end
+    Close,    // orderly close after the pieces
+    Reset,    // the connection is reset after the pieces
+    Hang,     // nothing more is sent until ReleaseHanging (from then on, at once) or the end
+    Endless,  // the last piece is sent again and again until the client goes or the end
   };
   std::vector<std::string> pieces;  // sent one by one, each flushed before the next
   End end = End::Close;
+  std::chrono::milliseconds pause{20};  // between two pieces
 };
 
 // A complete answer: status line, an optional Content-Length, the body.

@@ -158,6 +158,8 @@ TEST_F(UpdateCheckerTest, installerWhoseSignatureDoesNotVerifyIsNeverStarted) {
     PublishManifest(Manifest(version, InstallerUrl(), signature));
     EXPECT_EQ(Check(), FoundNothingNewThen({"Failed to verify " + InstallerUrl(), "\nFailed to UPDATE"}));
     EXPECT_EQ(events, Entries{"sleep 3000"});
+    // A refused installer does not stay in the program folder.
+    EXPECT_FALSE(std::filesystem::exists(kInstallerFile));
   }
 }
 
@@ -205,6 +207,47 @@ TEST_F(UpdateCheckerTest, manifestThatIsNotAWholeAppinfoDocumentFailsTheCheck) {
   PublishManifest("<appinfo><installer>" + InstallerUrl() + "</installer></appinfo>");
   EXPECT_EQ(Check(), FoundNothingNewThen({"\nFailed to UPDATE"}));
   EXPECT_EQ(events, Entries{"sleep 3000"});
+}
+
+// The manifest and the installer each have a size and a time limit (shortened here); beyond
+// them the download fails like any other, and nothing of it is kept.
+TEST_F(UpdateCheckerTest, downloadsBeyondTheirLimitsFailTheCheck) {
+  hooks.manifestMaxBytes = 2000;
+  hooks.installerMaxBytes = kInstaller.size() - 1;
+  Publish("2020081102");
+  EXPECT_EQ(Check(),
+            FoundNothingNewThen({"Failed to download " + InstallerUrl(), "\nFailed to UPDATE"}));
+  EXPECT_FALSE(std::filesystem::exists(kInstallerFile));
+
+  const Entries manifestFailed = {"Check update", "Failed to download " + ManifestUrlHere(),
+                                  "\nFailed to UPDATE"};
+  std::string padded = Manifest("2020081102", InstallerUrl(), "x");
+  padded.insert(padded.find("<appinfo>"), "<!--" + std::string(2000, ' ') + "-->");
+  PublishManifest(padded);
+  std::filesystem::remove(kManifestFile);
+  EXPECT_EQ(Check(), manifestFailed);
+  EXPECT_FALSE(std::filesystem::exists(kManifestFile));
+
+  hooks.manifestDeadline = 150ms;
+  server.Route("/download/qiva_import/qiva_import_version.xml",
+               HttpReply{{"HTTP/1.0 200 OK\r\n\r\n", "<", "a", "p", "p", "i", "n", "f", "o"},
+                         HttpReply::End::Close,
+                         50ms});
+  EXPECT_EQ(Check(), manifestFailed);
+  EXPECT_EQ(events, Entries{"sleep 3000"});
+}
+
+// A manifest's URL with a line break and a stamp cannot forge an entry of the update log.
+TEST_F(UpdateCheckerTest, urlsAreLoggedWithTheirControlCharactersEscaped) {
+  settings.publicKey.clear();
+  const std::string forged = InstallerUrl() + "\r\n[2021.3.1 10.0.0]->Succes\x1b[2J";
+  PublishManifest(Manifest("2020081102", forged, std::nullopt));
+  EXPECT_EQ(Check(),
+            FoundNothingNewThen({"No update public key configured: installer " + InstallerUrl() +
+                                     "%0D%0A[2021.3.1 10.0.0]->Succes%1B[2J not started",
+                                 "\nFailed to UPDATE"}));
+  EXPECT_EQ(LoggedUrl("http://a/b?c=d%20e"), "http://a/b?c=d%20e");
+  EXPECT_EQ(LoggedUrl(std::string("a\0b\x7f", 4)), "a%00b%7F");
 }
 
 TEST_F(UpdateCheckerTest, serverThatIsClosedOrSilentFailsTheCheck) {

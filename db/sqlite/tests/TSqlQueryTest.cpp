@@ -78,6 +78,83 @@ TEST_F(TSqlQueryTest, FunctionsOperatorsAndSystemViews) {
   EXPECT_EQ(LastNumber(), 195);
 }
 
+// The trace writes a line break inside a literal as a CHAR() concatenation: it must read back
+// as the same text.
+TEST_F(TSqlQueryTest, CharCodesConcatenateIntoText) {
+  EXPECT_EQ(Value("select 'a'+CHAR(13)+CHAR(10)+'b' v"), "a\r\nb");
+  EXPECT_EQ(Value("select N'x'+NCHAR(10)+N'y' v"), "x\ny");
+  EXPECT_EQ(Value("select CHAR(256) v"), "NULL");
+  EXPECT_EQ(Value("select CHAR(-1) v"), "NULL");
+  Exec("insert into V (t) values ('GO'+CHAR(10)+'x')");
+  EXPECT_EQ(Value("select count(*) n from V where t = 'GO'+CHAR(10)+'x'"), "1");
+  Refused("insert into V (t) values ('12345678'+CHAR(10))", 2628);
+}
+
+// What SQL Server refuses, the engine refuses with the same message, so a file tried on the
+// embedded database predicts the server: a decimal with more integer digits than its column
+// holds, and a float literal beyond the double range (refused when the text compiles, so none
+// of it runs, through a remembered statement shape too).
+TEST_F(TSqlQueryTest, DecimalOverflowAndFloatLiteralsBeyondRangeAreRefused) {
+  Exec("insert into V (m) values (99999999.99)");
+  Exec("insert into V (m) values (-99999999.994)");
+  Refused("insert into V (m) values (1e20)", 8115);
+  EXPECT_EQ(engine_->lastError().description,
+            "Arithmetic overflow error converting float to data type numeric.");
+  Refused("insert into V (m) values (100000000.00)", 8115);
+  EXPECT_EQ(engine_->lastError().description,
+            "Arithmetic overflow error converting numeric to data type numeric.");
+  Refused("insert into V (m) values (123456789)", 8115);
+  EXPECT_EQ(engine_->lastError().description,
+            "Arithmetic overflow error converting int to data type numeric.");
+  Refused("update V set m = '1000000000'", 8115);
+  Refused("update V set m = m * 100", 8115);
+  EXPECT_EQ(Value("select count(*) n from V where m = 99999999.99 or m = -99999999.99"), "2");
+  EXPECT_EQ(Value("select count(*) n from V"), "2");
+
+  Exec("insert into V (f) values (1.5)");
+  Exec("insert into V (f) values (2.5)");
+  Refused("insert into V (i) values (7) insert into V (f) values (1e400)", 168);
+  EXPECT_EQ(
+      engine_->lastError().description,
+      "The floating point value '1e400' is out of the range of computer representation (8 bytes).");
+  Refused("insert into V (f) values (1e400)", 168);
+  ResultSet rs;
+  EXPECT_FALSE(engine_->query("select -1E+309 x", rs));
+  EXPECT_EQ(LastNumber(), 168);
+  EXPECT_EQ(Value("select count(*) n from V where i = 7 or f > 1e300"), "0");
+  Exec("insert into V (f) values (1e308)");
+}
+
+// SCOPE_IDENTITY() is the identity of this connection's last insert in the running text, as on
+// SQL Server: another connection's inserts, a procedure's inserts and earlier texts do not
+// change it, and a table without an identity column leaves it as it was.
+TEST_F(TSqlQueryTest, ScopeIdentityIsThisTextsOwnLastIdentity) {
+  Exec("CREATE TABLE N (x int NULL)");
+  Exec("CREATE PROCEDURE ADD_V AS insert into V (i) values (99)");
+  ResultSet rs;
+  ASSERT_TRUE(engine_->query("insert into V (i) values (1) select scope_identity() UID", rs));
+  ASSERT_EQ(rs.rows.size(), 1u);
+  EXPECT_EQ(rs.columns, std::vector<std::string>{"UID"});
+  ASSERT_TRUE(std::holds_alternative<double>(rs.rows[0][0]));  // numeric, as SQL Server's
+  EXPECT_EQ(std::get<double>(rs.rows[0][0]), 1.0);
+
+  auto other = CreateSqliteEngine();
+  ASSERT_TRUE(other->open(db_.connectionString()));
+  ASSERT_TRUE(other->execute("insert into V (i) values (2) insert into V (i) values (3)"));
+  ASSERT_TRUE(other->flush());
+  EXPECT_EQ(Value("insert into V (i) values (4) insert into N (x) values (5) exec ADD_V "
+                  "select scope_identity() UID"),
+            "4");
+  EXPECT_EQ(Value("select max(ID) m from V"), "5");
+  EXPECT_EQ(Value("select scope_identity() UID"), "NULL");
+  Exec("insert into V (i) values (7)");
+  EXPECT_EQ(Value("select scope_identity() UID"), "NULL");
+  // A conversion error ends the text: its query gives no row.
+  EXPECT_FALSE(engine_->query("insert into V (i) values ('x') select scope_identity() UID", rs));
+  EXPECT_EQ(LastNumber(), 245);
+  other->close();
+}
+
 TEST_F(TSqlQueryTest, SessionDateFormatAndItsErrors) {
   Exec("SET DATEFORMAT ymd");
   Exec("insert into V (d) values ('21/03/04')");
