@@ -187,6 +187,11 @@ TEST(Places, relativeEmbeddedDatabaseLivesBesideItsConfiguration) {
 }
 
 TEST(Places, settlingReadsTheLogsKeyAndMovesTheUpdateLogWithTheLogs) {
+#ifdef _WIN32
+  // The POSIX rules on the real file system need POSIX paths; the Windows rules have their own
+  // lookup tests above.
+  GTEST_SKIP() << "POSIX path rules on a POSIX file system";
+#endif
   ScratchDir dir;
   WriteFileBytes(dir.file("QIVA_IMPORT.INI"), "driver=sqlite\r\nlogs=journal\r\n");
   ProgramPaths paths = ProgramPathsFor(dir.file("qiva_import"), PathRules::Posix);
