@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 
 #include "app/ImportOutcome.h"
@@ -17,12 +18,14 @@ struct ImportReport {
   ImportOutcome outcome;      // meaningful when routineRan
   std::string databaseKind;   // "sqlite", "odbc", or "" when the configuration was not loaded
   std::string databaseLog;    // full path of _database.log
+  std::uintmax_t databaseLogSizeAtStart = 0;  // its size when the run began
+  bool databaseLogWritten = false;            // this run added to it
   int exitStatus = 0;
 };
 
 // "summary: ..." on one line: records, statements rejected, records skipped and the elapsed
-// time; the file-not-read reason or the database failure instead when there is one; the
-// database log's path whenever something went wrong.
+// time; the file-not-read reason, the stop or the database failure first when there is one;
+// the database log's path when something went wrong and this run wrote to the log.
 std::string SummaryLine(const ImportReport& report);
 
 // The report as a JSON object (see the README for its fields).
