@@ -8,17 +8,20 @@
 #include "app/Platform.h"
 #include "app/ProgramPaths.h"
 #include "app/gui/CQIVA_IMPORTDlg.h"
+#include "app/gui/RomanianQtTexts.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
+  InstallRomanianQtTexts();
   // Read after QApplication has taken its own options (such as -platform) out of argv.
   std::string commandLine = CommandLineTail(argc, argv);
   auto* dialog = new CQIVA_IMPORTDlg(CurrentProgramPaths(), std::move(commandLine));
   dialog->OnInitDialog();
   dialog->exec();
   if (dialog->activeWorkers() != 0) {
-    // An import still running is cut off where it stands; the logs are closed after every
-    // entry, so nothing written is lost.
+    // A close during an import waits for the run to stop at a safe point; a run still active
+    // here (the program closed after a failed connection, or by the update) is cut off where it
+    // stands. The logs are closed after every entry, so nothing written is lost.
     std::fflush(nullptr);
     std::_Exit(0);
   }
