@@ -28,7 +28,7 @@ struct IncompleteSection {
   std::string table;             // the table it fills, "" when the import names none
   std::int64_t fileRecords = 0;  // the section's records in the file
   std::int64_t rowsHeld = -1;    // rows its table holds now; -1 when they cannot be counted
-  std::int64_t rowsWritten = 0;  // statements of its records that the database accepted
+  std::int64_t rowsWritten = 0;  // statements of its records sent, less those refused at once
 };
 
 // Why an import ended before the end of its file, by the user's wish.

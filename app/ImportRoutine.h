@@ -21,7 +21,7 @@ struct ImportPosition {
   std::string section;                 // its name as the file writes it
   std::string table;                   // the table its emptying statement names, "" when none
   std::int64_t fileRecords = 0;        // its records in the file
-  std::int64_t rowsWritten = 0;        // its records' statements the database accepted
+  std::int64_t rowsWritten = 0;        // its records' statements sent, less those refused at once
   std::int64_t recordNumber = 0;       // the record in hand: its position in the section, from 1
   const XmlElement* record = nullptr;  // the record in hand, null between records
 };

@@ -348,7 +348,11 @@ bool ExecuteRecord(ImportContext& ctx, const RecordStatement& statement) {
 }
 
 void QueueRecord(ImportContext& ctx, const RecordStatement& statement) {
-  if (statement.skipReason.empty()) return ctx.database.Queue(statement.sql);
+  if (statement.skipReason.empty()) {
+    ctx.database.Queue(statement.sql);
+    ++ctx.position.rowsWritten;  // sent; a refusal in its group is noted when the group goes
+    return;
+  }
   SkipRecord(ctx, statement.skipReason, statement.sql);
 }
 
