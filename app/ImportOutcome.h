@@ -4,9 +4,39 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "xml/XmlParser.h"
+
+// One record the account names: a record skipped (with its reason) or one whose statement the
+// database refused (with the database's error).
+struct RecordNote {
+  std::string section;      // the section's name as the file writes it; "" outside sections
+  std::int64_t record = 0;  // the record's position among its section's children, from 1; 0: none
+  std::string key;          // its key attribute as "name=value", "" when it has none
+  std::string reason;       // why it was skipped, or the database's error
+};
+
+// The account's lists keep this many entries each; the rest are only counted.
+inline constexpr std::size_t kRecordNoteLimit = 1000;
+
+// A section that a stopped import left incomplete.
+struct IncompleteSection {
+  std::string name;              // the section's name as the file writes it
+  std::string table;             // the table it fills, "" when the import names none
+  std::int64_t fileRecords = 0;  // the section's records in the file
+  std::int64_t rowsHeld = -1;    // rows its table holds now; -1 when they cannot be counted
+  std::int64_t rowsWritten = 0;  // statements of its records sent, less those refused at once
+};
+
+// Why an import ended before the end of its file, by the user's wish.
+enum class StopCause {
+  None,
+  Request,  // a stop signal, or the dialog's close confirmed during the import
+  Prompt,   // the No at the invalid-record prompt
+};
 
 struct ImportOutcome {
   // The number the routine's closing status text shows ("Procesat %d inregistrari").
@@ -29,8 +59,30 @@ struct ImportOutcome {
   XmlParseResult parse;
   std::string rootTag;
 
+  // Why the file was not read, beyond the parse: the file is empty, holds no XML, its root is
+  // another one (`rootFound`), or it holds none of the kind's sections (`notOfKind` names the
+  // kind asked for, `looksLike` the kind whose sections it holds, "" when none).
+  bool fileEmpty = false;
+  bool notXml = false;
+  std::string rootFound;
+  std::string notOfKind;
+  std::string looksLike;
+
   // The connection lost statements it had already reported as done; the routine was ended.
   bool databaseFailed = false;
+
+  // A stop: why, the sections written whole before it and the one it left incomplete.
+  StopCause stopped = StopCause::None;
+  std::vector<std::string> sectionsWhole;
+  std::optional<IncompleteSection> incomplete;
+
+  // The first kRecordNoteLimit records skipped and statements refused; the totals are
+  // skippedTotal() and rejectedStatements.
+  std::vector<RecordNote> skippedList;
+  std::vector<RecordNote> rejectedList;
+
+  // The database log's full path, as the messages name it ("" before the run has set it).
+  std::string databaseLog;
 
   std::int64_t skippedTotal() const { return skippedRecords + skippedAtPrompt; }
   // True when rows may be missing although the routine walked its file.
@@ -43,5 +95,17 @@ struct ImportOutcome {
 // or that the file ends before its document element does.
 std::string FileNotReadReason(const ImportOutcome& outcome);
 
-// The message box text for the outcome of a routine that ended: "" for a clean run.
+// The same in English for the command line, where it says more than the parser's reason: the
+// file is empty, holds no XML, has another root, or is not of the kind asked for (naming the
+// kind it looks like); "" when the parser's reason says all.
+std::string FileNotReadExplanation(const ImportOutcome& outcome);
+
+// The message box text for the outcome of a routine that ended: "" for a clean run. Only the
+// counts that are not zero are named, with the first few records skipped or refused and the
+// database log's full path.
 std::string OutcomeMessage(const ImportOutcome& outcome);
+
+// The stop in words, for the log's "Import stopped: ..." line and the messages: why, the
+// sections written whole, the incomplete one with its rows and the file's count; "" when the
+// import was not stopped.
+std::string StopAccount(const ImportOutcome& outcome);

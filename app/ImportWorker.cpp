@@ -3,16 +3,20 @@
 #include "app/ImportWorker.h"
 
 #include <atomic>
+#include <filesystem>
 #include <system_error>
 #include <utility>
 
 #include "app/INILoader.h"
 #include "app/Places.h"
 #include "app/TextUtil.h"
+#include "import/ImportConventions.h"
 
 namespace {
 
 std::atomic<int> importRunning{0};
+std::atomic<int> stopRequests{0};
+static_assert(std::atomic<int>::is_always_lock_free, "stop requests come from signal handlers");
 
 // Clears the busy flag however the run ends.
 class RunningFlag {
@@ -51,7 +55,7 @@ qiva::db::StatementOptions StatementOptionsFrom(const INILoader& configuration) 
 RunOutcome Classify(int routineResult, const ImportOutcome& outcome) {
   if (outcome.databaseFailed) return RunOutcome::DatabaseFailed;
   if (!outcome.fileRead) return RunOutcome::FileNotRead;
-  if (routineResult == 0) return RunOutcome::Stopped;
+  if (routineResult == 0 || outcome.stopped != StopCause::None) return RunOutcome::Stopped;
   return outcome.hasLosses() ? RunOutcome::CompletedWithLosses : RunOutcome::Completed;
 }
 
@@ -69,6 +73,22 @@ void ImportSession::SetRoutine(ImportKind kind, ImportRoutine routine) {
 }
 
 bool ImportRunning() { return importRunning.load() != 0; }
+
+void RequestImportStop() { stopRequests.fetch_add(1); }
+
+int ImportStopRequests() { return stopRequests.load(); }
+
+void ResetImportStopRequests() { stopRequests.store(0); }
+
+namespace {
+
+std::string FullPath(const std::string& name) {
+  std::error_code error;
+  const std::filesystem::path path = std::filesystem::absolute(name, error);
+  return error ? name : path.string();
+}
+
+}  // namespace
 
 RunOutcome ImportWorker(ImportSession& session, const ImportRequest& request) {
   ImportFrontEnd& ui = session.frontEnd();
@@ -122,12 +142,27 @@ RunOutcome ImportWorker(ImportSession& session, const ImportRequest& request) {
       session.locationId_ = *chosen;
     }
   }
+  if (stopRequests.load() > 0) {
+    // Asked to stop before the routine began (while the lock or the connection was awaited).
+    session.lastOutcome_.stopped = StopCause::Request;
+    session.lastOutcome_.databaseLog = FullPath(db.m_szLogFile);
+    db.Log("Import stopped: a stop was requested before the import began; nothing was sent");
+    ui.ReportOutcome(session.lastOutcome_);
+    return RunOutcome::Stopped;
+  }
   ImportContext context{db, session.recordset(), ui, session.hasLocationColumn_,
                         session.locationId_};
+  context.fileKind = info.commandName;
+  context.stopRequests = &stopRequests;
   const int result = routine(context, request.path);
   // The embedded engine commits in groups: the routine's last statements are made durable, or
   // reported lost, before the outcome is judged.
   db.Flush();
+  qiva::import::CloseAccount(context);
+  if (!context.outcome.fileRead) {
+    db.Log("File not read: " + request.path + ": " + FileNotReadReason(context.outcome));
+  }
+  context.outcome.databaseLog = FullPath(db.m_szLogFile);
   session.lastOutcome_ = context.Outcome();
   ui.ReportOutcome(session.lastOutcome_);
   return Classify(result, session.lastOutcome_);

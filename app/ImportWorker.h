@@ -28,7 +28,7 @@ enum class RunOutcome {
   ConnectionFailed,      // the database could not be opened; the program is closed
   NotAvailable,          // the kind's routine is not available yet
   LocationCancelled,     // the location choice was cancelled
-  Stopped,               // the routine returned 0 (stopped early)
+  Stopped,               // stopped early: a stop request, a No at the prompt, a failed header
   FileNotRead,           // the file gave no document element or was cut short; nothing sent
   DatabaseFailed,        // the connection lost statements during the import; the routine ended
   CompletedWithLosses,   // walked the whole file, but statements were rejected or records skipped
@@ -88,3 +88,11 @@ std::thread StartImportWorker(ImportSession& session, ImportRequest request);
 
 // True while a run is active anywhere in the process.
 bool ImportRunning();
+
+// Asks the active run to stop: the first request ends it after the section in progress, the
+// second at the next record. Safe to call from a signal handler (one lock-free atomic add).
+// Requests count for the rest of the process: a program asks only when it is about to end.
+void RequestImportStop();
+// Requests made so far; tests reset them.
+int ImportStopRequests();
+void ResetImportStopRequests();

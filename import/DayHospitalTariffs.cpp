@@ -53,7 +53,7 @@ int ImportDayHospitalTariffs(ImportContext& ctx, const std::string& path) {
   std::int64_t counter = 0;
   const bool goOn =
       UpperName(root) != "PROVIDER" ||
-      ForEachKnownSection(root, WalkOrder::ChildrenOnly, kSections,
+      ForEachKnownSection(ctx, root, WalkOrder::ChildrenOnly, kSections,
                           [&](const Section& section, const XmlElement& element) {
                             return processSection(ctx, section, element, location, counter);
                           });

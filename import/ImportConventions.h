@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/ImportRoutine.h"
 #include "import/RecordReader.h"
@@ -19,10 +20,22 @@ inline constexpr std::string_view kInvalidRecordPrompt = "Inregistrare invalida\
 
 // Parses the import file with `tag` as openFileHelper does and records the parse in the run's
 // outcome. Returns the document element, or the empty element when the file was not read: a
-// fatal code, or data that ended inside the document element (a file cut short, which would
-// otherwise replace whole tables with a fraction of them). A routine given the empty element
-// sends no statement.
+// fatal code, data that ended inside the document element (a file cut short, which would
+// otherwise replace whole tables with a fraction of them), or, when the context names its
+// kind, a file that holds none of that kind's sections (the outcome then names the kind the
+// file looks like). A routine given the empty element sends no statement. A file that is empty
+// or holds no XML, or whose root is another one, is told so in the outcome. A stop requested
+// by the time the file is parsed gives the empty element too, the file counting as read.
 XmlElement OpenImportFile(ImportContext& ctx, const std::string& path, std::string_view tag);
+
+// The same with root tags tried in turn: a tag that is not found passes quietly to the next,
+// and only the last one's parser message is printed.
+XmlElement OpenImportFile(ImportContext& ctx, const std::string& path,
+                          const std::vector<std::string>& tags);
+
+// The name of the first element of the file at `path` (after its declarations, comments and
+// document type), read from its first bytes; "" when none is found there.
+std::string FirstElementName(const std::string& path);
 
 // True when the routine must end at once: the connection lost statements it had already
 // reported as done and refuses every further one.
@@ -37,25 +50,68 @@ enum class WalkOrder {
 };
 
 // Calls `visit` with each element of the walk and its upper-cased name, stopping at the first
-// empty child. `visit` returns false to end the walk early.
-void WalkSections(const XmlElement& root, WalkOrder order,
+// empty child. `visit` returns false to end the walk early. An element that is a section of
+// the context's kind is the position's section while `visit` runs and, when `visit` returns
+// true, counts as written whole. After each element a stop request ends the walk (the outcome
+// then says so). Returns true when the walk reached its end.
+bool WalkSections(ImportContext& ctx, const XmlElement& root, WalkOrder order,
                   const std::function<bool(const XmlElement&, const std::string&)>& visit);
 
 // Walks `root` in `order` and hands every element whose upper-cased name is a section's
 // `name` to `process(section, element)`, each matching section in the table's order. Stops at
-// the first `process` that returns false (the routine must end) and then returns false.
+// the first `process` that returns false (the routine must end), or at a stop request after a
+// section, and then returns false.
 template <typename Sections, typename Process>
-bool ForEachKnownSection(const XmlElement& root, WalkOrder order, const Sections& sections,
-                         Process&& process) {
+bool ForEachKnownSection(ImportContext& ctx, const XmlElement& root, WalkOrder order,
+                         const Sections& sections, Process&& process) {
   bool goOn = true;
-  WalkSections(root, order, [&](const XmlElement& element, const std::string& name) {
-    for (const auto& section : sections) {
-      if (goOn && name == section.name) goOn = process(section, element);
-    }
-    return goOn;
-  });
-  return goOn;
+  const bool whole =
+      WalkSections(ctx, root, order, [&](const XmlElement& element, const std::string& name) {
+        for (const auto& section : sections) {
+          if (goOn && name == section.name) goOn = process(section, element);
+        }
+        return goOn;
+      });
+  return goOn && whole;
 }
+
+// Makes `record` (the `number`th child of its section) the position's record in hand for the
+// scope of a loop's step, so that a skip or a refusal is noted under it; puts back the enclosing
+// one (an employee around its specialities) afterwards. The record must outlive the object.
+class RecordInHand {
+ public:
+  RecordInHand(ImportContext& ctx, const XmlElement& record, std::int64_t number)
+      : position_(ctx.position), record_(position_.record), number_(position_.recordNumber) {
+    position_.record = &record;
+    position_.recordNumber = number;
+  }
+  RecordInHand(const RecordInHand&) = delete;
+  RecordInHand& operator=(const RecordInHand&) = delete;
+  ~RecordInHand() {
+    position_.record = record_;
+    position_.recordNumber = number_;
+  }
+
+ private:
+  ImportPosition& position_;
+  const XmlElement* record_;
+  std::int64_t number_;
+};
+
+// True when the import must end after the section in progress (one stop request or more).
+bool StopAfterSection(const ImportContext& ctx);
+// True when the import must end before the next record (two stop requests or more); the
+// outcome then says it was stopped. Every record loop asks it before each record.
+bool StopAtRecord(ImportContext& ctx);
+
+// Notes in the outcome's list the statements the database refused since the last note, under
+// the position's section and record.
+void NoteRejections(ImportContext& ctx);
+
+// Ends the account of a routine that has returned: notes the last refused statements and, for a
+// stopped import, the incomplete section with the rows its table now holds, and logs
+// "Import stopped: ..." to the database log.
+void CloseAccount(ImportContext& ctx);
 
 // Appends the "Procesez inregistrarea %d ..." progress text to `out`.
 void AppendProgressText(std::string& out, std::int64_t number);
@@ -150,7 +206,7 @@ bool LookupRow(ImportContext& ctx, const std::string& query, std::int32_t* id = 
 std::optional<std::int32_t> LookupId(ImportContext& ctx, const std::string& query);
 
 // Shows the invalid-record prompt; true when the user chose to go on (Yes), in which case the
-// record counts as skipped at the prompt.
-bool AskContinueAfterInvalidRecord(ImportContext& ctx);
+// record counts as skipped at the prompt with `reason`. A No marks the import as stopped.
+bool AskContinueAfterInvalidRecord(ImportContext& ctx, std::string_view reason = {});
 
 }  // namespace qiva::import

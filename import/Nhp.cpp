@@ -70,11 +70,10 @@ int ImportNhp(ImportContext& ctx, const std::string& path) {
   prepareTables(ctx);
   if (DatabaseFailed(ctx)) return 0;
   std::int64_t counter = 0;
-  const bool goOn = ForEachKnownSection(
-      root, WalkOrder::ChildrenOnly, kSections,
-      [&](const Section& section, const XmlElement& element) {
-        return processSection(ctx, section, element, counter);
-      });
+  const bool goOn = ForEachKnownSection(ctx, root, WalkOrder::ChildrenOnly, kSections,
+                                        [&](const Section& section, const XmlElement& element) {
+                                          return processSection(ctx, section, element, counter);
+                                        });
   if (!goOn) return 0;  // the database failed: the run reports it
   ShowFinished(ctx, counter);
   return 1;

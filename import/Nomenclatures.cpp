@@ -162,11 +162,10 @@ bool processSection(ImportContext& ctx, const Section& section, const XmlElement
 int ImportNomenclatures(ImportContext& ctx, const std::string& path) {
   const XmlElement root = OpenImportFile(ctx, path, "Catalogues");
   std::int64_t counter = 0;
-  const bool goOn = ForEachKnownSection(
-      root, WalkOrder::DocumentFirst, sections(),
-      [&](const Section& section, const XmlElement& element) {
-        return processSection(ctx, section, element, counter);
-      });
+  const bool goOn = ForEachKnownSection(ctx, root, WalkOrder::DocumentFirst, sections(),
+                                        [&](const Section& section, const XmlElement& element) {
+                                          return processSection(ctx, section, element, counter);
+                                        });
   if (!goOn) return 0;  // the database failed: the run reports it
   ShowProcessed(ctx, counter);
   return 1;

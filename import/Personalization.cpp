@@ -67,7 +67,7 @@ int ImportPersonalization(ImportContext& ctx, const std::string& path) {
   const XmlElement root = OpenImportFile(ctx, path, "Provider");
   std::int64_t counter = 0;
   bool goOn = true;
-  WalkSections(root, WalkOrder::DocumentFirst,
+  WalkSections(ctx, root, WalkOrder::DocumentFirst,
                [&](const XmlElement& element, const std::string& name) {
                  if (name == "PROVIDER") {
                    goOn = writeProvider(ctx, element, counter);

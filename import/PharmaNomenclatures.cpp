@@ -83,9 +83,10 @@ bool processSection(ImportContext& ctx, const Section& section, const XmlElement
     }
     return true;
   };
-  if (!VisitedCountLoop(ctx, element, section.record, counter, write)) return false;
-  batch.Flush();
-  return !DatabaseFailed(ctx);
+  const bool whole = VisitedCountLoop(ctx, element, section.record, counter, write);
+  // Records already read are sent even when a stop ends the section early.
+  if (!DatabaseFailed(ctx)) batch.Flush();
+  return whole && !DatabaseFailed(ctx);
 }
 
 }  // namespace
@@ -95,11 +96,10 @@ int ImportPharmaNomenclatures(ImportContext& ctx, const std::string& path) {
   const XmlElement root = OpenImportFile(ctx, path, "Catalogues");
   TraceLog("after openFileHelper");
   std::int64_t counter = 0;
-  const bool goOn = ForEachKnownSection(
-      root, WalkOrder::DocumentFirst, kSections,
-      [&](const Section& section, const XmlElement& element) {
-        return processSection(ctx, section, element, counter);
-      });
+  const bool goOn = ForEachKnownSection(ctx, root, WalkOrder::DocumentFirst, kSections,
+                                        [&](const Section& section, const XmlElement& element) {
+                                          return processSection(ctx, section, element, counter);
+                                        });
   if (!goOn) return 0;  // the database failed: the run reports it
   // No closing text: the status line keeps the last progress message.
   KeepRecordTotal(ctx, counter);

@@ -37,13 +37,17 @@ bool writeRecords(ImportContext& ctx, const Section& section, const XmlElement& 
   for (int i = 0;; ++i) {
     const XmlElement record = element.childAt(i);
     if (record.isNull()) return true;
+    if (StopAtRecord(ctx)) return false;
     ++counter;
     const std::string position = IntText(i + 1);
+    const RecordInHand inHand(ctx, record, i + 1);
     ctx.SetStatusText(FillTemplate(section.progress, {position}));
     const RecordReader r(record);
     const std::string missing = section.missing(r);
     if (!missing.empty()) {
-      if (!AskContinueAfterInvalidRecord(ctx)) return false;
+      if (!AskContinueAfterInvalidRecord(ctx, "skipped at the prompt: no " + missing)) {
+        return false;
+      }
       ctx.database.Log("Record skipped at the prompt: " + std::string(section.name) + " record " +
                        position + " has no " + missing);
       continue;
@@ -66,11 +70,10 @@ int ImportReferringPhysicians(ImportContext& ctx, const std::string& path) {
   const XmlElement root = OpenImportFile(ctx, path, "Catalogues");
   std::int64_t counter = 0;
   if (ctx.outcome.fileRead) {
-    const bool goOn = ForEachKnownSection(
-        root, WalkOrder::ChildrenOnly, kSections,
-        [&](const Section& section, const XmlElement& element) {
-          return processSection(ctx, section, element, counter);
-        });
+    const bool goOn = ForEachKnownSection(ctx, root, WalkOrder::ChildrenOnly, kSections,
+                                          [&](const Section& section, const XmlElement& element) {
+                                            return processSection(ctx, section, element, counter);
+                                          });
     if (!goOn) {
       // Stopped: the status line keeps the last progress message; the run still tells how
       // many records it went through.

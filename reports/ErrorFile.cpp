@@ -198,7 +198,7 @@ int ImportErrorFile(ImportContext& ctx, const std::string& path) {
   writeFileRow(run, ErrorFileName(path), ErrorFileExportType(path));
   if (DatabaseFailed(ctx)) return 0;
   bool goOn = true;
-  import::WalkSections(root, import::WalkOrder::DocumentFirst,
+  import::WalkSections(ctx, root, import::WalkOrder::DocumentFirst,
                        [&](const XmlElement& element, const std::string& name) {
                          if (name == "SERVICES" || name == "CLINICSERVICES" ||
                              name == "LABORATORIESSERVICES") {

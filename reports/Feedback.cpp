@@ -102,13 +102,10 @@ bool FeedbackWalk::header(const XmlElement& root) {
 }
 
 bool FeedbackWalk::sections(const XmlElement& root) {
-  bool goOn = true;
-  import::WalkSections(root, import::WalkOrder::ChildrenOnly,
-                       [&](const XmlElement& section, const std::string& name) {
-                         goOn = this->section(section, name);
-                         return goOn;
-                       });
-  return goOn;
+  return import::WalkSections(ctx_, root, import::WalkOrder::ChildrenOnly,
+                              [&](const XmlElement& section, const std::string& name) {
+                                return this->section(section, name);
+                              });
 }
 
 bool FeedbackWalk::section(const XmlElement& section, const std::string& name) {
@@ -117,6 +114,7 @@ bool FeedbackWalk::section(const XmlElement& section, const std::string& name) {
   for (int i = 0;; ++i) {
     const XmlElement record = section.childAt(i);
     if (record.isNull()) return true;
+    if (import::StopAtRecord(ctx_)) return false;
     if (continuous &&
         (import::HasName(record, "PIDLIST") || import::HasName(record, "FOREIGNPERSON"))) {
       if (!continuousCase(record)) return false;
@@ -225,14 +223,11 @@ bool FeedbackWalk::progress() {
   return !import::DatabaseFailed(ctx_);
 }
 
-// The file under its first root, else under its second. A file cut short under the first root
-// is not parsed again: the second parse would hide why it was not read.
+// The file under its first root, else under its second; only the second's failure prints the
+// parser's message. A file cut short under the first root is not parsed again: the second parse
+// would hide why it was not read.
 XmlElement OpenFeedbackFile(ImportContext& ctx, const std::string& path) {
-  XmlElement root = import::OpenImportFile(ctx, path, "ns2:request");
-  if (root.isNull() && !ctx.outcome.parse.cutShort) {
-    root = import::OpenImportFile(ctx, path, "request");
-  }
-  return root;
+  return import::OpenImportFile(ctx, path, std::vector<std::string>{"ns2:request", "request"});
 }
 
 }  // namespace

@@ -67,7 +67,7 @@ int ImportPharmacyErrorFile(ImportContext& ctx, const std::string& path) {
   const XmlElement root = import::OpenImportFile(ctx, path, "report");
   std::int64_t counter = 0;
   bool goOn = true;
-  import::WalkSections(root, import::WalkOrder::DocumentFirst,
+  import::WalkSections(ctx, root, import::WalkOrder::DocumentFirst,
                        [&](const XmlElement& element, const std::string& name) {
                          if (name == "HOSPITALREGISTER") goOn = writeRegister(ctx, element, counter);
   return goOn;

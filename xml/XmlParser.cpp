@@ -152,7 +152,7 @@ XmlElement openFileHelper(const std::string& path, std::string_view tag) {
   return openFileHelper(path, tag, result);
 }
 
-XmlElement openFileHelper(const std::string& path, std::string_view tag, XmlParseResult& result) {
+XmlElement openFileQuietly(const std::string& path, std::string_view tag, XmlParseResult& result) {
   if (File file = openForReading(path)) {
     unsigned char sample[kEncodingSampleBytes];
     std::size_t count = std::fread(sample, 1, sizeof sample, file.get());
@@ -160,16 +160,27 @@ XmlElement openFileHelper(const std::string& path, std::string_view tag, XmlPars
   }
   result = XmlParseResult{};
   XmlElement element = loadXmlFile(path, tag, result);
+  if (result.code != kXmlNoError && result.code != kXmlWarningUnmatchedEndTag) return XmlElement();
+  return element;
+}
+
+std::string parseErrorMessage(const std::string& path, std::string_view tag,
+                              const XmlParseResult& result) {
+  std::string message = "XML Parsing error inside file '" + path + "'.\n" + errorText(result.code) +
+                        "\nAt line " + std::to_string(result.line) + ", column " +
+                        std::to_string(result.column) + ".\n";
+  if (result.code == kXmlErrorFirstTagNotFound) {
+    message += "First Tag should be '" + std::string(tag) + "'.\n";
+  }
+  return message;
+}
+
+XmlElement openFileHelper(const std::string& path, std::string_view tag, XmlParseResult& result) {
+  XmlElement element = openFileQuietly(path, tag, result);
   if (result.code != kXmlNoError) {
-    std::string message = "XML Parsing error inside file '" + path + "'.\n" +
-                          errorText(result.code) + "\nAt line " + std::to_string(result.line) +
-                          ", column " + std::to_string(result.column) + ".\n";
-    if (result.code == kXmlErrorFirstTagNotFound) {
-      message += "First Tag should be '" + std::string(tag) + "'.\n";
-    }
+    const std::string message = parseErrorMessage(path, tag, result);
     std::fwrite(message.data(), 1, message.size(), stdout);
     std::fflush(stdout);
   }
-  if (result.code != kXmlNoError && result.code != kXmlWarningUnmatchedEndTag) return XmlElement();
   return element;
 }

@@ -120,6 +120,14 @@ XmlElement openFileHelper(const std::string& path, std::string_view tag);
 // The same, also handing out the parse's outcome.
 XmlElement openFileHelper(const std::string& path, std::string_view tag, XmlParseResult& result);
 
+// openFileHelper without the message on standard output: for a caller that tries another root
+// tag when this one is not found, or tells the fault in its own words.
+XmlElement openFileQuietly(const std::string& path, std::string_view tag, XmlParseResult& result);
+
+// The message openFileHelper prints for a parse that did not end with code 0.
+std::string parseErrorMessage(const std::string& path, std::string_view tag,
+                              const XmlParseResult& result);
+
 // Reads the file whole (16-bit text converted, a UTF-8 marker skipped) and parses it with the
 // current options. Code 10 when it cannot be opened or read, 3 when it is empty.
 XmlElement loadXmlFile(const std::string& path, std::string_view tag, XmlParseResult& result);

@@ -15,10 +15,13 @@
 #include "app/Places.h"
 #include "app/cli/CliFrontEnd.h"
 #include "app/cli/ImportReport.h"
+#include "app/cli/StopSignals.h"
 #include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"
 #include "db/ConnectionString.h"
 #include "db/sqlite/SchemaScripts.h"
+#include "import/FileKinds.h"
+#include "import/ImportConventions.h"
 #include "xml/XmlParser.h"
 
 namespace {
@@ -203,6 +206,26 @@ std::string DatabaseLogPath() {
   return error ? std::string("_database.log") : path.string();
 }
 
+// The log's size now (0 when it does not exist): a run wrote to it when the size grew.
+std::uintmax_t DatabaseLogSize() {
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size("_database.log", error);
+  return error ? 0 : size;
+}
+
+// True when a file can be written at `path` (it is made if missing, its content kept): a report
+// or trace that cannot be written must be found out before anything is sent.
+bool CanWriteFileAt(const std::string& path) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) return false;
+  const bool existed = std::filesystem::exists(path, error);
+  std::FILE* file = std::fopen(path.c_str(), "ab");
+  if (file == nullptr) return false;
+  std::fclose(file);
+  if (!existed) std::filesystem::remove(path, error);
+  return true;
+}
+
 // Prints the summary (with --quiet only when something went wrong) and writes the report.
 int FinishImport(const CliOptions& options, const ResolvedPaths& paths, ImportReport& report,
                  std::chrono::steady_clock::time_point started, CliEnvironment& env) {
@@ -211,6 +234,8 @@ int FinishImport(const CliOptions& options, const ResolvedPaths& paths, ImportRe
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   DescribeDatabase(paths.configuration, report);
   report.databaseLog = paths.logFolder.empty() ? std::string() : DatabaseLogPath();
+  report.databaseLogWritten =
+      !report.databaseLog.empty() && DatabaseLogSize() != report.databaseLogSizeAtStart;
   report.configuration = paths.configuration;
   report.logFolder = paths.logFolder;
   report.logWarning = paths.logWarning;
@@ -261,15 +286,33 @@ int RunImportSteps(const CliOptions& options, const ResolvedPaths& paths, CliEnv
   if (outcome == RunOutcome::DatabaseFailed) {
     env.err << OutcomeMessage(report.outcome) << '\n';
   }
+  if (outcome == RunOutcome::FileNotRead) {
+    if (const std::string why = FileNotReadExplanation(report.outcome); !why.empty()) {
+      env.err << why << '\n';
+    }
+  }
   return ExitStatusOf(outcome);
 }
 
 int RunImport(const CliOptions& options, const ResolvedPaths& paths, CliEnvironment& env) {
+  // The account must be writable, and the trace too, before anything is sent: an import whose
+  // report cannot be written would pass unnoticed by the job that reads it.
+  if (!paths.report.empty() && !CanWriteFileAt(paths.report)) {
+    env.err << "cannot write the report file " << paths.report << '\n';
+    return kExitUsage;
+  }
+  if (!paths.traceSql.empty() && !CanWriteFileAt(paths.traceSql)) {
+    env.err << "cannot write the SQL trace file " << paths.traceSql << '\n';
+    return kExitUsage;
+  }
+  // A stop signal ends the import at a safe point; the summary and report below still follow.
+  const StopSignals signals;
   const auto started = std::chrono::steady_clock::now();
   ImportReport report;
   report.kind = ImportKindInfoFor(options.kind).commandName;
   report.file = paths.file;
   report.started = std::chrono::system_clock::now();
+  report.databaseLogSizeAtStart = DatabaseLogSize();
   report.exitStatus = RunImportSteps(options, paths, env, report);
   return FinishImport(options, paths, report, started, env);
 }
@@ -384,16 +427,6 @@ XmlElement ParseLikeTheImports(const std::string& path, const std::string& tag,
   return loadXmlFile(path, tag, result);
 }
 
-// The parser's own message for a parse that did not end with code 0.
-std::string ParseMessage(const std::string& path, const std::string& tag,
-                         const XmlParseResult& result) {
-  std::string message = "XML Parsing error inside file '" + path + "'.\n" +
-                        errorText(result.code) + "\nAt line " + std::to_string(result.line) +
-                        ", column " + std::to_string(result.column) + ".\n";
-  if (result.code == kXmlErrorFirstTagNotFound) message += "First Tag should be '" + tag + "'.\n";
-  return message;
-}
-
 // check: parses the file with the kind's root tag (the feedback file with its second tag when
 // the first finds nothing) and counts the root's child elements (sections) and theirs
 // (records). Loads no configuration and opens no database.
@@ -407,11 +440,27 @@ int RunCheck(const CliOptions& options, const ResolvedPaths& paths, CliEnvironme
     root = ParseLikeTheImports(paths.file, tag, result);
     if (!root.isNull()) break;
   }
-  if (result.code != kXmlNoError) env.out << ParseMessage(paths.file, tag, result);
+  if (result.code != kXmlNoError) env.out << parseErrorMessage(paths.file, tag, result);
   env.out << "file: " << paths.file << '\n'
           << "root tag: " << tag << '\n'
           << "outcome: " << result.code << ' ' << errorText(result.code) << '\n';
   if (root.isNull()) {
+    // Said in plain words where the parser's code says little: an empty or non-XML file, or
+    // XML with another root.
+    ImportOutcome outcome;
+    outcome.parse = result;
+    outcome.rootTag = tag;
+    std::error_code error;
+    if (result.code == kXmlErrorNoData) {
+      outcome.fileEmpty = true;
+    } else if (result.code != kXmlErrorFileNotFound) {
+      const std::string first = qiva::import::FirstElementName(paths.file);
+      outcome.notXml = first.empty();
+      if (!first.empty() && result.code == kXmlErrorFirstTagNotFound) outcome.rootFound = first;
+    }
+    if (const std::string why = FileNotReadExplanation(outcome); !why.empty()) {
+      env.out << why << '\n';
+    }
     env.out << std::flush;
     return kExitStopped;
   }
@@ -420,6 +469,14 @@ int RunCheck(const CliOptions& options, const ResolvedPaths& paths, CliEnvironme
             << result.line << ")\n"
             << std::flush;
     return kExitStopped;
+  }
+  const char* kind = ImportKindInfoFor(options.kind).commandName;
+  if (!qiva::import::HoldsSectionsOf(root, kind)) {
+    ImportOutcome outcome;
+    outcome.notOfKind = kind;
+    if (const auto* fits = qiva::import::KindThatFits(root, kind)) outcome.looksLike = fits->kind;
+    env.out << FileNotReadExplanation(outcome) << '\n' << std::flush;
+    return kExitNotRead;
   }
   long long sections = 0;
   long long records = 0;

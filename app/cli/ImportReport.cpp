@@ -53,6 +53,39 @@ std::string OutcomeWord(int exitStatus) {
   }
 }
 
+nlohmann::json NullIfEmpty(const std::string& text) {
+  return text.empty() ? nlohmann::json(nullptr) : nlohmann::json(text);
+}
+
+// The first kRecordNoteLimit records of a list; the rest are only counted beside it.
+nlohmann::json NoteList(const std::vector<RecordNote>& notes, const char* reasonName) {
+  nlohmann::json list = nlohmann::json::array();
+  for (const RecordNote& note : notes) {
+    list.push_back({{"section", NullIfEmpty(note.section)},
+                    {"record", note.record > 0 ? nlohmann::json(note.record) : nullptr},
+                    {"key", NullIfEmpty(note.key)},
+                    {reasonName, note.reason}});
+  }
+  return list;
+}
+
+std::int64_t NotListed(std::int64_t total, std::size_t listed) {
+  const auto n = static_cast<std::int64_t>(listed);
+  return total > n ? total - n : 0;
+}
+
+const char* StopCauseWord(StopCause cause) {
+  switch (cause) {
+    case StopCause::Request:
+      return "request";
+    case StopCause::Prompt:
+      return "prompt";
+    case StopCause::None:
+      break;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 std::string SummaryLine(const ImportReport& report) {
@@ -66,11 +99,12 @@ std::string SummaryLine(const ImportReport& report) {
   } else if (!o.fileRead) {
     line += "file not read (" + FileNotReadReason(o) + "), nothing imported, " +
             Seconds(report.seconds);
+  } else if (o.stopped != StopCause::None) {
+    line += "stopped: " + StopAccount(o) + "; " + Counts(o) + ", " + Seconds(report.seconds);
   } else {
     line += Counts(o) + ", " + Seconds(report.seconds);
   }
-  const bool logTells = report.routineRan || report.exitStatus == kExitDatabase;
-  if (report.exitStatus != kExitOk && logTells && !report.databaseLog.empty()) {
+  if (report.exitStatus != kExitOk && report.databaseLogWritten && !report.databaseLog.empty()) {
     line += "; details in " + report.databaseLog;
   }
   return line;
@@ -94,6 +128,15 @@ std::string ReportJson(const ImportReport& report) {
              {"column", o.parse.column},
              {"cutShort", o.parse.cutShort},
              {"rootTag", o.rootTag}};
+  }
+  nlohmann::json incomplete = nlohmann::json::array();
+  if (o.incomplete) {
+    const IncompleteSection& s = *o.incomplete;
+    incomplete.push_back({{"section", s.name},
+                          {"table", NullIfEmpty(s.table)},
+                          {"rows", s.rowsHeld >= 0 ? nlohmann::json(s.rowsHeld) : nullptr},
+                          {"rowsWritten", s.rowsWritten},
+                          {"fileRecords", s.fileRecords}});
   }
   nlohmann::json json = {
       {"kind", report.kind},
@@ -120,6 +163,15 @@ std::string ReportJson(const ImportReport& report) {
        report.logFolder.empty() ? nlohmann::json(nullptr) : nlohmann::json(report.logFolder)},
       {"logWarning",
        report.logWarning.empty() ? nlohmann::json(nullptr) : nlohmann::json(report.logWarning)},
+      {"stopped", o.stopped != StopCause::None},
+      {"stopCause", o.stopped == StopCause::None ? nlohmann::json(nullptr)
+                                                 : nlohmann::json(StopCauseWord(o.stopped))},
+      {"sectionsWritten", o.sectionsWhole},
+      {"incompleteSections", incomplete},
+      {"skippedRecords", NoteList(o.skippedList, "reason")},
+      {"skippedRecordsNotListed", NotListed(o.skippedTotal(), o.skippedList.size())},
+      {"rejectedStatements", NoteList(o.rejectedList, "error")},
+      {"rejectedStatementsNotListed", NotListed(o.rejectedStatements, o.rejectedList.size())},
       {"outcome", OutcomeWord(report.exitStatus)},
       {"exitStatus", report.exitStatus},
   };

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 
 #include "app/ImportOutcome.h"
@@ -21,12 +22,14 @@ struct ImportReport {
   std::string configuration;  // the configuration file used (or looked for, when not loaded)
   std::string logFolder;      // where the logs went; empty when no folder could be written
   std::string logWarning;     // what was said on standard error about the log folder, or ""
+  std::uintmax_t databaseLogSizeAtStart = 0;  // its size when the run began
+  bool databaseLogWritten = false;            // this run added to it
   int exitStatus = 0;
 };
 
 // "summary: ..." on one line: records, statements rejected, records skipped and the elapsed
-// time; the file-not-read reason or the database failure instead when there is one; the
-// database log's path whenever something went wrong.
+// time; the file-not-read reason, the stop or the database failure first when there is one;
+// the database log's path when something went wrong and this run wrote to the log.
 std::string SummaryLine(const ImportReport& report);
 
 // "places: ..." on one line: the configuration file, the database and the log folder used,

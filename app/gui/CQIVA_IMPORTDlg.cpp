@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMetaObject>
 #include <QPushButton>
 #include <filesystem>
 #include <system_error>
@@ -30,6 +31,11 @@ namespace {
 #ifdef Q_OS_WIN
 constexpr int kAboutCommand = 0x10;  // the window menu command of the About entry
 #endif
+
+constexpr const char* kStopQuestion =
+    "Un import este in curs.\nOpresc importul dupa sectiunea in lucru?";
+constexpr const char* kStoppingText = "Opresc importul dupa sectiunea in lucru...";
+constexpr const char* kStoppingNowText = "Opresc importul la urmatoarea inregistrare...";
 
 std::string ChooseXmlFile(QWidget* owner) {
   QFileDialog chooser(owner);
@@ -155,6 +161,12 @@ void CQIVA_IMPORTDlg::OnInitDialog() {
 }
 
 void CQIVA_IMPORTDlg::OnImportButton(ImportKind kind) {
+  // Refused before the file dialog, so that no file is chosen for nothing. The worker still
+  // refuses a run that starts while another is active.
+  if (ImportRunning()) {
+    prompts_.message(this, kBusyText);
+    return;
+  }
   std::error_code error;
   const std::filesystem::path saved = std::filesystem::current_path(error);
   std::string path = prompts_.chooseFile(this);
@@ -167,6 +179,11 @@ void CQIVA_IMPORTDlg::StartWorker(ImportRequest request) {
   try {
     workers_.emplace_back([this, request = std::move(request)] {
       ImportWorker(session_, request);
+      // The run has told its account; a close asked for during it now takes effect.
+      if (closeAfterRun_.load()) {
+        QMetaObject::invokeMethod(
+            this, [this] { QDialog::done(QDialog::Rejected); }, Qt::QueuedConnection);
+      }
       --activeWorkers_;
     });
   } catch (const std::system_error&) {
@@ -187,6 +204,27 @@ bool CQIVA_IMPORTDlg::WaitForWorkers(std::chrono::milliseconds timeout) {
   workers_.clear();
   QApplication::processEvents();  // the last queued status update
   return true;
+}
+
+void CQIVA_IMPORTDlg::reject() {
+  if (!ImportRunning()) {
+    QDialog::reject();
+    return;
+  }
+  if (!prompts_.yesNo(this, kStopQuestion)) return;
+  // Checked again: the run may have ended while the question was shown.
+  if (!ImportRunning()) {
+    QDialog::reject();
+    return;
+  }
+  closeAfterRun_.store(true);
+  if (!ImportRunning()) {
+    QDialog::reject();  // it ended before it could see the request
+    return;
+  }
+  RequestImportStop();
+  statusLine_->setText(
+      QString::fromLatin1(ImportStopRequests() >= 2 ? kStoppingNowText : kStoppingText));
 }
 
 void CQIVA_IMPORTDlg::ShowAbout() {

@@ -43,9 +43,15 @@ class CQIVA_IMPORTDlg : public QDialog {
   // the command-line file if there is one and, in every case, the update check.
   void OnInitDialog();
 
-  // What a button does: asks for a file (the current directory is kept), then starts a run of
-  // `kind` with that file on a new thread; a cancelled choice starts a run that does nothing.
+  // What a button does: during a run says "In procesare..." at once and does nothing more;
+  // otherwise asks for a file (the current directory is kept), then starts a run of `kind` with
+  // that file on a new thread; a cancelled choice starts a run that does nothing.
   void OnImportButton(ImportKind kind);
+
+  // "Iesire", Escape and the close box. During a run asks whether to stop the import: Yes asks
+  // the run to stop after the section in progress (again: at the next record) and closes the
+  // dialog once the run has ended and told its account; No lets it go on.
+  void reject() override;
 
   // Starts a run of `request` on a new thread.
   void StartWorker(ImportRequest request);
@@ -89,6 +95,7 @@ class CQIVA_IMPORTDlg : public QDialog {
   std::map<int, QPushButton*> buttons_;
   std::vector<std::thread> workers_;
   std::atomic<int> activeWorkers_{0};
+  std::atomic<bool> closeAfterRun_{false};
   bool aboutEntryAdded_ = false;
   std::shared_ptr<UpdateUiBridge> updateBridge_;
   qiva::update::UpdateCheckSettings updateSettings_ = qiva::update::BuiltInUpdateSettings();

@@ -11,6 +11,7 @@
 #include "app/Platform.h"
 #include "app/ProgramPaths.h"
 #include "app/gui/CQIVA_IMPORTDlg.h"
+#include "app/gui/RomanianQtTexts.h"
 
 int main(int argc, char** argv) {
   // Answered before Qt starts, so that it needs no display.
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   QApplication application(argc, argv);
+  InstallRomanianQtTexts();
   // Read after QApplication has taken its own options (such as -platform) out of argv.
   std::string commandLine = CommandLineTail(argc, argv);
   ProgramPaths paths = CurrentProgramPaths();
@@ -28,8 +30,9 @@ int main(int argc, char** argv) {
   dialog->OnInitDialog();
   dialog->exec();
   if (dialog->activeWorkers() != 0) {
-    // An import still running is cut off where it stands; the logs are closed after every
-    // entry, so nothing written is lost.
+    // A close during an import waits for the run to stop at a safe point; a run still active
+    // here (the program closed after a failed connection, or by the update) is cut off where it
+    // stands. The logs are closed after every entry, so nothing written is lost.
     std::fflush(nullptr);
     std::_Exit(0);
   }

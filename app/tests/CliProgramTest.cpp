@@ -1,13 +1,16 @@
 // End-to-end tests of the qiva-import program: it is run as a separate process on files of a
 // scratch folder, and its exit status, standard output and standard error are checked.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <thread>
 
 #include "app/FileLock.h"
@@ -150,7 +153,7 @@ TEST_F(CliProgramTest, databaseThatCannotBeOpenedExitsWithFour) {
 }
 
 TEST_F(CliProgramTest, secondImportIntoTheSameDatabaseWaitsForTheFirst) {
-  WriteFileBytes(dir.file("in.xml"), "<Catalogues/>");
+  WriteFileBytes(dir.file("in.xml"), "<Catalogues><PersonStates/></Catalogues>");
   WriteConfig("driver=sqlite\r\ndatabase=" + dir.file("q.db") + "\r\n");
   FileLock first;
   ASSERT_TRUE(first.TryLock(dir.file("q.db.lock")));
@@ -173,7 +176,7 @@ TEST_F(CliProgramTest, secondImportIntoTheSameDatabaseWaitsForTheFirst) {
 
 // "--" ends the options: a file whose name starts with "-" can be imported.
 TEST_F(CliProgramTest, doubleDashLetsAFileNameStartWithADash) {
-  WriteFileBytes(dir.file("-in.xml"), "<Catalogues/>");
+  WriteFileBytes(dir.file("-in.xml"), "<Catalogues><PersonStates/></Catalogues>");
   WriteConfig("driver=sqlite\r\ndatabase=" + dir.file("q.db") + "\r\n");
   const RunResult r = Run("--quiet --config test.ini nomenclatures -- -in.xml");
   EXPECT_EQ(r.status, 0) << r.err;
@@ -358,8 +361,12 @@ TEST_F(CliOutcomeTest, fileOfAnotherRootExitsWithSixAndReportsTheParse) {
   // status text the routine ends with when nothing was read.
   EXPECT_NE(other.out.find("First Tag should be 'Catalogues'.\nProcesat 0 inregistrari\n"),
             std::string::npos);
-  EXPECT_NE(other.err.find("summary: file not read (Error: First Tag not found 'Catalogues'), "
-                           "nothing imported"),
+  // The root found beside the root expected, in plain words.
+  EXPECT_NE(other.err.find("the file's root element is 'Provider', not 'Catalogues'\n"),
+            std::string::npos)
+      << other.err;
+  EXPECT_NE(other.err.find("summary: file not read (radacina fisierului este 'Provider', nu "
+                           "'Catalogues'), nothing imported"),
             std::string::npos)
       << other.err;
   const std::string report = Report();
@@ -606,6 +613,8 @@ TEST_F(CliFeedbackTest, importsBothSamplesWithTheLocationOnADatabaseThatKeepsLoc
   r = Run("feedback " + Sample("feedback_spitalizare_zi.xml") +
           " --config test.ini --location 2 --trace-sql trace.sql");
   ASSERT_EQ(r.status, 0) << r.err;
+  // Its root is the second one tried: the first's miss prints nothing.
+  EXPECT_EQ(r.out.find("First Tag"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("Finalizat de procesat 15 inregistrari\n"), std::string::npos) << r.out;
 
   const std::string trace = ReadFileBytes(dir.file("trace.sql"));
@@ -730,10 +739,16 @@ TEST_F(CliOutcomeTest, physicianWithoutAStencilFollowsOnInvalid) {
   EXPECT_NE(Report().find("\"skippedAtPrompt\": 1"), std::string::npos) << Report();
   EXPECT_NE(Tables().find("QIVA_PHYSICIANS_ACTIVATIONS\t1\n"), std::string::npos);
 
-  r = Run("physicians in.xml --config test.ini --on-invalid stop");
+  r = Run("physicians in.xml --config test.ini --on-invalid stop --report report.json");
   EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_NE(Report().find("\"stopCause\": \"prompt\""), std::string::npos) << Report();
+  EXPECT_NE(Report().find("\"section\": \"Physicians\""), std::string::npos);
   EXPECT_EQ(r.out, "Procesez medicul 1 ...\n");
-  EXPECT_NE(r.err.find("summary: 1 records, 0 statements rejected, 0 records skipped, "),
+  EXPECT_NE(r.err.find("summary: stopped: the user answered No at the invalid-record prompt; "
+                       "sections written whole: none; section left incomplete: Physicians "
+                       "(QIVA_PHYSICIANS holds 0 rows of the file's 2 records); the complete file "
+                       "must be imported again; 1 records, 0 statements rejected, 0 records "
+                       "skipped, "),
             std::string::npos)
       << r.err;
   const std::string tables = Tables();
@@ -772,6 +787,249 @@ TEST_F(CliOutcomeTest, pharmaDrugWithABadDateIsTheOnlyRowLost) {
             std::string::npos)
       << r.err;
   EXPECT_NE(Tables().find("QIVA_DRUGS\t2\n"), std::string::npos);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Files of another kind, stops at safe points and the account of every ending.
+
+class CliAccountTest : public CliOutcomeTest {
+ protected:
+  nlohmann::json ReportJson() { return nlohmann::json::parse(Report()); }
+  std::string DatabaseLog() { return ReadFileBytes(QIVA_CLI_FOLDER "/_database.log"); }
+  // Rows of `table` as `tables` prints them, or -1.
+  long long Rows(const std::string& table) {
+    const std::string tables = Tables();
+    const std::size_t at = tables.find(table + "\t");
+    return at == std::string::npos ? -1 : std::atoll(tables.c_str() + at + table.size() + 1);
+  }
+};
+
+// Kinds that share a root tag: each given the sample of each other changes no table (no
+// emptying, no dropped table, no procedure) and exits 6 naming the kind the file looks like.
+TEST_F(CliAccountTest, everyKindGivenAFileOfAnotherKindWithTheSameRootChangesNothing) {
+  const std::string s = QIVA_SOURCE_DIR "/samples/";
+  struct Sample {
+    std::string kind;
+    std::string file;
+  };
+  const std::vector<std::vector<Sample>> sameRoot = {
+      {{"physicians", s + "medici_trimitatori.xml"},
+       {"nomenclatures", s + "nomenclatoare_generale.xml"},
+       {"pharma", s + "nomenclator_farmaceutic.xml"},
+       {"nhp", s + "programe_nationale.xml"}},
+      {{"personalization", s + "personalizare_furnizor.xml"},
+       {"day-tariffs", s + "tarife_spitalizare_zi.xml"}},
+      {{"errors", s + "CLINIC_4412345_202103_20210412_153012.xml"},
+       {"pharmacy-errors", s + "SPT_FARM_4412345_202103_20210412_160112.xml"}},
+  };
+  for (const auto& group : sameRoot) {
+    for (const Sample& sample : group) {
+      const int status = Run(sample.kind + " '" + sample.file + "' --config test.ini").status;
+      ASSERT_TRUE(status == 0 || status == 5) << sample.kind;
+    }
+  }
+  const std::string before = Tables();
+  for (const auto& group : sameRoot) {
+    for (const Sample& file : group) {
+      for (const Sample& kind : group) {
+        if (kind.kind == file.kind) continue;
+        const RunResult r =
+            Run(kind.kind + " '" + file.file + "' --config test.ini --report report.json");
+        EXPECT_EQ(r.status, 6) << kind.kind << " given " << file.file << r.err;
+        EXPECT_NE(r.err.find("it holds none of its sections; it looks like a "), std::string::npos)
+            << r.err;
+        EXPECT_NE(r.err.find(": " + file.kind + "\n"), std::string::npos) << r.err;
+        EXPECT_EQ(ReportJson()["fileRead"], false);
+        EXPECT_EQ(Tables(), before) << kind.kind << " given " << file.file;
+      }
+    }
+  }
+  const RunResult check = Run("check nhp '" + s + "nomenclatoare_generale.xml'");
+  EXPECT_EQ(check.status, 6);
+  EXPECT_NE(
+      check.out.find("the file is not a national health programme file: it holds none of "
+                     "its sections; it looks like a general catalogues file: nomenclatures\n"),
+      std::string::npos)
+      << check.out;
+  // One empty section of its own is enough to be of the kind.
+  WriteFileBytes(dir.file("in.xml"), "<Catalogues><NHP_Indicators/></Catalogues>");
+  EXPECT_EQ(Run("nhp in.xml --config test.ini").status, 0);
+  EXPECT_EQ(Run("check nhp in.xml").status, 0);
+}
+
+// An empty file, a text and a binary file are said in plain words, in the summary and in the
+// database log, which the summary then names.
+TEST_F(CliAccountTest, fileThatIsEmptyOrNotXmlIsSaidInPlainWordsAndLogged) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"", "the file is empty"},
+      {"just some text\n", "the file is not XML"},
+      {std::string("\x00\x01\xFF\xFE\x80", 5), "the file is not XML"},
+  };
+  for (const auto& [bytes, words] : cases) {
+    const RunResult r = Import(bytes);
+    EXPECT_EQ(r.status, 6) << words;
+    EXPECT_NE(r.err.find(words + "\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("; details in "), std::string::npos) << r.err;
+    EXPECT_NE(DatabaseLog().find("File not read: " + dir.file("in.xml") + ": fisierul "),
+              std::string::npos);
+    EXPECT_NE(Run("check nomenclatures in.xml").out.find(words + "\n"), std::string::npos);
+  }
+}
+
+// A report or trace that cannot be written is found out before the database is even opened.
+TEST_F(CliAccountTest, reportAndTracePathsAreCheckedBeforeAnythingIsSent) {
+  WriteConfig("driver=sqlite\r\ndatabase=" + dir.file("new.db") + "\r\n");
+  WriteFileBytes(dir.file("in.xml"), kPersonStates);
+  std::filesystem::create_directory(dir.file("folder"));
+  for (const char* option :
+       {"--report nowhere/r.json", "--report folder", "--trace-sql nowhere/t.sql"}) {
+    const RunResult r = Run(std::string("nomenclatures in.xml --config test.ini ") + option);
+    EXPECT_EQ(r.status, 2) << option;
+    EXPECT_NE(r.err.find("cannot write the "), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("new.db"))) << option;
+  }
+}
+
+// Each list names the section, the record's position, its key and the reason or the database's
+// error; the first 1,000 are listed and the rest counted.
+TEST_F(CliAccountTest, reportListsSkippedRecordsAndRejectedStatements) {
+  std::string xml =
+      "<Catalogues><Errors><Error code='E2' text='data gresita' "
+      "validFrom='31.02.2015'/></Errors><RecServices>";
+  for (int i = 1; i <= 1002; ++i) {
+    xml += "<RecService code='R" + std::to_string(i) +
+           "' name='n' tariff='abc' serviceType='I' validFrom='2019-01-01'/>";
+  }
+  const RunResult r = Import(xml + "</RecServices></Catalogues>");
+  EXPECT_EQ(r.status, 5) << r.err;
+  const nlohmann::json report = ReportJson();
+  ASSERT_EQ(report["skippedRecords"].size(), 1000u);
+  EXPECT_EQ(report["skippedRecordsNotListed"], 2);
+  EXPECT_EQ(report["skippedRecords"][1],
+            (nlohmann::json{{"section", "RecServices"},
+                            {"record", 2},
+                            {"key", "code=R2"},
+                            {"reason", "tariff is not a number: 'abc'"}}));
+  ASSERT_EQ(report["rejectedStatements"].size(), 1u);
+  EXPECT_EQ(report["rejectedStatementsNotListed"], 0);
+  const nlohmann::json& rejected = report["rejectedStatements"][0];
+  EXPECT_EQ(rejected["section"], "Errors");
+  EXPECT_EQ(rejected["record"], 1);
+  EXPECT_EQ(rejected["key"], "code=E2");
+  EXPECT_FALSE(rejected["error"].get<std::string>().empty());
+  EXPECT_EQ(report["stopped"], false);
+}
+
+// A child process of qiva-import whose output goes to files of the scratch folder, so that the
+// test can signal it.
+class ImportProcess {
+ public:
+  ImportProcess(const std::filesystem::path& folder, const std::vector<std::string>& args) {
+    pid_ = fork();
+    if (pid_ == 0) {
+      if (chdir(folder.c_str()) != 0) _exit(127);
+      const int out = open("out.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int err = open("err.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int in = open("/dev/null", O_RDONLY);
+      dup2(out, 1);
+      dup2(err, 2);
+      dup2(in, 0);
+      std::vector<char*> argv{const_cast<char*>(QIVA_IMPORT_EXE)};
+      for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+      argv.push_back(nullptr);
+      execv(QIVA_IMPORT_EXE, argv.data());
+      _exit(127);
+    }
+  }
+  void Signal(int signal) const { kill(pid_, signal); }
+  // The exit status, or -1 when it did not exit by itself.
+  int Wait() const {
+    int raw = 0;
+    waitpid(pid_, &raw, 0);
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  }
+
+ private:
+  pid_t pid_ = -1;
+};
+
+class CliStopTest : public CliAccountTest {
+ protected:
+  static constexpr int kIcd10Count = 150000;
+  void SetUp() override {
+    CliAccountTest::SetUp();
+    ASSERT_EQ(Import("<Catalogues><PersonStates><PersonState code='a'/><PersonState code='b'/>"
+                     "<PersonState code='c'/></PersonStates></Catalogues>")
+                  .status,
+              0);
+    std::string xml = "<Catalogues>\n<ICD10s>\n";
+    for (int i = 0; i < kIcd10Count; ++i) {
+      xml += "<ICD10 code='C" + std::to_string(i) +
+             "' name='boala' diseaseCategory='1' validFrom='2000-01-01'/>\n";
+    }
+    xml += "</ICD10s>\n<PersonStates><PersonState code='1'/></PersonStates>\n</Catalogues>\n";
+    WriteFileBytes(dir.file("big.xml"), xml);
+  }
+  // Starts the import of big.xml and returns once it is writing the ICD-10 records.
+  ImportProcess StartBigImport() {
+    std::filesystem::remove(dir.file("trace.sql"));  // the trace is appended to
+    ImportProcess process(dir.path(), {"nomenclatures", "big.xml", "--config", "test.ini",
+                                       "--report", "report.json", "--trace-sql", "trace.sql"});
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (ReadFileBytes(dir.file("trace.sql")).find("insert into QIVA_ICD10") ==
+               std::string::npos &&
+           std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(5ms);
+    }
+    return process;
+  }
+};
+
+// The first SIGTERM or SIGINT lets the section in progress end whole, then the import ends:
+// the next section keeps its old rows, and the stop is reported, logged and exits 1.
+TEST_F(CliStopTest, firstSignalEndsTheImportAfterTheSectionInProgress) {
+  for (const int signal : {SIGTERM, SIGINT}) {
+    const ImportProcess process = StartBigImport();
+    process.Signal(signal);
+    EXPECT_EQ(process.Wait(), 1) << ReadFileBytes(dir.file("err.txt"));
+    EXPECT_EQ(Rows("QIVA_ICD10"), kIcd10Count);
+    EXPECT_EQ(Rows("QIVA_PERSON_STATES"), 3);  // not reached: left as it was
+    const nlohmann::json report = ReportJson();
+    EXPECT_EQ(report["stopped"], true);
+    EXPECT_EQ(report["stopCause"], "request");
+    EXPECT_EQ(report["sectionsWritten"], nlohmann::json::array({"ICD10s"}));
+    EXPECT_TRUE(report["incompleteSections"].empty());
+    EXPECT_EQ(report["exitStatus"], 1);
+    EXPECT_NE(DatabaseLog().find("Import stopped: a stop was requested; sections written whole: "
+                                 "ICD10s; no section left incomplete"),
+              std::string::npos);
+  }
+}
+
+// A second signal ends the import at the next record: the section is named as incomplete with
+// the rows its table holds and the file's count.
+TEST_F(CliStopTest, secondSignalEndsTheImportAtTheNextRecord) {
+  const ImportProcess process = StartBigImport();
+  process.Signal(SIGINT);
+  std::this_thread::sleep_for(20ms);  // two signals pending at once would count as one
+  process.Signal(SIGINT);
+  EXPECT_EQ(process.Wait(), 1) << ReadFileBytes(dir.file("err.txt"));
+  const std::string err = ReadFileBytes(dir.file("err.txt"));  // before Rows runs `tables`
+  const nlohmann::json report = ReportJson();
+  ASSERT_EQ(report["incompleteSections"].size(), 1u) << report.dump();
+  const nlohmann::json& section = report["incompleteSections"][0];
+  EXPECT_EQ(section["section"], "ICD10s");
+  EXPECT_EQ(section["table"], "QIVA_ICD10");
+  EXPECT_EQ(section["fileRecords"], kIcd10Count);
+  const long long rows = section["rows"].get<long long>();
+  EXPECT_LT(rows, kIcd10Count);
+  EXPECT_EQ(Rows("QIVA_ICD10"), rows);
+  EXPECT_TRUE(report["sectionsWritten"].empty());
+  EXPECT_NE(err.find("section left incomplete: ICD10s (QIVA_ICD10 holds " + std::to_string(rows) +
+                     " rows of the file's 150000 records); the complete file must be imported "
+                     "again"),
+            std::string::npos)
+      << err;
 }
 
 }  // namespace

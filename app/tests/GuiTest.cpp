@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -15,9 +16,10 @@
 #include <filesystem>
 #include <future>
 
-#include "app/gui/CQIVA_IMPORTDlg.h"
 #include "app/LocationList.h"
+#include "app/gui/CQIVA_IMPORTDlg.h"
 #include "app/gui/DlgLocation.h"
+#include "app/gui/RomanianQtTexts.h"
 #include "app/tests/FakeDatabase.h"
 #include "app/tests/TestSupport.h"
 #include "db/CAdoDatabase.h"
@@ -199,9 +201,15 @@ TEST_F(MainDialogTest, secondPressDuringARunIsRefusedAndTheRunKeepsItsFile) {
   ASSERT_TRUE(probe.entered);
 
   chosenFile = "second.xml";
+  int choices = 0;
+  dlg.prompts().chooseFile = [&choices](QWidget*) {
+    ++choices;
+    return std::string("second.xml");
+  };
   dlg.button(1002)->click();
-  WaitUntil([this] { return !messages.empty(); });
+  // Said at once: no file is chosen for a run that cannot start.
   EXPECT_EQ(messages, std::vector<std::string>{"In procesare..."});
+  EXPECT_EQ(choices, 0);
   release.set_value();
   ASSERT_TRUE(dlg.WaitForWorkers(10s));
 
@@ -443,9 +451,11 @@ TEST(MainDialogEndToEnd, nomenclaturesButtonImportsTheSampleIntoTheEmbeddedDatab
   const std::vector<std::string> messages = ImportThroughTheButton(
       QIVA_SOURCE_DIR "/samples/nomenclatoare_generale.xml", dir, status);
   EXPECT_EQ(status, "Procesat 46 inregistrari");
+  // Only the counts that are not zero, the record with its reason, the log's full path.
   EXPECT_EQ(messages, std::vector<std::string>{
-                          "Atentie: 0 instructiuni respinse de baza de date si 1 inregistrari "
-                          "omise.\nDetaliile sunt in _database.log"});
+                          "Atentie: 1 inregistrari omise.\n- RecServices inregistrarea 3 "
+                          "(code=R03) tariff is not a number: ''\nDetaliile sunt in " +
+                          dir.file("_database.log")});
 
   CAdoDatabase db;
   CAdoRecordset rs;
@@ -470,8 +480,8 @@ TEST(MainDialogEndToEnd, cleanImportShowsNoMessageAndAFileNotReadShowsWhy) {
 
   qiva::test::WriteFileBytes(dir.file("other.xml"), "<Provider/>");
   EXPECT_EQ(ImportThroughTheButton(dir.file("other.xml"), dir, status),
-            std::vector<std::string>{"Fisierul nu a putut fi citit (Error: First Tag not found "
-                                     "'Catalogues').\nNu s-a importat nimic."});
+            std::vector<std::string>{"Fisierul nu a putut fi citit (radacina fisierului este "
+                                     "'Provider', nu 'Catalogues').\nNu s-a importat nimic."});
   EXPECT_EQ(status, "Procesat 0 inregistrari");
 }
 
@@ -494,7 +504,8 @@ TEST(MainDialogEndToEnd, feedbackButtonAsksForTheLocationAndImportsTheSample) {
   ScratchDir dir;
   qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"), "driver=sqlite\r\ndatabase=clinic.db\r\n");
   MakeDatabaseWithLocations(dir.file("clinic.db"));
-  qiva::test::WriteFileBytes(dir.file("bad.xml"), "<request reportType='lunar'/>");
+  qiva::test::WriteFileBytes(dir.file("bad.xml"),
+                             "<request reportType='lunar'><hospitalizations/></request>");
   const std::filesystem::path saved = std::filesystem::current_path();
   std::vector<std::string> messages;
   std::vector<QString> statuses;
@@ -526,8 +537,9 @@ TEST(MainDialogEndToEnd, feedbackButtonAsksForTheLocationAndImportsTheSample) {
   EXPECT_EQ(statuses, std::vector<QString>{"Finalizat de procesat 15 inregistrari"});
   EXPECT_EQ(messages, (std::vector<std::string>{
                           "EROARE LA ADAUGARE IN TABELA QIVA_FEEDBACK",
-                          "Atentie: 0 instructiuni respinse de baza de date si 1 inregistrari "
-                          "omise.\nDetaliile sunt in _database.log"}));
+                          "Atentie: 1 inregistrari omise.\n- reportType is not a number: "
+                          "'lunar'\nDetaliile sunt in " +
+                              dir.file("_database.log")}));
 
   CAdoDatabase db;
   CAdoRecordset rs;
@@ -672,7 +684,13 @@ TEST(MainDialogEndToEnd, physiciansAndPersonalizationButtonsImportTheSamples) {
   EXPECT_EQ(statuses, (std::vector<QString>{"Procesat 15 inregistrari",
                                             "Procesez inregistrarea 14 ...",
                                             "Procesez medicul 1 ..."}));
-  EXPECT_TRUE(messages.empty());
+  // The No at the prompt ends the import at once, and the user is told what it left.
+  EXPECT_EQ(messages, std::vector<std::string>{
+                          "Importul a fost oprit la inregistrarea invalida.\nSectiunea "
+                          "Physicians a ramas incompleta: tabela QIVA_PHYSICIANS are 0 randuri "
+                          "din cele 2 ale fisierului.\nImportati din nou fisierul complet.\n"
+                          "Detaliile sunt in " +
+                          dir.file("_database.log")});
   EXPECT_EQ(questions, std::vector<std::string>{"Inregistrare invalida\nContinui ?"});
 
   CAdoDatabase db;
@@ -776,6 +794,100 @@ TEST(MainDialogEndToEnd, commandLineErrorFileAndErrorButtonsImportIntoTheEmbedde
   ASSERT_TRUE(rs.Open("select count(*) n from QIVA_STOCKS_ERRORS_RETURNED", &db));
   EXPECT_EQ(std::get<std::int32_t>(rs.GetFieldValue("n")), 5);
   rs.Close();
+}
+
+// Closing the dialog during an import asks first: No lets it go on; Yes lets the section in
+// progress end whole, tells what was written, and only then closes the dialog.
+TEST(MainDialogEndToEnd, closeDuringAnImportAsksAndYesStopsAfterTheSectionInProgress) {
+  App();
+  ScratchDir dir;
+  qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"),
+                             "driver=sqlite\r\ndatabase=clinic.db\r\n");
+  constexpr int kCount = 60000;
+  std::string xml = "<Catalogues><ICD10s>";
+  for (int i = 0; i < kCount; ++i) {
+    xml += "<ICD10 code='C" + std::to_string(i) +
+           "' name='b' diseaseCategory='1' validFrom='2000-01-01'/>";
+  }
+  qiva::test::WriteFileBytes(dir.file("big.xml"),
+                             xml +
+                                 "</ICD10s><PersonStates><PersonState code='1'/>"
+                                 "</PersonStates></Catalogues>");
+  ResetImportStopRequests();
+  std::vector<std::string> messages;
+  std::vector<std::string> questions;
+  bool answer = false;
+  bool visibleAfterNo = false;
+  bool visibleAtTheEnd = true;
+  const std::filesystem::path saved = std::filesystem::current_path();
+  {
+    CQIVA_IMPORTDlg dlg(ProgramPathsFor(dir.file("qiva_import"), PathRules::Posix), "");
+    dlg.updateSettings().server.clear();
+    dlg.prompts().chooseFile = [&dir](QWidget*) { return dir.file("big.xml"); };
+    dlg.prompts().message = [&messages](QWidget*, const std::string& text) {
+      messages.push_back(text);
+    };
+    dlg.prompts().yesNo = [&](QWidget*, const std::string& text) {
+      questions.push_back(text);
+      return answer;
+    };
+    dlg.OnInitDialog();
+    dlg.open();
+    dlg.button(1003)->click();
+    const auto deadline = std::chrono::steady_clock::now() + 30s;
+    while (!dlg.statusLine()->text().startsWith("Procesez") &&
+           std::chrono::steady_clock::now() < deadline) {
+      QApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    dlg.reject();  // the close box, Escape and "Iesire" all come here
+    visibleAfterNo = dlg.isVisible();
+    answer = true;
+    dlg.reject();
+    EXPECT_TRUE(dlg.WaitForWorkers(60s));
+    QApplication::processEvents();
+    visibleAtTheEnd = dlg.isVisible();
+  }
+  std::filesystem::current_path(saved);
+  ResetImportStopRequests();
+  EXPECT_TRUE(visibleAfterNo);
+  EXPECT_FALSE(visibleAtTheEnd);
+  ASSERT_EQ(questions.size(), 2u);
+  EXPECT_EQ(questions[0], "Un import este in curs.\nOpresc importul dupa sectiunea in lucru?");
+  EXPECT_EQ(messages, std::vector<std::string>{
+                          "Importul a fost oprit la cerere.\nSectiuni scrise complet: ICD10s.\n"
+                          "Nicio sectiune nu a ramas incompleta.\nDetaliile sunt in " +
+                          dir.file("_database.log")});
+  CAdoDatabase db;
+  CAdoRecordset rs;
+  db.SetDriver("sqlite");
+  ASSERT_TRUE(db.Open("", "", "", dir.file("clinic.db")));
+  for (const auto& [query, count] : std::initializer_list<std::pair<const char*, int>>{
+           {"select count(*) n from QIVA_ICD10", kCount},
+           {"select count(*) n from QIVA_PERSON_STATES", 0}}) {
+    ASSERT_TRUE(rs.Open(query, &db));
+    EXPECT_EQ(std::get<std::int32_t>(rs.GetFieldValue("n")), count) << query;
+    rs.Close();
+  }
+  EXPECT_NE(qiva::test::ReadFileBytes(dir.file("_database.log"))
+                .find("Import stopped: a stop was requested; sections written whole: ICD10s"),
+            std::string::npos);
+}
+
+// Qt's own buttons and the file dialog's labels read in Romanian, without diacritics.
+TEST(QtTexts, messageBoxButtonsAndFileDialogLabelsAreInRomanian) {
+  App();
+  InstallRomanianQtTexts();
+  QMessageBox box(QMessageBox::NoIcon, "t", "x", QMessageBox::Yes | QMessageBox::No);
+  EXPECT_EQ(box.button(QMessageBox::Yes)->text(), "&Da");
+  EXPECT_EQ(box.button(QMessageBox::No)->text(), "&Nu");
+  QFileDialog chooser;
+  chooser.setOption(QFileDialog::DontUseNativeDialog);
+  QStringList labels;
+  for (const QLabel* label : chooser.findChildren<QLabel*>()) labels << label->text();
+  EXPECT_TRUE(labels.contains("Cauta in:")) << labels.join("|").toStdString();
+  EXPECT_TRUE(labels.contains("Tip fisiere:")) << labels.join("|").toStdString();
+  EXPECT_EQ(chooser.labelText(QFileDialog::Accept), "&Deschide");
+  EXPECT_EQ(chooser.labelText(QFileDialog::Reject), "Renunta");
 }
 
 }  // namespace

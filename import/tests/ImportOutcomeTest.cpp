@@ -2,6 +2,7 @@
 // expected failures, skipped records and sections, files not read, and a database that failed.
 #include <gtest/gtest.h>
 
+#include "import/FileKinds.h"
 #include "import/ImportConventions.h"
 #include "import/Nomenclatures.h"
 #include "import/tests/ImportTestSupport.h"
@@ -75,8 +76,35 @@ TEST(ImportOutcome, fileCutShortOrOfAnotherRootIsNotRead) {
   const std::string other = run.writeFile("o.xml", "<Provider/>");
   EXPECT_TRUE(OpenImportFile(run.context, other, "Catalogues").isNull());
   EXPECT_EQ(OutcomeMessage(run.context.Outcome()),
-            "Fisierul nu a putut fi citit (Error: First Tag not found 'Catalogues').\n"
+            "Fisierul nu a putut fi citit (radacina fisierului este 'Provider', nu "
+            "'Catalogues').\n"
             "Nu s-a importat nimic.");
+}
+
+// A file is of a kind when it holds one of the kind's sections, even an empty one. The
+// personalisation file's root is a section of its own, but a day-hospital tariffs file has the
+// same root: there the children decide.
+TEST(ImportOutcome, fileOfAKindHoldsOneOfItsSections) {
+  RecordedImport run;
+  const auto root = [&run](const std::string& xml, const char* tag) {
+    return OpenImportFile(run.context, run.writeFile("k.xml", xml), tag);
+  };
+  EXPECT_TRUE(HoldsSectionsOf(root("<Provider CODE='X'/>", "Provider"), "personalization"));
+  const XmlElement tariffs = root("<provider><dailyCases/></provider>", "provider");
+  EXPECT_FALSE(HoldsSectionsOf(tariffs, "personalization"));
+  EXPECT_TRUE(HoldsSectionsOf(tariffs, "day-tariffs"));
+  EXPECT_FALSE(HoldsSectionsOf(root("<Catalogues/>", "Catalogues"), "nomenclatures"));
+  EXPECT_TRUE(
+      HoldsSectionsOf(root("<Catalogues><icd10s/></Catalogues>", "Catalogues"), "nomenclatures"));
+
+  // With the kind set, such a file is not read and the outcome names what it looks like.
+  run.context.fileKind = "physicians";
+  EXPECT_TRUE(root("<Catalogues><NHP_INDICATORS/></Catalogues>", "Catalogues").isNull());
+  EXPECT_FALSE(run.context.outcome.fileRead);
+  EXPECT_EQ(run.context.outcome.looksLike, "nhp");
+  EXPECT_EQ(FileNotReadReason(run.context.outcome),
+            "fisierul nu contine nicio sectiune de medici trimitatori; pare un fisier de "
+            "programe nationale (NHP): nhp");
 }
 
 }  // namespace
