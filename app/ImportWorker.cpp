@@ -52,6 +52,27 @@ qiva::db::StatementOptions StatementOptionsFrom(const INILoader& configuration) 
   return options;
 }
 
+}  // namespace
+
+CAdoDatabase::ConnectionSettings ConnectionSettingsFrom(const INILoader& configuration) {
+  CAdoDatabase::ConnectionSettings settings;
+  settings.encrypt = configuration.GetValue("encrypt");
+  settings.trustServerCertificate = configuration.GetValue("trustservercertificate");
+  settings.port = configuration.GetValue("port");
+  settings.trusted = configuration.GetValue("trusted");
+  return settings;
+}
+
+std::string ConnectionFailureText(const CAdoDatabase& db) {
+  std::string text = !db.m_szProviderError.empty() ? db.m_szProviderError : db.m_szComError;
+  if (db.m_szConnectionAdvice.empty()) return text;
+  if (!text.empty() && text.back() != '\n') text += '\n';
+  return text + db.m_szConnectionAdvice;
+  return text;
+}
+
+namespace {
+
 RunOutcome Classify(int routineResult, const ImportOutcome& outcome) {
   if (outcome.databaseFailed) return RunOutcome::DatabaseFailed;
   if (!outcome.fileRead) return RunOutcome::FileNotRead;
@@ -121,8 +142,9 @@ RunOutcome ImportWorker(ImportSession& session, const ImportRequest& request) {
   std::string grouping = configuration.GetValue("grouping");
   ToUpperAscii(grouping);
   db.SetGrouping(grouping != "OFF" && !request.oneByOne);
+  db.SetConnectionSettings(ConnectionSettingsFrom(configuration));
   if (!db.Open(server, user, password, database)) {
-    ui.ShowMessage(!db.m_szProviderError.empty() ? db.m_szProviderError : db.m_szComError);
+    ui.ShowMessage(ConnectionFailureText(db));
     ui.CloseProgram();
     return RunOutcome::ConnectionFailed;
   }

@@ -83,6 +83,14 @@ class ImportSession {
 // "In procesare..." while another run of the process is active (tested and set atomically).
 RunOutcome ImportWorker(ImportSession& session, const ImportRequest& request);
 
+class INILoader;
+// The keys encrypt, trustservercertificate, port and trusted of a loaded configuration (absent
+// keys stay empty: the driver's own defaults).
+CAdoDatabase::ConnectionSettings ConnectionSettingsFrom(const INILoader& configuration);
+// What a failed Open shows: the provider text (or the COM text when there is none), then, on
+// a line of its own, the connection advice when there is one.
+std::string ConnectionFailureText(const CAdoDatabase& db);
+
 // Starts ImportWorker on a new thread. The session must outlive the thread.
 std::thread StartImportWorker(ImportSession& session, ImportRequest request);
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <initializer_list>
 #include <optional>
 #include <utility>
 
@@ -12,8 +13,10 @@
 #include "app/Platform.h"
 #include "app/ProgramPaths.h"
 #include "db/AdoErrors.h"
+#include "db/ConnectionAdvice.h"
 #include "db/ConnectionString.h"
 #include "db/TraceScript.h"
+#include "db/odbc/OdbcDiagnostics.h"
 #include "db/sqlite/SqliteEngine.h"
 
 #ifndef QIVA_DEFAULT_ODBC_DRIVER
@@ -37,9 +40,69 @@ std::string ResolveDatabaseFile(const std::string& file) {
   return (std::filesystem::path(folder) / path).string();
 }
 
+std::string LowerAscii(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}
+
+bool EqualsWord(const std::string& value, const char* word) { return LowerAscii(value) == word; }
+
+bool OneOf(const std::string& value, std::initializer_list<const char*> words) {
+  for (const char* word : words)
+    if (EqualsWord(value, word)) return true;
+  return false;
+}
+
 }  // namespace
 
 CAdoDatabase::CAdoDatabase() = default;
+
+void CAdoDatabase::SetConnectionSettings(const ConnectionSettings& settings) {
+  settings_ = settings;
+}
+
+// The settings are words from a short list (or a port number), so none can carry an attribute
+// of its own; a value outside the list is refused, never passed on for the driver to guess at.
+std::string CAdoDatabase::RefusedConnectionSetting() const {
+  if (qiva::db::IsEmbeddedDriver(driver_)) return {};
+  const bool freeTds = qiva::db::IsFreeTdsDriver(OdbcDriver());
+  const ConnectionSettings& s = settings_;
+  if (!s.encrypt.empty() && !OneOf(s.encrypt, {"no", "yes", "strict"}))
+    return "The setting \"encrypt\" takes no, yes or strict";
+  if (freeTds && EqualsWord(s.encrypt, "strict"))
+    return "The setting \"encrypt=strict\" cannot be passed to the FreeTDS driver (it knows "
+           "no strict encryption); use encrypt=yes";
+  if (!s.trustServerCertificate.empty() && !OneOf(s.trustServerCertificate, {"yes", "no"}))
+    return "The setting \"trustservercertificate\" takes yes or no";
+  if (freeTds && EqualsWord(s.trustServerCertificate, "no"))
+    return "The setting \"trustservercertificate=no\" cannot be passed to the FreeTDS driver: "
+           "it checks a certificate only against the CA file of its own configuration";
+  if (!s.trusted.empty() && !OneOf(s.trusted, {"yes", "no"}))
+    return "The setting \"trusted\" takes yes or no";
+  if (!s.port.empty()) {
+    const bool digits =
+        s.port.size() <= 5 && s.port.find_first_not_of("0123456789") == std::string::npos;
+    if (!digits || std::stoi(s.port) < 1 || std::stoi(s.port) > 65535)
+      return "The setting \"port\" takes a number from 1 to 65535";
+    if (!dsn_.empty()) return "The setting \"port\" cannot be used with \"dsn\"";
+    if (m_szServer.find(',') != std::string::npos)
+      return "The settings \"port\" and \"server\" both give a port (server=HOST,PORT): keep one";
+  }
+  return {};
+}
+
+bool CAdoDatabase::RefuseOpen(const std::string& description) {
+  EngineError error =
+      qiva::db::detail::LayerError(qiva::db::detail::kInvalidConnectionValue, "CAdoDatabase");
+  error.description = description;
+  // Like any Open, this one replaces the connection held.
+  m_bOpen = false;
+  if (m_pConnection) m_pConnection->close();
+  m_pConnection.reset();
+  KeepFailure("CAdoDatabase::Open", error, true);
+  return false;
+}
 
 CAdoDatabase::~CAdoDatabase() {
   if (m_pConnection && m_bOpen) m_pConnection->close();
@@ -50,21 +113,48 @@ void CAdoDatabase::SetDriver(std::string driver) { driver_ = std::move(driver); 
 
 void CAdoDatabase::SetDsn(std::string dsn) { dsn_ = std::move(dsn); }
 
+// The name the program gives itself at login, so that a DBA sees who holds a connection.
+constexpr const char* kProgramName = "QIVA_IMPORT";
+
 std::string CAdoDatabase::BuildConnectionString() const {
   if (qiva::db::IsEmbeddedDriver(driver_)) {
     return "DRIVER={sqlite};DATABASE=" + QuoteConnectionValue(ResolveDatabaseFile(m_szDatabase));
   }
+  const bool freeTds = qiva::db::IsFreeTdsDriver(OdbcDriver());
+  const bool trusted = EqualsWord(settings_.trusted, "yes");
   std::string text;
   if (!dsn_.empty()) {
     text = "DSN=" + QuoteConnectionValue(dsn_);
   } else {
-    // A driver name always goes in braces: the usual ones hold blanks.
+    // A driver name always goes in braces: the usual ones hold blanks. Microsoft's driver takes
+    // the port only after the host; FreeTDS has an attribute of its own.
+    std::string server = m_szServer;
+    if (!settings_.port.empty() && !freeTds) server += "," + settings_.port;
     text = "DRIVER=" + qiva::db::BraceConnectionValue(OdbcDriver()) +
-           ";SERVER=" + QuoteConnectionValue(m_szServer);
+           ";SERVER=" + QuoteConnectionValue(server);
+    if (!settings_.port.empty() && freeTds) text += ";Port=" + settings_.port;
   }
-  text += ";UID=" + QuoteConnectionValue(m_szUser);
-  text += ";PWD=" + QuoteConnectionValue(m_szPassword);
+  if (trusted) {
+    text += ";Trusted_Connection=Yes";
+  } else {
+    text += ";UID=" + QuoteConnectionValue(m_szUser);
+    text += ";PWD=" + QuoteConnectionValue(m_szPassword);
+  }
   text += ";DATABASE=" + QuoteConnectionValue(m_szDatabase);
+  if (!settings_.encrypt.empty()) {
+    const std::string word = LowerAscii(settings_.encrypt);
+    if (freeTds) {
+      text += std::string(";Encryption=") + (word == "no" ? "off" : "require");
+    } else {
+      text += ";Encrypt=" + word;
+    }
+  }
+  // FreeTDS has no such attribute: it checks a certificate only against a CA file of its own
+  // configuration, so "yes" is what it does anyway (and "no" is refused before this).
+  if (!settings_.trustServerCertificate.empty() && !freeTds) {
+    text += ";TrustServerCertificate=" + LowerAscii(settings_.trustServerCertificate);
+  }
+  text += std::string(";APP=") + kProgramName;
   return text;
 }
 
@@ -97,20 +187,27 @@ bool CAdoDatabase::Open(const std::string& server, const std::string& user,
   m_szUser = user;
   m_szPassword = password;
   m_szDatabase = database;
+  m_szConnectionAdvice.clear();
   if (const std::string setting = SettingFreeTdsCannotTake(); !setting.empty()) {
-    EngineError error =
-        qiva::db::detail::LayerError(qiva::db::detail::kInvalidConnectionValue, "CAdoDatabase");
-    error.description = "The value of the setting \"" + setting +
-                        "\" cannot be passed to the FreeTDS driver: it needs braces (it holds "
-                        "';', starts with '{' or has blanks at either end) and also holds '}'";
-    // Like any Open, this one replaces the connection held.
-    m_bOpen = false;
-    if (m_pConnection) m_pConnection->close();
-    m_pConnection.reset();
-    KeepFailure("CAdoDatabase::Open", error, true);
-    return false;
+    return RefuseOpen("The value of the setting \"" + setting +
+                      "\" cannot be passed to the FreeTDS driver: it needs braces (it holds "
+                      "';', starts with '{' or has blanks at either end) and also holds '}'");
   }
-  return Open(BuildConnectionString());
+  if (const std::string refused = RefusedConnectionSetting(); !refused.empty()) {
+    return RefuseOpen(refused);
+  }
+  if (Open(BuildConnectionString())) return true;
+  if (!qiva::db::IsEmbeddedDriver(driver_)) {
+    qiva::db::ConnectionTried tried;
+    tried.server = dsn_.empty() ? m_szServer : "DSN " + dsn_;
+    if (!settings_.port.empty()) tried.server += "," + settings_.port;
+    tried.database = m_szDatabase;
+    tried.driver = OdbcDriver();
+    m_szConnectionAdvice = qiva::db::ConnectionAdvice(
+        tried, m_pConnection ? m_pConnection->lastError() : EngineError{},
+        qiva::db::odbc::InstalledDrivers);
+  }
+  return false;
 }
 
 bool CAdoDatabase::Open(const std::string& connectionString) {

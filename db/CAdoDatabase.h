@@ -27,6 +27,17 @@ class CAdoDatabase {
   // How later connections send statements (text mode and time-out); see StatementOptions.
   void SetStatementOptions(const qiva::db::StatementOptions& options);
   void SetDsn(std::string dsn);
+  // Encryption and sign-in settings for later ODBC connections, as the configuration gives
+  // them (empty: not given, the driver's own default). Each goes to the driver under the
+  // attribute name of its family (FreeTDS's or Microsoft's); the embedded engine ignores them.
+  // A value outside the accepted words makes Open fail naming the setting.
+  struct ConnectionSettings {
+    std::string encrypt;                 // no | yes | strict
+    std::string trustServerCertificate;  // yes | no
+    std::string port;                    // 1 to 65535, instead of writing server=host,port
+    std::string trusted;                 // yes: Windows authentication, user and password unused
+  };
+  void SetConnectionSettings(const ConnectionSettings& settings);
 
   // Keeps the four values, builds the connection string into m_szConnectionString and opens it.
   bool Open(const std::string& server, const std::string& user, const std::string& password,
@@ -116,6 +127,10 @@ class CAdoDatabase {
   std::string m_szProviderError;
   std::unique_ptr<qiva::db::DbEngine> m_pConnection;
   std::string m_szConnectionString;
+  // After a failed four-value Open, one line for people: the server, database and driver
+  // tried, the server's message number in decimal and the likely next step. Never holds the
+  // password. Empty after a successful Open.
+  std::string m_szConnectionAdvice;
 
  private:
   // Fills both error texts from `error` (the provider text only when `withProviderText`) and
@@ -128,10 +143,14 @@ class CAdoDatabase {
   // The name of the first setting whose value the FreeTDS driver cannot be given, when that
   // driver is the one to be used; "" otherwise.
   std::string SettingFreeTdsCannotTake() const;
+  // The description of the first connection setting whose value is not accepted; "" when all are.
+  std::string RefusedConnectionSetting() const;
+  bool RefuseOpen(const std::string& description);
 
   std::int64_t failedExecutes_ = 0;
   std::string driver_;
   std::string dsn_;
+  ConnectionSettings settings_;
   EngineFactory engineFactory_;
   std::function<void()> lockWaitNotice_;
   qiva::db::StatementOptions statementOptions_;

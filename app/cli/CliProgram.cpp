@@ -125,10 +125,11 @@ int OpenConfiguredDatabase(const INILoader& configuration, const std::string& co
   db.SetLogFile("_database.log");
   db.SetDriver(configuration.GetValue("driver"));
   db.SetDsn(configuration.GetValue("dsn"));
+  db.SetConnectionSettings(ConnectionSettingsFrom(configuration));
   if (!db.Open(configuration.GetValue("server"), configuration.GetValue("user"),
                configuration.GetValue("pass"),
                ConfiguredDatabase(configuration, configurationPath))) {
-    err << (!db.m_szProviderError.empty() ? db.m_szProviderError : db.m_szComError) << '\n';
+    err << ConnectionFailureText(db) << '\n';
     return kExitDatabase;
   }
   return kExitOk;

@@ -11,10 +11,10 @@
 
 #include "app/ImportWorker.h"
 #include "app/LocationList.h"
-#include "db/sqlite/SchemaScripts.h"
 #include "app/tests/FakeDatabase.h"
 #include "app/tests/RecordingFrontEnd.h"
 #include "app/tests/TestSupport.h"
+#include "db/sqlite/SchemaScripts.h"
 
 namespace {
 
@@ -81,7 +81,8 @@ class ImportWorkerTest : public ::testing::Test {
     return ImportWorker(session, ImportRequest{kind, path});
   }
   void DeclareLocationColumn() {
-    script->queries[kLocationCheckQuery] = qiva::db::ResultSet{{"column_name"}, {{DbValue(std::string("locationid"))}}};
+    script->queries[kLocationCheckQuery] =
+        qiva::db::ResultSet{{"column_name"}, {{DbValue(std::string("locationid"))}}};
   }
 
   ScratchDir dir;
@@ -104,7 +105,8 @@ TEST_F(ImportWorkerTest, missingConfigurationShowsItsMessageEveryTimeUntilTheFil
   std::filesystem::remove(dir.file("QIVA_IMPORT.INI"));
   EXPECT_EQ(Run(ImportKind::Nomenclatures), RunOutcome::ConfigurationMissing);
   EXPECT_EQ(Run(ImportKind::Nomenclatures), RunOutcome::ConfigurationMissing);
-  const std::vector<std::string> expected(2, "Nu pot incarca fisierul QIVA_IMPORT.ini\nImportul nu se executa");
+  const std::vector<std::string> expected(
+      2, "Nu pot incarca fisierul QIVA_IMPORT.ini\nImportul nu se executa");
   EXPECT_EQ(ui.messages(), expected);
   EXPECT_EQ(probe.calls, 0);
   EXPECT_FALSE(ImportRunning());
@@ -142,14 +144,21 @@ TEST_F(ImportWorkerTest, routineThatStopsEarlyIsReportedAsStopped) {
   EXPECT_EQ(Run(ImportKind::ReferringPhysicians), RunOutcome::Stopped);
 }
 
-TEST_F(ImportWorkerTest, failedConnectionShowsTheProviderTextAndClosesTheProgram) {
+// The provider's text stays as it is; the advice line for people follows it in the same box.
+TEST_F(ImportWorkerTest, failedConnectionShowsTheProviderTextThenTheAdviceAndClosesTheProgram) {
   script->openSucceeds = false;
-  script->openError = {0x80004005, "Unspecified error", "Microsoft OLE DB Driver", "Login failed",
+  script->openError = {0x80004005,
+                       "Unspecified error",
+                       "Microsoft OLE DB Driver",
+                       "Login failed",
                        {{0x4818, "Login failed for user 'importer'."}}};
   EXPECT_EQ(Run(ImportKind::Nomenclatures), RunOutcome::ConnectionFailed);
   ASSERT_EQ(ui.messages().size(), 1u);
-  EXPECT_EQ(ui.messages()[0], session.database().m_szProviderError);
+  EXPECT_EQ(ui.messages()[0],
+            session.database().m_szProviderError + "\n" + session.database().m_szConnectionAdvice);
   EXPECT_NE(ui.messages()[0].find("Login failed for user"), std::string::npos);
+  EXPECT_NE(ui.messages()[0].find("(message 18456): login failed"), std::string::npos);
+  EXPECT_EQ(ui.messages()[0].find("importer'.\n\n"), std::string::npos);
   EXPECT_EQ(ui.closeRequests(), 1);
   EXPECT_EQ(probe.calls, 0);
   EXPECT_FALSE(ImportRunning());
@@ -160,7 +169,9 @@ TEST_F(ImportWorkerTest, failedConnectionWithoutProviderRecordsShowsTheComText) 
   script->openError = {0x80004005, "Unspecified error", "ODBC", "driver not found", {}};
   EXPECT_EQ(Run(ImportKind::Nomenclatures), RunOutcome::ConnectionFailed);
   ASSERT_EQ(ui.messages().size(), 1u);
-  EXPECT_EQ(ui.messages()[0], session.database().m_szComError);
+  // The COM text ends its own last line: the advice follows without an empty line.
+  EXPECT_EQ(ui.messages()[0],
+            session.database().m_szComError + session.database().m_szConnectionAdvice);
   EXPECT_NE(ui.messages()[0].find("driver not found"), std::string::npos);
 }
 
@@ -177,7 +188,8 @@ TEST_F(ImportWorkerTest, databaseWithoutLocationColumnDoesNotAsk) {
   EXPECT_EQ(ui.locationRequests(), 0);
   EXPECT_FALSE(probe.hasLocationColumn);
   const auto log = script->Log();
-  EXPECT_NE(std::find(log.begin(), log.end(), std::string("query:") + kLocationCheckQuery), log.end());
+  EXPECT_NE(std::find(log.begin(), log.end(), std::string("query:") + kLocationCheckQuery),
+            log.end());
 }
 
 TEST_F(ImportWorkerTest, failedLocationCheckCountsAsNoColumn) {
@@ -213,7 +225,8 @@ TEST_F(ImportWorkerTest, otherKindsNeverCheckForLocations) {
   EXPECT_EQ(Run(ImportKind::PharmacyErrorFile), RunOutcome::Completed);
   EXPECT_EQ(ui.locationRequests(), 0);
   const auto log = script->Log();
-  EXPECT_EQ(std::find(log.begin(), log.end(), std::string("query:") + kLocationCheckQuery), log.end());
+  EXPECT_EQ(std::find(log.begin(), log.end(), std::string("query:") + kLocationCheckQuery),
+            log.end());
 }
 
 TEST_F(ImportWorkerTest, twoWorkersStartedTogetherRunExactlyOnce) {
@@ -276,7 +289,8 @@ TEST_F(EmbeddedDatabaseRunTest, databaseWithLocationsAsksAndListsThemAscending) 
     CAdoDatabase db;
     db.SetDriver("sqlite");
     ASSERT_TRUE(db.Open("", "", "", dir.file("q.db")));
-    for (const std::string& batch : qiva::db::SplitScriptBatches(qiva::db::LocationsSchemaScript())) {
+    for (const std::string& batch :
+         qiva::db::SplitScriptBatches(qiva::db::LocationsSchemaScript())) {
       ASSERT_TRUE(db.Execute(batch)) << batch;
     }
     ASSERT_TRUE(db.Execute("insert into n_locations (locationName) values ('Cluj')"));

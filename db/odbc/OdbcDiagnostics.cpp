@@ -109,6 +109,27 @@ std::vector<DiagnosticRecord> ReadDiagnostics(short handleType, void* handle) {
   return records;
 }
 
+std::vector<std::string> InstalledDrivers() {
+  std::vector<std::string> names;
+  SQLHENV environment = SQL_NULL_HANDLE;
+  if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environment))) return names;
+  SQLSetEnvAttr(environment, SQL_ATTR_ODBC_VERSION,
+                reinterpret_cast<SQLPOINTER>(static_cast<std::intptr_t>(SQL_OV_ODBC3)), 0);
+  SQLUSMALLINT direction = SQL_FETCH_FIRST;
+  for (;;) {
+    SQLCHAR name[256];
+    SQLCHAR attributes[1024];
+    SQLSMALLINT nameLength = 0, attributesLength = 0;
+    const SQLRETURN rc = SQLDrivers(environment, direction, name, sizeof name, &nameLength,
+                                    attributes, sizeof attributes, &attributesLength);
+    if (!SQL_SUCCEEDED(rc)) break;
+    names.emplace_back(reinterpret_cast<const char*>(name));
+    direction = SQL_FETCH_NEXT;
+  }
+  SQLFreeHandle(SQL_HANDLE_ENV, environment);
+  return names;
+}
+
 EngineError MapDiagnostics(const std::vector<DiagnosticRecord>& records,
                            const std::string& fallbackDescription) {
   EngineError error;

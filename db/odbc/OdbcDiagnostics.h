@@ -33,6 +33,10 @@ std::vector<DiagnosticRecord> ReadDiagnostics(short handleType, void* handle);
 EngineError MapDiagnostics(const std::vector<DiagnosticRecord>& records,
                            const std::string& fallbackDescription);
 
+// The names of the drivers the driver manager knows (unixODBC's odbcinst.ini, the Windows
+// registry), in its order; none when it cannot be asked.
+std::vector<std::string> InstalledDrivers();
+
 // The short meaning ODBC gives a SQLSTATE ("Client unable to establish connection" for 08001),
 // or "" for one it does not list among the common ones.
 std::string SqlStateMeaning(const std::string& sqlState);

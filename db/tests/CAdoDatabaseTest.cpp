@@ -44,7 +44,7 @@ class DatabaseTest : public qiva::test::InScratchFolder {
 TEST_F(DatabaseTest, buildsDriverConnectionTextFromTheFourValuesInOrder) {
   ASSERT_TRUE(db.Open("srv\\inst", "sa", "secret", "clinic"));
   EXPECT_EQ(db.m_szConnectionString, std::string("DRIVER={") + QIVA_DEFAULT_ODBC_DRIVER +
-                                         "};SERVER=srv\\inst;UID=sa;PWD=secret;DATABASE=clinic");
+                                         "};SERVER=srv\\inst;UID=sa;PWD=secret;DATABASE=clinic;APP=QIVA_IMPORT");
   EXPECT_EQ(db.m_szServer, "srv\\inst");
   EXPECT_EQ(db.m_szUser, "sa");
   EXPECT_EQ(db.m_szPassword, "secret");
@@ -54,11 +54,11 @@ TEST_F(DatabaseTest, buildsDriverConnectionTextFromTheFourValuesInOrder) {
   db.SetDriver("ODBC Driver 18 for SQL Server");
   ASSERT_TRUE(db.Open("h", "u", "p", "d"));
   EXPECT_EQ(db.m_szConnectionString,
-            "DRIVER={ODBC Driver 18 for SQL Server};SERVER=h;UID=u;PWD=p;DATABASE=d");
+            "DRIVER={ODBC Driver 18 for SQL Server};SERVER=h;UID=u;PWD=p;DATABASE=d;APP=QIVA_IMPORT");
 
   db.SetDsn("clinic dsn");
   ASSERT_TRUE(db.Open("ignored", "u", "p", "d"));
-  EXPECT_EQ(db.m_szConnectionString, "DSN=clinic dsn;UID=u;PWD=p;DATABASE=d");
+  EXPECT_EQ(db.m_szConnectionString, "DSN=clinic dsn;UID=u;PWD=p;DATABASE=d;APP=QIVA_IMPORT");
 }
 
 // A value goes in braces only when it needs them (a ';', a '{' first, blanks at either end), and
@@ -68,12 +68,12 @@ TEST_F(DatabaseTest, bracesOnlyValuesThatNeedThemAndNoValueAddsAnAttribute) {
   db.SetDriver("ODBC Driver 18 for SQL Server");
   ASSERT_TRUE(db.Open("h", "u", "x;DATABASE=master", "d"));
   EXPECT_EQ(db.m_szConnectionString, "DRIVER={ODBC Driver 18 for SQL Server};SERVER=h;UID=u;"
-                                     "PWD={x;DATABASE=master};DATABASE=d");
+                                     "PWD={x;DATABASE=master};DATABASE=d;APP=QIVA_IMPORT");
   EXPECT_EQ(ConnectionAttribute(db.m_szConnectionString, "database"), "d");
 
   ASSERT_TRUE(db.Open(" h", "u=v", "x}y", "{d}; e"));
   EXPECT_EQ(db.m_szConnectionString, "DRIVER={ODBC Driver 18 for SQL Server};SERVER={ h};"
-                                     "UID=u=v;PWD=x}y;DATABASE={{d}}; e}");
+                                     "UID=u=v;PWD=x}y;DATABASE={{d}}; e};APP=QIVA_IMPORT");
   EXPECT_EQ(ConnectionAttribute(db.m_szConnectionString, "SERVER"), " h");
   EXPECT_EQ(ConnectionAttribute(db.m_szConnectionString, "uid"), "u=v");
   EXPECT_EQ(ConnectionAttribute(db.m_szConnectionString, "PWD"), "x}y");
@@ -81,7 +81,7 @@ TEST_F(DatabaseTest, bracesOnlyValuesThatNeedThemAndNoValueAddsAnAttribute) {
 
   db.SetDriver("odd}driver");
   ASSERT_TRUE(db.Open("h", "u", "a}b{c", "d"));
-  EXPECT_EQ(db.m_szConnectionString, "DRIVER={odd}}driver};SERVER=h;UID=u;PWD=a}b{c;DATABASE=d");
+  EXPECT_EQ(db.m_szConnectionString, "DRIVER={odd}}driver};SERVER=h;UID=u;PWD=a}b{c;DATABASE=d;APP=QIVA_IMPORT");
   EXPECT_EQ(ConnectionAttribute(db.m_szConnectionString, "Driver"), "odd}driver");
 }
 
@@ -91,7 +91,7 @@ TEST_F(DatabaseTest, refusesAValueFreeTdsCannotTakeBeforeConnecting) {
   db.SetLogFile("_database.log");
   db.SetDriver("FreeTDS");
   ASSERT_TRUE(db.Open("h", "u", "x}y", "d"));
-  EXPECT_EQ(db.m_szConnectionString, "DRIVER={FreeTDS};SERVER=h;UID=u;PWD=x}y;DATABASE=d");
+  EXPECT_EQ(db.m_szConnectionString, "DRIVER={FreeTDS};SERVER=h;UID=u;PWD=x}y;DATABASE=d;APP=QIVA_IMPORT");
 
   script->journal.clear();
   EXPECT_FALSE(db.Open("h", "u", "Top;Se}cret", "d"));
@@ -114,6 +114,76 @@ TEST_F(DatabaseTest, refusesAValueFreeTdsCannotTakeBeforeConnecting) {
   db.SetDriver("ODBC Driver 18 for SQL Server");
   ASSERT_TRUE(db.Open("h", "u", "Top;Se}cret", "d"));
   EXPECT_EQ(qiva::db::ConnectionAttribute(db.m_szConnectionString, "PWD"), "Top;Se}cret");
+}
+
+// The encryption and sign-in settings reach each driver family under its own attribute names;
+// the embedded engine's text has none of them.
+TEST_F(DatabaseTest, passesTheEncryptionAndSignInSettingsInEachDriversOwnAttributes) {
+  CAdoDatabase::ConnectionSettings settings;
+  settings.encrypt = "Strict";
+  settings.trustServerCertificate = "yes";
+  settings.port = "1433";
+  settings.trusted = "YES";
+  db.SetConnectionSettings(settings);
+  db.SetDriver("ODBC Driver 18 for SQL Server");
+  ASSERT_TRUE(db.Open("SRV01\\SQLEXPRESS", "ignored", "secret", "CLINIC"));
+  EXPECT_EQ(db.m_szConnectionString,
+            "DRIVER={ODBC Driver 18 for SQL Server};SERVER=SRV01\\SQLEXPRESS,1433;"
+            "Trusted_Connection=Yes;DATABASE=CLINIC;Encrypt=strict;TrustServerCertificate=yes;"
+            "APP=QIVA_IMPORT");
+
+  settings = {"no", "no", "", ""};
+  db.SetConnectionSettings(settings);
+  ASSERT_TRUE(db.Open("h", "u", "p", "d"));
+  EXPECT_EQ(db.m_szConnectionString,
+            "DRIVER={ODBC Driver 18 for SQL Server};SERVER=h;UID=u;PWD=p;DATABASE=d;Encrypt=no;"
+            "TrustServerCertificate=no;APP=QIVA_IMPORT");
+
+  settings = {"yes", "yes", "50123", "no"};
+  db.SetConnectionSettings(settings);
+  db.SetDriver("FreeTDS");
+  ASSERT_TRUE(db.Open("h", "u", "p", "d"));
+  EXPECT_EQ(db.m_szConnectionString,
+            "DRIVER={FreeTDS};SERVER=h;Port=50123;UID=u;PWD=p;DATABASE=d;Encryption=require;"
+            "APP=QIVA_IMPORT");
+  settings.encrypt = "no";
+  db.SetConnectionSettings(settings);
+  ASSERT_TRUE(db.Open("h", "u", "p", "d"));
+  EXPECT_NE(db.m_szConnectionString.find(";Encryption=off;"), std::string::npos);
+
+  db.SetDriver("sqlite");
+  ASSERT_TRUE(db.Open("h", "u", "p", "here.db"));
+  EXPECT_EQ(db.m_szConnectionString.find("APP="), std::string::npos);
+  EXPECT_EQ(db.m_szConnectionString.find("Port"), std::string::npos);
+}
+
+// Settings take words from a short list, so none can add an attribute; a value outside the
+// list, or one the driver cannot honour, is refused before any connection is tried.
+TEST_F(DatabaseTest, refusesSettingsOutsideTheirWordsBeforeConnecting) {
+  struct Case {
+    std::string driver;
+    CAdoDatabase::ConnectionSettings settings;
+    std::string server, named;
+  };
+  const std::vector<Case> cases = {
+      {"ODBC Driver 18 for SQL Server", {"yes;APP=x", "", "", ""}, "h", "\"encrypt\""},
+      {"ODBC Driver 18 for SQL Server", {"", "maybe", "", ""}, "h", "\"trustservercertificate\""},
+      {"ODBC Driver 18 for SQL Server", {"", "", "1433;UID=sa", ""}, "h", "\"port\""},
+      {"ODBC Driver 18 for SQL Server", {"", "", "70000", ""}, "h", "\"port\""},
+      {"ODBC Driver 18 for SQL Server", {"", "", "1433", ""}, "h,1434", "\"port\" and \"server\""},
+      {"ODBC Driver 18 for SQL Server", {"", "", "", "sure"}, "h", "\"trusted\""},
+      {"FreeTDS", {"strict", "", "", ""}, "h", "\"encrypt=strict\""},
+      {"FreeTDS", {"", "no", "", ""}, "h", "\"trustservercertificate=no\""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.named);
+    db.SetDriver(c.driver);
+    db.SetConnectionSettings(c.settings);
+    script->journal.clear();
+    EXPECT_FALSE(db.Open(c.server, "u", "p", "d"));
+    EXPECT_EQ(script->journal.size(), 0u);  // no open was tried
+    EXPECT_NE(db.m_szComError.find(c.named), std::string::npos) << db.m_szComError;
+  }
 }
 
 TEST(ConnectionString, readsAttributesWhateverTheirQuotingAndCase) {
