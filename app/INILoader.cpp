@@ -47,8 +47,8 @@ bool INILoader::Load(const std::string& path) {
   if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
     text.remove_prefix(kByteOrderMark.size());
   }
-  lineFeedsOnly_ = text.find('\n') != std::string_view::npos &&
-                   text.find('\r') == std::string_view::npos;
+  lineFeedsOnly_ =
+      text.find('\n') != std::string_view::npos && text.find('\r') == std::string_view::npos;
   std::size_t pos = 0;
   std::string line;
   while (ReadTextLine(text, pos, line, kMaxLineLength)) {

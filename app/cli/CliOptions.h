@@ -24,7 +24,7 @@ struct CliOptions {
   std::string traceSqlPath;
   std::string reportPath;  // --report: a JSON account of the import for scheduled jobs
   bool quiet = false;
-  bool noGrouping = false;  // --no-grouping: one statement per round trip to SQL Server
+  bool noGrouping = false;     // --no-grouping: one statement per round trip to SQL Server
   bool withLocations = false;  // init-db --locations
   std::string helpTopic;       // --help: the subcommand or KIND word given with it, "" for none
 };
@@ -35,7 +35,8 @@ inline constexpr int kExitStopped = 1;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitConfiguration = 3;
 inline constexpr int kExitDatabase = 4;
-inline constexpr int kExitLosses = 5;   // walked the file, but statements rejected or records skipped
+inline constexpr int kExitLosses =
+    5;  // walked the file, but statements rejected or records skipped
 inline constexpr int kExitNotRead = 6;  // the file could not be read; nothing was imported
 
 // The usage text printed by --help and after a usage error.

@@ -110,8 +110,8 @@ int TakeLock(FileLock& lock, const LockPlace& place, std::ostream& err) {
     if (lock.Lock(place.path)) return kExitOk;
   }
   if (!place.databaseFolder.empty()) {
-    err << "the database folder cannot be written: " << place.databaseFolder
-        << " (the lock file " << place.path << " cannot be created)\n";
+    err << "the database folder cannot be written: " << place.databaseFolder << " (the lock file "
+        << place.path << " cannot be created)\n";
     return kExitDatabase;
   }
   err << "cannot create the lock file " << place.path << '\n';
@@ -275,7 +275,8 @@ int RunImportSteps(const CliOptions& options, const ResolvedPaths& paths, CliEnv
   session.database().SetLockWaitNotice(
       [&frontEnd] { frontEnd.ShowMessage("waiting for the database, locked by another program"); });
 
-  const RunOutcome outcome = ImportWorker(session, ImportRequest{options.kind, paths.file, options.noGrouping});
+  const RunOutcome outcome =
+      ImportWorker(session, ImportRequest{options.kind, paths.file, options.noGrouping});
   frontEnd.Finish();
   NoticeNewDatabase(session.database(), env);
   ReportTraceFailure(session.database(), paths.traceSql, env.err);
@@ -366,7 +367,8 @@ int RunTables(const ResolvedPaths& paths, CliEnvironment& env) {
     if (rs.Open("select count(*) as row_count from " + Bracketed(name), &db)) {
       const DbValue value = rs.GetFieldValue("row_count");
       if (const auto* n = std::get_if<std::int32_t>(&value)) count = std::to_string(*n);
-      if (const auto* r = std::get_if<double>(&value)) count = std::to_string(static_cast<long long>(*r));
+      if (const auto* r = std::get_if<double>(&value))
+        count = std::to_string(static_cast<long long>(*r));
       rs.Close();
     }
     env.out << name << '\t' << count << '\n';
@@ -403,7 +405,8 @@ int RunInitDb(const CliOptions& options, const ResolvedPaths& paths, CliEnvironm
     return status;
   }
   if (options.withLocations) {
-    for (const std::string& batch : qiva::db::SplitScriptBatches(qiva::db::LocationsSchemaScript())) {
+    for (const std::string& batch :
+         qiva::db::SplitScriptBatches(qiva::db::LocationsSchemaScript())) {
       if (!db.Execute(batch)) {
         env.err << "cannot add the per-location columns (see _database.log)\n";
         return kExitStopped;
@@ -466,8 +469,8 @@ int RunCheck(const CliOptions& options, const ResolvedPaths& paths, CliEnvironme
     return kExitStopped;
   }
   if (result.cutShort) {
-    env.out << "the file is cut short: it ends inside its document element (line "
-            << result.line << ")\n"
+    env.out << "the file is cut short: it ends inside its document element (line " << result.line
+            << ")\n"
             << std::flush;
     return kExitStopped;
   }

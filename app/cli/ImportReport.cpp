@@ -42,14 +42,22 @@ std::string Counts(const ImportOutcome& o) {
 
 std::string OutcomeWord(int exitStatus) {
   switch (exitStatus) {
-    case kExitOk: return "imported";
-    case kExitStopped: return "stopped";
-    case kExitUsage: return "usage error";
-    case kExitConfiguration: return "configuration not loaded";
-    case kExitDatabase: return "database failed";
-    case kExitLosses: return "imported with losses";
-    case kExitNotRead: return "file not read";
-    default: return "unknown";
+    case kExitOk:
+      return "imported";
+    case kExitStopped:
+      return "stopped";
+    case kExitUsage:
+      return "usage error";
+    case kExitConfiguration:
+      return "configuration not loaded";
+    case kExitDatabase:
+      return "database failed";
+    case kExitLosses:
+      return "imported with losses";
+    case kExitNotRead:
+      return "file not read";
+    default:
+      return "unknown";
   }
 }
 
@@ -94,8 +102,7 @@ std::string SummaryLine(const ImportReport& report) {
   if (!report.routineRan) {
     line += OutcomeWord(report.exitStatus) + ", nothing imported, " + Seconds(report.seconds);
   } else if (o.databaseFailed) {
-    line += "the database failed during the import (" + Counts(o) + "), " +
-            Seconds(report.seconds);
+    line += "the database failed during the import (" + Counts(o) + "), " + Seconds(report.seconds);
   } else if (!o.fileRead) {
     line += "file not read (" + FileNotReadReason(o) + "), nothing imported, " +
             Seconds(report.seconds);
@@ -122,12 +129,9 @@ std::string ReportJson(const ImportReport& report) {
   const ImportOutcome& o = report.outcome;
   nlohmann::json parse = nullptr;
   if (report.routineRan && o.fileParsed) {
-    parse = {{"code", o.parse.code},
-             {"message", errorText(o.parse.code)},
-             {"line", o.parse.line},
-             {"column", o.parse.column},
-             {"cutShort", o.parse.cutShort},
-             {"rootTag", o.rootTag}};
+    parse = {{"code", o.parse.code},         {"message", errorText(o.parse.code)},
+             {"line", o.parse.line},         {"column", o.parse.column},
+             {"cutShort", o.parse.cutShort}, {"rootTag", o.rootTag}};
   }
   nlohmann::json incomplete = nlohmann::json::array();
   if (o.incomplete) {

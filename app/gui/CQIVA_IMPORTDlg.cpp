@@ -41,8 +41,8 @@ std::string ChooseXmlFile(QWidget* owner) {
   QFileDialog chooser(owner);
   chooser.setFileMode(QFileDialog::ExistingFile);
   chooser.setAcceptMode(QFileDialog::AcceptOpen);
-  chooser.setNameFilters({QString::fromLatin1(qiva::res::kXmlFilter),
-                          QString::fromLatin1(qiva::res::kAllFilter)});
+  chooser.setNameFilters(
+      {QString::fromLatin1(qiva::res::kXmlFilter), QString::fromLatin1(qiva::res::kAllFilter)});
   chooser.setFilter(chooser.filter() & ~QDir::CaseSensitive);  // *.XML matches a.xml too
 #ifndef Q_OS_WIN
   // Desktop-native choosers elsewhere may match patterns case-sensitively.

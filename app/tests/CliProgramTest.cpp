@@ -73,8 +73,10 @@ TEST_F(CliProgramTest, missingConfigurationExitsWithThreeNamingTheFile) {
   const RunResult r = Run("errors in.xml --config none.ini");
   EXPECT_EQ(r.status, 3);
   EXPECT_EQ(r.err.rfind("Nu pot incarca fisierul QIVA_IMPORT.ini\nImportul nu se executa\n"
-                        "no configuration file at " + dir.file("none.ini") + "\n"
-                        "summary: configuration not loaded, nothing imported, ",
+                        "no configuration file at " +
+                            dir.file("none.ini") +
+                            "\n"
+                            "summary: configuration not loaded, nothing imported, ",
                         0),
             0u)
       << r.err;
@@ -113,7 +115,10 @@ TEST_F(CliProgramTest, configurationWithLineFeedsOnlyGetsAHint) {
 // A byte order mark (Windows editors) is passed over, so the first key counts; a zero byte
 // would cut a value short, so such a file is refused and named with the reason.
 TEST_F(CliProgramTest, configurationWithAByteOrderMarkLoadsAndOneWithAZeroByteIsRefused) {
-  WriteConfig("\xEF\xBB\xBF" "driver=sqlite\r\ndatabase=" + dir.file("q.db") + "\r\n");
+  WriteConfig(
+      "\xEF\xBB\xBF"
+      "driver=sqlite\r\ndatabase=" +
+      dir.file("q.db") + "\r\n");
   RunResult r = Run("init-db --config test.ini");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(std::filesystem::exists(dir.file("q.db")));
@@ -200,7 +205,8 @@ TEST_F(CliProgramTest, checkParsesWithTheKindsRootAndCountsWithoutAConfiguration
 }
 
 TEST_F(CliProgramTest, checkKeepsATreeWithAWarningAndTriesTheFeedbacksSecondRoot) {
-  WriteFileBytes(dir.file("warn.xml"), "<Catalogues><Physicians><Physician code='1'/></Catalogues>");
+  WriteFileBytes(dir.file("warn.xml"),
+                 "<Catalogues><Physicians><Physician code='1'/></Catalogues>");
   RunResult r = Run("check physicians warn.xml");
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.out.find("Warning: Unmatched end tag"), std::string::npos);
@@ -212,7 +218,8 @@ TEST_F(CliProgramTest, checkKeepsATreeWithAWarningAndTriesTheFeedbacksSecondRoot
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.out.find("the file is cut short"), std::string::npos);
 
-  WriteFileBytes(dir.file("fb.xml"), "<request reportType='1'><pidLists><pidList/></pidLists></request>");
+  WriteFileBytes(dir.file("fb.xml"),
+                 "<request reportType='1'><pidLists><pidList/></pidLists></request>");
   r = Run("check feedback fb.xml");
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.out.find("root tag: request\noutcome: 0 No error\n"), std::string::npos);
@@ -445,9 +452,10 @@ TEST_F(CliOutcomeTest, importsTheHealthProgrammeSampleAndTracesItsTablePreparati
   EXPECT_NE(tables.find("QIVA_MEDICAL_SUPPLIES\t7\n"), std::string::npos) << tables;
   // A second run widens the supplies code instead of creating the table.
   ASSERT_EQ(Run("nhp '" + sample + "' --config test.ini --trace-sql trace.sql").status, 0);
-  EXPECT_NE(ReadFileBytes(dir.file("trace.sql"))
-                .find("\nGO\nalter table QIVA_MEDICAL_SUPPLIES alter column code varchar(100)\nGO\n"),
-            std::string::npos);
+  EXPECT_NE(
+      ReadFileBytes(dir.file("trace.sql"))
+          .find("\nGO\nalter table QIVA_MEDICAL_SUPPLIES alter column code varchar(100)\nGO\n"),
+      std::string::npos);
 }
 
 // The rows of `query`'s column `field` in the embedded database at `path`, as text.
@@ -557,8 +565,9 @@ TEST_F(CliOutcomeTest, importsTheDayTariffsSampleForOneLocation) {
     ASSERT_TRUE(db.Open("", "", "", dir.file("q.db")));
     ASSERT_TRUE(db.Execute("insert into n_locations (locationName) values ('Sediu central')"));
     ASSERT_TRUE(db.Execute("insert into n_locations (locationName) values ('Punct de lucru')"));
-    ASSERT_TRUE(db.Execute("insert into QIVA_DAILY_SERVICES_TARIFFS (CODE, locationid) values "
-                           "('ALTA', 1)"));
+    ASSERT_TRUE(
+        db.Execute("insert into QIVA_DAILY_SERVICES_TARIFFS (CODE, locationid) values "
+                   "('ALTA', 1)"));
   }
   RunResult r = Run("day-tariffs '" + sample + "' --config test.ini");
   EXPECT_EQ(r.status, 1);
@@ -712,15 +721,16 @@ TEST_F(CliOutcomeTest, physiciansAndPersonalizationSamplesImportCleanlyWithTheir
             std::string::npos)
       << r.err;
   trace = ReadFileBytes(dir.file("trace2.sql"));
-  EXPECT_EQ(trace.rfind("select max(id) id from qiva_p_provider\nGO\n insert into QIVA_P_PROVIDER", 0),
-            0u)
+  EXPECT_EQ(
+      trace.rfind("select max(id) id from qiva_p_provider\nGO\n insert into QIVA_P_PROVIDER", 0),
+      0u)
       << trace;
 
   const std::string tables = Tables();
-  for (const char* row : {"QIVA_PHYSICIANS\t8\n", "QIVA_PHYSICIAN_SPECIALITIES\t7\n",
-                          "QIVA_PHYSICIANS_ACTIVATIONS\t1\n", "QIVA_P_PROVIDER\t1\n",
-                          "QIVA_P_CONTRACTS\t2\n", "QIVA_P_EMPLOYEES\t4\n",
-                          "QIVA_P_EMPLOYEES_SPECIALITIES\t3\n", "QIVA_P_SERVICES\t4\n"}) {
+  for (const char* row :
+       {"QIVA_PHYSICIANS\t8\n", "QIVA_PHYSICIAN_SPECIALITIES\t7\n",
+        "QIVA_PHYSICIANS_ACTIVATIONS\t1\n", "QIVA_P_PROVIDER\t1\n", "QIVA_P_CONTRACTS\t2\n",
+        "QIVA_P_EMPLOYEES\t4\n", "QIVA_P_EMPLOYEES_SPECIALITIES\t3\n", "QIVA_P_SERVICES\t4\n"}) {
     EXPECT_NE(tables.find(row), std::string::npos) << row << tables;
   }
 }
@@ -728,9 +738,10 @@ TEST_F(CliOutcomeTest, physiciansAndPersonalizationSamplesImportCleanlyWithTheir
 // Without a terminal the invalid-record prompt takes --on-invalid: skip (the default) goes on
 // and counts the record, stop ends the import with nothing more sent.
 TEST_F(CliOutcomeTest, physicianWithoutAStencilFollowsOnInvalid) {
-  WriteFileBytes(dir.file("in.xml"),
-                 "<Catalogues><Physicians><P Name='ANA POP' validFrom='2015-01-01'/>"
-                 "<P Name='ION RUS' stencil='B2' validFrom='2015-01-01'/></Physicians></Catalogues>");
+  WriteFileBytes(
+      dir.file("in.xml"),
+      "<Catalogues><Physicians><P Name='ANA POP' validFrom='2015-01-01'/>"
+      "<P Name='ION RUS' stencil='B2' validFrom='2015-01-01'/></Physicians></Catalogues>");
   RunResult r = Run("physicians in.xml --config test.ini --report report.json");
   EXPECT_EQ(r.status, 5) << r.err;
   EXPECT_EQ(r.out, "Procesat 2 inregistrari\n");

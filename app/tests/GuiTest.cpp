@@ -60,7 +60,8 @@ int ProbeRoutine(ImportContext& context, const std::string& path, ImportKind kin
   probe.locationId = context.locationId;
   probe.entered = true;
   if (probe.release.valid()) probe.release.wait();
-  for (int i = 1; i <= 5000; ++i) context.SetStatusText("Procesez inregistrarea " + std::to_string(i) + " ...");
+  for (int i = 1; i <= 5000; ++i)
+    context.SetStatusText("Procesez inregistrarea " + std::to_string(i) + " ...");
   context.SetStatusText("Procesat 5000 inregistrari");
   return 1;
 }
@@ -99,7 +100,9 @@ class MainDialogTest : public ::testing::Test {
     session.SetRoutine(ImportKind::ErrorFile, &RoutineFor<ImportKind::ErrorFile>);
     session.SetRoutine(ImportKind::Feedback, &RoutineFor<ImportKind::Feedback>);
     dialog->prompts().chooseFile = [this](QWidget*) { return chosenFile; };
-    dialog->prompts().message = [this](QWidget*, const std::string& text) { messages.push_back(text); };
+    dialog->prompts().message = [this](QWidget*, const std::string& text) {
+      messages.push_back(text);
+    };
     return *dialog;
   }
   void WaitUntil(const std::function<bool()>& condition) {
@@ -125,11 +128,16 @@ TEST_F(MainDialogTest, showsTheTitleLabelAndButtonsOfItsTemplate) {
   EXPECT_EQ(std::filesystem::current_path(), dir.path());
 
   const std::vector<std::pair<int, QString>> topToBottom = {
-      {1002, "Import personalizare"}, {1000, "Import medici trimitatori"},
-      {1003, "Import nomenclatoare"}, {1005, "Import nom. farm (medicamente)"},
-      {1009, "Import NHP"},           {1004, "Import fisier erori"},
-      {1006, "SPT: Import fisier erori farm"}, {1007, "SPT: Import Serv Spit ZI"},
-      {1008, "SPT: Import Feedback"}, {2, "Iesire"}};
+      {1002, "Import personalizare"},
+      {1000, "Import medici trimitatori"},
+      {1003, "Import nomenclatoare"},
+      {1005, "Import nom. farm (medicamente)"},
+      {1009, "Import NHP"},
+      {1004, "Import fisier erori"},
+      {1006, "SPT: Import fisier erori farm"},
+      {1007, "SPT: Import Serv Spit ZI"},
+      {1008, "SPT: Import Feedback"},
+      {2, "Iesire"}};
   int lastY = -1;
   for (const auto& [id, caption] : topToBottom) {
     QPushButton* button = dlg.button(id);
@@ -152,10 +160,10 @@ TEST_F(MainDialogTest, showsTheTitleLabelAndButtonsOfItsTemplate) {
   for (QWidget* w = dlg.button(2); tabOrder.size() < 11; w = w->nextInFocusChain()) {
     if (w->focusPolicy() & Qt::TabFocus) tabOrder.push_back(w);
   }
-  const std::vector<QWidget*> expected = {
-      dlg.button(2), dlg.button(1000), dlg.statusLine(), dlg.button(1002), dlg.button(1003),
-      dlg.button(1004), dlg.button(1005), dlg.button(1006), dlg.button(1007), dlg.button(1008),
-      dlg.button(1009)};
+  const std::vector<QWidget*> expected = {dlg.button(2),    dlg.button(1000), dlg.statusLine(),
+                                          dlg.button(1002), dlg.button(1003), dlg.button(1004),
+                                          dlg.button(1005), dlg.button(1006), dlg.button(1007),
+                                          dlg.button(1008), dlg.button(1009)};
   EXPECT_EQ(tabOrder, expected);
 
   const QList<QAction*> actions = dlg.actions();
@@ -267,7 +275,8 @@ TEST_F(MainDialogTest, updateCheckRunsBesideTheDialogWhichStaysUsable) {
 
   server.ReleaseHanging();  // the connection then closes without an answer
   const std::string log = dlg.paths().updateLogPath;
-  WaitUntil([&] { return qiva::test::ReadFileBytes(log).find("Failed to UPDATE") != std::string::npos; });
+  WaitUntil(
+      [&] { return qiva::test::ReadFileBytes(log).find("Failed to UPDATE") != std::string::npos; });
   const std::string manifestUrl =
       "http://" + server.authority() + "/download/qiva_import/qiva_import_version.xml";
   const std::string entries = qiva::test::ReadFileBytes(log);
@@ -278,7 +287,8 @@ TEST_F(MainDialogTest, updateCheckRunsBesideTheDialogWhichStaysUsable) {
 TEST_F(MainDialogTest, updateMessageIsShownByTheDialogThreadWithoutBlockingTheDialog) {
   CQIVA_IMPORTDlg& dlg = Make();
   dlg.show();
-  const std::string text = "Un nou update a fost publicat\nApasati OK pentru actualizarea aplicatiei !";
+  const std::string text =
+      "Un nou update a fost publicat\nApasati OK pentru actualizarea aplicatiei !";
   std::atomic<bool> answered{false};
   std::thread check([&] {
     dlg.updateHooks().showMessage(text);
@@ -321,8 +331,10 @@ TEST_F(MainDialogTest, updateCheckAgainstAClosedPortOnlyWritesTheUpdateLog) {
   dlg.updateHooks().startDelay = 0ms;
   dlg.OnInitDialog();
   const std::string log = dlg.paths().updateLogPath;
-  WaitUntil([&] { return qiva::test::ReadFileBytes(log).find("Failed to UPDATE") != std::string::npos; });
-  EXPECT_NE(qiva::test::ReadFileBytes(log).find("]->Failed to download http://" + server), std::string::npos);
+  WaitUntil(
+      [&] { return qiva::test::ReadFileBytes(log).find("Failed to UPDATE") != std::string::npos; });
+  EXPECT_NE(qiva::test::ReadFileBytes(log).find("]->Failed to download http://" + server),
+            std::string::npos);
   EXPECT_TRUE(messages.empty());
   EXPECT_EQ(dlg.statusLine()->text(), "");
 }
@@ -350,8 +362,8 @@ TEST_F(MainDialogTest, locationDialogChoiceReachesTheRoutine) {
       qiva::test::LocationRows({{1, "Cluj"}, {3, "Brasov"}, {2, "Arad"}});
   CQIVA_IMPORTDlg& dlg = Make();
   std::vector<QString> shown;
-  dlg.prompts().location = [&shown](QWidget* owner, CAdoDatabase& db, CAdoRecordset& rs)
-      -> std::optional<std::int32_t> {
+  dlg.prompts().location = [&shown](QWidget* owner, CAdoDatabase& db,
+                                    CAdoRecordset& rs) -> std::optional<std::int32_t> {
     DlgLocation location(db, rs, owner);
     for (int i = 0; i < location.locationList()->count(); ++i) {
       shown.push_back(location.locationList()->itemText(i));
@@ -446,10 +458,11 @@ std::vector<std::string> ImportThroughTheButton(const std::string& file, const S
 TEST(MainDialogEndToEnd, nomenclaturesButtonImportsTheSampleIntoTheEmbeddedDatabase) {
   App();
   ScratchDir dir;
-  qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"), "driver=sqlite\r\ndatabase=clinic.db\r\n");
+  qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"),
+                             "driver=sqlite\r\ndatabase=clinic.db\r\n");
   QString status;
-  const std::vector<std::string> messages = ImportThroughTheButton(
-      QIVA_SOURCE_DIR "/samples/nomenclatoare_generale.xml", dir, status);
+  const std::vector<std::string> messages =
+      ImportThroughTheButton(QIVA_SOURCE_DIR "/samples/nomenclatoare_generale.xml", dir, status);
   EXPECT_EQ(status, "Procesat 46 inregistrari");
   // Only the counts that are not zero, the record with its reason, the log's full path.
   EXPECT_EQ(messages, std::vector<std::string>{
@@ -470,7 +483,8 @@ TEST(MainDialogEndToEnd, nomenclaturesButtonImportsTheSampleIntoTheEmbeddedDatab
 TEST(MainDialogEndToEnd, cleanImportShowsNoMessageAndAFileNotReadShowsWhy) {
   App();
   ScratchDir dir;
-  qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"), "driver=sqlite\r\ndatabase=clinic.db\r\n");
+  qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"),
+                             "driver=sqlite\r\ndatabase=clinic.db\r\n");
   qiva::test::WriteFileBytes(dir.file("clean.xml"),
                              "<Catalogues><PersonStates><PersonState code='1' description='A'/>"
                              "</PersonStates></Catalogues>");
@@ -502,7 +516,8 @@ void MakeDatabaseWithLocations(const std::string& path) {
 TEST(MainDialogEndToEnd, feedbackButtonAsksForTheLocationAndImportsTheSample) {
   App();
   ScratchDir dir;
-  qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"), "driver=sqlite\r\ndatabase=clinic.db\r\n");
+  qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"),
+                             "driver=sqlite\r\ndatabase=clinic.db\r\n");
   MakeDatabaseWithLocations(dir.file("clinic.db"));
   qiva::test::WriteFileBytes(dir.file("bad.xml"),
                              "<request reportType='lunar'><hospitalizations/></request>");
@@ -516,8 +531,8 @@ TEST(MainDialogEndToEnd, feedbackButtonAsksForTheLocationAndImportsTheSample) {
     dlg.prompts().message = [&messages](QWidget*, const std::string& text) {
       messages.push_back(text);
     };
-    dlg.prompts().location = [](QWidget* owner, CAdoDatabase& db, CAdoRecordset& rs)
-        -> std::optional<std::int32_t> {
+    dlg.prompts().location = [](QWidget* owner, CAdoDatabase& db,
+                                CAdoRecordset& rs) -> std::optional<std::int32_t> {
       DlgLocation location(db, rs, owner);
       location.locationList()->setCurrentIndex(location.locationList()->findText("Brasov"));
       location.OnOK();
@@ -545,8 +560,8 @@ TEST(MainDialogEndToEnd, feedbackButtonAsksForTheLocationAndImportsTheSample) {
   CAdoRecordset rs;
   db.SetDriver("sqlite");
   ASSERT_TRUE(db.Open("", "", "", dir.file("clinic.db")));
-  for (const char* table : {"QIVA_FEEDBACK", "QIVA_FEEDBACK_HOSPITAL_DAY",
-                            "QIVA_FEEDBACK_HOSPITAL_DAY_SERVICES"}) {
+  for (const char* table :
+       {"QIVA_FEEDBACK", "QIVA_FEEDBACK_HOSPITAL_DAY", "QIVA_FEEDBACK_HOSPITAL_DAY_SERVICES"}) {
     ASSERT_TRUE(rs.Open(std::string("select count(*) n from ") + table +
                             " where locationid is null or locationid <> 2",
                         &db));
@@ -567,9 +582,9 @@ namespace {
 
 // Presses button `buttonId` of a dialog in `dir` with `file` chosen and `location` answering
 // the location dialog. Returns the messages shown; `status` receives the status line's text.
-std::vector<std::string> PressImportButton(int buttonId, const std::string& file,
-                                           const ScratchDir& dir, QString& status,
-                                           const decltype(CQIVA_IMPORTDlg::Prompts::location)& location = {}) {
+std::vector<std::string> PressImportButton(
+    int buttonId, const std::string& file, const ScratchDir& dir, QString& status,
+    const decltype(CQIVA_IMPORTDlg::Prompts::location)& location = {}) {
   std::vector<std::string> messages;
   const std::filesystem::path saved = std::filesystem::current_path();
   {
@@ -604,12 +619,14 @@ std::int32_t CountRows(const std::string& databaseFile, const std::string& query
 TEST(MainDialogEndToEnd, dayTariffsButtonImportsTheSampleForTheLocationChosen) {
   App();
   ScratchDir dir;
-  qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"), "driver=sqlite\r\ndatabase=clinic.db\r\n");
+  qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"),
+                             "driver=sqlite\r\ndatabase=clinic.db\r\n");
   {
     CAdoDatabase db;
     db.SetDriver("sqlite");
     ASSERT_TRUE(db.Open("", "", "", dir.file("clinic.db")));
-    for (const std::string& batch : qiva::db::SplitScriptBatches(qiva::db::LocationsSchemaScript())) {
+    for (const std::string& batch :
+         qiva::db::SplitScriptBatches(qiva::db::LocationsSchemaScript())) {
       ASSERT_TRUE(db.Execute(batch));
     }
     ASSERT_TRUE(db.Execute("insert into n_locations (locationName) values ('Sediu central')"));
@@ -648,7 +665,8 @@ namespace {
 TEST(MainDialogEndToEnd, physiciansAndPersonalizationButtonsImportTheSamples) {
   App();
   ScratchDir dir;
-  qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"), "driver=sqlite\r\ndatabase=clinic.db\r\n");
+  qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"),
+                             "driver=sqlite\r\ndatabase=clinic.db\r\n");
   qiva::test::WriteFileBytes(dir.file("invalid.xml"),
                              "<Catalogues><Physicians><P Name='ANA POP' stencil='A1'/>"
                              "<P Name='ION RUS' stencil='B2' validFrom='2015-01-01'/>"
@@ -681,9 +699,9 @@ TEST(MainDialogEndToEnd, physiciansAndPersonalizationButtonsImportTheSamples) {
     }
   }
   std::filesystem::current_path(saved);
-  EXPECT_EQ(statuses, (std::vector<QString>{"Procesat 15 inregistrari",
-                                            "Procesez inregistrarea 14 ...",
-                                            "Procesez medicul 1 ..."}));
+  EXPECT_EQ(statuses,
+            (std::vector<QString>{"Procesat 15 inregistrari", "Procesez inregistrarea 14 ...",
+                                  "Procesez medicul 1 ..."}));
   // The No at the prompt ends the import at once, and the user is told what it left.
   EXPECT_EQ(messages, std::vector<std::string>{
                           "Importul a fost oprit la inregistrarea invalida.\nSectiunea "
@@ -714,7 +732,8 @@ TEST(MainDialogEndToEnd, physiciansAndPersonalizationButtonsImportTheSamples) {
 TEST(MainDialogEndToEnd, pharmaButtonImportsTheSampleIntoTheEmbeddedDatabase) {
   App();
   ScratchDir dir;
-  qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"), "driver=sqlite\r\ndatabase=clinic.db\r\n");
+  qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"),
+                             "driver=sqlite\r\ndatabase=clinic.db\r\n");
   std::vector<std::string> messages;
   QString status;
   const std::filesystem::path saved = std::filesystem::current_path();
@@ -744,7 +763,6 @@ TEST(MainDialogEndToEnd, pharmaButtonImportsTheSampleIntoTheEmbeddedDatabase) {
   EXPECT_EQ(std::get<std::int32_t>(rs.GetFieldValue("n")), 3);
   rs.Close();
 }
-
 
 }  // namespace
 
@@ -786,8 +804,10 @@ TEST(MainDialogEndToEnd, commandLineErrorFileAndErrorButtonsImportIntoTheEmbedde
   CAdoRecordset rs;
   db.SetDriver("sqlite");
   ASSERT_TRUE(db.Open("", "", "", dir.file("clinic.db")));
-  ASSERT_TRUE(rs.Open("select ExportType, (select count(*) from E_QIVA_ERROR_FILES_DETAILED) n "
-                      "from E_QIVA_ERROR_FILES", &db));
+  ASSERT_TRUE(
+      rs.Open("select ExportType, (select count(*) from E_QIVA_ERROR_FILES_DETAILED) n "
+              "from E_QIVA_ERROR_FILES",
+              &db));
   EXPECT_EQ(std::get<std::string>(rs.GetFieldValue("ExportType")), "SPT_DRG");
   EXPECT_EQ(std::get<std::int32_t>(rs.GetFieldValue("n")), 6);
   rs.Close();

@@ -21,7 +21,8 @@ class INILoaderTest : public ::testing::Test {
 };
 
 TEST_F(INILoaderTest, readsTheFourConnectionKeys) {
-  INILoader ini = load("server=SRV01\\SQLEXPRESS\r\ndatabase=CLINIC\r\nuser=importer\r\npass=s3cr\xC4\x83t\r\n");
+  INILoader ini = load(
+      "server=SRV01\\SQLEXPRESS\r\ndatabase=CLINIC\r\nuser=importer\r\npass=s3cr\xC4\x83t\r\n");
   EXPECT_EQ(ini.GetValue("server"), "SRV01\\SQLEXPRESS");
   EXPECT_EQ(ini.GetValue("database"), "CLINIC");
   EXPECT_EQ(ini.GetValue("user"), "importer");
