@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/Platform.h"
-#include "app/TextUtil.h"
+#include "base/Platform.h"
+#include "base/TextUtil.h"
 
 namespace {
 

@@ -55,28 +55,10 @@ const ImportKindInfo* FindImportKind(std::string_view name) {
   return it == kKinds.end() ? nullptr : &*it;
 }
 
-std::string ErrorFileExportType(const std::string& path) {
-  const std::size_t slash = path.find_last_of("\\/");
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  std::size_t cut = name.size();
-  for (int found = 0; found < 4; ++found) {
-    if (cut == 0) return {};
-    cut = name.rfind('_', cut - 1);
-    if (cut == std::string::npos) return {};
-  }
-  return name.substr(0, cut);
-}
-
 std::vector<std::string> RootTagsFor(ImportKind kind, const std::string& path) {
   switch (kind) {
-    case ImportKind::ErrorFile: {
-      static const std::array<const char*, 5> kFeedbackTypes = {"SPT_DRG", "SPT_ACUT", "SPT_CHR",
-                                                                "SPT_PAL", "SPT_SPZ"};
-      const std::string type = ErrorFileExportType(path);
-      const bool feedback = std::any_of(kFeedbackTypes.begin(), kFeedbackTypes.end(),
-                                        [&type](const char* t) { return type == t; });
-      return {feedback ? "reportFeedback" : "report"};
-    }
+    case ImportKind::ErrorFile:
+      return {qiva::reports::ErrorFileRootTag(path)};
     case ImportKind::Feedback:
       return {"ns2:request", "request"};
     default:

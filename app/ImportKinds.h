@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/ImportRoutine.h"
+#include "import/toolkit/ImportRoutine.h"
 
 enum class ImportKind {
   Personalization,
@@ -47,10 +47,6 @@ const ImportKindInfo* FindImportKind(std::string_view name);
 // takes "reportFeedback" or "report" from the export type in its file name, the feedback file
 // "ns2:request" then "request", every other kind its one tag.
 std::vector<std::string> RootTagsFor(ImportKind kind, const std::string& path);
-
-// The export type of an error file: its file name (after the last slash or backslash) cut at
-// the fourth underscore counted from its end; "" when the name has fewer than four.
-std::string ErrorFileExportType(const std::string& path);
 
 // The status text shown when the routine of `kind` is not available yet.
 std::string NotAvailableText(ImportKind kind);

@@ -9,8 +9,8 @@
 
 #include "app/INILoader.h"
 #include "app/Places.h"
-#include "app/TextUtil.h"
-#include "import/ImportConventions.h"
+#include "base/TextUtil.h"
+#include "import/toolkit/ImportConventions.h"
 
 namespace {
 

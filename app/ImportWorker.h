@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "app/ImportFrontEnd.h"
+#include "import/toolkit/ImportFrontEnd.h"
 #include "app/ImportKinds.h"
 #include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"

@@ -7,7 +7,7 @@
 #include <system_error>
 
 #include "app/INILoader.h"
-#include "app/Platform.h"
+#include "base/Platform.h"
 #include "db/ConnectionString.h"
 
 namespace {

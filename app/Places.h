@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ProgramPaths.h"
+#include "base/ProgramPaths.h"
 
 class INILoader;
 

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "app/ProgramPaths.h"
+#include "base/ProgramPaths.h"
 #include "app/gui/CQIVA_IMPORTDlg.h"
 #include "app/gui/QtFrontEnd.h"
 #include "bench/ImportBenchSupport.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/ImportRoutine.h"
+#include "import/toolkit/ImportRoutine.h"
 #include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"
 #include "import/Nomenclatures.h"

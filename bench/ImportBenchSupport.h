@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/ImportFrontEnd.h"
+#include "import/toolkit/ImportFrontEnd.h"
 
 namespace qiva::bench {
 

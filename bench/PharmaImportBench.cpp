@@ -14,14 +14,14 @@
 #include <string>
 #include <vector>
 
-#include "app/ImportRoutine.h"
+#include "import/toolkit/ImportRoutine.h"
 #include "bench/ImportBenchSupport.h"
 #include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"
-#include "import/ImportConventions.h"
+#include "import/toolkit/ImportConventions.h"
 #include "import/PharmaNomenclatures.h"
 #include "import/PharmaStatements.h"
-#include "import/StatementBatch.h"
+#include "import/toolkit/StatementBatch.h"
 #include "samples/PharmaGenerator.h"
 
 namespace {

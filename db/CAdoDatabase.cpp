@@ -9,15 +9,13 @@
 #include <optional>
 #include <utility>
 
-#include "app/LogWriter.h"
-#include "app/Platform.h"
-#include "app/ProgramPaths.h"
+#include "base/LogWriter.h"
+#include "base/Platform.h"
 #include "db/AdoErrors.h"
 #include "db/ConnectionAdvice.h"
 #include "db/ConnectionString.h"
 #include "db/TraceScript.h"
 #include "db/odbc/OdbcDiagnostics.h"
-#include "db/sqlite/SqliteEngine.h"
 
 #ifndef QIVA_DEFAULT_ODBC_DRIVER
 #define QIVA_DEFAULT_ODBC_DRIVER "FreeTDS"
@@ -28,16 +26,14 @@ namespace {
 using qiva::db::EngineError;
 using qiva::db::QuoteConnectionValue;
 
-// A relative database file lives in the program folder, like the logs; with no folder known,
-// in the current directory.
-std::string ResolveDatabaseFile(const std::string& file) {
+// The embedded database file as the engine opens it: absolute, so that the log names the file
+// itself. Where a relative name belongs (beside the configuration) is the caller's rule; here it
+// only stands for the current directory.
+std::string AbsoluteDatabaseFile(const std::string& file) {
   if (file.empty()) return file;
-  std::filesystem::path path(file);
-  if (path.is_absolute()) return file;
-  const std::string folder = ProgramFolder();
   std::error_code ignored;
-  if (folder.empty()) return std::filesystem::absolute(path, ignored).string();
-  return (std::filesystem::path(folder) / path).string();
+  const std::filesystem::path absolute = std::filesystem::absolute(file, ignored);
+  return absolute.empty() ? file : absolute.string();
 }
 
 std::string LowerAscii(std::string text) {
@@ -118,7 +114,7 @@ constexpr const char* kProgramName = "QIVA_IMPORT";
 
 std::string CAdoDatabase::BuildConnectionString() const {
   if (qiva::db::IsEmbeddedDriver(driver_)) {
-    return "DRIVER={sqlite};DATABASE=" + QuoteConnectionValue(ResolveDatabaseFile(m_szDatabase));
+    return "DRIVER={sqlite};DATABASE=" + QuoteConnectionValue(AbsoluteDatabaseFile(m_szDatabase));
   }
   const bool freeTds = qiva::db::IsFreeTdsDriver(OdbcDriver());
   const bool trusted = EqualsWord(settings_.trusted, "yes");
@@ -242,11 +238,11 @@ bool CAdoDatabase::Open(const std::string& connectionString) {
 }
 
 bool CAdoDatabase::CreatedNewDatabase() const {
-  return m_pConnection && qiva::db::WasCreated(*m_pConnection);
+  return m_pConnection && m_pConnection->createdDatabase();
 }
 
 std::string CAdoDatabase::EmbeddedDatabasePath() const {
-  return m_pConnection ? qiva::db::DatabasePath(*m_pConnection) : std::string();
+  return m_pConnection ? m_pConnection->databaseFile() : std::string();
 }
 
 void CAdoDatabase::SetStatementOptions(const qiva::db::StatementOptions& options) {

@@ -4,7 +4,7 @@
 
 #include <new>
 
-#include "app/TextUtil.h"
+#include "base/TextUtil.h"
 #include "db/AdoErrors.h"
 #include "db/CAdoDatabase.h"
 

@@ -3,7 +3,7 @@
 // driver managers (unixODBC's "Can't open lib", Windows' IM002).
 #include "db/ConnectionAdvice.h"
 
-#include "app/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace qiva::db {
 namespace {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "app/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace qiva::db {
 namespace {

@@ -86,6 +86,9 @@ class DbEngine {
   // that failed, a transaction the database rolled back by itself). Such a connection refuses
   // every later statement; only a new open clears it.
   virtual bool broken() const { return false; }
+  // The file an embedded engine opened ("" for a server), and whether this open created it.
+  virtual std::string databaseFile() const { return {}; }
+  virtual bool createdDatabase() const { return false; }
   // The statements lost when the engine broke, handed out once: the first call after broken()
   // turned true returns them (the list may be empty), every other call returns nothing.
   virtual std::optional<LostStatements> takeLostStatements() { return std::nullopt; }

@@ -8,7 +8,7 @@
 #include <ctime>
 #include <vector>
 
-#include "app/Platform.h"
+#include "base/Platform.h"
 
 namespace qiva::db {
 namespace {

@@ -4,8 +4,8 @@
 #include "import/DayHospitalTariffs.h"
 
 #include "import/DayTariffStatements.h"
-#include "import/ImportConventions.h"
-#include "import/SqlText.h"
+#include "import/toolkit/ImportConventions.h"
+#include "import/toolkit/SqlText.h"
 
 namespace qiva::import {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "import/SqlText.h"
+#include "import/toolkit/SqlText.h"
 
 namespace qiva::import::daytariffs {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"
-#include "import/ImportConventions.h"
+#include "import/toolkit/ImportConventions.h"
 #include "import/NhpStatements.h"
 
 namespace qiva::import {

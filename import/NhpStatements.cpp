@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "import/SqlText.h"
+#include "import/toolkit/SqlText.h"
 
 namespace qiva::import::nhp {
 namespace {

@@ -3,8 +3,8 @@
 // unquoted are numbers rendered here, or checked to be plain numbers before they are sent.
 #include "import/NomenclatureStatements.h"
 
-#include "app/TextUtil.h"
-#include "import/SqlText.h"
+#include "base/TextUtil.h"
+#include "import/toolkit/SqlText.h"
 
 namespace qiva::import::nomenclatures {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "import/ImportConventions.h"
-#include "import/RecordReader.h"
+#include "import/toolkit/ImportConventions.h"
+#include "import/toolkit/RecordReader.h"
 
 namespace qiva::import::nomenclatures {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "db/CAdoDatabase.h"
-#include "import/ImportConventions.h"
+#include "import/toolkit/ImportConventions.h"
 #include "import/NomenclatureStatements.h"
 
 namespace qiva::import {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/ImportRoutine.h"
+#include "import/toolkit/ImportRoutine.h"
 
 namespace qiva::import {
 

@@ -4,7 +4,7 @@
 #include "import/Personalization.h"
 
 #include "db/CAdoDatabase.h"
-#include "import/ImportConventions.h"
+#include "import/toolkit/ImportConventions.h"
 #include "import/PersonalizationStatements.h"
 
 namespace qiva::import {

@@ -3,7 +3,7 @@
 // stand unquoted are checked (increasePercentProfDegree) or rendered here (tariff, quantity).
 #include "import/PersonalizationStatements.h"
 
-#include "import/SqlText.h"
+#include "import/toolkit/SqlText.h"
 
 namespace qiva::import::personalization {
 

@@ -6,11 +6,11 @@
 #include <array>
 #include <string_view>
 
-#include "app/TraceLog.h"
+#include "base/TraceLog.h"
 #include "db/CAdoDatabase.h"
-#include "import/ImportConventions.h"
+#include "import/toolkit/ImportConventions.h"
 #include "import/PharmaStatements.h"
-#include "import/StatementBatch.h"
+#include "import/toolkit/StatementBatch.h"
 
 namespace qiva::import {
 namespace {

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "db/SqlDateTime.h"
-#include "import/SqlText.h"
+#include "import/toolkit/SqlText.h"
 
 namespace qiva::import::pharma {
 namespace {

@@ -3,8 +3,8 @@
 // access and no batching here (see PharmaNomenclatures.cpp and StatementBatch.h).
 #pragma once
 
-#include "import/ImportConventions.h"
-#include "import/RecordReader.h"
+#include "import/toolkit/ImportConventions.h"
+#include "import/toolkit/RecordReader.h"
 
 namespace qiva::import::pharma {
 

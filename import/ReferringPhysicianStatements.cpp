@@ -5,8 +5,8 @@
 
 #include <initializer_list>
 
-#include "app/TextUtil.h"
-#include "import/SqlText.h"
+#include "base/TextUtil.h"
+#include "import/toolkit/SqlText.h"
 
 namespace qiva::import::physicians {
 namespace {

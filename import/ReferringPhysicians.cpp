@@ -6,9 +6,9 @@
 #include <string_view>
 
 #include "db/CAdoDatabase.h"
-#include "import/ImportConventions.h"
+#include "import/toolkit/ImportConventions.h"
 #include "import/ReferringPhysicianStatements.h"
-#include "import/SqlText.h"
+#include "import/toolkit/SqlText.h"
 
 namespace qiva::import {
 namespace {

@@ -3,15 +3,16 @@
 // feedback and recovery sections, writing each error under the file row.
 #include "reports/ErrorFile.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string_view>
 
-#include "app/ImportKinds.h"
-#include "app/TextUtil.h"
-#include "import/ImportConventions.h"
-#include "import/RecordReader.h"
-#include "import/SqlText.h"
+#include "base/TextUtil.h"
+#include "import/toolkit/ImportConventions.h"
+#include "import/toolkit/RecordReader.h"
+#include "import/toolkit/SqlText.h"
 #include "reports/ErrorReportStatements.h"
 #include "reports/ReportWalk.h"
 #include "reports/RowIdReadBack.h"
@@ -183,6 +184,27 @@ void writeFileRow(ErrorRun& run, const std::string& fileName, const std::string&
 
 }  // namespace
 
+std::string ErrorFileExportType(const std::string& path) {
+  const std::size_t slash = path.find_last_of("\\/");
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  std::size_t cut = name.size();
+  for (int found = 0; found < 4; ++found) {
+    if (cut == 0) return {};
+    cut = name.rfind('_', cut - 1);
+    if (cut == std::string::npos) return {};
+  }
+  return name.substr(0, cut);
+}
+
+std::string ErrorFileRootTag(const std::string& path) {
+  static const std::array<const char*, 5> kFeedbackTypes = {"SPT_DRG", "SPT_ACUT", "SPT_CHR",
+                                                            "SPT_PAL", "SPT_SPZ"};
+  const std::string type = ErrorFileExportType(path);
+  const bool feedback = std::any_of(kFeedbackTypes.begin(), kFeedbackTypes.end(),
+                                    [&type](const char* t) { return type == t; });
+  return feedback ? "reportFeedback" : "report";
+}
+
 std::string ErrorFileName(const std::string& path) {
   const std::size_t slash = path.find_last_of("\\/");
   return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -190,7 +212,7 @@ std::string ErrorFileName(const std::string& path) {
 
 int ImportErrorFile(ImportContext& ctx, const std::string& path) {
   const XmlElement root =
-      import::OpenImportFile(ctx, path, RootTagsFor(ImportKind::ErrorFile, path).front());
+      import::OpenImportFile(ctx, path, ErrorFileRootTag(path));
   if (root.isNull()) return 1;  // not read: no table, no file row that would claim no errors
   ctx.database.Execute(ErrorFileTablesStatement());
   if (DatabaseFailed(ctx)) return 0;

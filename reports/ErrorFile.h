@@ -4,13 +4,21 @@
 
 #include <string>
 
-#include "app/ImportRoutine.h"
+#include "import/toolkit/ImportRoutine.h"
 
 namespace qiva::reports {
 
 // The file name of an error file: the text after the last "\" or "/" of `path` (the whole path
 // when it has neither), extension included.
 std::string ErrorFileName(const std::string& path);
+
+// The export type of an error file: its file name (after the last slash or backslash) cut at
+// the fourth underscore counted from its end; "" when the name has fewer than four.
+std::string ErrorFileExportType(const std::string& path);
+
+// The root tag of the error file at `path`: "reportFeedback" for the SPT_ export types (acute,
+// chronic, palliative, day-case and DRG hospital reports), "report" for every other.
+std::string ErrorFileRootTag(const std::string& path);
 
 // Records the error file at `path`: creates the two tables when the file table is missing,
 // inserts the file row, reads back its id and writes every error of the file under it. The

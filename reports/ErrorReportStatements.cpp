@@ -2,7 +2,7 @@
 // values go through FillTemplate, which doubles their single quotes; numbers are rendered here.
 #include "reports/ErrorReportStatements.h"
 
-#include "import/SqlText.h"
+#include "import/toolkit/SqlText.h"
 
 namespace qiva::reports {
 namespace {

@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "db/CAdoDatabase.h"
-#include "import/ImportConventions.h"
+#include "import/toolkit/ImportConventions.h"
 #include "reports/FeedbackStatements.h"
 #include "reports/RowIdReadBack.h"
 

@@ -4,8 +4,8 @@
 // skip reason naming every value that is neither.
 #include "reports/FeedbackStatements.h"
 
-#include "app/TextUtil.h"
-#include "import/SqlText.h"
+#include "base/TextUtil.h"
+#include "import/toolkit/SqlText.h"
 
 namespace qiva::reports::feedback {
 namespace {

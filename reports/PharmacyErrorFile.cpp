@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "import/ImportConventions.h"
-#include "import/RecordReader.h"
-#include "import/SqlText.h"
+#include "import/toolkit/ImportConventions.h"
+#include "import/toolkit/RecordReader.h"
+#include "import/toolkit/SqlText.h"
 #include "reports/ErrorReportStatements.h"
 #include "reports/ReportWalk.h"
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/ImportRoutine.h"
+#include "import/toolkit/ImportRoutine.h"
 
 namespace qiva::reports {
 

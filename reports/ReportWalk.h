@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/ImportRoutine.h"
-#include "import/ImportConventions.h"
+#include "import/toolkit/ImportRoutine.h"
+#include "import/toolkit/ImportConventions.h"
 #include "xml/XmlParser.h"
 
 namespace qiva::reports {

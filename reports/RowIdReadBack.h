@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/ImportRoutine.h"
+#include "import/toolkit/ImportRoutine.h"
 
 namespace qiva::reports {
 

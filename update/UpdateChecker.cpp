@@ -12,8 +12,8 @@
 #include <system_error>
 #include <thread>
 
-#include "app/LaunchProgram.h"
-#include "app/TraceLog.h"
+#include "base/LaunchProgram.h"
+#include "base/TraceLog.h"
 #include "res/DialogLayout.h"
 #include "update/UpdateSignature.h"
 #include "xml/XmlParser.h"

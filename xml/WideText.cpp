@@ -9,8 +9,8 @@
 #include <windows.h>
 #endif
 
-#include "app/CodePage1250.h"
-#include "app/Utf16.h"
+#include "base/CodePage1250.h"
+#include "base/Utf16.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <new>
 #include <vector>
 
-#include "app/Utf16.h"
+#include "base/Utf16.h"
 #include "xml/XmlNode_internal.h"
 #include "xml/XmlParse_internal.h"
 

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "app/ImportFrontEnd.h"
+#include "import/toolkit/ImportFrontEnd.h"
 #include "app/cli/CliOptions.h"
 
 class CliFrontEnd : public ImportFrontEnd {

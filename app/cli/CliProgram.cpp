@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <iostream>
 
-#include "app/BuildInfo.h"
+#include "base/BuildInfo.h"
 #include "app/FileLock.h"
 #include "app/INILoader.h"
 #include "app/ImportWorker.h"
@@ -20,8 +20,8 @@
 #include "db/CAdoRecordset.h"
 #include "db/ConnectionString.h"
 #include "db/sqlite/SchemaScripts.h"
-#include "import/FileKinds.h"
-#include "import/ImportConventions.h"
+#include "import/toolkit/FileKinds.h"
+#include "import/toolkit/ImportConventions.h"
 #include "xml/XmlParser.h"
 
 namespace {

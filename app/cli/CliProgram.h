@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/Places.h"
-#include "app/ProgramPaths.h"
+#include "base/ProgramPaths.h"
 #include "app/cli/CliOptions.h"
 
 struct CliEnvironment {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/ImportOutcome.h"
+#include "import/toolkit/ImportOutcome.h"
 
 struct ImportReport {
   std::string kind;  // the KIND word

@@ -5,8 +5,8 @@
 #include <system_error>
 #include <vector>
 
-#include "app/Platform.h"
-#include "app/ProgramPaths.h"
+#include "base/Platform.h"
+#include "base/ProgramPaths.h"
 #include "app/cli/CliOptions.h"
 #include "app/cli/CliProgram.h"
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "app/ImportWorker.h"
-#include "app/ProgramPaths.h"
+#include "base/ProgramPaths.h"
 #include "app/gui/QtFrontEnd.h"
 #include "update/UpdateChecker.h"
 

@@ -8,7 +8,7 @@
 #include <mutex>
 #include <string>
 
-#include "app/ImportFrontEnd.h"
+#include "import/toolkit/ImportFrontEnd.h"
 
 class CQIVA_IMPORTDlg;
 

@@ -5,11 +5,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/BuildInfo.h"
+#include "base/BuildInfo.h"
 #include "app/ImportWorker.h"
 #include "app/Places.h"
-#include "app/Platform.h"
-#include "app/ProgramPaths.h"
+#include "base/Platform.h"
+#include "base/ProgramPaths.h"
 #include "app/gui/CQIVA_IMPORTDlg.h"
 #include "app/gui/RomanianQtTexts.h"
 

@@ -15,7 +15,7 @@
 
 #include "app/FileLock.h"
 #include "app/ImportKinds.h"
-#include "app/tests/TestSupport.h"
+#include "base/tests/TestSupport.h"
 #include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"
 #include "db/TraceScript.h"

@@ -9,7 +9,7 @@
 #include "app/cli/CliFrontEnd.h"
 #include "app/cli/CliOptions.h"
 #include "app/tests/FakeDatabase.h"
-#include "app/tests/TestSupport.h"
+#include "base/tests/TestSupport.h"
 #include "app/LocationList.h"
 #include "db/CAdoRecordset.h"
 

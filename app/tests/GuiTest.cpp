@@ -21,7 +21,7 @@
 #include "app/gui/DlgLocation.h"
 #include "app/gui/RomanianQtTexts.h"
 #include "app/tests/FakeDatabase.h"
-#include "app/tests/TestSupport.h"
+#include "base/tests/TestSupport.h"
 #include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"
 #include "db/sqlite/SchemaScripts.h"

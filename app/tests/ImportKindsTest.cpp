@@ -4,9 +4,12 @@
 #include <filesystem>
 
 #include "app/ImportKinds.h"
-#include "app/ProgramPaths.h"
+#include "base/ProgramPaths.h"
+#include "reports/ErrorFile.h"
 
 namespace {
+
+using qiva::reports::ErrorFileExportType;
 
 TEST(ImportKinds, followTheDialogsButtonOrderWithTheirCaptions) {
   const std::vector<std::pair<std::string, std::string>> expected = {

@@ -12,8 +12,8 @@
 #include "app/ImportWorker.h"
 #include "app/LocationList.h"
 #include "app/tests/FakeDatabase.h"
-#include "app/tests/RecordingFrontEnd.h"
-#include "app/tests/TestSupport.h"
+#include "import/toolkit/tests/RecordingFrontEnd.h"
+#include "base/tests/TestSupport.h"
 #include "db/sqlite/SchemaScripts.h"
 
 namespace {

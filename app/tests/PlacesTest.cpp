@@ -8,7 +8,7 @@
 
 #include "app/INILoader.h"
 #include "app/Places.h"
-#include "app/tests/TestSupport.h"
+#include "base/tests/TestSupport.h"
 
 namespace {
 

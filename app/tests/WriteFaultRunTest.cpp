@@ -7,8 +7,8 @@
 #include <filesystem>
 
 #include "app/ImportWorker.h"
-#include "app/tests/RecordingFrontEnd.h"
-#include "app/tests/TestSupport.h"
+#include "import/toolkit/tests/RecordingFrontEnd.h"
+#include "base/tests/TestSupport.h"
 #include "db/CAdoRecordset.h"
 #include "db/sqlite/tests/FaultVfs.h"
 

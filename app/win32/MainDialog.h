@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/ImportWorker.h"
-#include "app/ProgramPaths.h"
+#include "base/ProgramPaths.h"
 #include "app/win32/Win32FrontEnd.h"
 
 class MainDialog {

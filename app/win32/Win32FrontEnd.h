@@ -11,7 +11,7 @@
 #include <mutex>
 #include <string>
 
-#include "app/ImportFrontEnd.h"
+#include "import/toolkit/ImportFrontEnd.h"
 
 // Window messages the main dialog handles for the front end.
 inline constexpr UINT kStatusMessage = WM_APP + 1;   // show the latest status text

@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/BuildInfo.h"
+#include "base/BuildInfo.h"
 #include "app/Places.h"
-#include "app/Platform.h"
-#include "app/ProgramPaths.h"
+#include "base/Platform.h"
+#include "base/ProgramPaths.h"
 #include "app/win32/MainDialog.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {

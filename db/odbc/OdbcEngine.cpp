@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "app/CodePage1250.h"
-#include "app/Utf16.h"
+#include "base/CodePage1250.h"
+#include "base/Utf16.h"
 #include "db/odbc/OdbcDiagnostics.h"
 
 static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "ODBC wide text is read as UTF-16");

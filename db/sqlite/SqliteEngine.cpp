@@ -186,8 +186,8 @@ class SqliteEngine final : public ObservableEngine {
     lockWait_.SetNotice(std::move(notice));
   }
 
-  bool created() const { return created_; }
-  const std::string& path() const { return path_; }
+  bool createdDatabase() const override { return created_; }
+  std::string databaseFile() const override { return path_; }
 
   // Commits a group that has been open for kCommitAfter while no statement came, so that the
   // rows of an import that has ended (or waits for the user) reach the disk and the write lock
@@ -1240,14 +1240,5 @@ std::unique_ptr<DbEngine> CreateSqliteEngine() { return std::make_unique<SqliteE
 
 std::unique_ptr<ObservableEngine> CreateObservableSqliteEngine() { return std::make_unique<SqliteEngine>(); }
 
-bool WasCreated(const DbEngine& engine) {
-  const auto* e = dynamic_cast<const SqliteEngine*>(&engine);
-  return e && e->created();
-}
-
-std::string DatabasePath(const DbEngine& engine) {
-  const auto* e = dynamic_cast<const SqliteEngine*>(&engine);
-  return e ? e->path() : std::string();
-}
 
 }  // namespace qiva::db

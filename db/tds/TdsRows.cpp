@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/CodePage1250.h"
+#include "base/CodePage1250.h"
 #include "db/SqlDateTime.h"
 
 namespace qiva::tds {

@@ -12,8 +12,8 @@
 #include <optional>
 #include <thread>
 
-#include "app/CodePage1250.h"
-#include "app/Utf16.h"
+#include "base/CodePage1250.h"
+#include "base/Utf16.h"
 #include "db/sqlite/ObservedRun.h"
 #include "db/tds/TdsRows.h"
 #include "db/tds/TdsWire.h"

@@ -4,8 +4,7 @@
 
 #include <filesystem>
 
-#include "app/Platform.h"
-#include "app/ProgramPaths.h"
+#include "base/Platform.h"
 #include "db/CAdoDatabase.h"
 #include "db/ConnectionString.h"
 #include "db/tests/DbTestSupport.h"
@@ -200,19 +199,14 @@ TEST(ConnectionString, readsAttributesWhateverTheirQuotingAndCase) {
   EXPECT_EQ(qiva::db::QuoteConnectionValue(";}"), "{;}}}");
 }
 
-TEST_F(DatabaseTest, embeddedDriverNamesTheFileInTheProgramFolder) {
+TEST_F(DatabaseTest, embeddedDriverNamesTheFileAbsolutely) {
   db.SetDriver("SQLite");
   db.SetDsn("not used");
-  SetProgramFolder(dir.path().string());
-  ASSERT_TRUE(db.Open("server", "user", "pass", "clinic.db"));
-  EXPECT_EQ(db.m_szConnectionString,
-            "DRIVER={sqlite};DATABASE=" + (dir.path() / "clinic.db").string());
-
   const std::string absolute = (dir.path() / "data" / "clinic.db").string();
   ASSERT_TRUE(db.Open("server", "user", "pass", absolute));
   EXPECT_EQ(db.m_szConnectionString, "DRIVER={sqlite};DATABASE=" + absolute);
 
-  SetProgramFolder("");
+  // A relative name was placed by the caller; it stands for the current directory.
   ASSERT_TRUE(db.Open("", "", "", "here.db"));
   EXPECT_EQ(db.m_szConnectionString,
             "DRIVER={sqlite};DATABASE=" + (std::filesystem::current_path() / "here.db").string());

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/tests/TestSupport.h"
+#include "base/tests/TestSupport.h"
 
 namespace qiva::test {
 

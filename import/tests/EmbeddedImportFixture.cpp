@@ -1,5 +1,5 @@
 // EmbeddedImportFixture.cpp: the scratch embedded database of the end-to-end import tests.
-#include "import/tests/ImportTestSupport.h"
+#include "import/toolkit/tests/ImportTestSupport.h"
 #include "import/tests/EmbeddedImportFixture.h"
 
 #include <iterator>

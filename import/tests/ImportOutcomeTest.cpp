@@ -2,10 +2,10 @@
 // expected failures, skipped records and sections, files not read, and a database that failed.
 #include <gtest/gtest.h>
 
-#include "import/FileKinds.h"
-#include "import/ImportConventions.h"
+#include "import/toolkit/FileKinds.h"
+#include "import/toolkit/ImportConventions.h"
 #include "import/Nomenclatures.h"
-#include "import/tests/ImportTestSupport.h"
+#include "import/toolkit/tests/ImportTestSupport.h"
 
 namespace {
 

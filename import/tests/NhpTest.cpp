@@ -4,7 +4,7 @@
 
 #include "import/Nhp.h"
 #include "import/NhpStatements.h"
-#include "import/tests/ImportTestSupport.h"
+#include "import/toolkit/tests/ImportTestSupport.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"
 #include "import/Nomenclatures.h"
-#include "import/tests/ImportTestSupport.h"
+#include "import/toolkit/tests/ImportTestSupport.h"
 
 namespace {
 

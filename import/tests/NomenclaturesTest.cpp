@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "import/Nomenclatures.h"
-#include "import/tests/ImportTestSupport.h"
+#include "import/toolkit/tests/ImportTestSupport.h"
 
 namespace {
 

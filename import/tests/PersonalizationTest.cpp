@@ -5,7 +5,7 @@
 
 #include "import/Personalization.h"
 #include "import/PersonalizationStatements.h"
-#include "import/tests/ImportTestSupport.h"
+#include "import/toolkit/tests/ImportTestSupport.h"
 
 namespace {
 

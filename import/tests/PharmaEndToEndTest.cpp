@@ -8,7 +8,7 @@
 #include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"
 #include "import/PharmaNomenclatures.h"
-#include "import/tests/ImportTestSupport.h"
+#include "import/toolkit/tests/ImportTestSupport.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <iterator>
 
 #include "import/PharmaNomenclatures.h"
-#include "import/tests/ImportTestSupport.h"
+#include "import/toolkit/tests/ImportTestSupport.h"
 
 namespace {
 

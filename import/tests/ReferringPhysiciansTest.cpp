@@ -6,7 +6,7 @@
 
 #include "import/ReferringPhysicianStatements.h"
 #include "import/ReferringPhysicians.h"
-#include "import/tests/ImportTestSupport.h"
+#include "import/toolkit/tests/ImportTestSupport.h"
 
 namespace {
 

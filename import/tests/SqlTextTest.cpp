@@ -5,8 +5,8 @@
 #include <cmath>
 #include <limits>
 
-#include "import/RecordReader.h"
-#include "import/SqlText.h"
+#include "import/toolkit/RecordReader.h"
+#include "import/toolkit/SqlText.h"
 
 namespace {
 

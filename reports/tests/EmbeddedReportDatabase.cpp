@@ -1,5 +1,5 @@
 // EmbeddedReportDatabase.cpp: the scratch embedded database of the report import tests.
-#include "import/tests/ImportTestSupport.h"
+#include "import/toolkit/tests/ImportTestSupport.h"
 #include "reports/tests/EmbeddedReportDatabase.h"
 
 #include <fstream>

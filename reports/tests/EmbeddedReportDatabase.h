@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/ImportRoutine.h"
-#include "app/tests/RecordingFrontEnd.h"
+#include "import/toolkit/ImportRoutine.h"
+#include "import/toolkit/tests/RecordingFrontEnd.h"
 #include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "import/tests/ImportTestSupport.h"
+#include "import/toolkit/tests/ImportTestSupport.h"
 #include "reports/ErrorFile.h"
 #include "reports/ErrorReportStatements.h"
 

@@ -5,12 +5,12 @@
 #include <filesystem>
 #include <fstream>
 
-#include "import/tests/ImportTestSupport.h"
+#include "import/toolkit/tests/ImportTestSupport.h"
 #include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"
 #include "db/sqlite/SchemaScripts.h"
 #include "reports/Feedback.h"
-#include "app/tests/RecordingFrontEnd.h"
+#include "import/toolkit/tests/RecordingFrontEnd.h"
 
 namespace {
 

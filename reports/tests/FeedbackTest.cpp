@@ -7,7 +7,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "import/tests/ImportTestSupport.h"
+#include "import/toolkit/tests/ImportTestSupport.h"
 #include "reports/Feedback.h"
 
 namespace {

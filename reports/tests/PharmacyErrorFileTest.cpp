@@ -2,7 +2,7 @@
 // recording engine, and the rows it leaves in a fresh embedded database.
 #include <gtest/gtest.h>
 
-#include "import/tests/ImportTestSupport.h"
+#include "import/toolkit/tests/ImportTestSupport.h"
 #include "reports/PharmacyErrorFile.h"
 #include "reports/tests/EmbeddedReportDatabase.h"
 

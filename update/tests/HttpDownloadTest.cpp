@@ -7,7 +7,7 @@
 #include <future>
 #include <utility>
 
-#include "app/tests/TestSupport.h"
+#include "base/tests/TestSupport.h"
 #include "update/HttpDownload.h"
 #include "update/HttpResponseReader.h"
 #include "update/HttpUrl.h"

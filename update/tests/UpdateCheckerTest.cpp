@@ -8,9 +8,9 @@
 #include <mutex>
 #include <regex>
 
-#include "app/ProgramPaths.h"
-#include "app/TraceLog.h"
-#include "app/tests/TestSupport.h"
+#include "base/ProgramPaths.h"
+#include "base/TraceLog.h"
+#include "base/tests/TestSupport.h"
 #include "update/UpdateChecker.h"
 #include "update/UpdateSignature.h"
 #include "update/tests/TestHttpServer.h"

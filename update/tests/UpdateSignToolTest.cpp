@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <sstream>
 
-#include "app/ProgramPaths.h"
-#include "app/TraceLog.h"
-#include "app/tests/TestSupport.h"
+#include "base/ProgramPaths.h"
+#include "base/TraceLog.h"
+#include "base/tests/TestSupport.h"
 #include "update/UpdateChecker.h"
 #include "update/UpdateSignature.h"
 #include "update/tests/TestHttpServer.h"

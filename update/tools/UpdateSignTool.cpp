@@ -9,7 +9,7 @@
 #include <optional>
 #include <ostream>
 
-#include "app/BuildInfo.h"
+#include "base/BuildInfo.h"
 #include "update/UpdateSignature.h"
 
 #ifdef _WIN32

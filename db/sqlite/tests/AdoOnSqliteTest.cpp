@@ -51,12 +51,12 @@ class AdoOnSqliteTest : public ::testing::Test {
 
 TEST_F(AdoOnSqliteTest, NewDatabaseIsCreatedAndReported) {
   ASSERT_TRUE(db_.m_pConnection);
-  EXPECT_TRUE(WasCreated(*db_.m_pConnection));
+  EXPECT_TRUE(db_.m_pConnection->createdDatabase());
   EXPECT_TRUE(db_.Close());
   CAdoDatabase again;
   again.SetDriver("sqlite");
   ASSERT_TRUE(again.Open("", "", "", log_.path()));
-  EXPECT_FALSE(WasCreated(*again.m_pConnection));
+  EXPECT_FALSE(again.m_pConnection->createdDatabase());
 }
 
 TEST_F(AdoOnSqliteTest, FailedStatementLeavesSqlServerLikeTextsAndTwoLogRecords) {

@@ -14,8 +14,8 @@ namespace {
 class SchemaTest : public EngineTest {};
 
 TEST_F(SchemaTest, NewFileIsCreatedWithEveryTableAndReopenedAsItIs) {
-  EXPECT_TRUE(WasCreated(*engine_));
-  EXPECT_EQ(DatabasePath(*engine_), std::filesystem::absolute(db_.path()).string());
+  EXPECT_TRUE(engine_->createdDatabase());
+  EXPECT_EQ(engine_->databaseFile(), std::filesystem::absolute(db_.path()).string());
   EXPECT_TRUE(std::filesystem::exists(db_.path()));
   for (const char* table : {"QIVA_ICD10", "QIVA_PHYSICIANS", "QIVA_DRUGS", "QIVA_FEEDBACK_HOSPITAL_DAY_ERRORS",
                             "QIVA_STOCKS_ERRORS_RETURNED", "n_locations", "QIVA_P_SERVICES"}) {
@@ -29,7 +29,7 @@ TEST_F(SchemaTest, NewFileIsCreatedWithEveryTableAndReopenedAsItIs) {
 
   auto again = CreateSqliteEngine();
   ASSERT_TRUE(again->open(db_.connectionString()));
-  EXPECT_FALSE(WasCreated(*again));
+  EXPECT_FALSE(again->createdDatabase());
   ResultSet rs;
   ASSERT_TRUE(again->query("select id, locationName  from n_locations order by locationName desc ", rs));
   ASSERT_EQ(rs.rows.size(), 1u);
@@ -71,7 +71,7 @@ TEST(SchemaOpen, EmptyFileIsGivenTheSchema) {
   std::fclose(f);
   auto engine = CreateSqliteEngine();
   ASSERT_TRUE(engine->open(db.connectionString()));
-  EXPECT_TRUE(WasCreated(*engine));
+  EXPECT_TRUE(engine->createdDatabase());
   EXPECT_TRUE(engine->execute("insert into n_locations (locationName) values ('Cluj')"));
 }
 

@@ -178,7 +178,7 @@ TEST_F(TSqlQueryTest, ClosedEngineRefusesWork) {
   EXPECT_FALSE(engine_->query("select 1 x", rs));
   auto fresh = CreateSqliteEngine();
   EXPECT_FALSE(fresh->open("DRIVER={sqlite}"));
-  EXPECT_FALSE(WasCreated(*fresh));
+  EXPECT_FALSE(fresh->createdDatabase());
 }
 
 }  // namespace

@@ -208,7 +208,7 @@ TEST(WriteFault, ANewFileThatCannotBeSetUpIsRemovedAFileThatWasThereIsKept) {
   EXPECT_TRUE(std::filesystem::exists(existing.path()));
   vfs.FailWrites(false);
   ASSERT_TRUE(engine->open(existing.connectionString()));  // still empty: set up like a new one
-  EXPECT_TRUE(WasCreated(*engine));
+  EXPECT_TRUE(engine->createdDatabase());
 }
 
 // ---- locks ----
@@ -289,7 +289,7 @@ TEST(ForeignFile, ASqliteFileWithNothingInItIsSetUpLikeANewOne) {
 
   auto engine = CreateSqliteEngine();
   ASSERT_TRUE(engine->open(db.connectionString())) << engine->lastError().description;
-  EXPECT_TRUE(WasCreated(*engine));
+  EXPECT_TRUE(engine->createdDatabase());
   EXPECT_TRUE(engine->execute("insert into n_locations (locationName) values ('Cluj')"));
 }
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "app/tests/TestSupport.h"
+#include "base/tests/TestSupport.h"
 #include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"
 #include "db/tds/tests/StandIn.h"

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/tests/TestSupport.h"
+#include "base/tests/TestSupport.h"
 
 namespace qiva::test {
 

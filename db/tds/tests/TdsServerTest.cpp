@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/tests/TestSupport.h"
+#include "base/tests/TestSupport.h"
 #include "db/tds/tests/StandIn.h"
 
 namespace {

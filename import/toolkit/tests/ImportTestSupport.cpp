@@ -1,0 +1,75 @@
+// ImportTestSupport.cpp: the recording engine and scratch files of the import tests.
+#include "import/toolkit/tests/ImportTestSupport.h"
+
+#include <fstream>
+#include <iterator>
+#include <random>
+
+namespace qiva::import::test {
+
+std::string ValueText(const DbValue& value) {
+  if (const auto* text = std::get_if<std::string>(&value)) return *text;
+  if (const auto* number = std::get_if<std::int32_t>(&value)) return std::to_string(*number);
+  if (const auto* real = std::get_if<double>(&value)) {
+    std::string text = std::to_string(*real);
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.') text.pop_back();
+    return text;
+  }
+  return IsNullValue(value) ? "NULL" : "?";
+}
+
+bool RecordingEngine::execute(std::string_view sql) {
+  shared_->executed.emplace_back(sql);
+  if (shared_->broken || shared_->refused.count(std::string(sql)) != 0) {
+    error_.description = "refused by the test";
+    return false;
+  }
+  if (!shared_->breaksAfter.empty() && sql == shared_->breaksAfter) shared_->broken = true;
+  return true;
+}
+
+bool RecordingEngine::query(std::string_view sql, qiva::db::ResultSet& out) {
+  shared_->queries.emplace_back(sql);
+  if (shared_->refused.count(std::string(sql)) != 0) {
+    error_.description = "refused by the test";
+    return false;
+  }
+  auto found = shared_->answers.find(std::string(sql));
+  out = found == shared_->answers.end() ? qiva::db::ResultSet{{"ID"}, {}} : found->second;
+  return true;
+}
+
+RecordedImport::RecordedImport() {
+  std::random_device seed;
+  folder = std::filesystem::temp_directory_path() / ("qiva-import-" + std::to_string(seed()));
+  std::filesystem::create_directories(folder);
+  auto shared_copy = shared;
+  database.SetEngineFactory([shared_copy](const std::string&) {
+    return std::make_unique<RecordingEngine>(shared_copy);
+  });
+  database.SetLogFile((folder / "_database.log").string());
+  database.Open("DRIVER={recording}");
+}
+
+RecordedImport::~RecordedImport() {
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
+}
+
+std::string RecordedImport::writeFile(const std::string& name, const std::string& xml) {
+  const std::string path = (folder / name).string();
+  std::ofstream(path, std::ios::binary) << xml;
+  return path;
+}
+
+void RecordedImport::answerId(const std::string& query, std::int32_t id) {
+  shared->answers[query] = qiva::db::ResultSet{{"id"}, {{DbValue(id)}}};
+}
+
+std::string RecordedImport::logText() const {
+  std::ifstream in(folder / "_database.log", std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace qiva::import::test

@@ -1,0 +1,72 @@
+// ImportTestSupport.h: what the import tests share: a database engine that records every
+// statement and answers look-ups from a script, and an import run wired to it with a front end
+// that records status texts and a scratch folder for XML files.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "import/toolkit/ImportRoutine.h"
+#include "import/toolkit/tests/RecordingFrontEnd.h"
+#include "db/CAdoDatabase.h"
+#include "db/CAdoRecordset.h"
+
+namespace qiva::import::test {
+
+// A database value as the tests compare it: text as is, numbers without trailing zeros,
+// "NULL" for null.
+std::string ValueText(const DbValue& value);
+
+// Records executed statements; a query gets the rows scripted for its exact text (none if
+// unscripted).
+class RecordingEngine final : public qiva::db::DbEngine {
+ public:
+  struct Shared {
+    std::vector<std::string> executed;
+    std::vector<std::string> queries;
+    std::map<std::string, qiva::db::ResultSet> answers;
+    // Statements and queries (exact texts) the engine refuses; they are still recorded.
+    std::set<std::string> refused;
+    // Once this statement has been run, the engine reports itself broken (a lost commit) and
+    // refuses every later statement.
+    std::string breaksAfter;
+    bool broken = false;
+  };
+  explicit RecordingEngine(std::shared_ptr<Shared> shared) : shared_(std::move(shared)) {}
+  bool open(const std::string&) override { return true; }
+  bool execute(std::string_view sql) override;
+  bool query(std::string_view sql, qiva::db::ResultSet& out) override;
+  bool close() override { return true; }
+  const qiva::db::EngineError& lastError() const override { return error_; }
+  bool broken() const override { return shared_->broken; }
+
+ private:
+  std::shared_ptr<Shared> shared_;
+  qiva::db::EngineError error_;
+};
+
+// An import run against a RecordingEngine: the connection is open, the log goes to a scratch
+// folder, and XML files are written there.
+class RecordedImport {
+ public:
+  RecordedImport();
+  ~RecordedImport();
+  std::string writeFile(const std::string& name, const std::string& xml);
+  // One row with one column `ID` holding `id`, as the answer to `query`.
+  void answerId(const std::string& query, std::int32_t id);
+  std::string logText() const;
+
+  std::shared_ptr<RecordingEngine::Shared> shared = std::make_shared<RecordingEngine::Shared>();
+  CAdoDatabase database;
+  CAdoRecordset recordset;
+  qiva::test::RecordingFrontEnd frontEnd;
+  ImportContext context{database, recordset, frontEnd};
+  std::filesystem::path folder;
+};
+
+}  // namespace qiva::import::test
