@@ -4,16 +4,20 @@
 // as "qiva:<number>:<text>".
 #pragma once
 
+#include <map>
 #include <string>
-
 #include <string_view>
+#include <variant>
 
-#include "db/sqlite/SqlCatalog.h"
 #include "db/SqlDateTime.h"
+#include "db/sqlite/SqlCatalog.h"
 
 struct sqlite3;
 
 namespace qiva::db::tsql {
+
+// The value of a T-SQL variable or procedure argument: null, an integer, a real or text.
+using SqlVariable = std::variant<std::monostate, long long, double, std::string>;
 
 // State the functions read: the session's date order and the current statement's time.
 struct SessionState {
@@ -25,6 +29,9 @@ struct SessionState {
   // with an identity column in the running scope (the text being run, or a procedure's body).
   bool hasScopeIdentity = false;
   long long scopeIdentity = 0;
+  // The variables DECLAREd in the running text (upper-case names with their @): null, an
+  // integer, a real or text. Each text is a batch: it starts without any.
+  std::map<std::string, SqlVariable> variables;
 };
 
 // A value on its way into a column: null, integer, real or text (the text is not owned). A real

@@ -71,6 +71,17 @@ bool Translator::Condition(const Expr& cond, std::string& sql, TranslateError& e
   return true;
 }
 
+bool Translator::Value(const Expr& expr, std::string& sql, TranslateError& error) {
+  std::string e;
+  SType t;
+  if (!Emit(expr, e, t)) {
+    error = error_;
+    return false;
+  }
+  sql = "SELECT " + e;
+  return true;
+}
+
 std::string Translator::ColumnValue(const std::string& valueSql, SType valueType, const ColumnInfo& col,
                                     const std::string& table, int op) {
   std::string v = valueSql;
@@ -425,6 +436,10 @@ bool Translator::Emit(const Expr& e, std::string& out, SType& type) {
       return true;
     case Expr::Kind::Column:
       return EmitColumn(e, out, type);
+    case Expr::Kind::Variable:
+      // Read when the statement runs, so that a remembered translation serves later values.
+      out += "qiva_variable(" + QuoteText(e.name) + ")";
+      return true;
     case Expr::Kind::Star:
       out += "*";
       return true;
@@ -577,6 +592,12 @@ bool Translator::EmitFunc(const Expr& e, std::string& out, SType& type) {
     if (!argc(0, 0)) return false;
     out += "qiva_getdate()";
     type = SType::DateTime;
+    return true;
+  }
+  if (f == "DB_NAME") {
+    if (!argc(0, 0)) return false;
+    out += QuoteText(dbName_);
+    type = SType::Text;
     return true;
   }
   if (f == "SCOPE_IDENTITY") {

@@ -249,7 +249,7 @@ class Session final : public db::StatementObserver {
       WriteDone(out_, kTokenDoneInProc, kDoneMore | status, CommandOf(s.kind), s.rowCount);
     } else if (s.kind == db::ObservedStatement::Kind::Exec && !NotFound(s)) {
       out_.u8(kTokenReturnStatus);
-      out_.u32(failed ? static_cast<std::uint32_t>(-6) : 0);
+      out_.u32(static_cast<std::uint32_t>(s.returnStatus.value_or(failed ? -6 : 0)));
       HoldDone(kTokenDoneProc, failed ? kDoneError : 0, CommandOf(s.kind), -1);
     } else {
       HoldDone(kTokenDone, status, CommandOf(s.kind), s.rowCount);
