@@ -14,6 +14,7 @@
 #include "app/ImportWorker.h"
 #include "app/Places.h"
 #include "app/cli/CliFrontEnd.h"
+#include "app/cli/Doctor.h"
 #include "app/cli/ImportReport.h"
 #include "app/cli/StopSignals.h"
 #include "db/CAdoDatabase.h"
@@ -46,19 +47,7 @@ bool IsEmbedded(const INILoader& configuration) {
 bool LoadConfiguration(const ResolvedPaths& paths, INILoader& configuration, std::ostream& err) {
   const std::string& path = paths.configuration;
   if (!configuration.Load(path)) {
-    std::error_code error;
-    err << kConfigurationMissingText << '\n';
-    if (std::filesystem::is_directory(path, error)) {
-      err << "the configuration path is a folder, not a file: ";
-    } else if (!std::filesystem::exists(path, error)) {
-      err << "no configuration file at ";
-    } else if (configuration.heldZeroByte()) {
-      // A value cut at the zero byte would reach the database changed.
-      err << "the configuration file holds a zero byte (NUL), which no value may hold: ";
-    } else {
-      err << "cannot read the configuration file ";
-    }
-    err << path;
+    err << kConfigurationMissingText << '\n' << ConfigurationNotLoadedReason(path, configuration);
     if (paths.configurationsTried.size() > 1) {
       err << " (nor at";
       for (std::size_t i = 1; i < paths.configurationsTried.size(); ++i) {
@@ -285,6 +274,9 @@ int RunImportSteps(const CliOptions& options, const ResolvedPaths& paths, CliEnv
                       outcome == RunOutcome::FileNotRead || outcome == RunOutcome::Stopped ||
                       outcome == RunOutcome::DatabaseFailed;
   report.outcome = session.lastOutcome();
+  if (outcome == RunOutcome::ConnectionFailed) {
+    report.connectionAdvice = session.database().m_szConnectionAdvice;
+  }
   if (outcome == RunOutcome::DatabaseFailed) {
     env.err << OutcomeMessage(report.outcome) << '\n';
   }
@@ -496,6 +488,19 @@ int RunCheck(const CliOptions& options, const ResolvedPaths& paths, CliEnvironme
 
 }  // namespace
 
+std::string ConfigurationNotLoadedReason(const std::string& path, const INILoader& configuration) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) {
+    return "the configuration path is a folder, not a file: " + path;
+  }
+  if (!std::filesystem::exists(path, error)) return "no configuration file at " + path;
+  if (configuration.heldZeroByte()) {
+    // A value cut at the zero byte would reach the database changed.
+    return "the configuration file holds a zero byte (NUL), which no value may hold: " + path;
+  }
+  return "cannot read the configuration file " + path;
+}
+
 std::string DefaultConfigurationPath(const ProgramPaths& paths) {
   return ResolveAgainst(paths.programFolder, "QIVA_IMPORT.INI");
 }
@@ -538,6 +543,8 @@ int RunQivaImport(const CliOptions& options, CliEnvironment& env) {
       return RunInitDb(options, paths, env);
     case CliCommand::Tables:
       return RunTables(paths, env);
+    case CliCommand::Doctor:
+      return RunDoctor({paths.configuration, paths.configurationsTried, paths.traceSql}, env.out);
     case CliCommand::Help:
     case CliCommand::Version:
       break;
