@@ -98,15 +98,25 @@ bool CheckConfiguration(const DoctorRequest& request, INILoader& configuration, 
                   "save it with CR LF line ends");
     return false;
   }
-  std::vector<std::string> known, unknown;
-  for (const INILoader::Entry& entry : configuration.entries())
-    (IsKnownKey(entry.key) ? known : unknown).push_back("'" + entry.key + "'");
+  std::vector<std::string> known, unknown, twice;
+  for (std::size_t i = 0; i < configuration.entries().size(); ++i) {
+    const std::string& key = configuration.entries()[i].key;
+    bool seen = false;
+    for (std::size_t j = 0; j < i; ++j)
+      seen = seen || EqualsIgnoringAsciiCase(configuration.entries()[j].key, key);
+    if (seen) {
+      twice.push_back("'" + key + "'");
+      continue;
+    }
+    (IsKnownKey(key) ? known : unknown).push_back("'" + key + "'");
+  }
   std::string what = request.configuration + " read (keys " +
                      (known.empty() ? std::string("none") : Joined(known)) + ")";
   if (!unknown.empty()) {
     what += "; unknown keys, not read by any program: " + Joined(unknown) +
             " (check their spelling; a blank before '=' is part of the key)";
   }
+  if (!twice.empty()) what += "; given again, the first line wins: " + Joined(twice);
   report.Ok("configuration", what);
   return true;
 }
@@ -229,6 +239,14 @@ bool CheckServer(const INILoader& configuration, Report& report) {
   return false;
 }
 
+// A provider error text ("\t Error number: %x\t%s") without its hexadecimal number.
+std::string Readable(const std::string& providerError) {
+  const std::string label = "\t Error number: ";
+  if (providerError.rfind(label, 0) != 0) return providerError;
+  const std::size_t tab = providerError.find('\t', label.size());
+  return tab == std::string::npos ? providerError : providerError.substr(tab + 1);
+}
+
 // The Description line of a COM error text (FormatComError's layout).
 std::string DescriptionLine(const std::string& comError) {
   const std::string label = "\tDescription = ";
@@ -348,7 +366,7 @@ void CheckServerVersion(CAdoDatabase& db, CAdoRecordset& rs, bool embedded, bool
                "cast(databasepropertyex(db_name(), 'Collation') as varchar(128)) as "
                "collation_name, app_name() as program",
                &db)) {
-    report.Ok("server version", "not told (" + rs.m_szProviderError + ")");
+    report.Ok("server version", "not told (" + Readable(rs.m_szProviderError) + ")");
     return;
   }
   const std::string version = TextOf(rs.GetFieldValue("version"));
@@ -477,9 +495,10 @@ void CheckLocations(CAdoDatabase& db, CAdoRecordset& rs,
     return;
   }
   if (!rs.Open("select count(*) as locations from n_locations", &db)) {
-    report.Failed("locations",
-                  "per location, but n_locations cannot be read (" + rs.m_szProviderError + ")",
-                  "create n_locations (id, locationName) as the reference schema does");
+    report.Failed(
+        "locations",
+        "per location, but n_locations cannot be read (" + Readable(rs.m_szProviderError) + ")",
+        "create n_locations (id, locationName) as the reference schema does");
     return;
   }
   const int count = NumberOf(rs.GetFieldValue("locations"));
@@ -497,7 +516,7 @@ void CheckLocations(CAdoDatabase& db, CAdoRecordset& rs,
 void CheckRoundTrip(CAdoDatabase& db, CAdoRecordset& rs, Report& report) {
   const auto started = Clock::now();
   if (!rs.Open("select 1 as one", &db)) {
-    report.Failed("round trip", "select 1 failed (" + rs.m_szProviderError + ")", "");
+    report.Failed("round trip", "select 1 failed (" + Readable(rs.m_szProviderError) + ")", "");
     return;
   }
   const auto elapsed = Clock::now() - started;
@@ -616,7 +635,8 @@ int RunDoctor(const DoctorRequest& request, std::ostream& out) {
     report.Ok("driver", "the embedded database (driver=sqlite)");
     if (!CheckDatabaseFile(database, report)) return kExitDatabase;
     if (!db.Open("", "", "", database)) {
-      report.Failed("database", database + " cannot be opened (" + db.m_szProviderError + ")",
+      report.Failed("database",
+                    database + " cannot be opened (" + Readable(db.m_szProviderError) + ")",
                     "name the embedded database file with database=");
       return kExitDatabase;
     }
@@ -632,10 +652,10 @@ int RunDoctor(const DoctorRequest& request, std::ostream& out) {
     CheckSchema(*columns, ReadProcedures(db, rs), report);
     CheckLocations(db, rs, *columns, report);
   } else {
-    report.Failed(
-        "tables",
-        "the catalogue (INFORMATION_SCHEMA.COLUMNS) cannot be read (" + rs.m_szProviderError + ")",
-        "give the user the right to see the database's definitions (VIEW DEFINITION)");
+    report.Failed("tables",
+                  "the catalogue (INFORMATION_SCHEMA.COLUMNS) cannot be read (" +
+                      Readable(rs.m_szProviderError) + ")",
+                  "give the user the right to see the database's definitions (VIEW DEFINITION)");
   }
   CheckRoundTrip(db, rs, report);
   db.Close();

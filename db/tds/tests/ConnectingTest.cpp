@@ -260,7 +260,8 @@ TEST_F(ConnectingTest, theKeysReachTheDriverAndNoValueAddsAnAttribute) {
 // engine: the same findings, and nothing written (the file's bytes, no log).
 TEST_F(ConnectingTest, doctorNamesWhatTheDatabaseLacksThroughTheDriverAndOnTheEmbeddedEngine) {
   const std::string file = NewDatabase("clinic.db");
-  const std::string embedded = "driver=sqlite\r\ndatabase=clinic.db\r\nserevr=typo\r\n";
+  const std::string embedded =
+      "driver=sqlite\r\ndatabase=clinic.db\r\nserevr=typo\r\nDRIVER=FreeTDS\r\n";
   auto doctorBoth = [&](int status) {
     StandIn server(file, {"--database-name", "CLINIC"});
     EXPECT_TRUE(server.Started());
@@ -271,7 +272,10 @@ TEST_F(ConnectingTest, doctorNamesWhatTheDatabaseLacksThroughTheDriverAndOnTheEm
     EXPECT_EQ(onFile.status, status) << onFile.out;
     EXPECT_EQ(ReadFileBytes(file), before);
     EXPECT_FALSE(fs::exists(dir.file("_database.log")));
-    EXPECT_NE(onFile.out.find("unknown keys, not read by any program: 'serevr'"), std::string::npos)
+    EXPECT_NE(onFile.out.find("unknown keys, not read by any program: 'serevr' (check their "
+                              "spelling; a blank before '=' is part of the key); given again, "
+                              "the first line wins: 'DRIVER'"),
+              std::string::npos)
         << onFile.out;
     return std::vector<Outcome>{viaDriver, onFile};
   };
