@@ -523,6 +523,15 @@ int RunQivaImport(const CliOptions& options, CliEnvironment& env) {
   if (options.command == CliCommand::Check) {
     // check reads no configuration and writes no log.
     EnterProgramFolder(programPaths);
+  } else if (options.command == CliCommand::Doctor) {
+    // doctor chooses the configuration as every run does, but settles no log folder: choosing
+    // one may create it, and the doctor writes nothing.
+    const ConfigurationChoice choice =
+        ChooseConfiguration(ResolveAgainst(env.startDirectory, options.configPath),
+                            programPaths.configurationPath, env.placeEnvironment);
+    paths.configuration = choice.chosen.path;
+    if (options.configPath.empty()) paths.configurationsTried = choice.tried;
+    EnterProgramFolder(programPaths);
   } else {
     const Places places = SettlePlaces(
         programPaths, ResolveAgainst(env.startDirectory, options.configPath), env.placeEnvironment);

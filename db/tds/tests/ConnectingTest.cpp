@@ -261,7 +261,7 @@ TEST_F(ConnectingTest, theKeysReachTheDriverAndNoValueAddsAnAttribute) {
 TEST_F(ConnectingTest, doctorNamesWhatTheDatabaseLacksThroughTheDriverAndOnTheEmbeddedEngine) {
   const std::string file = NewDatabase("clinic.db");
   const std::string embedded =
-      "driver=sqlite\r\ndatabase=clinic.db\r\nserevr=typo\r\nDRIVER=FreeTDS\r\n";
+      "driver=sqlite\r\ndatabase=clinic.db\r\nlogs=not-made\r\nserevr=typo\r\nDRIVER=FreeTDS\r\n";
   auto doctorBoth = [&](int status) {
     StandIn server(file, {"--database-name", "CLINIC"});
     EXPECT_TRUE(server.Started());
@@ -272,6 +272,7 @@ TEST_F(ConnectingTest, doctorNamesWhatTheDatabaseLacksThroughTheDriverAndOnTheEm
     EXPECT_EQ(onFile.status, status) << onFile.out;
     EXPECT_EQ(ReadFileBytes(file), before);
     EXPECT_FALSE(fs::exists(dir.file("_database.log")));
+    EXPECT_FALSE(fs::exists(dir.file("not-made")));  // not even the log folder is made
     EXPECT_NE(onFile.out.find("unknown keys, not read by any program: 'serevr' (check their "
                               "spelling; a blank before '=' is part of the key); given again, "
                               "the first line wins: 'DRIVER'"),
