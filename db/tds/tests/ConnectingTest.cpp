@@ -254,6 +254,16 @@ TEST_F(ConnectingTest, theKeysReachTheDriverAndNoValueAddsAnAttribute) {
       << doctor.out;
   EXPECT_NE(doctor.out.find("the server sees this program as QIVA_IMPORT"), std::string::npos);
   EXPECT_NE(doctor.out.find("Romanian_CI_AS is code page 1250"), std::string::npos);
+
+  // encrypt=yes reaches FreeTDS as Encryption=require: the stand-in offers no encryption, so
+  // the login exchange fails although the port answers.
+  text.replace(text.find("encrypt=no"), 10, "encrypt=yes");
+  const Outcome encrypted = Run("doctor", text);
+  EXPECT_EQ(encrypted.status, 4);
+  EXPECT_NE(encrypted.out.find("FAILED login: the server's port answers, but the login exchange "
+                               "failed"),
+            std::string::npos)
+      << encrypted.out;
 }
 
 // One database, complete and then damaged, checked through the driver and on the embedded
