@@ -309,16 +309,17 @@ bool CheckLoginAndDatabase(const INILoader& configuration, CAdoDatabase& db,
       report.Failed("driver", said, step);
       break;
     case C::Unreachable:
+    case C::InstanceLookup:
+      // The server check reached the port (a named instance's through the Browser): what failed
+      // is the exchange after it.
       if (portAnswered) {
         report.Failed("login",
                       "the server's port answers, but the login exchange failed (" + said + ")",
                       "check that the port is the SQL Server instance's; with encrypt=yes, that "
                       "the server offers encryption (encrypt=no tells)");
-        break;
+      } else {
+        report.Failed("server", said, step);
       }
-      [[fallthrough]];
-    case C::InstanceLookup:
-      report.Failed("server", said, step);
       break;
   }
   return false;
