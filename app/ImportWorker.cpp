@@ -40,6 +40,8 @@ bool DatabaseHasLocationColumn(CAdoDatabase& db, CAdoRecordset& rs) {
   return found;
 }
 
+}  // namespace
+
 // The "text" and "timeout" keys: text=characters sends the characters the file's bytes encode;
 // timeout=SECONDS limits every statement (0: no limit; absent or not a number: 30 seconds).
 qiva::db::StatementOptions StatementOptionsFrom(const INILoader& configuration) {
@@ -53,8 +55,6 @@ qiva::db::StatementOptions StatementOptionsFrom(const INILoader& configuration) 
     options.timeoutSeconds = std::stoi(timeout);
   return options;
 }
-
-}  // namespace
 
 CAdoDatabase::ConnectionSettings ConnectionSettingsFrom(const INILoader& configuration) {
   CAdoDatabase::ConnectionSettings settings;
@@ -70,7 +70,6 @@ std::string ConnectionFailureText(const CAdoDatabase& db) {
   if (db.m_szConnectionAdvice.empty()) return text;
   if (!text.empty() && text.back() != '\n') text += '\n';
   return text + db.m_szConnectionAdvice;
-  return text;
 }
 
 namespace {

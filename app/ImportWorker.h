@@ -93,6 +93,10 @@ class ImportSession {
 RunOutcome ImportWorker(ImportSession& session, const ImportRequest& request);
 
 class INILoader;
+// The keys text and timeout of a loaded configuration: text=characters sends the characters the
+// file's bytes encode; timeout=SECONDS limits every statement (0: none; absent or not a number:
+// 30 seconds).
+qiva::db::StatementOptions StatementOptionsFrom(const INILoader& configuration);
 // The keys encrypt, trustservercertificate, port and trusted of a loaded configuration (absent
 // keys stay empty: the driver's own defaults).
 CAdoDatabase::ConnectionSettings ConnectionSettingsFrom(const INILoader& configuration);

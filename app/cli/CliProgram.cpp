@@ -15,6 +15,7 @@
 #include "app/ImportWorker.h"
 #include "app/Places.h"
 #include "app/cli/CliFrontEnd.h"
+#include "app/cli/Doctor.h"
 #include "app/cli/ImportReport.h"
 #include "app/cli/StopSignals.h"
 #include "db/CAdoDatabase.h"
@@ -47,19 +48,7 @@ bool IsEmbedded(const INILoader& configuration) {
 bool LoadConfiguration(const ResolvedPaths& paths, INILoader& configuration, std::ostream& err) {
   const std::string& path = paths.configuration;
   if (!configuration.Load(path)) {
-    std::error_code error;
-    err << kConfigurationMissingText << '\n';
-    if (std::filesystem::is_directory(path, error)) {
-      err << "the configuration path is a folder, not a file: ";
-    } else if (!std::filesystem::exists(path, error)) {
-      err << "no configuration file at ";
-    } else if (configuration.heldZeroByte()) {
-      // A value cut at the zero byte would reach the database changed.
-      err << "the configuration file holds a zero byte (NUL), which no value may hold: ";
-    } else {
-      err << "cannot read the configuration file ";
-    }
-    err << path;
+    err << kConfigurationMissingText << '\n' << ConfigurationNotLoadedReason(path, configuration);
     if (paths.configurationsTried.size() > 1) {
       err << " (nor at";
       for (std::size_t i = 1; i < paths.configurationsTried.size(); ++i) {
@@ -257,6 +246,9 @@ int RunImportSteps(const CliOptions& options, const ResolvedPaths& paths, CliEnv
                       outcome == RunOutcome::FileNotRead || outcome == RunOutcome::Stopped ||
                       outcome == RunOutcome::DatabaseFailed;
   report.outcome = session.lastOutcome();
+  if (outcome == RunOutcome::ConnectionFailed) {
+    report.connectionAdvice = session.database().m_szConnectionAdvice;
+  }
   if (outcome == RunOutcome::DatabaseFailed) {
     env.err << OutcomeMessage(report.outcome) << '\n';
   }
@@ -476,6 +468,19 @@ int RunCheck(const CliOptions& options, const ResolvedPaths& paths, CliEnvironme
 
 }  // namespace
 
+std::string ConfigurationNotLoadedReason(const std::string& path, const INILoader& configuration) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) {
+    return "the configuration path is a folder, not a file: " + path;
+  }
+  if (!std::filesystem::exists(path, error)) return "no configuration file at " + path;
+  if (configuration.heldZeroByte()) {
+    // A value cut at the zero byte would reach the database changed.
+    return "the configuration file holds a zero byte (NUL), which no value may hold: " + path;
+  }
+  return "cannot read the configuration file " + path;
+}
+
 std::string DefaultConfigurationPath(const ProgramPaths& paths) {
   return ResolveAgainst(paths.programFolder, "QIVA_IMPORT.INI");
 }
@@ -498,6 +503,15 @@ int RunQivaImport(const CliOptions& options, CliEnvironment& env) {
   if (options.command == CliCommand::Check) {
     // check reads no configuration and writes no log.
     EnterProgramFolder(programPaths);
+  } else if (options.command == CliCommand::Doctor) {
+    // doctor chooses the configuration as every run does, but settles no log folder: choosing
+    // one may create it, and the doctor writes nothing.
+    const ConfigurationChoice choice =
+        ChooseConfiguration(ResolveAgainst(env.startDirectory, options.configPath),
+                            programPaths.configurationPath, env.placeEnvironment);
+    paths.configuration = choice.chosen.path;
+    if (options.configPath.empty()) paths.configurationsTried = choice.tried;
+    EnterProgramFolder(programPaths);
   } else {
     const Places places = SettlePlaces(
         programPaths, ResolveAgainst(env.startDirectory, options.configPath), env.placeEnvironment);
@@ -518,6 +532,8 @@ int RunQivaImport(const CliOptions& options, CliEnvironment& env) {
       return RunInitDb(options, paths, env);
     case CliCommand::Tables:
       return RunTables(paths, env);
+    case CliCommand::Doctor:
+      return RunDoctor({paths.configuration, paths.configurationsTried, paths.traceSql}, env.out);
     case CliCommand::Help:
     case CliCommand::Version:
       break;

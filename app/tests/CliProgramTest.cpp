@@ -1212,5 +1212,6 @@ TEST_F(CliPlacesTest, versionAndSubcommandHelp) {
   EXPECT_NE(r.out.find("--location ID"), std::string::npos);
   EXPECT_EQ(RunPlaced("nomenclatures --help").out.find("--location ID"), std::string::npos);
   EXPECT_NE(RunPlaced("init-db --help").out.find("--locations"), std::string::npos);
+  EXPECT_EQ(RunPlaced("doctor --help").out.rfind("usage: qiva-import [options] doctor\n", 0), 0u);
   EXPECT_EQ(RunPlaced("--help").out, RunPlaced("no-such-word --help").out);
 }

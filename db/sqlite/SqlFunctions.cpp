@@ -91,6 +91,27 @@ void Variable(sqlite3_context* ctx, int, sqlite3_value** argv) {
   sqlite3_result_null(ctx);
 }
 
+// qiva_serverproperty(name): SERVERPROPERTY(name) for the names a diagnosis asks: the engine
+// and SQLite version, the edition and the collation the connection named; null for any other
+// name and for a collation not named (the engine stores text as its bytes).
+void ServerProperty(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  const SessionState* state = State(ctx);
+  const unsigned char* raw = sqlite3_value_text(argv[0]);
+  const std::string name = raw ? ToUpper(reinterpret_cast<const char*>(raw)) : std::string();
+  std::string value;
+  if (name == "PRODUCTVERSION") value = std::string("SQLite ") + sqlite3_libversion();
+  if (name == "EDITION") value = "QIVA embedded SQL";
+  if (name == "COLLATION") value = state->collation;
+  if (value.empty()) return sqlite3_result_null(ctx);
+  sqlite3_result_text(ctx, value.c_str(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
+}
+
+// qiva_app_name(): APP_NAME(), the program name the connection text gave.
+void AppName(sqlite3_context* ctx, int, sqlite3_value**) {
+  const std::string& name = State(ctx)->appName;
+  sqlite3_result_text(ctx, name.c_str(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+}
+
 // qiva_dt(x): x as a datetime under the session's date order (for comparisons).
 void ToDt(sqlite3_context* ctx, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
@@ -418,6 +439,7 @@ bool RegisterFunctions(sqlite3* db, SessionState* state) {
       {"qiva_replace", 3, Replace, true},      {"qiva_col", 8, Col, false},
       {"qiva_contains", 2, Contains, true},    {"qiva_scope_identity", 0, ScopeIdentity, false},
       {"qiva_variable", 1, Variable, false},
+      {"qiva_serverproperty", 1, ServerProperty, false}, {"qiva_app_name", 0, AppName, false},
   };
   for (const Fn& f : kFns) {
     const int flags = SQLITE_UTF8 | (f.deterministic ? SQLITE_DETERMINISTIC : 0);

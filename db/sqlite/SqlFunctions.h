@@ -25,6 +25,10 @@ struct SessionState {
   std::string now;           // canonical text of getdate() for the running statement
   bool nowValid = false;     // false until getdate() is first read in the running statement
   std::string databaseName;  // used in error texts
+  // What the connection text named (its APP and COLLATION attributes, "" when absent), for
+  // APP_NAME(), SERVERPROPERTY('Collation') and DATABASEPROPERTYEX(..., 'Collation').
+  std::string appName;
+  std::string collation;
   // SCOPE_IDENTITY(): the identity value of the last row this connection inserted into a table
   // with an identity column in the running scope (the text being run, or a procedure's body).
   bool hasScopeIdentity = false;

@@ -95,6 +95,8 @@ class SqliteEngine final : public ObservableEngine {
     path_ = std::filesystem::absolute(path, ec).string();
     if (path_.empty()) path_ = path;
     state_.databaseName = std::filesystem::path(path_).stem().string();
+    state_.appName = ConnectionAttribute(connectionString, "APP");
+    state_.collation = ConnectionAttribute(connectionString, "COLLATION");
     // Only files that this open creates may be removed when it fails: whatever was at their
     // paths before (a file, a folder, a link) stays as it was.
     const std::vector<std::string> created = MissingFiles();
