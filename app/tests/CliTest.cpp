@@ -6,11 +6,11 @@
 #include <sstream>
 
 #include "app/FileLock.h"
+#include "app/LocationList.h"
 #include "app/cli/CliFrontEnd.h"
 #include "app/cli/CliOptions.h"
 #include "app/tests/FakeDatabase.h"
 #include "app/tests/TestSupport.h"
-#include "app/LocationList.h"
 #include "db/CAdoRecordset.h"
 
 namespace {
@@ -86,6 +86,27 @@ struct FrontEndStreams {
   std::istringstream in;
 };
 
+// Every option of the general usage that an import takes is listed in each kind's own help
+// (--location only where the kind asks for a location).
+TEST(CliOptions, eachKindsHelpListsTheImportOptionsOfTheUsage) {
+  std::istringstream usage(CliUsage());
+  std::vector<std::string> options;
+  for (std::string line; std::getline(usage, line);) {
+    if (line.rfind("  --", 0) != 0) continue;
+    const std::string option = line.substr(2, line.find(' ', 2) - 2);
+    if (option != "--" && option != "--help" && option != "--version") options.push_back(option);
+  }
+  EXPECT_GE(options.size(), 7u);
+  for (const ImportKindInfo& info : ImportKinds()) {
+    const std::string help = CliHelp(info.commandName);
+    for (const std::string& option : options) {
+      const bool expected = option != "--location" || info.needsLocation;
+      EXPECT_EQ(help.find("  " + option + " ") != std::string::npos, expected)
+          << info.commandName << " " << option;
+    }
+  }
+}
+
 TEST(CliFrontEnd, printsTheLastStatusOnStandardOutputAndMessagesOnStandardError) {
   FrontEndStreams s;
   CliFrontEnd ui({}, s.out, s.err, s.in);
@@ -104,7 +125,8 @@ TEST(CliFrontEnd, progressLineUpdatesInPlaceAndIsClearedAtTheEnd) {
   CliFrontEnd::Settings settings;
   settings.progress = true;
   CliFrontEnd ui(settings, s.out, s.err, s.in);
-  for (int i = 1; i <= 1000; ++i) ui.SetStatusText("Procesez inregistrarea " + std::to_string(i) + " ...");
+  for (int i = 1; i <= 1000; ++i)
+    ui.SetStatusText("Procesez inregistrarea " + std::to_string(i) + " ...");
   ui.Finish();
   const std::string err = s.err.str();
   EXPECT_EQ(err.find('\n'), err.rfind('\n'));  // one summary line; the progress stays in place
@@ -118,9 +140,11 @@ TEST(CliFrontEnd, answersTheInvalidRecordPromptFromOptionsOrTheTerminal) {
   FrontEndStreams s;
   CliFrontEnd::Settings settings;
   settings.onInvalid = InvalidRecordAnswer::Stop;
-  EXPECT_FALSE(CliFrontEnd(settings, s.out, s.err, s.in).AskYesNo("Inregistrare invalida\nContinui ?"));
+  EXPECT_FALSE(
+      CliFrontEnd(settings, s.out, s.err, s.in).AskYesNo("Inregistrare invalida\nContinui ?"));
   settings.onInvalid = InvalidRecordAnswer::Skip;
-  EXPECT_TRUE(CliFrontEnd(settings, s.out, s.err, s.in).AskYesNo("Inregistrare invalida\nContinui ?"));
+  EXPECT_TRUE(
+      CliFrontEnd(settings, s.out, s.err, s.in).AskYesNo("Inregistrare invalida\nContinui ?"));
 
   settings.onInvalid = InvalidRecordAnswer::Ask;
   FrontEndStreams typed;
