@@ -132,6 +132,7 @@ std::string CliHelp(const std::string& topic) {
       text += "  --location ID          the location, when the database keeps locations\n";
     }
     text +=
+        "  --no-grouping          send SQL Server one statement per round trip (diagnosis)\n"
         "  --on-invalid skip|stop answer to the invalid-record prompt without a terminal\n"
         "  --report FILE          write a JSON account of the import to FILE\n"
         "  --quiet                no progress output\n"

@@ -89,6 +89,27 @@ struct FrontEndStreams {
   std::istringstream in;
 };
 
+// Every option of the general usage that an import takes is listed in each kind's own help
+// (--location only where the kind asks for a location).
+TEST(CliOptions, eachKindsHelpListsTheImportOptionsOfTheUsage) {
+  std::istringstream usage(CliUsage());
+  std::vector<std::string> options;
+  for (std::string line; std::getline(usage, line);) {
+    if (line.rfind("  --", 0) != 0) continue;
+    const std::string option = line.substr(2, line.find(' ', 2) - 2);
+    if (option != "--" && option != "--help" && option != "--version") options.push_back(option);
+  }
+  EXPECT_GE(options.size(), 7u);
+  for (const ImportKindInfo& info : ImportKinds()) {
+    const std::string help = CliHelp(info.commandName);
+    for (const std::string& option : options) {
+      const bool expected = option != "--location" || info.needsLocation;
+      EXPECT_EQ(help.find("  " + option + " ") != std::string::npos, expected)
+          << info.commandName << " " << option;
+    }
+  }
+}
+
 TEST(CliFrontEnd, printsTheLastStatusOnStandardOutputAndMessagesOnStandardError) {
   FrontEndStreams s;
   CliFrontEnd ui({}, s.out, s.err, s.in);

@@ -21,6 +21,7 @@
 
 #include "app/FileLock.h"
 #include "app/LocationList.h"
+#include "app/Places.h"
 #include "app/gui/CQIVA_IMPORTDlg.h"
 #include "app/gui/DlgLocation.h"
 #include "app/gui/RomanianQtTexts.h"
@@ -94,7 +95,10 @@ class MainDialogTest : public ::testing::Test {
     std::filesystem::current_path(saved);
   }
   CQIVA_IMPORTDlg& Make(std::string commandLine = "") {
-    ProgramPaths paths = ProgramPathsFor(dir.file("qiva_import"), PathRules::Posix);
+    return MakeAt(ProgramPathsFor(dir.file("qiva_import"), PathRules::Posix),
+                  std::move(commandLine));
+  }
+  CQIVA_IMPORTDlg& MakeAt(const ProgramPaths& paths, std::string commandLine = "") {
     dialog = std::make_unique<CQIVA_IMPORTDlg>(paths, std::move(commandLine));
     dialog->updateSettings().server.clear();  // no test reaches a configured update server
     ImportSession& session = dialog->session();
@@ -250,6 +254,58 @@ TEST_F(MainDialogTest, commandLineFileIsImportedAsAnErrorFileAtOnce) {
   EXPECT_EQ(probe.calls, 1);
   EXPECT_EQ(probe.kind, static_cast<int>(ImportKind::ErrorFile));
   EXPECT_EQ(probe.path, "/in/SPT_ACUT_1_2_3_4.xml");
+}
+
+// Started from a desktop, nobody reads standard error: where the logs went instead of the
+// program folder, or that they are lost, stands in the status line until a run replaces it.
+// The update check keeps its downloads beside the logs.
+TEST_F(MainDialogTest, logsAwayFromTheProgramFolderAreSaidInTheStatusLine) {
+  ScratchDir state;
+  std::vector<std::string> refused;
+  PlaceEnvironment env;
+  env.xdgStateHome = state.path().string();
+  env.systemConfigFolder.clear();
+  env.makeWritable = [&refused](const std::string& folder, std::string& why) {
+    for (const std::string& r : refused) {
+      if (folder == r) {
+        why = "read-only";
+        return false;
+      }
+    }
+    return MakeWritableFolder(folder, why);
+  };
+  const std::string stateFolder = state.file("qiva-import");
+  auto open = [&] {
+    ProgramPaths paths = ProgramPathsFor(dir.file("qiva_import"), PathRules::Posix);
+    const Places places = SettlePlaces(paths, {}, env);
+    CQIVA_IMPORTDlg& dlg = MakeAt(paths);
+    dlg.SetStartupNotice(LogFolderNotice(places.logs));
+    dlg.OnInitDialog();
+    return &dlg;
+  };
+
+  CQIVA_IMPORTDlg* dlg = open();  // the program folder can be written: nothing to say
+  EXPECT_EQ(dlg->statusLine()->text(), "");
+  EXPECT_EQ(dlg->updateSettings().downloadFolder, dir.path().string());
+
+  refused = {dir.path().string()};
+  dlg = open();
+  EXPECT_EQ(dlg->statusLine()->text().toStdString(),
+            "Jurnalele sunt in " + stateFolder + ", nu in folderul programului");
+  EXPECT_EQ(std::filesystem::current_path(), stateFolder);
+  EXPECT_EQ(dlg->updateSettings().downloadFolder, stateFolder);
+  dlg->button(1003)->click();
+  ASSERT_TRUE(dlg->WaitForWorkers(10s));
+  EXPECT_EQ(dlg->statusLine()->text(), "Procesat 5000 inregistrari");
+
+  qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"), "server=s\r\nlogs=logs\r\n");
+  refused = {dir.file("logs")};
+  EXPECT_EQ(open()->statusLine()->text().toStdString(),
+            "Atentie: folderul din logs= nu poate fi scris; jurnalele sunt in " + stateFolder);
+
+  refused = {dir.file("logs"), stateFolder};
+  EXPECT_EQ(open()->statusLine()->text(),
+            "Atentie: jurnalele nu pot fi scrise in niciun folder si se pierd");
 }
 
 TEST_F(MainDialogTest, kindNotAvailableYetSaysSoInTheStatusLine) {
