@@ -8,8 +8,10 @@
 #include <utility>
 
 #include "app/INILoader.h"
+#include "app/ImportLock.h"
 #include "app/Places.h"
 #include "base/TextUtil.h"
+#include "db/ConnectionString.h"
 #include "import/toolkit/ImportConventions.h"
 
 namespace {
@@ -38,6 +40,8 @@ bool DatabaseHasLocationColumn(CAdoDatabase& db, CAdoRecordset& rs) {
   return found;
 }
 
+}  // namespace
+
 // The "text" and "timeout" keys: text=characters sends the characters the file's bytes encode;
 // timeout=SECONDS limits every statement (0: no limit; absent or not a number: 30 seconds).
 qiva::db::StatementOptions StatementOptionsFrom(const INILoader& configuration) {
@@ -51,8 +55,6 @@ qiva::db::StatementOptions StatementOptionsFrom(const INILoader& configuration) 
     options.timeoutSeconds = std::stoi(timeout);
   return options;
 }
-
-}  // namespace
 
 CAdoDatabase::ConnectionSettings ConnectionSettingsFrom(const INILoader& configuration) {
   CAdoDatabase::ConnectionSettings settings;
@@ -68,7 +70,6 @@ std::string ConnectionFailureText(const CAdoDatabase& db) {
   if (db.m_szConnectionAdvice.empty()) return text;
   if (!text.empty() && text.back() != '\n') text += '\n';
   return text + db.m_szConnectionAdvice;
-  return text;
 }
 
 namespace {
@@ -111,6 +112,25 @@ std::string FullPath(const std::string& name) {
 
 }  // namespace
 
+namespace {
+
+RunOutcome LockFailed(ImportFrontEnd& ui, const ImportLockEvent& failure) {
+  ui.ReportLock(failure);
+  using K = ImportLockEvent::Kind;
+  switch (failure.kind) {
+    case K::FolderNotWritable:
+      return RunOutcome::DatabaseFolderNotWritable;
+    case K::Busy:
+      return RunOutcome::DatabaseBusy;
+    case K::Refused:
+      return RunOutcome::LockRefused;
+    default:
+      return RunOutcome::LockNotCreated;
+  }
+}
+
+}  // namespace
+
 RunOutcome ImportWorker(ImportSession& session, const ImportRequest& request) {
   ImportFrontEnd& ui = session.frontEnd();
   int idle = 0;
@@ -126,6 +146,17 @@ RunOutcome ImportWorker(ImportSession& session, const ImportRequest& request) {
   if (!configuration.Load(session.configurationPath())) {
     ui.ShowMessage(kConfigurationMissingText);
     return RunOutcome::ConfigurationMissing;
+  }
+  // The run, not the program that started it, holds the lock: the dialogs and the command line
+  // all wait for each other. An embedded database is locked before it is opened (the open may
+  // create it); a server database once connected, through the server's application lock.
+  const bool embedded = qiva::db::IsEmbeddedDriver(configuration.GetValue("driver"));
+  const auto tell = [&ui](const ImportLockEvent& event) { ui.ReportLock(event); };
+  ImportLock lock;
+  if (embedded && lock.TakeFile(LockFilePlaceFor(configuration, session.configurationPath()),
+                                tell) != ImportLock::Result::Taken) {
+    session.lastLockFailure_ = lock.failure();
+    return LockFailed(ui, lock.failure());
   }
   ui.SetStatusText(kOpeningConnectionText);
   const std::string server = configuration.GetValue("server");
@@ -144,9 +175,19 @@ RunOutcome ImportWorker(ImportSession& session, const ImportRequest& request) {
   db.SetGrouping(grouping != "OFF" && !request.oneByOne);
   db.SetConnectionSettings(ConnectionSettingsFrom(configuration));
   if (!db.Open(server, user, password, database)) {
+    lock.Release();  // not held while the message waits for the user
     ui.ShowMessage(ConnectionFailureText(db));
     ui.CloseProgram();
     return RunOutcome::ConnectionFailed;
+  }
+  if (!embedded) {
+    const ImportLock::Result taken = lock.TakeServer(
+        db, session.recordset(), AppLockWaitLimit(configuration), tell, &stopRequests);
+    if (taken == ImportLock::Result::Failed) {
+      session.lastLockFailure_ = lock.failure();
+      return LockFailed(ui, lock.failure());
+    }
+    // Stopped: told below, as a stop before the import began.
   }
   ui.SetStatusText(kReadingXmlText);
 
@@ -165,6 +206,7 @@ RunOutcome ImportWorker(ImportSession& session, const ImportRequest& request) {
     }
   }
   if (stopRequests.load() > 0) {
+    lock.Release();
     // Asked to stop before the routine began (while the lock or the connection was awaited).
     session.lastOutcome_.stopped = StopCause::Request;
     session.lastOutcome_.databaseLog = FullPath(db.m_szLogFile);
@@ -180,6 +222,8 @@ RunOutcome ImportWorker(ImportSession& session, const ImportRequest& request) {
   // The embedded engine commits in groups: the routine's last statements are made durable, or
   // reported lost, before the outcome is judged.
   db.Flush();
+  // The next run may start while this one's outcome is shown (a message box waits for the user).
+  lock.Release();
   qiva::import::CloseAccount(context);
   if (!context.outcome.fileRead) {
     db.Log("File not read: " + request.path + ": " + FileNotReadReason(context.outcome));

@@ -10,6 +10,7 @@
 
 #include "import/toolkit/ImportFrontEnd.h"
 #include "app/ImportKinds.h"
+#include "import/toolkit/ImportLockEvent.h"
 #include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"
 
@@ -22,17 +23,21 @@ struct ImportRequest {
 
 // How a run ended.
 enum class RunOutcome {
-  Busy,                  // another run was active; "In procesare..." was shown
-  NoFile,                // empty path (the file chooser was cancelled); nothing shown
-  ConfigurationMissing,  // the configuration file could not be loaded
-  ConnectionFailed,      // the database could not be opened; the program is closed
-  NotAvailable,          // the kind's routine is not available yet
-  LocationCancelled,     // the location choice was cancelled
-  Stopped,               // stopped early: a stop request, a No at the prompt, a failed header
-  FileNotRead,           // the file gave no document element or was cut short; nothing sent
-  DatabaseFailed,        // the connection lost statements during the import; the routine ended
-  CompletedWithLosses,   // walked the whole file, but statements were rejected or records skipped
-  Completed,             // the routine returned 1 (walked the whole file) and lost nothing
+  Busy,                       // another run was active; "In procesare..." was shown
+  NoFile,                     // empty path (the file chooser was cancelled); nothing shown
+  ConfigurationMissing,       // the configuration file could not be loaded
+  LockNotCreated,             // the lock file beside the configuration could not be created
+  DatabaseFolderNotWritable,  // the lock file beside the embedded database could not be created
+  DatabaseBusy,         // another import held the server's application lock past the wait limit
+  LockRefused,          // the server refused the application lock (an error, a deadlock)
+  ConnectionFailed,     // the database could not be opened; the program is closed
+  NotAvailable,         // the kind's routine is not available yet
+  LocationCancelled,    // the location choice was cancelled
+  Stopped,              // stopped early: a stop request, a No at the prompt, a failed header
+  FileNotRead,          // the file gave no document element or was cut short; nothing sent
+  DatabaseFailed,       // the connection lost statements during the import; the routine ended
+  CompletedWithLosses,  // walked the whole file, but statements were rejected or records skipped
+  Completed,            // the routine returned 1 (walked the whole file) and lost nothing
 };
 
 // The texts of the run.
@@ -59,6 +64,9 @@ class ImportSession {
   CAdoDatabase& database() { return database_; }
   CAdoRecordset& recordset() { return recordset_; }
   bool hasLocationColumn() const { return hasLocationColumn_; }
+  // How the last run's lock failed (meaningful after LockNotCreated, DatabaseFolderNotWritable,
+  // DatabaseBusy and LockRefused).
+  const ImportLockEvent& lastLockFailure() const { return lastLockFailure_; }
   // What the last run's routine lost or could not read (empty before a routine has run).
   const ImportOutcome& lastOutcome() const { return lastOutcome_; }
   std::int32_t locationId() const { return locationId_; }
@@ -76,6 +84,7 @@ class ImportSession {
   bool hasLocationColumn_ = false;
   std::int32_t locationId_ = 0;
   ImportOutcome lastOutcome_;
+  ImportLockEvent lastLockFailure_;
   std::array<ImportRoutine, kImportKindCount> routines_{};
 };
 
@@ -84,6 +93,10 @@ class ImportSession {
 RunOutcome ImportWorker(ImportSession& session, const ImportRequest& request);
 
 class INILoader;
+// The keys text and timeout of a loaded configuration: text=characters sends the characters the
+// file's bytes encode; timeout=SECONDS limits every statement (0: none; absent or not a number:
+// 30 seconds).
+qiva::db::StatementOptions StatementOptionsFrom(const INILoader& configuration);
 // The keys encrypt, trustservercertificate, port and trusted of a loaded configuration (absent
 // keys stay empty: the driver's own defaults).
 CAdoDatabase::ConnectionSettings ConnectionSettingsFrom(const INILoader& configuration);

@@ -226,3 +226,13 @@ std::string LogFolderWarnings(const LogFolderChoice& logs) {
   for (const std::string& refused : logs.refused) text += "  " + refused + "\n";
   return text;
 }
+
+std::string LogFolderNotice(const LogFolderChoice& logs) {
+  if (logs.folder.empty())
+    return "Atentie: jurnalele nu pot fi scrise in niciun folder si se pierd";
+  if (logs.source == "logs=" || logs.source == "program folder") return {};
+  if (!logs.requested.empty()) {
+    return "Atentie: folderul din logs= nu poate fi scris; jurnalele sunt in " + logs.folder;
+  }
+  return "Jurnalele sunt in " + logs.folder + ", nu in folderul programului";
+}

@@ -97,3 +97,9 @@ Places SettlePlaces(ProgramPaths& paths, const std::string& explicitConfiguratio
 // the logs are lost, or that the logs= folder was refused and where they go instead. Empty
 // otherwise (a program folder that cannot be written falls back to the state folder quietly).
 std::string LogFolderWarnings(const LogFolderChoice& logs);
+
+// The one line the dialogs show in their status line at start-up when the logs are not where a
+// portable copy keeps them: that they are lost, or the folder they go to instead of the
+// program folder or the logs= folder. Empty when they go to the program folder or to the
+// logs= folder, as asked.
+std::string LogFolderNotice(const LogFolderChoice& logs);

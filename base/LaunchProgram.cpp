@@ -15,7 +15,8 @@ namespace {
 
 // The program part is searched in its own folder, so that folder is the current directory
 // while the process is created.
-bool startFromProgramFolder(const std::string& commandText, ChildProcess& child) {
+bool startIn(const std::string& commandText, const std::string& workingFolder,
+             ChildProcess& child) {
   std::size_t pos = 0;
   std::string program;
   ReadToken(commandText, pos, program, 2048, ' ');
@@ -29,23 +30,29 @@ bool startFromProgramFolder(const std::string& commandText, ChildProcess& child)
   std::vector<char> saved(32768);
   DWORD savedLength = ::GetCurrentDirectoryA(static_cast<DWORD>(saved.size()), saved.data());
   ::SetCurrentDirectoryA(folder.c_str());
-  bool started = StartChildProcess(fileName + " " + arguments, ProgramFolder(), child);
+  bool started = StartChildProcess(fileName + " " + arguments, workingFolder, child);
   if (savedLength > 0) ::SetCurrentDirectoryA(saved.data());
   return started;
 }
 
 }  // namespace
 
-void LaunchProgram(const std::string& commandText, ChildProcess& child) {
-  TraceLog(startFromProgramFolder(commandText, child) ? "Succes create process"
+void LaunchProgram(const std::string& commandText, const std::string& workingFolder,
+                   ChildProcess& child) {
+  TraceLog(startIn(commandText, workingFolder, child) ? "Succes create process"
                                                       : "Error creating Process");
 }
 #else
 
-void LaunchProgram(const std::string& commandText, ChildProcess& child) {
+void LaunchProgram(const std::string& commandText, const std::string& workingFolder,
+                   ChildProcess& child) {
   // The shell splits the command itself, and the child alone changes directory, so the
   // process-wide current directory of the other threads is never touched.
-  TraceLog(StartChildProcess(commandText, ProgramFolder(), child) ? "Succes create process"
-                                                                 : "Error creating Process");
+  TraceLog(StartChildProcess(commandText, workingFolder, child) ? "Succes create process"
+                                                                : "Error creating Process");
 }
 #endif
+
+void LaunchProgram(const std::string& commandText, ChildProcess& child) {
+  LaunchProgram(commandText, ProgramFolder(), child);
+}

@@ -12,3 +12,8 @@
 // On Windows the first blank-delimited token names the program, searched in its own folder;
 // on POSIX the whole text runs through /bin/sh -c. `child` receives the started process.
 void LaunchProgram(const std::string& commandText, ChildProcess& child);
+
+// The same, started in `workingFolder` instead of the program folder (the update check starts
+// the installer in the folder it saved it in).
+void LaunchProgram(const std::string& commandText, const std::string& workingFolder,
+                   ChildProcess& child);

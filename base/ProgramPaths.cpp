@@ -68,12 +68,15 @@ ProgramPaths ProgramPathsFor(const std::string& programPath, PathRules rules) {
 
 ProgramPaths CurrentProgramPaths() { return ProgramPathsFor(ModuleFilePath(), NativePathRules()); }
 
+std::string RunFolder(const ProgramPaths& paths) {
+  return paths.logFolder.empty() ? paths.programFolder : paths.logFolder;
+}
+
 bool EnterProgramFolder(const ProgramPaths& paths) {
   SetProgramFolder(paths.programFolder);
   SetUpdateLogPath(paths.updateLogPath);
   std::error_code error;
-  std::filesystem::current_path(paths.logFolder.empty() ? paths.programFolder : paths.logFolder,
-                                error);
+  std::filesystem::current_path(RunFolder(paths), error);
   return !error;
 }
 

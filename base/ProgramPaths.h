@@ -35,9 +35,13 @@ ProgramPaths ProgramPathsFor(const std::string& programPath, PathRules rules);
 // The paths of the running program (ModuleFilePath under the native rules).
 ProgramPaths CurrentProgramPaths();
 
-// Records the program folder (SetProgramFolder), names the update log and makes the log folder
-// (the program folder when none is set) the current directory, so the logs land there. False
-// when the folder cannot be entered (the rest is done all the same).
+// The folder the logs and the update check's downloads go to: the log folder, the program
+// folder when none is set.
+std::string RunFolder(const ProgramPaths& paths);
+
+// Records the program folder (SetProgramFolder), names the update log and makes RunFolder the
+// current directory, so the logs land there. False when the folder cannot be entered (the rest
+// is done all the same).
 bool EnterProgramFolder(const ProgramPaths& paths);
 
 // Resolves `path` against `base` unless it is absolute or empty.

@@ -154,8 +154,10 @@ std::string CAdoDatabase::BuildConnectionString() const {
   return text;
 }
 
+std::string DefaultOdbcDriver() { return QIVA_DEFAULT_ODBC_DRIVER; }
+
 std::string CAdoDatabase::OdbcDriver() const {
-  return driver_.empty() ? std::string(QIVA_DEFAULT_ODBC_DRIVER) : driver_;
+  return driver_.empty() ? DefaultOdbcDriver() : driver_;
 }
 
 // FreeTDS ends a braced value at its first '}' and keeps a doubled one doubled, so a value

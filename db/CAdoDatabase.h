@@ -168,6 +168,10 @@ class CAdoDatabase {
   bool traceFailed_ = false;
 };
 
+// The ODBC driver named in connection texts when the configuration names none (the build's
+// default: FreeTDS, or Microsoft's ODBC Driver 18 on Windows).
+std::string DefaultOdbcDriver();
+
 // Lays out an engine failure as "Error\n", "\tCode = %08lx\n", "\tCode meaning = %s\n",
 // "\tSource = %s\n", "\tDescription = %s\n".
 std::string FormatComError(const qiva::db::EngineError& error);

@@ -32,7 +32,7 @@ bool AnyNumber(const EngineError& error, long number) {
 // The number people look up: the server's, when one of the records has it, else the first
 // non-zero one (a driver's own), else 0.
 long MessageNumber(const EngineError& error) {
-  for (long server : {18456L, 4060L})
+  for (long server : {4060L, 18456L})
     if (AnyNumber(error, server)) return server;
   if (error.code != 0 && error.code <= 0x7FFFFFFF) return static_cast<long>(error.code);
   for (const ProviderError& record : error.providerErrors)
@@ -48,8 +48,10 @@ ConnectionFailureCause ClassifyConnectionFailure(const ConnectionTried& tried,
   if (Contains(error.meaning, "im002") || Contains(error.meaning, "im003") ||
       AnyText(error, "can't open lib") || AnyText(error, "data source name not found"))
     return C::DriverMissing;
-  if (AnyNumber(error, 18456)) return C::LoginFailed;
+  // SQL Server refuses a login for a database it cannot open with 4060 followed by 18456: the
+  // database is the cause.
   if (AnyNumber(error, 4060)) return C::DatabaseMissing;
+  if (AnyNumber(error, 18456)) return C::LoginFailed;
   if (AnyText(error, "certificate") || AnyText(error, "ssl provider") || AnyText(error, "tls"))
     return C::CertificateRefused;
   // A named instance is found through the SQL Server Browser (UDP 1434) unless a port is given.

@@ -48,6 +48,16 @@ cli=$scratch/root/usr/bin/qiva-import
 "$cli" --version | grep -qx "qiva-import $version.*" || fail "the unpacked qiva-import --version"
 "$scratch/root/usr/bin/qiva-update-sign" --version | grep -q "^qiva-update-sign $version" ||
   fail "the unpacked qiva-update-sign --version"
+# Every option that the help texts list is in the man page and in the completion.
+man_text=$(zcat "$scratch/root/usr/share/man/man1/qiva-import.1.gz" | sed 's/\\-/-/g')
+for topic in "" init-db nomenclatures day-tariffs; do
+  for option in $("$cli" ${topic:+"$topic"} --help | sed -n 's/^  \(--[a-z][a-z-]*\).*/\1/p'); do
+    if [ -z "$topic" ]; then
+      grep -qF -- "$option" <<<"$man_text" || fail "the man page lacks $option"
+    fi
+    grep -qw -- "$option" packaging/qiva-import.bash-completion || fail "the completion lacks $option"
+  done
+done
 mkdir -p "$scratch/var/lib/qiva-import"  # the service's StateDirectory
 sed "s|/var/|$scratch/var/|g" "$scratch/root/etc/qiva-import/QIVA_IMPORT.INI" >"$scratch/QIVA_IMPORT.INI"
 status=0

@@ -3,7 +3,8 @@
 # NSIS, then runs the tests that need no database server under wine, `qiva-import.exe --help`,
 # one import of the sample catalogues into the embedded database, and the installer: a silent
 # install into a scratch folder, the installed programs run there, a reinstall that keeps the
-# configuration, and the silent uninstall.
+# configuration, an install that waits for the programs still running to end, and the silent
+# uninstall.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$(date +%s)
@@ -85,6 +86,32 @@ else
   printf 'driver=sqlite\r\ndatabase=kept.db\r\n' >"$installed/QIVA_IMPORT.INI"
   "$wine" "$installer" /S "/D=$installed_win" || installer_fail "silent reinstall (exit $?)"
   grep -q "kept.db" "$installed/QIVA_IMPORT.INI" || installer_fail "the reinstall replaced QIVA_IMPORT.INI"
+  # An update while the programs are still ending: stand-ins named as them live 3 and 2
+  # seconds; the silent install must end after both and replace both files.
+  marks=$PWD/build-win/lingering
+  rm -rf "$marks" && mkdir -p "$marks"
+  marks_win=$("$wine" winepath -w "$marks" 2>/dev/null | tr -d '\r')
+  for f in qiva_import.exe qiva-import.exe; do
+    cp build-win/packaging/qiva_lingering_program.exe "$installed/$f"
+  done
+  "$wine" "$installed/qiva_import.exe" "$marks_win\\gui" 3000 & gui_pid=$!
+  "$wine" "$installed/qiva-import.exe" "$marks_win\\cli" 2000 & cli_pid=$!
+  for _ in $(seq 100); do
+    [ -f "$marks/gui.started" ] && [ -f "$marks/cli.started" ] && break
+    sleep 0.1
+  done
+  if [ -f "$marks/gui.started" ] && [ -f "$marks/cli.started" ]; then
+    "$wine" "$installer" /S "/D=$installed_win" || installer_fail "install over running programs (exit $?)"
+    [ -f "$marks/gui.ended" ] && [ -f "$marks/cli.ended" ] ||
+      installer_fail "the install ended before the running programs had"
+    cmp -s "$installed/qiva_import.exe" build-win/app/win32/qiva_import.exe ||
+      installer_fail "qiva_import.exe not replaced after it ended"
+    cmp -s "$installed/qiva-import.exe" build-win/app/cli/qiva-import.exe ||
+      installer_fail "qiva-import.exe not replaced after it ended"
+  else
+    installer_fail "the stand-ins for the running programs did not start"
+  fi
+  wait "$gui_pid" "$cli_pid" || true
   # _?= runs the uninstaller in place, so that wine waits for it.
   "$wine" "$installed/uninstall.exe" /S "_?=$installed_win" || installer_fail "silent uninstall (exit $?)"
   for f in qiva_import.exe qiva-import.exe; do

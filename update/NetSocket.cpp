@@ -52,7 +52,8 @@ int waitNative(NativeSocket s, bool forWrite, int milliseconds) {
   FD_SET(s, &ready);
   FD_SET(s, &failed);
   timeval wait{milliseconds / 1000, (milliseconds % 1000) * 1000};
-  const int n = ::select(0, forWrite ? nullptr : &ready, forWrite ? &ready : nullptr, &failed, &wait);
+  const int n =
+      ::select(0, forWrite ? nullptr : &ready, forWrite ? &ready : nullptr, &failed, &wait);
   return n;
 }
 #else
@@ -87,9 +88,11 @@ NativeSocket native(std::uintptr_t handle) { return static_cast<NativeSocket>(ha
 // error condition counts as ready: the next call reports it).
 bool waitReady(NativeSocket s, bool forWrite, Clock::time_point deadline) {
   for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     if (left.count() <= 0) return false;
-    const int n = waitNative(s, forWrite, static_cast<int>(std::min<long long>(left.count(), 1 << 30)));
+    const int n =
+        waitNative(s, forWrite, static_cast<int>(std::min<long long>(left.count(), 1 << 30)));
     if (n > 0) return true;
     if (n < 0 && !interrupted()) return true;
   }
@@ -99,7 +102,8 @@ bool waitReady(NativeSocket s, bool forWrite, Clock::time_point deadline) {
 int pendingError(NativeSocket s) {
   int error = 0;
   socklen_t length = sizeof error;
-  if (::getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0) return -1;
+  if (::getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0)
+    return -1;
   return error;
 }
 
@@ -118,7 +122,8 @@ SocketLibrary::SocketLibrary() : ok_(true) {}
 SocketLibrary::~SocketLibrary() = default;
 #endif
 
-std::optional<std::vector<SocketAddress>> SystemResolve(const std::string& host, std::uint16_t port) {
+std::optional<std::vector<SocketAddress>> SystemResolve(const std::string& host,
+                                                        std::uint16_t port) {
   // Its own hold on the library: a resolution that overran its time limit may still be running
   // after the download that asked for it has ended.
   const SocketLibrary library;
@@ -139,6 +144,32 @@ std::optional<std::vector<SocketAddress>> SystemResolve(const std::string& host,
   }
   ::freeaddrinfo(found);
   return addresses;
+}
+
+std::optional<std::string> UdpExchange(const SocketAddress& address, std::string_view request,
+                                       std::chrono::milliseconds limit) {
+  sockaddr_storage storage{};
+  if (address.bytes.size() < sizeof(sockaddr) || address.bytes.size() > sizeof storage) {
+    return std::nullopt;
+  }
+  std::memcpy(&storage, address.bytes.data(), address.bytes.size());
+  const SocketLibrary library;
+  const NativeSocket s = ::socket(storage.ss_family, SOCK_DGRAM, IPPROTO_UDP);
+  if (static_cast<std::uintptr_t>(s) == ~std::uintptr_t{0}) return std::nullopt;
+  std::optional<std::string> reply;
+  const auto deadline = Clock::now() + limit;
+  if (setNonBlocking(s) && ::sendto(s, request.data(), static_cast<IoLength>(request.size()),
+                                    kSendFlags, reinterpret_cast<const sockaddr*>(&storage),
+                                    static_cast<socklen_t>(address.bytes.size())) >= 0) {
+    char buffer[4096];
+    while (!reply && waitReady(s, false, deadline)) {
+      const auto n = ::recv(s, buffer, static_cast<IoLength>(sizeof buffer), 0);
+      if (n > 0) reply = std::string(buffer, static_cast<std::size_t>(n));
+      if (n < 0 && !wouldBlock() && !interrupted()) break;  // refused: nothing listens
+    }
+  }
+  closeNative(s);
+  return reply;
 }
 
 TcpConnection::TcpConnection(TcpConnection&& other) noexcept : handle_(other.handle_) {
@@ -164,7 +195,8 @@ void TcpConnection::close() {
 bool TcpConnection::connect(const SocketAddress& address, std::chrono::milliseconds limit) {
   close();
   sockaddr_storage storage{};
-  if (address.bytes.size() < sizeof(sockaddr) || address.bytes.size() > sizeof storage) return false;
+  if (address.bytes.size() < sizeof(sockaddr) || address.bytes.size() > sizeof storage)
+    return false;
   std::memcpy(&storage, address.bytes.data(), address.bytes.size());
   const NativeSocket s = ::socket(storage.ss_family, SOCK_STREAM, IPPROTO_TCP);
   handle_ = static_cast<std::uintptr_t>(s);

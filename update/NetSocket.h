@@ -1,4 +1,5 @@
-// NetSocket.h: the few socket operations the download client needs, with every wait bounded:
+// NetSocket.h: the few socket operations the download client (and the doctor's server check)
+// needs, with every wait bounded:
 // the socket library's start, name resolution, one TCP connection. The platform calls (POSIX
 // sockets, Windows Sockets 2) are all in NetSocket.cpp; no HTTP here.
 #pragma once
@@ -36,6 +37,12 @@ struct SocketAddress {
 // from any thread) gives them; nullopt when the name does not resolve. May query the network.
 std::optional<std::vector<SocketAddress>> SystemResolve(const std::string& host,
                                                         std::uint16_t port);
+
+// Sends `request` as one UDP datagram to `address` (its port included) and waits at most
+// `limit` for one datagram in reply; nullopt when none comes in time or the socket cannot be
+// made. (The SQL Server Browser's instance look-up is such an exchange.)
+std::optional<std::string> UdpExchange(const SocketAddress& address, std::string_view request,
+                                       std::chrono::milliseconds limit);
 
 enum class ReceiveStatus { Data, Closed, TimedOut, Failed };
 

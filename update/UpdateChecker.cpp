@@ -37,12 +37,13 @@ constexpr const char* kManifestPath = "/download/qiva_import/qiva_import_version
 
 // The defaults of the hooks a caller left empty.
 UpdateCheckHooks withDefaults(UpdateCheckHooks hooks) {
-  if (!hooks.sleep) hooks.sleep = [](std::chrono::milliseconds d) { std::this_thread::sleep_for(d); };
+  if (!hooks.sleep)
+    hooks.sleep = [](std::chrono::milliseconds d) { std::this_thread::sleep_for(d); };
   if (!hooks.showMessage) hooks.showMessage = [](const std::string&) {};
   if (!hooks.launch) {
-    hooks.launch = [](const std::string& command) {
+    hooks.launch = [](const std::string& command, const std::string& folder) {
       ChildProcess child;
-      LaunchProgram(command, child);
+      LaunchProgram(command, folder, child);
     };
   }
   if (!hooks.exitProgram) hooks.exitProgram = [] { std::exit(0); };
@@ -51,7 +52,7 @@ UpdateCheckHooks withDefaults(UpdateCheckHooks hooks) {
 
 // A download that the check may use: the whole response, status 200, within the size and
 // time limits given, stored in place.
-bool fetch(const std::string& url, const char* file, const UpdateCheckHooks& hooks,
+bool fetch(const std::string& url, const std::string& file, const UpdateCheckHooks& hooks,
            std::uint64_t maxBytes, std::chrono::milliseconds deadline) {
   HttpDownloadOptions options = hooks.download;
   options.limits.maxBodyBytes = maxBytes;
@@ -59,11 +60,29 @@ bool fetch(const std::string& url, const char* file, const UpdateCheckHooks& hoo
   return HttpDownloadWith(url, file, options).stored;
 }
 
-// An installer that is not to be started does not stay in the program folder, where it could
-// later be mistaken for a good one.
-void removeInstaller() {
+// Where one check keeps its two files: named once, as absolute paths, so that neither the
+// download nor the start depends on the process's current directory afterwards (the dialog's
+// file chooser may change it meanwhile).
+struct DownloadPlace {
+  std::string folder;
+  std::string manifest;
+  std::string installer;
+};
+
+DownloadPlace placeFor(const std::string& downloadFolder) {
+  std::error_code error;
+  std::filesystem::path folder = downloadFolder.empty()
+                                     ? std::filesystem::current_path(error)
+                                     : std::filesystem::absolute(downloadFolder, error);
+  if (error) folder = downloadFolder;
+  return {folder.string(), (folder / kManifestFile).string(), (folder / kInstallerFile).string()};
+}
+
+// An installer that is not to be started does not stay in the folder, where it could later be
+// mistaken for a good one.
+void removeInstaller(const DownloadPlace& place) {
   std::error_code ignored;
-  std::filesystem::remove(kInstallerFile, ignored);
+  std::filesystem::remove(place.installer, ignored);
 }
 
 // The first text piece of the first child `name`; "" when the child or its text is missing.
@@ -72,7 +91,7 @@ std::string childText(const XmlElement& parent, const char* name) {
   return text == nullptr ? std::string() : std::string(text);
 }
 
-std::optional<std::string> readWholeFile(const char* path) {
+std::optional<std::string> readWholeFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -81,7 +100,7 @@ std::optional<std::string> readWholeFile(const char* path) {
 }
 
 // The installer is run by the shell on POSIX systems: executable for its owner only.
-bool makeExecutable(const char* path) {
+bool makeExecutable(const std::string& path) {
 #ifdef _WIN32
   (void)path;
   return true;
@@ -100,31 +119,32 @@ int failed() {
 
 // From the installer's download to the end of the program; the version is newer.
 int installUpdate(const UpdateCheckSettings& settings, const UpdateCheckHooks& hooks,
-                  const std::string& version, const std::string& installerUrl,
-                  const std::string& signature) {
+                  const DownloadPlace& place, const std::string& version,
+                  const std::string& installerUrl, const std::string& signature) {
   if (settings.publicKey.empty()) {
     UpdateLog("No update public key configured: installer " + LoggedUrl(installerUrl) +
               " not started");
     return failed();
   }
-  if (!fetch(installerUrl, kInstallerFile, hooks, hooks.installerMaxBytes,
+  if (!fetch(installerUrl, place.installer, hooks, hooks.installerMaxBytes,
              hooks.installerDeadline)) {
     UpdateLog("Failed to download " + LoggedUrl(installerUrl));
     return failed();
   }
-  const std::optional<std::string> installer = readWholeFile(kInstallerFile);
+  const std::optional<std::string> installer = readWholeFile(place.installer);
   if (!installer || !VerifyInstaller(settings.publicKey, signature, version, *installer)) {
-    removeInstaller();
+    removeInstaller(place);
     UpdateLog("Failed to verify " + LoggedUrl(installerUrl));
     return failed();
   }
-  if (!makeExecutable(kInstallerFile)) {
-    removeInstaller();
+  if (!makeExecutable(place.installer)) {
+    removeInstaller(place);
     UpdateLog(std::string("Failed to make ") + kInstallerFile + " executable");
     return failed();
   }
   hooks.showMessage(kUpdateMessage);
-  hooks.launch(kInstallerCommand);
+  // The command names the installer without a folder: it runs where it was saved.
+  hooks.launch(kInstallerCommand, place.folder);
   hooks.sleep(hooks.exitDelay);
   hooks.exitProgram();
   return 0;
@@ -133,7 +153,7 @@ int installUpdate(const UpdateCheckSettings& settings, const UpdateCheckHooks& h
 }  // namespace
 
 UpdateCheckSettings BuiltInUpdateSettings() {
-  return UpdateCheckSettings{QIVA_UPDATE_SERVER, QIVA_UPDATE_PUBLIC_KEY, qiva::res::kVersion};
+  return UpdateCheckSettings{QIVA_UPDATE_SERVER, QIVA_UPDATE_PUBLIC_KEY, qiva::res::kVersion, {}};
 }
 
 std::string LoggedUrl(std::string_view url) {
@@ -152,21 +172,20 @@ std::string LoggedUrl(std::string_view url) {
   return logged;
 }
 
-std::string ManifestUrl(const std::string& server) {
-  return "http://" + server + kManifestPath;
-}
+std::string ManifestUrl(const std::string& server) { return "http://" + server + kManifestPath; }
 
 int UpdateChecker(const UpdateCheckSettings& settings, const UpdateCheckHooks& given) {
   const UpdateCheckHooks hooks = withDefaults(given);
+  const DownloadPlace place = placeFor(settings.downloadFolder);
   hooks.sleep(hooks.startDelay);
   UpdateLog("Check update");
   const std::string manifestUrl = ManifestUrl(settings.server);
-  if (!fetch(manifestUrl, kManifestFile, hooks, hooks.manifestMaxBytes, hooks.manifestDeadline)) {
+  if (!fetch(manifestUrl, place.manifest, hooks, hooks.manifestMaxBytes, hooks.manifestDeadline)) {
     UpdateLog("Failed to download " + LoggedUrl(manifestUrl));
     return failed();
   }
   UpdateLog("After download");
-  const XmlElement manifest = openFileHelper(kManifestFile, "appinfo");
+  const XmlElement manifest = openFileHelper(place.manifest, "appinfo");
   if (manifest.isNull()) return failed();
   UpdateLog("Succes download " + LoggedUrl(manifestUrl) + "\n");
   const std::string version = childText(manifest, "version");
@@ -174,7 +193,8 @@ int UpdateChecker(const UpdateCheckSettings& settings, const UpdateCheckHooks& g
   if (version.empty() || installerUrl.empty()) return failed();
   // Compared as text, byte by byte: ten-digit stamps compare as their numbers do.
   if (version.compare(settings.programVersion) <= 0) return 0;
-  return installUpdate(settings, hooks, version, installerUrl, childText(manifest, "signature"));
+  return installUpdate(settings, hooks, place, version, installerUrl,
+                       childText(manifest, "signature"));
 }
 
 void StartUpdateChecker(UpdateCheckSettings settings, UpdateCheckHooks hooks) {
@@ -182,6 +202,7 @@ void StartUpdateChecker(UpdateCheckSettings settings, UpdateCheckHooks hooks) {
     UpdateLog("No update server configured: the update check does not run");
     return;
   }
+  if (settings.downloadFolder.empty()) settings.downloadFolder = placeFor({}).folder;
   try {
     std::thread([settings = std::move(settings), hooks = std::move(hooks)] {
       UpdateChecker(settings, hooks);

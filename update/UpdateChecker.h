@@ -14,11 +14,16 @@
 
 namespace qiva::update {
 
-// What the build fixes: where the manifest is, which key signs installers, our own version.
+// What the build fixes: where the manifest is, which key signs installers, our own version;
+// and where this run keeps the downloads.
 struct UpdateCheckSettings {
   std::string server;     // "host" or "host:port"; empty: no update server, no check
   std::string publicKey;  // base64 Ed25519 key; empty: no installer is ever started
   std::string programVersion;
+  // The folder the manifest and the installer are saved in and the installer is started in
+  // (the program's log folder, which it can write); empty: the current directory when the
+  // check is started.
+  std::string downloadFolder;
 };
 
 struct UpdateCheckHooks {
@@ -32,10 +37,11 @@ struct UpdateCheckHooks {
   std::chrono::milliseconds manifestDeadline{60000};
   std::uint64_t installerMaxBytes = 512ull * 1024 * 1024;
   std::chrono::milliseconds installerDeadline{600000};
-  std::function<void(std::chrono::milliseconds)> sleep;     // default: this thread sleeps
-  std::function<void(const std::string&)> showMessage;      // returns once the user closed it
-  std::function<void(const std::string& command)> launch;   // default: LaunchProgram
-  std::function<void()> exitProgram;                        // default: std::exit(0)
+  std::function<void(std::chrono::milliseconds)> sleep;  // default: this thread sleeps
+  std::function<void(const std::string&)> showMessage;   // returns once the user closed it
+  // Starts `command` with `folder` as its working directory. Default: LaunchProgram.
+  std::function<void(const std::string& command, const std::string& folder)> launch;
+  std::function<void()> exitProgram;  // default: std::exit(0)
 };
 
 // The settings this build was configured with (the CMake cache variables
@@ -45,8 +51,8 @@ UpdateCheckSettings BuiltInUpdateSettings();
 // The manifest's URL on `server`.
 std::string ManifestUrl(const std::string& server);
 
-// The installer's local file name and the command that starts it from the program folder
-// after a pause of about one second.
+// The installer's local file name and the command that starts it, from the folder it was
+// saved in, after a pause of about one second.
 extern const char* const kInstallerFile;
 extern const char* const kInstallerCommand;
 extern const char* const kManifestFile;
@@ -56,12 +62,14 @@ extern const char* const kUpdateMessage;
 // forged entry, a terminal escape) written as %XX, every other byte as it is.
 std::string LoggedUrl(std::string_view url);
 
-// The whole check on the calling thread; every step is noted in the update log. An installer
+// The whole check on the calling thread; every step is noted in the update log. The downloads
+// are saved in the settings' download folder and the installer is started there. An installer
 // that was downloaded but is not started (its signature refused) is removed. Returns 0, also
 // after exitProgram when that hook returns (as a test's does).
 int UpdateChecker(const UpdateCheckSettings& settings, const UpdateCheckHooks& hooks);
 
-// Starts the check on a detached thread of its own. With no server configured, writes one line
+// Starts the check on a detached thread of its own; an empty download folder is taken as the
+// current directory now, on the calling thread. With no server configured, writes one line
 // saying so to the update log and starts nothing. A thread that cannot start is not reported.
 void StartUpdateChecker(UpdateCheckSettings settings, UpdateCheckHooks hooks);
 

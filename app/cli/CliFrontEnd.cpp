@@ -118,3 +118,37 @@ void CliFrontEnd::Finish() {
   }
   if (!lastStatus_.empty()) out_ << lastStatus_ << '\n' << std::flush;
 }
+
+void CliFrontEnd::ReportLock(const ImportLockEvent& event) {
+  ClearProgress();
+  using K = ImportLockEvent::Kind;
+  switch (event.kind) {
+    case K::WaitingForFile:
+      err_ << "another import into this database is running (lock " << event.lockFile
+           << "); waiting for it to end...\n";
+      break;
+    case K::WaitingForServer:
+      err_ << "another import into database " << event.database
+           << " is running (SQL Server application lock " << event.resource
+           << "); waiting for it to end (at most " << event.waitSeconds << " s)...\n";
+      break;
+    case K::FolderNotWritable:
+      err_ << "the database folder cannot be written: " << event.folder << " (the lock file "
+           << event.lockFile << " cannot be created)\n";
+      break;
+    case K::FileNotCreated:
+      err_ << "cannot create the lock file " << event.lockFile << '\n';
+      break;
+    case K::Busy:
+      err_ << "database " << event.database
+           << " is busy: another import is running there (the SQL Server application lock "
+           << event.resource << " was not granted within " << event.waitSeconds
+           << " s); nothing was imported\n";
+      break;
+    case K::Refused:
+      err_ << "cannot lock database " << event.database << " for the import (" << event.why
+           << "); nothing was imported\n";
+      break;
+  }
+  err_ << std::flush;
+}

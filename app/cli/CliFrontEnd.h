@@ -26,6 +26,8 @@ class CliFrontEnd : public ImportFrontEnd {
   bool AskYesNo(const std::string& text) override;
   std::optional<std::int32_t> ChooseLocation(CAdoDatabase& db, CAdoRecordset& rs) override;
   void CloseProgram() override { closeRequested_ = true; }
+  // The lock's waits and failures on standard error, in the command line's words.
+  void ReportLock(const ImportLockEvent& event) override;
   // The command line reports the outcome in its summary line instead of a message.
   void ReportOutcome(const ImportOutcome&) override {}
 

@@ -44,6 +44,9 @@ const char* CliUsage() {
          "the configuration\n"
          "  qiva-import [options] tables                print each table of the configured "
          "database with its row count\n"
+         "  qiva-import [options] doctor                check the configuration, the connection "
+         "and the database\n"
+         "                                              step by step; write nothing\n"
          "KIND: personalization | physicians | nomenclatures | pharma | nhp | errors |\n"
          "      pharmacy-errors | day-tariffs | feedback\n"
          "options:\n"
@@ -103,6 +106,21 @@ std::string CliHelp(const std::string& topic) {
            kConfigOption +
            "exit status: 0 listed; 3 configuration file not loaded; 4 database not opened\n";
   }
+  if (topic == "doctor") {
+    return std::string(
+               "usage: qiva-import [options] doctor\n"
+               "Checks, step by step, what an import needs and prints one line per check, OK or\n"
+               "FAILED with the next step: the configuration file (its path, unknown keys); the\n"
+               "driver; the server (host and port, or the named instance's lookup); the login;\n"
+               "the database; the server version and the collation against the text mode; the\n"
+               "tables, columns and procedure of the reference schema (missing or narrower ones\n"
+               "named); the locations; the time of one round trip. With driver=sqlite: the\n"
+               "file, its catalogue and schema. Writes nothing (no log record, no row, no file).\n"
+               "options:\n") +
+           kConfigOption +
+           "exit status: 0 everything the imports need is there; 4 a check failed;\n"
+           "             2 usage error\n";
+  }
   if (const ImportKindInfo* info = FindImportKind(topic)) {
     std::string text = std::string("usage: qiva-import [options] ") + info->commandName +
                        " FILE\n" + "Imports FILE as the dialog's \"" + info->caption +
@@ -114,6 +132,7 @@ std::string CliHelp(const std::string& topic) {
       text += "  --location ID          the location, when the database keeps locations\n";
     }
     text +=
+        "  --no-grouping          send SQL Server one statement per round trip (diagnosis)\n"
         "  --on-invalid skip|stop answer to the invalid-record prompt without a terminal\n"
         "  --report FILE          write a JSON account of the import to FILE\n"
         "  --quiet                no progress output\n"
@@ -216,6 +235,9 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
     expected = 1;
   } else if (verb == "tables") {
     options.command = CliCommand::Tables;
+    expected = 1;
+  } else if (verb == "doctor") {
+    options.command = CliCommand::Doctor;
     expected = 1;
   } else {
     options.command = CliCommand::Import;

@@ -9,7 +9,7 @@
 
 #include "app/ImportKinds.h"
 
-enum class CliCommand { Import, Check, InitDb, Tables, Help, Version };
+enum class CliCommand { Import, Check, InitDb, Tables, Doctor, Help, Version };
 
 // The answer to the invalid-record prompt.
 enum class InvalidRecordAnswer { Ask, Skip, Stop };
@@ -42,7 +42,7 @@ inline constexpr int kExitNotRead = 6;  // the file could not be read; nothing w
 // The usage text printed by --help and after a usage error.
 const char* CliUsage();
 
-// The --help text of `topic`: a subcommand (check, init-db, tables) or a KIND word gets its
+// The --help text of `topic`: a subcommand (check, init-db, tables, doctor) or a KIND word gets its
 // own usage and options; "" or any other word the whole usage.
 std::string CliHelp(const std::string& topic);
 

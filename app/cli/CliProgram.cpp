@@ -11,9 +11,11 @@
 #include "base/BuildInfo.h"
 #include "app/FileLock.h"
 #include "app/INILoader.h"
+#include "app/ImportLock.h"
 #include "app/ImportWorker.h"
 #include "app/Places.h"
 #include "app/cli/CliFrontEnd.h"
+#include "app/cli/Doctor.h"
 #include "app/cli/ImportReport.h"
 #include "app/cli/StopSignals.h"
 #include "db/CAdoDatabase.h"
@@ -46,19 +48,7 @@ bool IsEmbedded(const INILoader& configuration) {
 bool LoadConfiguration(const ResolvedPaths& paths, INILoader& configuration, std::ostream& err) {
   const std::string& path = paths.configuration;
   if (!configuration.Load(path)) {
-    std::error_code error;
-    err << kConfigurationMissingText << '\n';
-    if (std::filesystem::is_directory(path, error)) {
-      err << "the configuration path is a folder, not a file: ";
-    } else if (!std::filesystem::exists(path, error)) {
-      err << "no configuration file at ";
-    } else if (configuration.heldZeroByte()) {
-      // A value cut at the zero byte would reach the database changed.
-      err << "the configuration file holds a zero byte (NUL), which no value may hold: ";
-    } else {
-      err << "cannot read the configuration file ";
-    }
-    err << path;
+    err << kConfigurationMissingText << '\n' << ConfigurationNotLoadedReason(path, configuration);
     if (paths.configurationsTried.size() > 1) {
       err << " (nor at";
       for (std::size_t i = 1; i < paths.configurationsTried.size(); ++i) {
@@ -77,45 +67,14 @@ bool LoadConfiguration(const ResolvedPaths& paths, INILoader& configuration, std
   return true;
 }
 
-// Where the lock that keeps two imports into one database apart lives: beside the database
-// file for the embedded engine (`databaseFolder` names its folder), beside the configuration
-// file otherwise (a server database has no file).
-struct LockPlace {
-  std::string path;
-  std::string databaseFolder;
-};
-
-LockPlace LockPlaceFor(const INILoader& configuration, const std::string& configurationPath) {
-  if (IsEmbedded(configuration)) {
-    const std::string database = configuration.GetValue("database");
-    const std::filesystem::path file = ConfiguredDatabase(configuration, configurationPath);
-    std::error_code error;
-    // Without the database's folder the open fails anyway; the configuration's lock serves.
-    if (!database.empty() && std::filesystem::is_directory(file.parent_path(), error)) {
-      return {file.string() + ".lock", file.parent_path().string()};
-    }
-  }
-  return {configurationPath + ".lock", {}};
-}
-
-// Takes the lock, waiting (and saying so) while another import holds it. A lock file that
-// cannot be created is no reason to wait: beside an embedded database it means that the
-// database's folder cannot be written (exit 4); elsewhere the import stops (exit 1).
-int TakeLock(FileLock& lock, const LockPlace& place, std::ostream& err) {
-  if (lock.TryLock(place.path)) return kExitOk;
-  if (lock.lastFailure() == FileLock::Failure::Held) {
-    err << "another import into this database is running (lock " << place.path
-        << "); waiting for it to end...\n"
-        << std::flush;
-    if (lock.Lock(place.path)) return kExitOk;
-  }
-  if (!place.databaseFolder.empty()) {
-    err << "the database folder cannot be written: " << place.databaseFolder << " (the lock file "
-        << place.path << " cannot be created)\n";
-    return kExitDatabase;
-  }
-  err << "cannot create the lock file " << place.path << '\n';
-  return kExitStopped;
+// Takes the lock file for `init-db`, waiting (and saying so, as an import does) while an
+// import holds it. kExitOk, or the exit status of the failure after its message.
+int TakeLock(ImportLock& lock, const LockFilePlace& place, CliFrontEnd& frontEnd) {
+  const auto tell = [&frontEnd](const ImportLockEvent& event) { frontEnd.ReportLock(event); };
+  if (lock.TakeFile(place, tell) == ImportLock::Result::Taken) return kExitOk;
+  frontEnd.ReportLock(lock.failure());
+  return lock.failure().kind == ImportLockEvent::Kind::FolderNotWritable ? kExitDatabase
+                                                                         : kExitStopped;
 }
 
 // Opens the configured database as the import run does. kExitOk, or the exit status of the
@@ -164,7 +123,12 @@ int ExitStatusOf(RunOutcome outcome) {
     case RunOutcome::ConfigurationMissing:
       return kExitConfiguration;
     case RunOutcome::ConnectionFailed:
+    case RunOutcome::DatabaseFolderNotWritable:
+    case RunOutcome::DatabaseBusy:
+    case RunOutcome::LockRefused:
       return kExitDatabase;
+    case RunOutcome::LockNotCreated:
+      return kExitStopped;
     case RunOutcome::NoFile:
       return kExitUsage;
     case RunOutcome::Busy:
@@ -256,13 +220,10 @@ int RunImportSteps(const CliOptions& options, const ResolvedPaths& paths, CliEnv
     env.err << "no such file: " << paths.file << '\n';
     return kExitUsage;
   }
-  // The configuration is loaded before the lock is taken: a missing one must leave no lock
-  // file behind, and its lock's place depends on it.
+  // The configuration is loaded (and its failure explained) before the run takes the lock: a
+  // missing one must leave no lock file behind, and the lock's place depends on it.
   INILoader configuration;
   if (!LoadConfiguration(paths, configuration, env.err)) return kExitConfiguration;
-  FileLock lock;
-  const LockPlace place = LockPlaceFor(configuration, paths.configuration);
-  if (const int status = TakeLock(lock, place, env.err); status != kExitOk) return status;
 
   CliFrontEnd::Settings settings;
   settings.progress = env.errorIsTerminal && !options.quiet;
@@ -285,6 +246,9 @@ int RunImportSteps(const CliOptions& options, const ResolvedPaths& paths, CliEnv
                       outcome == RunOutcome::FileNotRead || outcome == RunOutcome::Stopped ||
                       outcome == RunOutcome::DatabaseFailed;
   report.outcome = session.lastOutcome();
+  if (outcome == RunOutcome::ConnectionFailed) {
+    report.connectionAdvice = session.database().m_szConnectionAdvice;
+  }
   if (outcome == RunOutcome::DatabaseFailed) {
     env.err << OutcomeMessage(report.outcome) << '\n';
   }
@@ -357,7 +321,11 @@ int RunTables(const ResolvedPaths& paths, CliEnvironment& env) {
   }
   NoticeNewDatabase(db, env);
   // Readers see a catalogue that an import is replacing half replaced, as on SQL Server.
-  if (FileLock::HeldElsewhere(LockPlaceFor(configuration, paths.configuration).path)) {
+  const bool importRunning =
+      IsEmbedded(configuration)
+          ? FileLock::HeldElsewhere(LockFilePlaceFor(configuration, paths.configuration).path)
+          : ServerImportRunning(db, rs);
+  if (importRunning) {
     env.err << "an import into this database is running: its row counts are still changing, "
                "and a catalogue it is replacing may show only part of its rows\n"
             << std::flush;
@@ -390,9 +358,13 @@ int RunInitDb(const CliOptions& options, const ResolvedPaths& paths, CliEnvironm
     return kExitStopped;
   }
   const std::string file = ConfiguredDatabase(configuration, paths.configuration);
-  FileLock lock;
-  const LockPlace place = LockPlaceFor(configuration, paths.configuration);
-  if (const int status = TakeLock(lock, place, env.err); status != kExitOk) return status;
+  ImportLock lock;
+  CliFrontEnd frontEnd(CliFrontEnd::Settings{}, env.out, env.err, env.in);
+  if (const int status =
+          TakeLock(lock, LockFilePlaceFor(configuration, paths.configuration), frontEnd);
+      status != kExitOk) {
+    return status;
+  }
   std::error_code error;
   if (std::filesystem::exists(file, error)) {
     env.err << "the database file already exists, nothing done: " << file << '\n';
@@ -496,6 +468,19 @@ int RunCheck(const CliOptions& options, const ResolvedPaths& paths, CliEnvironme
 
 }  // namespace
 
+std::string ConfigurationNotLoadedReason(const std::string& path, const INILoader& configuration) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) {
+    return "the configuration path is a folder, not a file: " + path;
+  }
+  if (!std::filesystem::exists(path, error)) return "no configuration file at " + path;
+  if (configuration.heldZeroByte()) {
+    // A value cut at the zero byte would reach the database changed.
+    return "the configuration file holds a zero byte (NUL), which no value may hold: " + path;
+  }
+  return "cannot read the configuration file " + path;
+}
+
 std::string DefaultConfigurationPath(const ProgramPaths& paths) {
   return ResolveAgainst(paths.programFolder, "QIVA_IMPORT.INI");
 }
@@ -518,6 +503,15 @@ int RunQivaImport(const CliOptions& options, CliEnvironment& env) {
   if (options.command == CliCommand::Check) {
     // check reads no configuration and writes no log.
     EnterProgramFolder(programPaths);
+  } else if (options.command == CliCommand::Doctor) {
+    // doctor chooses the configuration as every run does, but settles no log folder: choosing
+    // one may create it, and the doctor writes nothing.
+    const ConfigurationChoice choice =
+        ChooseConfiguration(ResolveAgainst(env.startDirectory, options.configPath),
+                            programPaths.configurationPath, env.placeEnvironment);
+    paths.configuration = choice.chosen.path;
+    if (options.configPath.empty()) paths.configurationsTried = choice.tried;
+    EnterProgramFolder(programPaths);
   } else {
     const Places places = SettlePlaces(
         programPaths, ResolveAgainst(env.startDirectory, options.configPath), env.placeEnvironment);
@@ -538,6 +532,8 @@ int RunQivaImport(const CliOptions& options, CliEnvironment& env) {
       return RunInitDb(options, paths, env);
     case CliCommand::Tables:
       return RunTables(paths, env);
+    case CliCommand::Doctor:
+      return RunDoctor({paths.configuration, paths.configurationsTried, paths.traceSql}, env.out);
     case CliCommand::Help:
     case CliCommand::Version:
       break;

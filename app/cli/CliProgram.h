@@ -24,6 +24,11 @@ struct CliEnvironment {
 // Runs `options` and returns the exit status (kExitOk ... kExitDatabase).
 int RunQivaImport(const CliOptions& options, CliEnvironment& env);
 
+class INILoader;
+// Why `configuration` could not load the file at `path`, naming it: a folder, no file, a zero
+// byte in it, or a file that cannot be read.
+std::string ConfigurationNotLoadedReason(const std::string& path, const INILoader& configuration);
+
 // The configuration file beside the program: QIVA_IMPORT.INI in the program folder, the file
 // the dialog program reads too, and the first place looked at without --config.
 std::string DefaultConfigurationPath(const ProgramPaths& paths);

@@ -179,6 +179,8 @@ std::string ReportJson(const ImportReport& report) {
       {"outcome", OutcomeWord(report.exitStatus)},
       {"exitStatus", report.exitStatus},
   };
+  // Present only after a failed connection, so that a job can show it as it is.
+  if (!report.connectionAdvice.empty()) json["advice"] = report.connectionAdvice;
   // Texts are the file's bytes; a name that is not UTF-8 must not make the report unwritable.
   return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }

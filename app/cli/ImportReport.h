@@ -24,6 +24,7 @@ struct ImportReport {
   std::string logWarning;     // what was said on standard error about the log folder, or ""
   std::uintmax_t databaseLogSizeAtStart = 0;  // its size when the run began
   bool databaseLogWritten = false;            // this run added to it
+  std::string connectionAdvice;               // after a failed connection: the advice line, else ""
   int exitStatus = 0;
 };
 

@@ -155,7 +155,10 @@ QPushButton* CQIVA_IMPORTDlg::button(int id) const {
 void CQIVA_IMPORTDlg::OnInitDialog() {
   EnterProgramFolder(paths_);
   setWindowTitle(QString::asprintf(qiva::res::kTitleFormat, qiva::res::kVersion));
+  if (!startupNotice_.empty()) statusLine_->setText(QString::fromLocal8Bit(startupNotice_));
   if (!commandLine_.empty()) StartWorker(ImportRequest{ImportKind::ErrorFile, commandLine_});
+  // The installer is saved beside the logs, a folder the program can write, and started there.
+  updateSettings_.downloadFolder = RunFolder(paths_);
   qiva::update::StartUpdateChecker(updateSettings_, updateHooks_);
   if (QPushButton* exit = button(qiva::res::kIdCancel)) exit->setFocus();
 }

@@ -39,8 +39,13 @@ class CQIVA_IMPORTDlg : public QDialog {
   CQIVA_IMPORTDlg(ProgramPaths paths, std::string commandLine, QWidget* parent = nullptr);
   ~CQIVA_IMPORTDlg() override;
 
-  // Start-up: enters the program folder, sets the title with the version, starts the import of
-  // the command-line file if there is one and, in every case, the update check.
+  // A text the status line shows from start-up until the first run replaces it (where the
+  // logs went, LogFolderNotice); empty: the status line starts empty.
+  void SetStartupNotice(std::string text) { startupNotice_ = std::move(text); }
+
+  // Start-up: enters the program folder, sets the title with the version, shows the start-up
+  // notice, starts the import of the command-line file if there is one and, in every case, the
+  // update check.
   void OnInitDialog();
 
   // What a button does: during a run says "In procesare..." at once and does nothing more;
@@ -88,6 +93,7 @@ class CQIVA_IMPORTDlg : public QDialog {
 
   ProgramPaths paths_;
   std::string commandLine_;
+  std::string startupNotice_;
   Prompts prompts_;
   QtFrontEnd frontEnd_{*this};
   ImportSession session_;

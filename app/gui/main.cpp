@@ -27,6 +27,8 @@ int main(int argc, char** argv) {
   const Places places = SettlePlaces(paths, {}, CurrentPlaceEnvironment());
   std::fputs(LogFolderWarnings(places.logs).c_str(), stderr);
   auto* dialog = new CQIVA_IMPORTDlg(paths, std::move(commandLine));
+  // Started from a desktop, standard error is seen by nobody: the dialog says it too.
+  dialog->SetStartupNotice(LogFolderNotice(places.logs));
   dialog->OnInitDialog();
   dialog->exec();
   if (dialog->activeWorkers() != 0) {

@@ -179,6 +179,34 @@ TEST_F(CliProgramTest, secondImportIntoTheSameDatabaseWaitsForTheFirst) {
   EXPECT_EQ(second.out, "Procesat 0 inregistrari\n");
 }
 
+// Two paths to one database file (here through a linked folder, the file not made yet) meet
+// on one lock, named after the file's resolved path.
+TEST_F(CliProgramTest, importThroughALinkWaitsForTheLockOfTheFileItReaches) {
+  WriteFileBytes(dir.file("in.xml"), "<Catalogues><PersonStates/></Catalogues>");
+  std::filesystem::create_directory(dir.file("data"));
+  std::filesystem::create_directory_symlink(dir.file("data"), dir.file("linked"));
+  WriteConfig("driver=sqlite\r\ndatabase=" + dir.file("linked/q.db") + "\r\n");
+  const std::string lockFile = std::filesystem::canonical(dir.path()).string() + "/data/q.db.lock";
+  FileLock first;
+  ASSERT_TRUE(first.TryLock(lockFile));
+  RunResult second;
+  std::thread runner([&] { second = Run("nomenclatures in.xml --config test.ini"); });
+  const auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (ReadFileBytes(dir.file("err.txt")).find("waiting") == std::string::npos &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(10ms);
+  }
+  const std::string whileHeld = ReadFileBytes(dir.file("err.txt"));
+  const bool databaseWhileHeld = std::filesystem::exists(dir.file("data/q.db"));
+  first.Unlock();
+  runner.join();
+  EXPECT_EQ(whileHeld, "another import into this database is running (lock " + lockFile +
+                           "); waiting for it to end...\n");
+  EXPECT_FALSE(databaseWhileHeld);
+  EXPECT_EQ(second.status, 0) << second.err;
+  EXPECT_TRUE(std::filesystem::exists(dir.file("data/q.db")));
+}
+
 // "--" ends the options: a file whose name starts with "-" can be imported.
 TEST_F(CliProgramTest, doubleDashLetsAFileNameStartWithADash) {
   WriteFileBytes(dir.file("-in.xml"), "<Catalogues><PersonStates/></Catalogues>");
@@ -1184,5 +1212,6 @@ TEST_F(CliPlacesTest, versionAndSubcommandHelp) {
   EXPECT_NE(r.out.find("--location ID"), std::string::npos);
   EXPECT_EQ(RunPlaced("nomenclatures --help").out.find("--location ID"), std::string::npos);
   EXPECT_NE(RunPlaced("init-db --help").out.find("--locations"), std::string::npos);
+  EXPECT_EQ(RunPlaced("doctor --help").out.rfind("usage: qiva-import [options] doctor\n", 0), 0u);
   EXPECT_EQ(RunPlaced("--help").out, RunPlaced("no-such-word --help").out);
 }

@@ -6,8 +6,10 @@
 #include <sstream>
 
 #include "app/FileLock.h"
+#include "app/LocationList.h"
 #include "app/cli/CliFrontEnd.h"
 #include "app/cli/CliOptions.h"
+#include "app/cli/Doctor.h"
 #include "app/tests/FakeDatabase.h"
 #include "base/tests/TestSupport.h"
 #include "app/LocationList.h"
@@ -48,6 +50,7 @@ TEST(CliOptions, acceptsOptionsBeforeAndAfterTheSubcommand) {
   EXPECT_FALSE(options->onInvalid);
 
   EXPECT_EQ(Parse({"tables"})->command, CliCommand::Tables);
+  EXPECT_EQ(Parse({"doctor", "--config", "my.ini"})->command, CliCommand::Doctor);
   EXPECT_EQ(Parse({"errors", "x.xml", "--help"})->command, CliCommand::Help);
 }
 
@@ -60,6 +63,7 @@ TEST(CliOptions, rejectsMalformedCommandLines) {
   EXPECT_FALSE(Parse({"errors", "a.xml", "b.xml"}, &error));
   EXPECT_FALSE(Parse({"check", "errors"}, &error));
   EXPECT_FALSE(Parse({"tables", "extra"}, &error));
+  EXPECT_FALSE(Parse({"doctor", "extra"}, &error));
   EXPECT_FALSE(Parse({"errors", "a.xml", "--location", "x7"}, &error));
   EXPECT_FALSE(Parse({"errors", "a.xml", "--on-invalid", "ask"}, &error));
   EXPECT_FALSE(Parse({"errors", "a.xml", "--config"}, &error));
@@ -86,6 +90,27 @@ struct FrontEndStreams {
   std::istringstream in;
 };
 
+// Every option of the general usage that an import takes is listed in each kind's own help
+// (--location only where the kind asks for a location).
+TEST(CliOptions, eachKindsHelpListsTheImportOptionsOfTheUsage) {
+  std::istringstream usage(CliUsage());
+  std::vector<std::string> options;
+  for (std::string line; std::getline(usage, line);) {
+    if (line.rfind("  --", 0) != 0) continue;
+    const std::string option = line.substr(2, line.find(' ', 2) - 2);
+    if (option != "--" && option != "--help" && option != "--version") options.push_back(option);
+  }
+  EXPECT_GE(options.size(), 7u);
+  for (const ImportKindInfo& info : ImportKinds()) {
+    const std::string help = CliHelp(info.commandName);
+    for (const std::string& option : options) {
+      const bool expected = option != "--location" || info.needsLocation;
+      EXPECT_EQ(help.find("  " + option + " ") != std::string::npos, expected)
+          << info.commandName << " " << option;
+    }
+  }
+}
+
 TEST(CliFrontEnd, printsTheLastStatusOnStandardOutputAndMessagesOnStandardError) {
   FrontEndStreams s;
   CliFrontEnd ui({}, s.out, s.err, s.in);
@@ -104,7 +129,8 @@ TEST(CliFrontEnd, progressLineUpdatesInPlaceAndIsClearedAtTheEnd) {
   CliFrontEnd::Settings settings;
   settings.progress = true;
   CliFrontEnd ui(settings, s.out, s.err, s.in);
-  for (int i = 1; i <= 1000; ++i) ui.SetStatusText("Procesez inregistrarea " + std::to_string(i) + " ...");
+  for (int i = 1; i <= 1000; ++i)
+    ui.SetStatusText("Procesez inregistrarea " + std::to_string(i) + " ...");
   ui.Finish();
   const std::string err = s.err.str();
   EXPECT_EQ(err.find('\n'), err.rfind('\n'));  // one summary line; the progress stays in place
@@ -118,9 +144,11 @@ TEST(CliFrontEnd, answersTheInvalidRecordPromptFromOptionsOrTheTerminal) {
   FrontEndStreams s;
   CliFrontEnd::Settings settings;
   settings.onInvalid = InvalidRecordAnswer::Stop;
-  EXPECT_FALSE(CliFrontEnd(settings, s.out, s.err, s.in).AskYesNo("Inregistrare invalida\nContinui ?"));
+  EXPECT_FALSE(
+      CliFrontEnd(settings, s.out, s.err, s.in).AskYesNo("Inregistrare invalida\nContinui ?"));
   settings.onInvalid = InvalidRecordAnswer::Skip;
-  EXPECT_TRUE(CliFrontEnd(settings, s.out, s.err, s.in).AskYesNo("Inregistrare invalida\nContinui ?"));
+  EXPECT_TRUE(
+      CliFrontEnd(settings, s.out, s.err, s.in).AskYesNo("Inregistrare invalida\nContinui ?"));
 
   settings.onInvalid = InvalidRecordAnswer::Ask;
   FrontEndStreams typed;
@@ -195,6 +223,52 @@ TEST(FileLock, tellsAHeldLockFromOneThatCannotBeCreated) {
   EXPECT_EQ(second.lastFailure(), FileLock::Failure::CannotCreate);
   EXPECT_FALSE(second.Lock(dir.file("missing/folder/x.lock")));
   EXPECT_EQ(second.lastFailure(), FileLock::Failure::CannotCreate);
+}
+
+// The server value's parts as the doctor reaches them, and what a collation means for the text
+// mode: only a UTF-8 database with the default mode stores text wrong.
+TEST(Doctor, splitsTheServerValueAndTellsWhatTheCollationMeansForTheTextMode) {
+  const ServerParts named = SplitServer("SRV01\\SQLEXPRESS", "");
+  EXPECT_EQ(named.host, "SRV01");
+  EXPECT_EQ(named.instance, "SQLEXPRESS");
+  EXPECT_EQ(named.port, "");
+  const ServerParts given = SplitServer("tcp:(local)\\SQLEXPRESS,50123", "1433");
+  EXPECT_EQ(given.host, "localhost");
+  EXPECT_EQ(given.port, "50123");
+  EXPECT_EQ(SplitServer("db.clinic", "1444").port, "1444");
+
+  // The Browser's reply may list several instances, each record ended by ";;".
+  EXPECT_EQ(BrowserRequest("SQLEXPRESS"), std::string("\x04SQLEXPRESS\0", 12));
+  const std::string data =
+      "ServerName;SRV01;InstanceName;OTHER;IsClustered;No;Version;15.0;tcp;1500;;"
+      "ServerName;SRV01;InstanceName;SQLEXPRESS;IsClustered;No;Version;16.0;np;\\\\SRV01\\pipe;"
+      "tcp;49172;;";
+  const std::string reply = std::string("\x05", 1) + static_cast<char>(data.size() & 0xFF) +
+                            static_cast<char>(data.size() >> 8) + data;
+  EXPECT_EQ(InstancePort(reply, "sqlexpress"), "49172");
+  EXPECT_EQ(InstancePort(reply, "OTHER"), "1500");
+  EXPECT_EQ(InstancePort(reply, "MISSING"), "");
+  EXPECT_EQ(InstancePort("\x05", "OTHER"), "");
+
+  struct Case {
+    std::string collation;
+    bool characters;
+    bool failed;
+    std::string says;
+  };
+  const std::vector<Case> cases = {
+      {"Latin1_General_100_CI_AS_SC_UTF8", false, true, "is UTF-8: with the default text mode"},
+      {"Latin1_General_100_CI_AS_SC_UTF8", true, false, "every Romanian letter is stored"},
+      {"Romanian_CI_AS", false, false, "stores the file's bytes"},
+      {"SQL_Romanian_CP1250_CI_AS", true, false, "with comma below, which it lacks, become ?"},
+      {"SQL_Latin1_General_CP1_CI_AS", false, false, "is not code page 1250 nor UTF-8"},
+  };
+  for (const Case& c : cases) {
+    bool failed = !c.failed;
+    const std::string meaning = CollationMeaning(c.collation, c.characters, failed);
+    EXPECT_EQ(failed, c.failed) << c.collation;
+    EXPECT_NE(meaning.find(c.says), std::string::npos) << meaning;
+  }
 }
 
 }  // namespace

@@ -22,6 +22,7 @@ class FakeEngine : public db::DbEngine {
     script_->Record("query:" + std::string(sql));
     std::lock_guard lock(script_->mutex);
     auto it = script_->queries.find(std::string(sql));
+    if (it == script_->queries.end() && AnswersLockQuery(sql, out)) return true;
     if (it == script_->queries.end()) {
       error_ = db::EngineError{0x80040E14, "", "fake", "no such query",
                                {{static_cast<long>(0x80040E14), "no such query"}}};
@@ -31,6 +32,21 @@ class FakeEngine : public db::DbEngine {
     return true;
   }
   bool close() override { return true; }
+
+  bool AnswersLockQuery(std::string_view sql, db::ResultSet& out) const {
+    const auto status = [&](int value) {
+      out = db::ResultSet{{"lock_status"}, {{DbValue(std::int32_t{value})}}};
+      return true;
+    };
+    if (sql.find("sp_getapplock") != std::string_view::npos) return status(script_->appLockStatus);
+    if (sql.find("sp_releaseapplock") != std::string_view::npos)
+      return status(script_->appLockReleaseStatus);
+    if (sql == "select db_name() as database_name") {
+      out = db::ResultSet{{"database_name"}, {{DbValue(script_->databaseName)}}};
+      return true;
+    }
+    return false;
+  }
   const db::EngineError& lastError() const override { return error_; }
 
  private:

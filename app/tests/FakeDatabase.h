@@ -18,6 +18,11 @@ struct FakeDatabaseScript {
   bool openSucceeds = true;
   db::EngineError openError;                 // reported by a failing open
   std::map<std::string, db::ResultSet> queries;  // exact query text -> rows; others fail
+  // Unless `queries` holds them: the application lock's statements answer these statuses, and
+  // db_name() this name.
+  int appLockStatus = 0;
+  int appLockReleaseStatus = 0;
+  std::string databaseName = "CLINIC";
   mutable std::mutex mutex;
   std::vector<std::string> log;              // "open:", "query:" and "execute:" entries
 

@@ -15,8 +15,13 @@
 #include <atomic>
 #include <filesystem>
 #include <future>
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
 
+#include "app/FileLock.h"
 #include "app/LocationList.h"
+#include "app/Places.h"
 #include "app/gui/CQIVA_IMPORTDlg.h"
 #include "app/gui/DlgLocation.h"
 #include "app/gui/RomanianQtTexts.h"
@@ -90,7 +95,10 @@ class MainDialogTest : public ::testing::Test {
     std::filesystem::current_path(saved);
   }
   CQIVA_IMPORTDlg& Make(std::string commandLine = "") {
-    ProgramPaths paths = ProgramPathsFor(dir.file("qiva_import"), PathRules::Posix);
+    return MakeAt(ProgramPathsFor(dir.file("qiva_import"), PathRules::Posix),
+                  std::move(commandLine));
+  }
+  CQIVA_IMPORTDlg& MakeAt(const ProgramPaths& paths, std::string commandLine = "") {
     dialog = std::make_unique<CQIVA_IMPORTDlg>(paths, std::move(commandLine));
     dialog->updateSettings().server.clear();  // no test reaches a configured update server
     ImportSession& session = dialog->session();
@@ -246,6 +254,58 @@ TEST_F(MainDialogTest, commandLineFileIsImportedAsAnErrorFileAtOnce) {
   EXPECT_EQ(probe.calls, 1);
   EXPECT_EQ(probe.kind, static_cast<int>(ImportKind::ErrorFile));
   EXPECT_EQ(probe.path, "/in/SPT_ACUT_1_2_3_4.xml");
+}
+
+// Started from a desktop, nobody reads standard error: where the logs went instead of the
+// program folder, or that they are lost, stands in the status line until a run replaces it.
+// The update check keeps its downloads beside the logs.
+TEST_F(MainDialogTest, logsAwayFromTheProgramFolderAreSaidInTheStatusLine) {
+  ScratchDir state;
+  std::vector<std::string> refused;
+  PlaceEnvironment env;
+  env.xdgStateHome = state.path().string();
+  env.systemConfigFolder.clear();
+  env.makeWritable = [&refused](const std::string& folder, std::string& why) {
+    for (const std::string& r : refused) {
+      if (folder == r) {
+        why = "read-only";
+        return false;
+      }
+    }
+    return MakeWritableFolder(folder, why);
+  };
+  const std::string stateFolder = state.file("qiva-import");
+  auto open = [&] {
+    ProgramPaths paths = ProgramPathsFor(dir.file("qiva_import"), PathRules::Posix);
+    const Places places = SettlePlaces(paths, {}, env);
+    CQIVA_IMPORTDlg& dlg = MakeAt(paths);
+    dlg.SetStartupNotice(LogFolderNotice(places.logs));
+    dlg.OnInitDialog();
+    return &dlg;
+  };
+
+  CQIVA_IMPORTDlg* dlg = open();  // the program folder can be written: nothing to say
+  EXPECT_EQ(dlg->statusLine()->text(), "");
+  EXPECT_EQ(dlg->updateSettings().downloadFolder, dir.path().string());
+
+  refused = {dir.path().string()};
+  dlg = open();
+  EXPECT_EQ(dlg->statusLine()->text().toStdString(),
+            "Jurnalele sunt in " + stateFolder + ", nu in folderul programului");
+  EXPECT_EQ(std::filesystem::current_path(), stateFolder);
+  EXPECT_EQ(dlg->updateSettings().downloadFolder, stateFolder);
+  dlg->button(1003)->click();
+  ASSERT_TRUE(dlg->WaitForWorkers(10s));
+  EXPECT_EQ(dlg->statusLine()->text(), "Procesat 5000 inregistrari");
+
+  qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"), "server=s\r\nlogs=logs\r\n");
+  refused = {dir.file("logs")};
+  EXPECT_EQ(open()->statusLine()->text().toStdString(),
+            "Atentie: folderul din logs= nu poate fi scris; jurnalele sunt in " + stateFolder);
+
+  refused = {dir.file("logs"), stateFolder};
+  EXPECT_EQ(open()->statusLine()->text(),
+            "Atentie: jurnalele nu pot fi scrise in niciun folder si se pierd");
 }
 
 TEST_F(MainDialogTest, kindNotAvailableYetSaysSoInTheStatusLine) {
@@ -892,6 +952,138 @@ TEST(MainDialogEndToEnd, closeDuringAnImportAsksAndYesStopsAfterTheSectionInProg
                 .find("Import stopped: a stop was requested; sections written whole: ICD10s"),
             std::string::npos);
 }
+
+#ifndef _WIN32
+// ---- the dialog and qiva-import into one database ----
+
+// The person states codes of the embedded database at `path`, in order.
+std::vector<std::string> PersonStateCodes(const std::string& path) {
+  CAdoDatabase db;
+  CAdoRecordset rs;
+  db.SetDriver("sqlite");
+  std::vector<std::string> codes;
+  if (!db.Open("", "", "", path) ||
+      !rs.Open("select code from QIVA_PERSON_STATES order by code", &db))
+    return codes;
+  for (; !rs.IsEOF(); rs.MoveNext())
+    codes.push_back(std::get<std::string>(rs.GetFieldValue("code")));
+  rs.Close();
+  return codes;
+}
+
+// A dialog import that empties the person states, writes one row of its own and holds there.
+std::atomic<bool> holdingEntered{false};
+std::shared_future<void> holdingRelease;
+int HoldingRoutine(ImportContext& context, const std::string&) {
+  context.database.Execute("delete from QIVA_PERSON_STATES");
+  context.database.Execute(
+      "insert into QIVA_PERSON_STATES (code, description) values ('dialog', 'x')");
+  context.database.Flush();
+  holdingEntered = true;
+  holdingRelease.wait();
+  context.SetStatusText("Procesat 1 inregistrari");
+  return 1;
+}
+
+// Runs qiva-import from `dir` with `args`; the exit status, standard error in `dir`/cli.err.
+int RunQivaImport(const ScratchDir& dir, const std::string& args) {
+  const std::string command = "cd '" + dir.path().string() + "' && '" QIVA_IMPORT_EXE "' " + args +
+                              " > cli.out 2> cli.err < /dev/null";
+  const int raw = std::system(command.c_str());
+  return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+// The dialog imports into clinic.db while qiva-import is started on the same file through a
+// link: qiva-import waits, saying so, and writes nothing until the dialog's run has ended.
+TEST(MainDialogEndToEnd, aDialogImportAndACommandLineImportThroughALinkNeverOverlap) {
+  App();
+  ScratchDir dir;
+  qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"),
+                             "driver=sqlite\r\ndatabase=clinic.db\r\n");
+  std::filesystem::create_symlink(dir.file("clinic.db"), dir.file("link.db"));
+  qiva::test::WriteFileBytes(dir.file("cli.ini"),
+                             "driver=sqlite\r\ndatabase=" + dir.file("link.db") + "\r\n");
+  qiva::test::WriteFileBytes(dir.file("states.xml"),
+                             "<Catalogues><PersonStates><PersonState code='1' description='A'/>"
+                             "<PersonState code='2' description='B'/></PersonStates></Catalogues>");
+  std::promise<void> release;
+  holdingRelease = release.get_future().share();
+  holdingEntered = false;
+  const std::filesystem::path saved = std::filesystem::current_path();
+  std::vector<std::string> whileHeld;
+  std::string cliError;
+  int cliStatus = -1;
+  {
+    CQIVA_IMPORTDlg dlg(ProgramPathsFor(dir.file("qiva_import"), PathRules::Posix), "");
+    dlg.updateSettings().server.clear();
+    dlg.session().SetRoutine(ImportKind::Nomenclatures, &HoldingRoutine);
+    dlg.prompts().chooseFile = [&dir](QWidget*) { return dir.file("states.xml"); };
+    dlg.OnInitDialog();
+    dlg.button(1003)->click();
+    const auto until = [](const std::function<bool()>& condition) {
+      const auto deadline = std::chrono::steady_clock::now() + 30s;
+      while (!condition() && std::chrono::steady_clock::now() < deadline)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    };
+    until([] { return holdingEntered.load(); });
+    std::thread cli(
+        [&] { cliStatus = RunQivaImport(dir, "nomenclatures states.xml --config cli.ini"); });
+    until([&] {
+      return qiva::test::ReadFileBytes(dir.file("cli.err")).find("waiting for it to end") !=
+             std::string::npos;
+    });
+    cliError = qiva::test::ReadFileBytes(dir.file("cli.err"));
+    whileHeld = PersonStateCodes(dir.file("clinic.db"));
+    release.set_value();
+    EXPECT_TRUE(dlg.WaitForWorkers(30s));
+    cli.join();
+  }
+  std::filesystem::current_path(saved);
+  EXPECT_EQ(cliError, "another import into this database is running (lock " +
+                          std::filesystem::canonical(dir.path()).string() +
+                          "/clinic.db.lock); waiting for it to end...\n");
+  EXPECT_EQ(whileHeld, std::vector<std::string>{"dialog"});
+  EXPECT_EQ(cliStatus, 0) << qiva::test::ReadFileBytes(dir.file("cli.err"));
+  EXPECT_EQ(PersonStateCodes(dir.file("clinic.db")), (std::vector<std::string>{"1", "2"}));
+}
+
+// While another import holds the database, the dialog's status line says that its run waits;
+// the routine starts once the other lets go.
+TEST(MainDialogEndToEnd, aDialogImportWaitsInItsStatusLineForAnotherImportOfTheDatabase) {
+  App();
+  ScratchDir dir;
+  qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"),
+                             "driver=sqlite\r\ndatabase=clinic.db\r\n");
+  FileLock other;  // what qiva-import holds while it imports into clinic.db
+  ASSERT_TRUE(other.TryLock(std::filesystem::canonical(dir.path()).string() + "/clinic.db.lock"));
+  probe.calls = 0;
+  probe.release = {};
+  const std::filesystem::path saved = std::filesystem::current_path();
+  QString waiting;
+  int callsWhileHeld = -1;
+  {
+    CQIVA_IMPORTDlg dlg(ProgramPathsFor(dir.file("qiva_import"), PathRules::Posix), "");
+    dlg.updateSettings().server.clear();
+    dlg.session().SetRoutine(ImportKind::Nomenclatures, &RoutineFor<ImportKind::Nomenclatures>);
+    dlg.prompts().chooseFile = [](QWidget*) { return std::string("in.xml"); };
+    dlg.OnInitDialog();
+    dlg.button(1003)->click();
+    const auto deadline = std::chrono::steady_clock::now() + 30s;
+    while (!dlg.statusLine()->text().startsWith("Astept") &&
+           std::chrono::steady_clock::now() < deadline)
+      QApplication::processEvents(QEventLoop::AllEvents, 5);
+    waiting = dlg.statusLine()->text();
+    callsWhileHeld = probe.calls;
+    other.Unlock();
+    EXPECT_TRUE(dlg.WaitForWorkers(30s));
+    QApplication::processEvents();
+  }
+  std::filesystem::current_path(saved);
+  EXPECT_EQ(waiting, "Astept terminarea altui import in aceeasi baza de date...");
+  EXPECT_EQ(callsWhileHeld, 0);
+  EXPECT_EQ(probe.calls, 1);
+}
+#endif
 
 // Qt's own buttons and the file dialog's labels read in Romanian, without diacritics.
 TEST(QtTexts, messageBoxButtonsAndFileDialogLabelsAreInRomanian) {

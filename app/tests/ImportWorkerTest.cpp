@@ -9,6 +9,8 @@
 #include <latch>
 #include <thread>
 
+#include "app/FileLock.h"
+#include "app/ImportLock.h"
 #include "app/ImportWorker.h"
 #include "app/LocationList.h"
 #include "app/tests/FakeDatabase.h"
@@ -303,6 +305,124 @@ TEST_F(EmbeddedDatabaseRunTest, databaseWithLocationsAsksAndListsThemAscending) 
   EXPECT_EQ(ui.shown, (std::vector<std::string>{"Arad", "Brasov", "Cluj"}));
   EXPECT_TRUE(probe.hasLocationColumn);
   EXPECT_EQ(probe.locationId, 3);
+}
+
+// ---- the lock that keeps two imports into one database apart ----
+
+// On SQL Server the run takes the application lock named after the database once connected,
+// and lets go of it before it reports (a message box may wait for the user).
+TEST_F(ImportWorkerTest, serverRunHoldsTheApplicationLockNamedAfterTheDatabase) {
+  script->databaseName = "Clinic'A";
+  EXPECT_EQ(Run(ImportKind::Nomenclatures), RunOutcome::Completed);
+  std::vector<std::string> queries;
+  for (const std::string& entry : script->Log())
+    if (entry.rfind("query:", 0) == 0) queries.push_back(entry.substr(6));
+  EXPECT_EQ(queries, (std::vector<std::string>{
+                         "select db_name() as database_name",
+                         "declare @r int; exec @r = sp_getapplock @Resource = N'QIVA_IMPORT "
+                         "Clinic''A', @LockMode = 'Exclusive', @LockOwner = 'Session', "
+                         "@LockTimeout = 0; select @r as lock_status",
+                         "declare @r int; exec @r = sp_releaseapplock @Resource = N'QIVA_IMPORT "
+                         "Clinic''A', @LockOwner = 'Session'; select @r as lock_status"}));
+  EXPECT_EQ(probe.calls, 1);
+}
+
+// A routine that closes the connection (the referring physicians import) ends the session, and
+// the lock with it: nothing is sent on the closed connection.
+TEST_F(ImportWorkerTest, serverLockEndsWithTheConnectionThatTheRoutineClosed) {
+  session.SetRoutine(
+      ImportKind::ReferringPhysicians,
+      [](ImportContext& context, const std::string&) { return context.database.Close() ? 1 : 0; });
+  EXPECT_EQ(Run(ImportKind::ReferringPhysicians), RunOutcome::Completed);
+  const auto log = script->Log();
+  EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                          [](const std::string& e) {
+                            return e.find("sp_releaseapplock") != std::string::npos;
+                          }),
+            0);
+  EXPECT_EQ(qiva::test::ReadFileBytes(dir.file("_database.log")).find("Import lock"),
+            std::string::npos);
+}
+
+// Another import holds the lock past the wait limit: the run says which database is busy and
+// sends nothing of the import.
+TEST_F(ImportWorkerTest, serverLockNotGrantedWithinTheWaitLimitEndsTheRunAsBusy) {
+  WriteConfiguration("server=SRV01\r\ndatabase=CLINIC\r\nlockwait=0\r\n");
+  script->appLockStatus = -1;
+  EXPECT_EQ(Run(ImportKind::Nomenclatures), RunOutcome::DatabaseBusy);
+  EXPECT_EQ(probe.calls, 0);
+  EXPECT_EQ(ui.messages(), std::vector<std::string>{"Baza de date CLINIC este ocupata: alt import "
+                                                    "ruleaza in ea.\nImportul nu se executa"});
+  EXPECT_EQ(session.lastLockFailure().kind, ImportLockEvent::Kind::Busy);
+  EXPECT_EQ(session.lastLockFailure().resource, "QIVA_IMPORT CLINIC");
+  EXPECT_FALSE(ImportRunning());
+}
+
+// A deadlock victim, a refused parameter or a failed statement is no lock: the run ends.
+TEST_F(ImportWorkerTest, serverLockRefusedEndsTheRunSayingWhy) {
+  script->appLockStatus = -3;
+  EXPECT_EQ(Run(ImportKind::Nomenclatures), RunOutcome::LockRefused);
+  EXPECT_EQ(ui.messages(), std::vector<std::string>{
+                               "Nu pot bloca baza de date CLINIC pentru import (sp_getapplock "
+                               "returned -3: the session was chosen as a deadlock victim)\n"
+                               "Importul nu se executa"});
+  script->queries["select db_name() as database_name"] = qiva::db::ResultSet{};
+  script->queries[AppLockStatement("QIVA_IMPORT CLINIC", std::chrono::milliseconds(0))] = {};
+  EXPECT_EQ(Run(ImportKind::Nomenclatures), RunOutcome::LockRefused);  // no status row
+  EXPECT_EQ(probe.calls, 0);
+}
+
+TEST(ResolvedFilePath, followsLinksToFilesAndFoldersWhetherTheFileExistsOrNot) {
+  ScratchDir dir;
+  namespace fs = std::filesystem;
+  const std::string real = fs::canonical(dir.path()).string();
+  fs::create_directory(dir.file("data"));
+  qiva::test::WriteFileBytes(dir.file("data/q.db"), "");
+  fs::create_symlink(dir.file("data/q.db"), dir.file("link.db"));
+  fs::create_directory_symlink("data", dir.file("folder"));
+  fs::create_symlink("data/new.db", dir.file("dangling.db"));
+  EXPECT_EQ(ResolvedFilePath(dir.file("link.db")), real + "/data/q.db");
+  EXPECT_EQ(ResolvedFilePath(dir.file("folder/q.db")), real + "/data/q.db");
+  EXPECT_EQ(ResolvedFilePath(dir.file("folder/new.db")), real + "/data/new.db");
+  EXPECT_EQ(ResolvedFilePath(dir.file("dangling.db")), real + "/data/new.db");
+  EXPECT_EQ(ResolvedFilePath(dir.file("data/../data/./q.db")), real + "/data/q.db");
+}
+
+// A run through a link to the database waits for the lock that a run naming the file holds,
+// and the dialog's status line says so; it goes on when the other run lets go.
+TEST_F(EmbeddedDatabaseRunTest, runThroughALinkWaitsForTheLockOfTheFileItNames) {
+  ASSERT_EQ(ImportWorker(session, ImportRequest{ImportKind::DayHospitalTariffs, "t.xml"}),
+            RunOutcome::Completed);  // creates q.db
+  std::filesystem::create_symlink(dir.file("q.db"), dir.file("link.db"));
+  qiva::test::WriteFileBytes(dir.file("QIVA_IMPORT.INI"),
+                             "driver=sqlite\r\ndatabase=" + dir.file("link.db") + "\r\n");
+  FileLock other;  // the run that names q.db
+  ASSERT_TRUE(other.TryLock(ResolvedFilePath(dir.file("q.db")) + ".lock"));
+  probe.calls = 0;
+  RunOutcome outcome = RunOutcome::Busy;
+  std::thread run([&] {
+    outcome = ImportWorker(session, ImportRequest{ImportKind::DayHospitalTariffs, "t.xml"});
+  });
+  const std::string waiting = "Astept terminarea altui import in aceeasi baza de date...";
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  const auto told = [&] {
+    const auto seen = ui.statuses();
+    return std::find(seen.begin(), seen.end(), waiting) != seen.end();
+  };
+  while (!told() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::yield();
+  }
+  const int callsWhileHeld = probe.calls;
+  other.Unlock();
+  run.join();
+  EXPECT_EQ(callsWhileHeld, 0);
+  EXPECT_EQ(outcome, RunOutcome::Completed);
+  EXPECT_EQ(probe.calls, 1);
+  const auto seen = ui.statuses();
+  const auto at = std::find(seen.begin(), seen.end(), waiting);
+  ASSERT_NE(at, seen.end());
+  EXPECT_EQ(*(at + 1), "Deschid conexiunea la baza de date");    // waited before opening
+  EXPECT_FALSE(FileLock::HeldElsewhere(dir.file("q.db.lock")));  // released at the end
 }
 
 }  // namespace

@@ -99,16 +99,19 @@ void MainDialog::OnInitDialog() {
   frontEnd_.Attach(dialog_);
   EnterProgramFolder(paths_);
   std::string title(64, '\0');
-  title.resize(static_cast<std::size_t>(std::snprintf(title.data(), title.size(),
-                                                      qiva::res::kTitleFormat,
-                                                      qiva::res::kVersion)));
+  title.resize(static_cast<std::size_t>(
+      std::snprintf(title.data(), title.size(), qiva::res::kTitleFormat, qiva::res::kVersion)));
   ::SetWindowTextA(dialog_, title.c_str());
   HINSTANCE instance = ::GetModuleHandleA(nullptr);
   HICON icon = ::LoadIconA(instance, MAKEINTRESOURCEA(kIconResource));
   ::SendMessageA(dialog_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   ::SendMessageA(dialog_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
   AddAboutEntry();
-  if (!commandLineFile_.empty()) StartWorker(ImportRequest{ImportKind::ErrorFile, commandLineFile_});
+  if (!startupNotice_.empty()) {
+    ::SetDlgItemTextA(dialog_, qiva::res::kIdStatusLine, startupNotice_.c_str());
+  }
+  if (!commandLineFile_.empty())
+    StartWorker(ImportRequest{ImportKind::ErrorFile, commandLineFile_});
   StartUpdateCheck();
   ::SetFocus(::GetDlgItem(dialog_, qiva::res::kIdCancel));
 }
@@ -120,7 +123,10 @@ void MainDialog::StartUpdateCheck() {
     // until the user answers it.
     ::MessageBoxA(nullptr, text.c_str(), qiva::res::kMessageTitle, MB_OK);
   };
-  qiva::update::StartUpdateChecker(qiva::update::BuiltInUpdateSettings(), std::move(hooks));
+  qiva::update::UpdateCheckSettings settings = qiva::update::BuiltInUpdateSettings();
+  // The installer is saved beside the logs, a folder the program can write, and started there.
+  settings.downloadFolder = RunFolder(paths_);
+  qiva::update::StartUpdateChecker(std::move(settings), std::move(hooks));
 }
 
 void MainDialog::AddAboutEntry() {
@@ -136,18 +142,17 @@ void MainDialog::AddAboutEntry() {
 }
 
 void MainDialog::ShowAbout() {
-  ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(qiva::res::kAboutDialog.id),
-                    dialog_,
-                    [](HWND about, UINT message, WPARAM wParam, LPARAM) -> INT_PTR {
-                      if (message == WM_INITDIALOG) return TRUE;
-                      if (message == WM_COMMAND &&
-                          (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
-                        ::EndDialog(about, LOWORD(wParam));
-                        return TRUE;
-                      }
-                      return FALSE;
-                    },
-                    0);
+  ::DialogBoxParamA(
+      ::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(qiva::res::kAboutDialog.id), dialog_,
+      [](HWND about, UINT message, WPARAM wParam, LPARAM) -> INT_PTR {
+        if (message == WM_INITDIALOG) return TRUE;
+        if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+          ::EndDialog(about, LOWORD(wParam));
+          return TRUE;
+        }
+        return FALSE;
+      },
+      0);
 }
 
 void MainDialog::OnCommand(int id) {

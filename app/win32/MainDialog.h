@@ -20,6 +20,9 @@ class MainDialog {
   MainDialog& operator=(const MainDialog&) = delete;
   ~MainDialog();
 
+  // A text the status line shows from start-up until the first run replaces it (where the
+  // logs went, LogFolderNotice); empty: the status line starts empty.
+  void SetStartupNotice(std::string text) { startupNotice_ = std::move(text); }
   // Shows the dialog modally; returns when it closes.
   INT_PTR Run(HINSTANCE instance);
   // Imports still running (the program then ends without waiting for them).
@@ -38,6 +41,7 @@ class MainDialog {
 
   ProgramPaths paths_;
   std::string commandLineFile_;
+  std::string startupNotice_;
   Win32FrontEnd frontEnd_;
   ImportSession session_;
   HWND dialog_ = nullptr;

@@ -30,8 +30,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     return 0;
   }
   ProgramPaths paths = CurrentProgramPaths();
-  SettlePlaces(paths, {}, CurrentPlaceEnvironment());
+  const Places places = SettlePlaces(paths, {}, CurrentPlaceEnvironment());
   auto* dialog = new MainDialog(paths, commandLine);
+  // A window program has no standard error anyone sees: the status line says where the logs
+  // went when they are not beside the program, or that they are lost.
+  dialog->SetStartupNotice(LogFolderNotice(places.logs));
   dialog->Run(instance);
   if (dialog->activeWorkers() != 0) {
     // An import still running is cut off where it stands; the logs are closed after every

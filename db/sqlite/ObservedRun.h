@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -46,6 +47,7 @@ struct ObservedStatement {
   std::vector<ObservedColumn> columns;  // Select at depth 0
   std::vector<std::vector<ObservedValue>> rows;
   std::vector<ProviderError> errors;  // SQL Server's numbers and texts
+  std::optional<int> returnStatus;    // Exec: the procedure's return status, when it ran
   bool abortsText = false;            // the failure ended the text: nothing after it runs
 };
 

@@ -76,6 +76,42 @@ void ScopeIdentity(sqlite3_context* ctx, int, sqlite3_value**) {
   sqlite3_result_double(ctx, static_cast<double>(state->scopeIdentity));
 }
 
+// qiva_variable(name): the value of a variable of the running text; message 137 for a name
+// that the text has not declared.
+void Variable(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  const SessionState* state = State(ctx);
+  const std::string name = TextOf(argv[0]);
+  const auto it = state->variables.find(name);
+  if (it == state->variables.end())
+    return Raise(ctx, 137, "Must declare the scalar variable \"" + name + "\".");
+  if (const auto* i = std::get_if<long long>(&it->second)) return sqlite3_result_int64(ctx, *i);
+  if (const auto* d = std::get_if<double>(&it->second)) return sqlite3_result_double(ctx, *d);
+  if (const auto* t = std::get_if<std::string>(&it->second))
+    return sqlite3_result_text(ctx, t->c_str(), static_cast<int>(t->size()), SQLITE_TRANSIENT);
+  sqlite3_result_null(ctx);
+}
+
+// qiva_serverproperty(name): SERVERPROPERTY(name) for the names a diagnosis asks: the engine
+// and SQLite version, the edition and the collation the connection named; null for any other
+// name and for a collation not named (the engine stores text as its bytes).
+void ServerProperty(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  const SessionState* state = State(ctx);
+  const unsigned char* raw = sqlite3_value_text(argv[0]);
+  const std::string name = raw ? ToUpper(reinterpret_cast<const char*>(raw)) : std::string();
+  std::string value;
+  if (name == "PRODUCTVERSION") value = std::string("SQLite ") + sqlite3_libversion();
+  if (name == "EDITION") value = "QIVA embedded SQL";
+  if (name == "COLLATION") value = state->collation;
+  if (value.empty()) return sqlite3_result_null(ctx);
+  sqlite3_result_text(ctx, value.c_str(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
+}
+
+// qiva_app_name(): APP_NAME(), the program name the connection text gave.
+void AppName(sqlite3_context* ctx, int, sqlite3_value**) {
+  const std::string& name = State(ctx)->appName;
+  sqlite3_result_text(ctx, name.c_str(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+}
+
 // qiva_dt(x): x as a datetime under the session's date order (for comparisons).
 void ToDt(sqlite3_context* ctx, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
@@ -402,6 +438,8 @@ bool RegisterFunctions(sqlite3* db, SessionState* state) {
       {"qiva_dt_text", 3, DtText, true},       {"qiva_objname", 1, ObjName, true},
       {"qiva_replace", 3, Replace, true},      {"qiva_col", 8, Col, false},
       {"qiva_contains", 2, Contains, true},    {"qiva_scope_identity", 0, ScopeIdentity, false},
+      {"qiva_variable", 1, Variable, false},
+      {"qiva_serverproperty", 1, ServerProperty, false}, {"qiva_app_name", 0, AppName, false},
   };
   for (const Fn& f : kFns) {
     const int flags = SQLITE_UTF8 | (f.deterministic ? SQLITE_DETERMINISTIC : 0);

@@ -4,16 +4,20 @@
 // as "qiva:<number>:<text>".
 #pragma once
 
+#include <map>
 #include <string>
-
 #include <string_view>
+#include <variant>
 
-#include "db/sqlite/SqlCatalog.h"
 #include "db/SqlDateTime.h"
+#include "db/sqlite/SqlCatalog.h"
 
 struct sqlite3;
 
 namespace qiva::db::tsql {
+
+// The value of a T-SQL variable or procedure argument: null, an integer, a real or text.
+using SqlVariable = std::variant<std::monostate, long long, double, std::string>;
 
 // State the functions read: the session's date order and the current statement's time.
 struct SessionState {
@@ -21,10 +25,17 @@ struct SessionState {
   std::string now;           // canonical text of getdate() for the running statement
   bool nowValid = false;     // false until getdate() is first read in the running statement
   std::string databaseName;  // used in error texts
+  // What the connection text named (its APP and COLLATION attributes, "" when absent), for
+  // APP_NAME(), SERVERPROPERTY('Collation') and DATABASEPROPERTYEX(..., 'Collation').
+  std::string appName;
+  std::string collation;
   // SCOPE_IDENTITY(): the identity value of the last row this connection inserted into a table
   // with an identity column in the running scope (the text being run, or a procedure's body).
   bool hasScopeIdentity = false;
   long long scopeIdentity = 0;
+  // The variables DECLAREd in the running text (upper-case names with their @): null, an
+  // integer, a real or text. Each text is a batch: it starts without any.
+  std::map<std::string, SqlVariable> variables;
 };
 
 // A value on its way into a column: null, integer, real or text (the text is not owned). A real

@@ -23,6 +23,7 @@
 #include <unordered_map>
 
 #include "db/ConnectionString.h"
+#include "db/sqlite/AppLocks.h"
 #include "db/sqlite/GroupTexts.h"
 #include "db/sqlite/LockWait.h"
 #include "db/sqlite/ObservedRun.h"
@@ -30,6 +31,7 @@
 #include "db/sqlite/SqlCatalog.h"
 #include "db/sqlite/SqlFunctions.h"
 #include "db/sqlite/SqlServerMessages.h"
+#include "db/sqlite/SystemProcedures.h"
 #include "db/sqlite/TSqlDdl.h"
 #include "db/sqlite/TSqlParser.h"
 #include "db/sqlite/TSqlSplit.h"
@@ -83,6 +85,7 @@ class SqliteEngine final : public ObservableEngine {
     group_.Clear();
     state_.dateOrder = DateOrder::MDY;  // a new connection starts with the login's language
     lockWait_.SetTimeout(-1);
+    lockTimeout_ = std::chrono::milliseconds(-1);
     std::string path;
     if (!ParseConnectionString(connectionString, path)) {
       AddError(4060, "The connection string names no database file (DATABASE=...).");
@@ -92,6 +95,8 @@ class SqliteEngine final : public ObservableEngine {
     path_ = std::filesystem::absolute(path, ec).string();
     if (path_.empty()) path_ = path;
     state_.databaseName = std::filesystem::path(path_).stem().string();
+    state_.appName = ConnectionAttribute(connectionString, "APP");
+    state_.collation = ConnectionAttribute(connectionString, "COLLATION");
     // Only files that this open creates may be removed when it fails: whatever was at their
     // paths before (a file, a folder, a link) stays as it was.
     const std::vector<std::string> created = MissingFiles();
@@ -115,6 +120,7 @@ class SqliteEngine final : public ObservableEngine {
     if (broken_) return Refuse();
     lastSqliteMessage_.clear();
     state_.hasScopeIdentity = false;  // each text is a batch: a scope of its own
+    state_.variables.clear();
     const int changesBefore = sqlite3_total_changes(db_);
     const bool ok = ExecuteLocked(sql);
     // A text that failed in part may have written rows with its other statements: if its group
@@ -132,6 +138,7 @@ class SqliteEngine final : public ObservableEngine {
     if (broken_) return Refuse();
     FollowSchemaChanges();
     state_.hasScopeIdentity = false;  // each text is a batch: a scope of its own
+    state_.variables.clear();
     Batch batch;
     SyntaxError se;
     if (!ParseBatch(sql, batch, se)) return AddError(se.number, se.message), false;
@@ -350,6 +357,7 @@ class SqliteEngine final : public ObservableEngine {
       Registry().erase(this);
     }
     Commit();  // a group that cannot be committed even now breaks the connection
+    AppLocks::Instance().ReleaseAll(this);  // a session's application locks end with it
     ClearCache();
     sqlite3_close_v2(db_);
     db_ = nullptr;
@@ -557,6 +565,8 @@ class SqliteEngine final : public ObservableEngine {
     if (!db_) return NotOpen(), ReportUnattributedErrors(), false;
     if (broken_) return Refuse(), ReportUnattributedErrors(), false;
     lastSqliteMessage_.clear();
+    state_.hasScopeIdentity = false;
+    state_.variables.clear();
     const int changesBefore = sqlite3_total_changes(db_);
     if (!BeginGroup()) return false;
     Batch batch;
@@ -579,7 +589,9 @@ class SqliteEngine final : public ObservableEngine {
   }
 
   static bool IsObservedKind(Statement::Kind kind) {
-    return kind != Statement::Kind::If && kind != Statement::Kind::Block && kind != Statement::Kind::Nothing;
+    // SQL Server answers a DECLARE with nothing of its own.
+    return kind != Statement::Kind::If && kind != Statement::Kind::Block &&
+           kind != Statement::Kind::Nothing && kind != Statement::Kind::Declare;
   }
 
   static ObservedStatement::Kind ObservedKindOf(Statement::Kind kind) {
@@ -633,8 +645,10 @@ class SqliteEngine final : public ObservableEngine {
     }
     const bool selectRows = st.kind == Statement::Kind::Select && depth == 0;
     capture_ = selectRows ? &report : nullptr;
+    returnStatus_.reset();
     const Outcome o = RunStatementBody(batch, st, out, gotRows, depth);
     capture_ = nullptr;
+    if (st.kind == Statement::Kind::Exec) report.returnStatus = returnStatus_;
     TakeErrors(report);
     report.abortsText = o == Outcome::Abort;
     if (o == Outcome::Ok) {
@@ -744,7 +758,9 @@ class SqliteEngine final : public ObservableEngine {
       case Statement::Kind::Set:
         return RunSet(st);
       case Statement::Kind::Exec:
-        return RunProcedure(st, depth);
+        return RunProcedure(batch, st, depth);
+      case Statement::Kind::Declare:
+        return RunDeclare(batch, st);
       case Statement::Kind::If: {
         std::string sql;
         TranslateError te;
@@ -785,6 +801,7 @@ class SqliteEngine final : public ObservableEngine {
       if (end == st.value.c_str() || *end != '\0' || ms < -1)
         return Failed(50000, "SET LOCK_TIMEOUT " + st.value + ": the value must be -1 or a number of milliseconds.");
       lockWait_.SetTimeout(ms);
+      lockTimeout_ = std::chrono::milliseconds(ms);
     } else if (st.name == "LANGUAGE") {
       const std::string lang = ToUpper(st.value);
       state_.dateOrder = lang == "US_ENGLISH" || lang == "ENGLISH" ? DateOrder::MDY : DateOrder::DMY;
@@ -792,9 +809,151 @@ class SqliteEngine final : public ObservableEngine {
     return Outcome::Ok;  // NOCOUNT, ANSI_NULLS, QUOTED_IDENTIFIER and the like change nothing here
   }
 
-  Outcome RunProcedure(const Statement& st, int depth) {
+  // DECLARE: each variable starts NULL or with its value, converted to its type.
+  Outcome RunDeclare(const Batch& batch, const Statement& st) {
+    for (const VariableDef& v : st.variables) {
+      if (state_.variables.count(v.name))
+        return Failed(134, "The variable name '" + v.name +
+                               "' has already been declared. Variable names must be unique within "
+                               "a query batch or stored procedure.");
+      SqlVariable value;
+      if (v.init) {
+        const Outcome o = Evaluate(batch, *v.init, value);
+        if (o != Outcome::Ok) return o;
+        value = AsDeclared(value, v.type);
+      }
+      state_.variables[v.name] = std::move(value);
+    }
+    return Outcome::Ok;
+  }
+
+  // The value of an expression computed on its own (no table).
+  Outcome Evaluate(const Batch& batch, const Expr& expr, SqlVariable& value) {
+    std::string sql;
+    TranslateError te;
+    Translator tr(catalog_, batch, 0, true, state_.databaseName);
+    if (!tr.Value(expr, sql, te)) return Failed(te.number, te.message);
+    sqlite3_stmt* q = nullptr;
+    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &q, nullptr) != SQLITE_OK) {
+      AddSqliteError(sqlite3_errcode(db_));
+      return Outcome::Abort;
+    }
+    const int rc = sqlite3_step(q);
+    if (rc == SQLITE_ROW) {
+      switch (sqlite3_column_type(q, 0)) {
+        case SQLITE_NULL:
+          value = std::monostate{};
+          break;
+        case SQLITE_INTEGER:
+          value = static_cast<long long>(sqlite3_column_int64(q, 0));
+          break;
+        case SQLITE_FLOAT:
+          value = sqlite3_column_double(q, 0);
+          break;
+        default: {
+          const auto* p = static_cast<const char*>(sqlite3_column_blob(q, 0));
+          value = std::string(p ? p : "", static_cast<size_t>(sqlite3_column_bytes(q, 0)));
+        }
+      }
+    } else {
+      AddSqliteError(sqlite3_extended_errcode(db_));
+    }
+    sqlite3_finalize(q);
+    return rc == SQLITE_ROW ? Outcome::Ok : Outcome::Failed;
+  }
+
+  // A value as a variable of `type` holds it: whole numbers for the integer types, text cut to
+  // the declared length for the character types.
+  static SqlVariable AsDeclared(SqlVariable value, const SqlTypeName& type) {
+    const std::string& t = type.name;
+    if (t == "INT" || t == "BIGINT" || t == "SMALLINT" || t == "TINYINT" || t == "BIT") {
+      if (const auto* d = std::get_if<double>(&value)) return static_cast<long long>(*d);
+      if (const auto* s = std::get_if<std::string>(&value))
+        return std::strtoll(s->c_str(), nullptr, 10);
+    } else if (t == "VARCHAR" || t == "NVARCHAR" || t == "CHAR" || t == "NCHAR") {
+      if (const auto* i = std::get_if<long long>(&value)) value = std::to_string(*i);
+      auto* s = std::get_if<std::string>(&value);
+      const size_t length = type.length > 0    ? static_cast<size_t>(type.length)
+                            : type.length == 0 ? 1
+                                               : std::string::npos;
+      if (s && s->size() > length) s->resize(length);
+    }
+    return value;
+  }
+
+  // The value of an EXEC argument: a literal (with its sign), NULL or a variable.
+  Outcome ArgumentValue(const Batch& batch, const Expr& e, SqlVariable& value) {
+    if (e.kind == Expr::Kind::Null) {
+      value = std::monostate{};
+      return Outcome::Ok;
+    }
+    if (e.kind == Expr::Kind::Variable) {
+      const auto it = state_.variables.find(e.name);
+      if (it == state_.variables.end())
+        return Failed(137, "Must declare the scalar variable \"" + e.name + "\".");
+      value = it->second;
+      return Outcome::Ok;
+    }
+    const Expr& literal = e.kind == Expr::Kind::Unary ? *e.args[0] : e;
+    const Token& tok = batch.tokens[batch.literals[static_cast<size_t>(literal.literal)]];
+    const bool negative = e.kind == Expr::Kind::Unary && e.name == "-";
+    if (tok.kind == TokenKind::String) {
+      value = tok.text;
+    } else if (tok.text.find_first_of(".eE") == std::string::npos) {
+      const long long n = std::strtoll(tok.text.c_str(), nullptr, 10);
+      value = negative ? -n : n;
+    } else {
+      const double d = std::strtod(tok.text.c_str(), nullptr);
+      value = negative ? -d : d;
+    }
+    return Outcome::Ok;
+  }
+
+  // EXEC of a system procedure: its arguments evaluated, its outcome kept as the statement's
+  // return status. A lock wait first commits the open group, so that the holder of the lock is
+  // not kept from writing while this connection waits for it.
+  Outcome RunSystemProcedureOf(const Batch& batch, const Statement& st) {
+    std::vector<ProcedureArgument> arguments;
+    for (const ExecArg& arg : st.execArgs) {
+      ProcedureArgument a;
+      a.name = arg.name;
+      if (arg.value) {
+        SqlVariable v;
+        const Outcome o = ArgumentValue(batch, *arg.value, v);
+        if (o != Outcome::Ok) return o;
+        a.value = std::move(v);
+      }
+      arguments.push_back(std::move(a));
+    }
+    ProcedureSession session;
+    session.database = path_;
+    session.session = this;
+    session.lockTimeout = lockTimeout_;
+    session.beforeWait = [this] { Commit(); };
+    const ProcedureOutcome outcome = RunSystemProcedure(st.name, arguments, session);
+    if (outcome.errorNumber != 0) AddError(outcome.errorNumber, outcome.errorMessage);
+    if (!outcome.status) return Outcome::Failed;
+    return SetReturnStatus(st, *outcome.status) && outcome.errorNumber == 0 ? Outcome::Ok
+                                                                            : Outcome::Failed;
+  }
+
+  // Keeps a procedure's return status, and stores it into the variable of EXEC @v = name.
+  bool SetReturnStatus(const Statement& st, int status) {
+    returnStatus_ = status;
+    if (st.returnVariable.empty()) return true;
+    const auto it = state_.variables.find(st.returnVariable);
+    if (it == state_.variables.end()) {
+      AddError(137, "Must declare the scalar variable \"" + st.returnVariable + "\".");
+      return false;
+    }
+    it->second = static_cast<long long>(status);
+    return true;
+  }
+
+  Outcome RunProcedure(const Batch& batch, const Statement& st, int depth) {
     if (depth >= kMaxNesting)
       return Failed(217, "Maximum stored procedure, function, trigger, or view nesting level exceeded (limit 32).");
+    if (IsSystemProcedure(st.name)) return RunSystemProcedureOf(batch, st);
     sqlite3_stmt* q = nullptr;
     std::string body;
     bool found = false;
@@ -808,6 +967,10 @@ class SqliteEngine final : public ObservableEngine {
     }
     sqlite3_finalize(q);
     if (!found) return Failed(2812, "Could not find stored procedure '" + st.name + "'.");
+    // The catalogue's procedures take no parameters.
+    if (!st.execArgs.empty())
+      return Failed(8146,
+                    "Procedure " + st.name + " has no parameters and arguments were supplied.");
     Batch inner;
     SyntaxError se;
     if (!ParseBatch(body, inner, se)) return Failed(se.number, se.message);
@@ -817,11 +980,15 @@ class SqliteEngine final : public ObservableEngine {
     const bool hadIdentity = state_.hasScopeIdentity;
     const long long identity = state_.scopeIdentity;
     state_.hasScopeIdentity = false;
+    auto variables = std::move(state_.variables);  // nor the caller's variables
+    state_.variables.clear();
     procedures_.push_back(st.name);
     const Outcome o = RunList(inner, inner.statements, nullptr, &rows, depth + 1);
     procedures_.pop_back();
     state_.hasScopeIdentity = hadIdentity;
     state_.scopeIdentity = identity;
+    state_.variables = std::move(variables);
+    if (!SetReturnStatus(st, o == Outcome::Ok ? 0 : -6)) return Outcome::Failed;
     return o == Outcome::Abort ? Outcome::Failed : o;
   }
 
@@ -1224,6 +1391,8 @@ class SqliteEngine final : public ObservableEngine {
   std::optional<LostStatements> lost_;  // the lost group, until the caller takes it
   std::string lastSqliteMessage_;       // SQLite's text of the last failed statement
   LockWait lockWait_;
+  std::chrono::milliseconds lockTimeout_{-1};  // SET LOCK_TIMEOUT, for sp_getapplock's default
+  std::optional<int> returnStatus_;            // of the last EXEC
   std::thread flusher_;
   std::condition_variable flusherWake_;
   bool stopFlusher_ = false;

@@ -19,12 +19,29 @@ struct SqlTypeName {
 struct SelectStmt;
 
 struct Expr {
-  enum class Kind { Literal, Null, Column, Func, Unary, Binary, Between, IsNull, InList, Like, Exists,
-                    Subquery, Star, Convert, Case };
+  enum class Kind {
+    Literal,
+    Null,
+    Column,
+    Func,
+    Unary,
+    Binary,
+    Between,
+    IsNull,
+    InList,
+    Like,
+    Exists,
+    Subquery,
+    Star,
+    Convert,
+    Case,
+    Variable
+  };
   Kind kind = Kind::Null;
   int literal = -1;      // Literal: index into the batch's literal list
   bool isString = false; // Literal: a quoted string (else a number)
-  std::string name;      // Column: name; Func: upper-case name; Unary/Binary: upper-case operator
+  std::string name;      // Column: name; Func: upper-case name; Unary/Binary: upper-case operator;
+                         // Variable: upper-case name with its @
   std::string qualifier; // Column: table or alias before the name
   bool negated = false;  // NOT BETWEEN, NOT IN, NOT LIKE, IS NOT NULL
   std::vector<std::unique_ptr<Expr>> args;
@@ -83,12 +100,40 @@ struct ConstraintDef {
   std::vector<std::string> refColumns;
 };
 
+// An argument of EXEC: `@name = value`, or a value alone (taken by position).
+struct ExecArg {
+  std::string name;  // upper case with its @; empty for an argument by position
+  ExprPtr value;     // a literal, NULL or a variable; null for DEFAULT
+};
+
+// A variable of DECLARE, with its initial value (null: the variable starts NULL).
+struct VariableDef {
+  std::string name;  // upper case with its @
+  SqlTypeName type;
+  ExprPtr init;
+};
+
 struct Statement;
 using StmtPtr = std::unique_ptr<Statement>;
 
 struct Statement {
-  enum class Kind { Select, Insert, Update, Delete, CreateTable, AlterTable, CreateIndex, DropTable,
-                    CreateProcedure, Exec, Set, If, Block, Nothing };
+  enum class Kind {
+    Select,
+    Insert,
+    Update,
+    Delete,
+    CreateTable,
+    AlterTable,
+    CreateIndex,
+    DropTable,
+    CreateProcedure,
+    Exec,
+    Set,
+    If,
+    Block,
+    Declare,
+    Nothing
+  };
   Kind kind = Kind::Nothing;
   size_t firstToken = 0, endToken = 0;  // the tokens the statement spans
   int firstLiteral = 0, endLiteral = 0; // its literals in the batch's literal list
@@ -109,6 +154,9 @@ struct Statement {
   std::string name;                                   // CreateIndex, CreateProcedure, Exec, Set
   std::string value;                                  // Set value; CreateProcedure body
   std::vector<TableRef> tables;                       // DropTable
+  std::string returnVariable;                         // Exec: the variable of EXEC @v = proc
+  std::vector<ExecArg> execArgs;                      // Exec
+  std::vector<VariableDef> variables;                 // Declare
   bool ifExists = false;                              // DropTable IF EXISTS
   // If / Block
   ExprPtr condition;

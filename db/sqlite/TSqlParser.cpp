@@ -339,6 +339,12 @@ class Parser {
       ExpectSym(")");
       return e;
     }
+    if (tok.kind == TokenKind::Word && tok.text.size() > 1 && tok.text[0] == '@' &&
+        tok.text[1] != '@') {
+      auto e = Make(Expr::Kind::Variable);
+      e->name = ToUpper(t_[pos_++].text);
+      return e;
+    }
     if (IsName()) {
       auto e = Make(Expr::Kind::Column);
       e->name = Name();
@@ -475,9 +481,9 @@ class Parser {
       if (Kw("IF") && IsWord(Peek(), "EXISTS")) { pos_ += 2; st->ifExists = true; }
       do st->tables.push_back(ParseTableName()); while (AcceptSym(","));
     } else if (kw == "EXEC" || kw == "EXECUTE") {
-      ++pos_;
-      st->kind = Statement::Kind::Exec;
-      st->name = ParseTableName().name;
+      ParseExec(*st);
+    } else if (kw == "DECLARE") {
+      ParseDeclare(*st);
     } else if (kw == "SET") {
       ++pos_;
       st->kind = Statement::Kind::Set;
@@ -515,6 +521,71 @@ class Parser {
     st->endToken = pos_;
     st->endLiteral = static_cast<int>(b_.literals.size());
     return st;
+  }
+
+  bool IsVariable() const {
+    return Cur().kind == TokenKind::Word && Cur().text.size() > 1 && Cur().text[0] == '@' &&
+           Cur().text[1] != '@';
+  }
+  std::string Variable() {
+    if (!IsVariable()) Fail();
+    return ToUpper(t_[pos_++].text);
+  }
+
+  // EXEC [@status =] name [[@parameter =] value | DEFAULT [OUTPUT], ...]; a value is a literal
+  // (a number may carry a sign), NULL or a variable, as SQL Server allows in an EXEC.
+  void ParseExec(Statement& st) {
+    ++pos_;
+    st.kind = Statement::Kind::Exec;
+    if (IsVariable() && Peek().kind == TokenKind::Symbol && Peek().text == "=") {
+      st.returnVariable = Variable();
+      ++pos_;
+    }
+    st.name = ParseTableName().name;
+    if (AtEnd() || Sym(";") ||
+        (Cur().kind == TokenKind::Word && IsReserved(Cur()) && !Kw("DEFAULT") && !Kw("NULL")))
+      return;
+    do {
+      ExecArg arg;
+      if (IsVariable() && Peek().kind == TokenKind::Symbol && Peek().text == "=") {
+        arg.name = Variable();
+        ++pos_;
+      }
+      if (!AcceptKw("DEFAULT")) arg.value = ParseExecValue();
+      AcceptKw("OUTPUT") || AcceptKw("OUT");
+      st.execArgs.push_back(std::move(arg));
+    } while (AcceptSym(","));
+  }
+
+  ExprPtr ParseExecValue() {
+    if (AcceptKw("NULL")) return Make(Expr::Kind::Null);
+    if (IsVariable()) {
+      auto e = Make(Expr::Kind::Variable);
+      e->name = Variable();
+      return e;
+    }
+    if ((Sym("-") || Sym("+")) && Peek().kind == TokenKind::Number) {
+      auto e = Make(Expr::Kind::Unary);
+      e->name = t_[pos_++].text;
+      e->args.push_back(Literal());
+      return e;
+    }
+    if (Cur().kind == TokenKind::String || Cur().kind == TokenKind::Number) return Literal();
+    Fail();
+  }
+
+  // DECLARE @name [AS] type [= expression], ...
+  void ParseDeclare(Statement& st) {
+    ++pos_;
+    st.kind = Statement::Kind::Declare;
+    do {
+      VariableDef v;
+      v.name = Variable();
+      AcceptKw("AS");
+      v.type = ParseType();
+      if (AcceptSym("=")) v.init = ParseExpr();
+      st.variables.push_back(std::move(v));
+    } while (AcceptSym(","));
   }
 
   void ParseInsert(Statement& st) {

@@ -71,6 +71,17 @@ bool Translator::Condition(const Expr& cond, std::string& sql, TranslateError& e
   return true;
 }
 
+bool Translator::Value(const Expr& expr, std::string& sql, TranslateError& error) {
+  std::string e;
+  SType t;
+  if (!Emit(expr, e, t)) {
+    error = error_;
+    return false;
+  }
+  sql = "SELECT " + e;
+  return true;
+}
+
 std::string Translator::ColumnValue(const std::string& valueSql, SType valueType, const ColumnInfo& col,
                                     const std::string& table, int op) {
   std::string v = valueSql;
@@ -116,11 +127,16 @@ bool Translator::ResolveSource(const TableRef& ref, Source& out) {
               "column_name AS COLUMN_NAME, ordinal AS ORDINAL_POSITION, default_sql AS COLUMN_DEFAULT, "
               "CASE nullable WHEN 1 THEN 'YES' ELSE 'NO' END AS IS_NULLABLE, lower(type_name) AS DATA_TYPE, "
               "CASE WHEN type_name IN ('VARCHAR','NVARCHAR','CHAR','NCHAR','TEXT','NTEXT') THEN length END "
-              "AS CHARACTER_MAXIMUM_LENGTH FROM \"__qiva_columns\")";
+              "AS CHARACTER_MAXIMUM_LENGTH, CASE type_name WHEN 'TINYINT' THEN 3 WHEN 'SMALLINT' THEN 5 "
+              "WHEN 'INT' THEN 10 WHEN 'INTEGER' THEN 10 WHEN 'BIGINT' THEN 19 WHEN 'FLOAT' THEN 53 "
+              "WHEN 'REAL' THEN 24 WHEN 'DECIMAL' THEN precision WHEN 'NUMERIC' THEN precision END "
+              "AS NUMERIC_PRECISION, CASE WHEN type_name IN ('TINYINT','SMALLINT','INT','INTEGER',"
+              "'BIGINT','DECIMAL','NUMERIC') THEN scale END AS NUMERIC_SCALE FROM \"__qiva_columns\")";
     out.columns = {{"TABLE_CATALOG", SType::Text}, {"TABLE_SCHEMA", SType::Text}, {"TABLE_NAME", SType::Text},
                    {"COLUMN_NAME", SType::Text}, {"ORDINAL_POSITION", SType::Int},
                    {"COLUMN_DEFAULT", SType::Text}, {"IS_NULLABLE", SType::Text}, {"DATA_TYPE", SType::Text},
-                   {"CHARACTER_MAXIMUM_LENGTH", SType::Int}};
+                   {"CHARACTER_MAXIMUM_LENGTH", SType::Int}, {"NUMERIC_PRECISION", SType::Int},
+                   {"NUMERIC_SCALE", SType::Int}};
     return true;
   }
   if (name == "SYSOBJECTS" || (schema == "SYS" && (name == "OBJECTS" || name == "TABLES" || name == "PROCEDURES"))) {
@@ -425,6 +441,10 @@ bool Translator::Emit(const Expr& e, std::string& out, SType& type) {
       return true;
     case Expr::Kind::Column:
       return EmitColumn(e, out, type);
+    case Expr::Kind::Variable:
+      // Read when the statement runs, so that a remembered translation serves later values.
+      out += "qiva_variable(" + QuoteText(e.name) + ")";
+      return true;
     case Expr::Kind::Star:
       out += "*";
       return true;
@@ -583,6 +603,21 @@ bool Translator::EmitFunc(const Expr& e, std::string& out, SType& type) {
     if (!argc(0, 0)) return false;
     out += "qiva_scope_identity()";
     type = SType::Real;
+    return true;
+  }
+  if (f == "DB_NAME" || f == "APP_NAME") {
+    if (!argc(0, 0)) return false;
+    out += f == "DB_NAME" ? QuoteText(dbName_) : std::string("qiva_app_name()");
+    type = SType::Text;
+    return true;
+  }
+  if (f == "SERVERPROPERTY" || f == "DATABASEPROPERTYEX") {
+    const size_t n = f == "SERVERPROPERTY" ? 1 : 2;
+    if (!argc(n, n) || !emitArgs()) return false;
+    // Of a database's properties only its collation is known: the connection's.
+    out += n == 1 ? "qiva_serverproperty(" + a[0] + ")"
+                  : "(CASE upper(" + a[1] + ") WHEN 'COLLATION' THEN qiva_serverproperty('Collation') END)";
+    type = SType::Text;
     return true;
   }
   if (f == "OBJECT_ID") {

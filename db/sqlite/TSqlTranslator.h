@@ -40,6 +40,8 @@ class Translator {
   bool Statement(const tsql::Statement& stmt, std::string& sql, TranslateError& error);
   // "SELECT CASE WHEN <condition> THEN 1 ELSE 0 END" for an IF condition.
   bool Condition(const Expr& cond, std::string& sql, TranslateError& error);
+  // "SELECT <expression>" for a value computed on its own (a variable's initial value).
+  bool Value(const Expr& expr, std::string& sql, TranslateError& error);
   // The SQLite expression that converts `valueSql` for storing into `col` of `table`
   // (conversion, length and NOT NULL checks); `op` is 1 for INSERT and 2 for UPDATE.
   static std::string ColumnValue(const std::string& valueSql, SType valueType, const ColumnInfo& col,

@@ -14,6 +14,7 @@
 
 #include "base/CodePage1250.h"
 #include "base/Utf16.h"
+#include "db/ConnectionString.h"
 #include "db/sqlite/ObservedRun.h"
 #include "db/tds/TdsRows.h"
 #include "db/tds/TdsWire.h"
@@ -249,7 +250,7 @@ class Session final : public db::StatementObserver {
       WriteDone(out_, kTokenDoneInProc, kDoneMore | status, CommandOf(s.kind), s.rowCount);
     } else if (s.kind == db::ObservedStatement::Kind::Exec && !NotFound(s)) {
       out_.u8(kTokenReturnStatus);
-      out_.u32(failed ? static_cast<std::uint32_t>(-6) : 0);
+      out_.u32(static_cast<std::uint32_t>(s.returnStatus.value_or(failed ? -6 : 0)));
       HoldDone(kTokenDoneProc, failed ? kDoneError : 0, CommandOf(s.kind), -1);
     } else {
       HoldDone(kTokenDone, status, CommandOf(s.kind), s.rowCount);
@@ -339,8 +340,30 @@ class Session final : public db::StatementObserver {
       SendPackets(socket_, kPacketReply, out.bytes(), kPacketSize, true);
       return false;
     }
+    if (!options_.databaseName.empty() && !database.empty() &&
+        !EqualNoCase(Utf16ToUtf8(database), options_.databaseName)) {
+      // SQL Server refuses the login for a database it cannot open with two messages: 4060,
+      // then the login failure itself.
+      ByteWriter out;
+      WriteMessage(
+          out, kTokenError, 4060, 1, 11,
+          u"Cannot open database \"" + database + u"\" requested by the login. The login failed.",
+          u"", 1);
+      WriteMessage(out, kTokenError, 18456, 1, 14, u"Login failed for user '" + user + u"'.", u"",
+                   1);
+      WriteDone(out, kTokenDone, kDoneError, 0, 0);
+      SendPackets(socket_, kPacketReply, out.bytes(), kPacketSize, true);
+      return false;
+    }
+    if (database.empty()) database = ::Utf8ToUtf16(options_.databaseName);
+    // The program name and the collation reach the engine, which answers APP_NAME() and
+    // DATABASEPROPERTYEX(..., 'Collation') with them as SQL Server would.
+    const std::string collation =
+        options_.utf8 ? "Latin1_General_100_CI_AS_SC_UTF8" : "Romanian_CI_AS";
     engine_ = db::CreateObservableSqliteEngine();
-    if (!engine_->open("DRIVER={sqlite};DATABASE=" + options_.database)) {
+    if (!engine_->open("DRIVER={sqlite};DATABASE=" + db::QuoteConnectionValue(options_.database) +
+                       ";APP=" + db::QuoteConnectionValue(Utf16ToUtf8(LoginField(p, 48))) +
+                       ";COLLATION=" + collation)) {
       ByteWriter out;
       const std::string why = engine_->lastError().description;
       WriteMessage(out, kTokenError, 4060, 1, 11,

@@ -12,6 +12,8 @@ namespace qiva::tds {
 struct ServerOptions {
   std::string database;         // the embedded database file served
   std::string user, password;   // empty user: any login is accepted
+  std::string databaseName;     // the database served; a login asking for another is refused
+                                // with 4060 (empty: any name is accepted)
   bool utf8 = false;            // varchar holds UTF-8 (else code page 1250)
   int latencyMs = 0;            // waited before answering each request
   long long hangAt = 0;         // statement number (per connection) at which answers stop; 0: never

@@ -15,7 +15,8 @@ std::atomic<bool> stopRequested{false};
 void RequestStop(int) { stopRequested = true; }
 
 constexpr const char* kUsage =
-    "usage: qiva-tds-server --database FILE [--port N] [--user NAME --password TEXT]\n"
+    "usage: qiva-tds-server --database FILE [--database-name NAME] [--port N]\n"
+    "         [--user NAME --password TEXT]\n"
     "         [--collation cp1250|utf8] [--latency-ms N] [--hang-at N] [--drop-at N]\n"
     "         [--statement-delay-ms N] [--extra-count-after-insert TABLE]\n";
 
@@ -34,6 +35,8 @@ bool ParseArguments(int argc, char** argv, qiva::tds::ServerOptions& options, in
     const bool numeric = ParseNumber(value, n);
     if (name == "--database")
       options.database = value;
+    else if (name == "--database-name")
+      options.databaseName = value;
     else if (name == "--user")
       options.user = value;
     else if (name == "--password")

@@ -150,6 +150,18 @@ TEST_F(DatabaseTest, passesTheEncryptionAndSignInSettingsInEachDriversOwnAttribu
   ASSERT_TRUE(db.Open("h", "u", "p", "d"));
   EXPECT_NE(db.m_szConnectionString.find(";Encryption=off;"), std::string::npos);
 
+  // No driver named: the build's default decides the family (Microsoft's on Windows).
+  db.SetDriver("");
+  db.SetConnectionSettings({"yes", "", "1433", ""});
+  ASSERT_TRUE(db.Open("h", "u", "p", "d"));
+  EXPECT_EQ(db.m_szConnectionString,
+            qiva::db::IsFreeTdsDriver(QIVA_DEFAULT_ODBC_DRIVER)
+                ? std::string("DRIVER={") + QIVA_DEFAULT_ODBC_DRIVER +
+                      "};SERVER=h;Port=1433;UID=u;PWD=p;DATABASE=d;Encryption=require;"
+                      "APP=QIVA_IMPORT"
+                : std::string("DRIVER={") + QIVA_DEFAULT_ODBC_DRIVER +
+                      "};SERVER=h,1433;UID=u;PWD=p;DATABASE=d;Encrypt=yes;APP=QIVA_IMPORT");
+
   db.SetDriver("sqlite");
   ASSERT_TRUE(db.Open("h", "u", "p", "here.db"));
   EXPECT_EQ(db.m_szConnectionString.find("APP="), std::string::npos);

@@ -49,6 +49,13 @@ TEST(ConnectionAdvice, eachCauseOfTheDriversTextsGetsItsOwnNextStep) {
                {{20002, "Adaptive Server connection failed"},
                 {4060, "Cannot open database \"CLINIK\" requested by the login."}}),
        ConnectionFailureCause::DatabaseMissing, "check the database name"},
+      // SQL Server follows 4060 with the login's own 18456: the database is still the cause.
+      {withPort,
+       Failure(
+           "SQLSTATE 42000",
+           {{18456, "Login failed for user 'qiva'."},
+            {4060, "Cannot open database \"CLINIK\" requested by the login. The login failed."}}),
+       ConnectionFailureCause::DatabaseMissing, "(message 4060): the database does not exist"},
       {withPort,
        Failure("SQLSTATE 08001", {{-2146893019,
                                    "SSL Provider: The certificate chain was issued by an authority "

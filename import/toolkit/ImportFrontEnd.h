@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "import/toolkit/ImportLockEvent.h"
 #include "import/toolkit/ImportOutcome.h"
 
 class CAdoDatabase;
@@ -32,6 +33,18 @@ class ImportFrontEnd {
 
   // Ends the program as closing the main dialog with result 0 does (after a failed connection).
   virtual void CloseProgram() = 0;
+
+  // Tells the user about the lock that keeps two imports into one database apart: by default a
+  // wait in the status line (the run then waits), and why the run cannot go on in a message.
+  virtual void ReportLock(const ImportLockEvent& event) {
+    const std::string text = ImportLockText(event);
+    if (event.kind == ImportLockEvent::Kind::WaitingForFile ||
+        event.kind == ImportLockEvent::Kind::WaitingForServer) {
+      SetStatusText(text);
+    } else {
+      ShowMessage(text);
+    }
+  }
 
   // Tells the user how a routine's run ended, once it has ended: by default a message box when
   // rows were rejected or skipped, the file could not be read or the database failed; nothing

@@ -5,7 +5,8 @@
 ;
 ; Silent mode: /S, with /D=FOLDER (last, unquoted) for the folder. The update check starts the
 ; installer while the old program is still ending, so the installer first waits for a running
-; qiva_import.exe in the folder to end. An existing QIVA_IMPORT.INI is never replaced, and the
+; qiva_import.exe in the folder to end (and for qiva-import.exe, which a scheduled import may be
+; running), before it replaces either. An existing QIVA_IMPORT.INI is never replaced, and the
 ; uninstaller leaves it, the database and the logs in the folder.
 
 ; A 64-bit installer for the 64-bit programs; it also runs where no 32-bit layer is installed
@@ -32,13 +33,15 @@ Page instfiles
 UninstPage uninstConfirm
 UninstPage instfiles
 
-; Waits until qiva_import.exe in the install folder can be opened for writing, which Windows
-; refuses while the program runs; gives up after a minute.
+; Waits until the program file named on the stack, in the install folder, can be opened for
+; writing, which Windows refuses while the program runs; gives up after a minute, before
+; anything is replaced.
 Function WaitForProgramToEnd
+  Exch $2
   StrCpy $1 0
-  ${DoWhile} ${FileExists} "$INSTDIR\qiva_import.exe"
+  ${DoWhile} ${FileExists} "$INSTDIR\$2"
     ClearErrors
-    FileOpen $0 "$INSTDIR\qiva_import.exe" a
+    FileOpen $0 "$INSTDIR\$2" a
     ${IfNot} ${Errors}
       FileClose $0
       ${Break}
@@ -46,14 +49,18 @@ Function WaitForProgramToEnd
     IntOp $1 $1 + 1
     ${If} $1 > 120
       SetErrorLevel 3
-      Abort "qiva_import.exe is still running in $INSTDIR"
+      Abort "$2 is still running in $INSTDIR"
     ${EndIf}
     Sleep 500
   ${Loop}
+  Pop $2
 FunctionEnd
 
 Section "QIVA_IMPORT"
   SetOutPath "$INSTDIR"
+  Push "qiva_import.exe"
+  Call WaitForProgramToEnd
+  Push "qiva-import.exe"
   Call WaitForProgramToEnd
   File "/oname=qiva_import.exe" "${GUI_EXE}"
   File "/oname=qiva-import.exe" "${CLI_EXE}"

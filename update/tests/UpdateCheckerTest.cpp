@@ -7,6 +7,7 @@
 #include <future>
 #include <mutex>
 #include <regex>
+#include <thread>
 
 #include "base/ProgramPaths.h"
 #include "base/TraceLog.h"
@@ -49,11 +50,16 @@ class UpdateCheckerTest : public ::testing::Test {
     SetProgramFolder(dir.path().string());
     SetUpdateLogPath(dir.file("QIVA_IMPORT_update.LOG"));
     keys = *GenerateSigningKeys();
-    settings = {server.authority(), keys.publicKey, "2020081101"};
+    settings = {server.authority(), keys.publicKey, "2020081101", {}};
     hooks.download.limits = {1s, 1s, 1s};
-    hooks.sleep = [this](std::chrono::milliseconds d) { Record("sleep " + std::to_string(d.count())); };
+    hooks.sleep = [this](std::chrono::milliseconds d) {
+      Record("sleep " + std::to_string(d.count()));
+    };
     hooks.showMessage = [this](const std::string& text) { Record("message " + text); };
-    hooks.launch = [this](const std::string& command) { Record("launch " + command); };
+    hooks.launch = [this](const std::string& command, const std::string& folder) {
+      Record("launch " + command);
+      launchedIn = folder;
+    };
     hooks.exitProgram = [this] { Record("exit"); };
   }
   void TearDown() override {
@@ -75,12 +81,12 @@ class UpdateCheckerTest : public ::testing::Test {
     if (signature) xml += "<signature>" + *signature + "</signature>\n";
     return xml + "</appinfo>\n";
   }
-  // Publishes `version` with the test installer, signed for that version by our key.
-  void Publish(const std::string& version) {
+  // Publishes `version` with `installer`, signed for that version by our key.
+  void Publish(const std::string& version, const std::string& installer = kInstaller) {
     server.Route("/download/qiva_import/qiva_import_version.xml",
                  Reply(200, Manifest(version, InstallerUrl(),
-                                     SignInstaller(keys.secretKey, version, kInstaller))));
-    server.Route(kInstallerPath, Reply(200, kInstaller));
+                                     SignInstaller(keys.secretKey, version, installer))));
+    server.Route(kInstallerPath, Reply(200, installer));
   }
   void PublishManifest(const std::string& xml) {
     server.Route("/download/qiva_import/qiva_import_version.xml", Reply(200, xml));
@@ -109,6 +115,7 @@ class UpdateCheckerTest : public ::testing::Test {
   UpdateCheckHooks hooks;
   std::mutex eventsMutex;
   Entries events;
+  std::string launchedIn;
 };
 
 TEST_F(UpdateCheckerTest, versionThatIsNotNewerInstallsNothingAndLogsNoFailure) {
@@ -128,18 +135,51 @@ TEST_F(UpdateCheckerTest, newerSignedInstallerIsAnnouncedStartedAndEndsTheProgra
     SCOPED_TRACE(version);
     Publish(version);
     EXPECT_EQ(Check(), FoundNothingNew());
-    const Entries expected = {"sleep 3000",
-                              std::string("message ") + kUpdateMessage,
-                              std::string("launch ") + kInstallerCommand,
-                              "sleep 7000",
-                              "exit"};
+    const Entries expected = {"sleep 3000", std::string("message ") + kUpdateMessage,
+                              std::string("launch ") + kInstallerCommand, "sleep 7000", "exit"};
     EXPECT_EQ(events, expected);
+    EXPECT_EQ(launchedIn, dir.path().string());  // the current directory, where it was saved
     EXPECT_EQ(ReadFileBytes(kInstallerFile), kInstaller);
-    EXPECT_EQ(std::filesystem::status(kInstallerFile).permissions(), std::filesystem::perms::owner_all);
+    EXPECT_EQ(std::filesystem::status(kInstallerFile).permissions(),
+              std::filesystem::perms::owner_all);
   }
   EXPECT_EQ(std::string(kUpdateMessage),
             "Un nou update a fost publicat\nApasati OK pentru actualizarea aplicatiei !");
   EXPECT_EQ(std::string(kInstallerCommand), "sleep 1; ./update_qiva_import");
+}
+
+// Logs kept away from the program folder (a logs= key, or a program folder that cannot be
+// written) take the downloads with them: the installer starts from the folder it was saved in,
+// whatever the program folder and the current directory are.
+TEST_F(UpdateCheckerTest, installerStartsFromTheFolderItWasSavedIn) {
+  ScratchDir logs;
+  ScratchDir elsewhere;
+  settings.downloadFolder = logs.path().string();
+  std::filesystem::current_path(elsewhere.path());
+  const std::string installer = "#!/bin/sh\npwd > started-in\n";
+  Publish("2020081102", installer);
+  EXPECT_EQ(Check(), FoundNothingNew());
+  EXPECT_EQ(launchedIn, logs.path().string());
+  EXPECT_EQ(ReadFileBytes(logs.file(kInstallerFile)), installer);
+  EXPECT_TRUE(std::filesystem::exists(logs.file(kManifestFile)));
+  for (const auto* folder : {&dir, &elsewhere}) {
+    EXPECT_FALSE(std::filesystem::exists(folder->file(kInstallerFile)));
+    EXPECT_FALSE(std::filesystem::exists(folder->file(kManifestFile)));
+  }
+
+  // Started for real, by the launcher the program uses: the command finds the installer.
+  hooks.launch = nullptr;
+  Check();
+  const std::string marker = logs.file("started-in");
+  std::string startedIn;
+  const auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (startedIn.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(20ms);
+    if (std::filesystem::exists(marker)) startedIn = ReadFileBytes(marker);
+  }
+  startedIn = startedIn.substr(0, startedIn.find('\n'));
+  EXPECT_EQ(std::filesystem::weakly_canonical(startedIn),
+            std::filesystem::weakly_canonical(logs.path()));
 }
 
 TEST_F(UpdateCheckerTest, installerWhoseSignatureDoesNotVerifyIsNeverStarted) {
@@ -156,7 +196,8 @@ TEST_F(UpdateCheckerTest, installerWhoseSignatureDoesNotVerifyIsNeverStarted) {
   for (const auto& signature : signatures) {
     SCOPED_TRACE(signature.value_or("(none)"));
     PublishManifest(Manifest(version, InstallerUrl(), signature));
-    EXPECT_EQ(Check(), FoundNothingNewThen({"Failed to verify " + InstallerUrl(), "\nFailed to UPDATE"}));
+    EXPECT_EQ(Check(),
+              FoundNothingNewThen({"Failed to verify " + InstallerUrl(), "\nFailed to UPDATE"}));
     EXPECT_EQ(events, Entries{"sleep 3000"});
     // A refused installer does not stay in the program folder.
     EXPECT_FALSE(std::filesystem::exists(kInstallerFile));
@@ -181,7 +222,8 @@ TEST_F(UpdateCheckerTest, installerThatCannotBeFetchedIsLoggedAndNothingStarts) 
   qiva::test::WriteFileBytes(kInstallerFile, kInstaller);
   for (const std::string& url : {refused, missing}) {
     SCOPED_TRACE(url);
-    PublishManifest(Manifest("2020081102", url, SignInstaller(keys.secretKey, "2020081102", kInstaller)));
+    PublishManifest(
+        Manifest("2020081102", url, SignInstaller(keys.secretKey, "2020081102", kInstaller)));
     EXPECT_EQ(Check(), FoundNothingNewThen({"Failed to download " + url, "\nFailed to UPDATE"}));
     EXPECT_EQ(events, Entries{"sleep 3000"});
   }
@@ -256,7 +298,8 @@ TEST_F(UpdateCheckerTest, serverThatIsClosedOrSilentFailsTheCheck) {
                               "\nFailed to UPDATE"}));
 
   settings.server = server.authority();
-  server.Route("/download/qiva_import/qiva_import_version.xml", HttpReply{{}, HttpReply::End::Hang});
+  server.Route("/download/qiva_import/qiva_import_version.xml",
+               HttpReply{{}, HttpReply::End::Hang});
   hooks.download.limits.idle = 100ms;
   EXPECT_EQ(Check(), (Entries{"Check update", "Failed to download " + ManifestUrlHere(),
                               "\nFailed to UPDATE"}));
@@ -264,7 +307,7 @@ TEST_F(UpdateCheckerTest, serverThatIsClosedOrSilentFailsTheCheck) {
 }
 
 TEST_F(UpdateCheckerTest, startRunsTheCheckOnItsOwnThreadAndOnlyWithAServer) {
-  StartUpdateChecker({"", keys.publicKey, "2020081101"}, hooks);
+  StartUpdateChecker({"", keys.publicKey, "2020081101", {}}, hooks);
   EXPECT_EQ(ReadLogMessages(UpdateLogPath()),
             Entries{"No update server configured: the update check does not run"});
   EXPECT_TRUE(server.Requests().empty());
@@ -279,7 +322,8 @@ TEST_F(UpdateCheckerTest, startRunsTheCheckOnItsOwnThreadAndOnlyWithAServer) {
   EXPECT_FALSE(std::filesystem::exists(UpdateLogPath()));
   go.set_value();
   const auto deadline = std::chrono::steady_clock::now() + 10s;
-  while (ReadLogMessages(UpdateLogPath()).size() < 3 && std::chrono::steady_clock::now() < deadline) {
+  while (ReadLogMessages(UpdateLogPath()).size() < 3 &&
+         std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(5ms);
   }
   EXPECT_EQ(ReadLogMessages(UpdateLogPath()), FoundNothingNew());

@@ -42,15 +42,16 @@ TEST(UpdateSignature, verifiesOnlyTheSignedVersionAndBytesWithTheMatchingKey) {
   const std::string signature = *SignInstaller(keys.secretKey, "2020081102", "installer");
   EXPECT_TRUE(VerifyInstaller(keys.publicKey, signature, "2020081102", "installer"));
   // Line breaks and blanks around or inside the base64 text are tolerated.
-  EXPECT_TRUE(VerifyInstaller(keys.publicKey, "\n  " + signature.substr(0, 40) + "\n" +
-                                                  signature.substr(40) + "\n",
+  EXPECT_TRUE(VerifyInstaller(keys.publicKey,
+                              "\n  " + signature.substr(0, 40) + "\n" + signature.substr(40) + "\n",
                               "2020081102", "installer"));
 
   EXPECT_FALSE(VerifyInstaller(keys.publicKey, signature, "2020081103", "installer"));
   EXPECT_FALSE(VerifyInstaller(keys.publicKey, signature, "2020081102", "installer!"));
   // The line feed between the two parts keeps them apart: "20200811" + "02\n..." differs.
   EXPECT_FALSE(VerifyInstaller(keys.publicKey, signature, "20200811", "02\ninstaller"));
-  EXPECT_FALSE(VerifyInstaller(GenerateSigningKeys()->publicKey, signature, "2020081102", "installer"));
+  EXPECT_FALSE(
+      VerifyInstaller(GenerateSigningKeys()->publicKey, signature, "2020081102", "installer"));
   // Text of the wrong length or alphabet, and each key in the other's place.
   for (const std::string& bad : {std::string(), std::string("===="), signature.substr(4),
                                  signature + signature, keys.publicKey}) {
@@ -80,7 +81,8 @@ TEST(UpdateSignTool, keygenWritesAnOwnerOnlyKeyFileAndNeverReplacesOne) {
 
   WriteFileBytes(dir.file("setup.bin"), "bytes");
   WriteFileBytes(dir.file("not-a-key"), "hello");
-  EXPECT_EQ(RunTool({"sign", dir.file("not-a-key"), "2020081102", dir.file("setup.bin")}).status, 1);
+  EXPECT_EQ(RunTool({"sign", dir.file("not-a-key"), "2020081102", dir.file("setup.bin")}).status,
+            1);
   EXPECT_EQ(RunTool({"sign", keyFile, "2020081102", dir.file("missing.bin")}).status, 1);
   EXPECT_EQ(RunTool({"sign", keyFile, "2020081102"}).status, 2);
   EXPECT_EQ(RunTool({}).status, 2);
@@ -102,7 +104,8 @@ TEST(UpdateSignTool, manifestItWritesIsAcceptedByTheUpdateCheck) {
   const ToolRun manifest =
       RunTool({"manifest", keyFile, "2020081102", installerUrl, maker.file("setup.bin")});
   ASSERT_EQ(manifest.status, 0) << manifest.err;
-  server.Route("/download/qiva_import/qiva_import_version.xml", qiva::test::Reply(200, manifest.out));
+  server.Route("/download/qiva_import/qiva_import_version.xml",
+               qiva::test::Reply(200, manifest.out));
   server.Route("/files/setup.bin?a=1&b=2", qiva::test::Reply(200, installer));
 
   const std::filesystem::path saved = std::filesystem::current_path();
@@ -111,9 +114,11 @@ TEST(UpdateSignTool, manifestItWritesIsAcceptedByTheUpdateCheck) {
   std::vector<std::string> launched;
   UpdateCheckHooks hooks;
   hooks.sleep = [](std::chrono::milliseconds) {};
-  hooks.launch = [&](const std::string& command) { launched.push_back(command); };
+  hooks.launch = [&](const std::string& command, const std::string&) {
+    launched.push_back(command);
+  };
   hooks.exitProgram = [] {};
-  UpdateChecker({server.authority(), publicKey, "2020081101"}, hooks);
+  UpdateChecker({server.authority(), publicKey, "2020081101", {}}, hooks);
   SetUpdateLogPath("");
   std::filesystem::current_path(saved);
   EXPECT_EQ(launched, std::vector<std::string>{kInstallerCommand});

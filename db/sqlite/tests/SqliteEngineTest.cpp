@@ -186,6 +186,31 @@ TEST_F(SqliteEngineTest, NhpTableScriptsAndInformationSchema) {
   EXPECT_EQ(Value("select CHARACTER_MAXIMUM_LENGTH from information_schema.columns where table_name='QIVA_MEDICAL_SUPPLIES' and column_name='Code'"), "100");
 }
 
+// The catalogue gives the numeric types' precision and scale, and the properties that a
+// diagnosis asks come from the connection text (the TDS stand-in passes the login's).
+TEST_F(SqliteEngineTest, AnswersTheCatalogueColumnsAndPropertiesADiagnosisAsks) {
+  const std::string price =
+      " from information_schema.columns where table_name = 'QIVA_COPAYMENT_LIST_DRUGS' and "
+      "column_name = 'maxPriceUT'";
+  EXPECT_EQ(Value("select numeric_precision" + price), "18");
+  EXPECT_EQ(Value("select numeric_scale" + price), "6");
+  EXPECT_EQ(Value("select numeric_precision from information_schema.columns where "
+                  "table_name='n_locations' and column_name='id'"),
+            "10");
+  EXPECT_EQ(Value("select isnull(numeric_precision, -1) from information_schema.columns where "
+                  "table_name='n_locations' and column_name='locationName'"),
+            "-1");
+  EXPECT_EQ(Value("select serverproperty('Edition')"), "QIVA embedded SQL");
+  EXPECT_EQ(Value("select cast(databasepropertyex(db_name(), 'Collation') as varchar(128))"), "NULL");
+  ASSERT_TRUE(engine_->close());
+  ASSERT_TRUE(engine_->open(db_.connectionString() + ";APP=QIVA_IMPORT;COLLATION=Romanian_CI_AS"));
+  EXPECT_EQ(Value("select app_name()"), "QIVA_IMPORT");
+  EXPECT_EQ(Value("select databasepropertyex(db_name(), 'collation')"), "Romanian_CI_AS");
+  EXPECT_EQ(Value("select serverproperty('Collation')"), "Romanian_CI_AS");
+  EXPECT_EQ(Value("select serverproperty('NoSuchProperty')"), "NULL");
+  EXPECT_NE(Value("select serverproperty('ProductVersion')").rfind("SQLite ", 0), std::string::npos);
+}
+
 TEST_F(SqliteEngineTest, TextsWithQuotesAndNStrings) {
   Exec("INSERT INTO QIVA_NHP_DRUG_TYPES(code,description)\t\t\t\t\t\tVALUES ('D''1',N'it''s' )");
   EXPECT_EQ(Value("select description from QIVA_NHP_DRUG_TYPES where code = 'd''1'"), "it's");

@@ -13,6 +13,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/tests/TestSupport.h"
@@ -40,6 +41,14 @@ class ProgramFolder {
     const std::string command = "'" + (folder_ / "qiva-import").string() + "' --config '" +
                                 (folder_ / "QIVA_IMPORT.INI").string() + "' " + kind + " '" + file +
                                 "' >/dev/null 2>&1";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  // Runs `qiva-import KIND FILE` with standard error into `errorFile`; its exit status.
+  int Import(const std::string& kind, const std::string& file, const std::string& errorFile) const {
+    const std::string command = "'" + (folder_ / "qiva-import").string() + "' --config '" +
+                                (folder_ / "QIVA_IMPORT.INI").string() + "' " + kind + " '" + file +
+                                "' >/dev/null 2>'" + errorFile + "'";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
@@ -265,6 +274,92 @@ TEST_F(SqlServerPathTest, aServerThatStopsAnsweringOrDropsTheLinkEndsTheRunAsADa
       }
     }
   }
+}
+
+// ---- the application lock through the driver ----
+
+// The status that a statement ending in "select @r as lock_status" reads back, or -1000 when it
+// failed.
+int LockStatus(CAdoDatabase& db, const std::string& sql) {
+  CAdoRecordset rs;
+  if (!rs.Open(sql, &db) || rs.IsEOF()) return -1000;
+  const DbValue value = rs.GetFieldValue("lock_status");
+  return std::holds_alternative<std::int32_t>(value) ? std::get<std::int32_t>(value) : -1001;
+}
+
+std::size_t PersonStates(CAdoDatabase& db) {
+  CAdoRecordset rs;
+  if (!rs.Open("select count(*) as n from QIVA_PERSON_STATES", &db) || rs.IsEOF()) return 9999;
+  return static_cast<std::size_t>(std::get<std::int32_t>(rs.GetFieldValue("n")));
+}
+
+// Another connection (a run on another machine) holds the application lock of the served
+// database: an import with a short wait limit ends with the message and writes nothing; one
+// with the default limit waits, saying so, and runs once the lock is let go; the lock goes with
+// the import's session at its end.
+TEST_F(SqlServerPathTest, importsFromTwoConnectionsNeverOverlapThroughTheApplicationLock) {
+  StandIn server(dir.file("served.db"));
+  ASSERT_TRUE(server.Started());
+  CAdoDatabase other;
+  other.SetLogFile(dir.file("other.log"));
+  other.SetDriver(qiva::test::kStandInDriver);
+  ASSERT_TRUE(other.Open("127.0.0.1," + std::to_string(server.Port()), "qiva", "qiva", "CLINIC"));
+  const std::string take =
+      "declare @r int; exec @r = sp_getapplock @Resource = N'QIVA_IMPORT served', "
+      "@LockMode = 'Exclusive', @LockOwner = 'Session', @LockTimeout = 0; select @r as lock_status";
+  const std::string release =
+      "declare @r int; exec @r = sp_releaseapplock @Resource = N'QIVA_IMPORT served', "
+      "@LockOwner = 'Session'; select @r as lock_status";
+  ASSERT_EQ(LockStatus(other, take), 0);
+  qiva::test::WriteFileBytes(dir.file("states.xml"),
+                             "<Catalogues><PersonStates><PersonState code='1' description='A'/>"
+                             "<PersonState code='2' description='B'/></PersonStates></Catalogues>");
+
+  const ProgramFolder impatient(dir.path() / "impatient",
+                                ServerConfiguration(server, "lockwait=1\r\n"));
+  EXPECT_EQ(impatient.Import("nomenclatures", dir.file("states.xml"), dir.file("impatient.err")),
+            4);
+  const std::string told =
+      "another import into database served is running (SQL Server application lock "
+      "QIVA_IMPORT served); waiting for it to end (at most 1 s)...\n"
+      "database served is busy: another import is running there (the SQL Server "
+      "application lock QIVA_IMPORT served was not granted within 1 s); nothing was "
+      "imported\n";
+  EXPECT_EQ(qiva::test::ReadFileBytes(dir.file("impatient.err")).substr(0, told.size()), told);
+  EXPECT_EQ(PersonStates(other), 0u);
+  // `tables` asks for the lock in shared mode without waiting, and says that an import runs.
+  const std::string tables = "'" + (dir.path() / "impatient" / "qiva-import").string() +
+                             "' --config '" +
+                             (dir.path() / "impatient" / "QIVA_IMPORT.INI").string() +
+                             "' tables >/dev/null 2>'" + dir.file("tables.err") + "'";
+  EXPECT_EQ(std::system(tables.c_str()), 0);
+  EXPECT_NE(qiva::test::ReadFileBytes(dir.file("tables.err"))
+                .find("an import into this database is running"),
+            std::string::npos);
+
+  const ProgramFolder patient(dir.path() / "patient", ServerConfiguration(server));
+  int status = -1;
+  std::thread run([&] {
+    status = patient.Import("nomenclatures", dir.file("states.xml"), dir.file("patient.err"));
+  });
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (qiva::test::ReadFileBytes(dir.file("patient.err")).find("waiting for it to end") ==
+             std::string::npos &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  const std::size_t whileHeld = PersonStates(other);
+  EXPECT_EQ(LockStatus(other, release), 0);
+  run.join();
+  EXPECT_EQ(whileHeld, 0u);
+  EXPECT_EQ(status, 0) << qiva::test::ReadFileBytes(dir.file("patient.err"));
+  EXPECT_EQ(PersonStates(other), 2u);
+  EXPECT_EQ(LockStatus(other, take), 0);  // the import let go at its end
+  EXPECT_EQ(LockStatus(other, release), 0);
+  EXPECT_EQ(LockStatus(other, release), -1000);  // not held: message 1223
+  EXPECT_NE(qiva::test::ReadFileBytes(dir.file("other.log"))
+                .find("Resource: 'QIVA_IMPORT served') because it is not currently held."),
+            std::string::npos);
 }
 
 // ---- statements sent in groups ----
