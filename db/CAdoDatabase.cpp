@@ -309,6 +309,14 @@ std::size_t CAdoDatabase::ExecuteGroup(const std::vector<std::string_view>& stat
   return failed;
 }
 
+void CAdoDatabase::CountFailedStatement(std::string_view sql, const std::string& comError,
+                                        const std::string& providerError) {
+  m_szComError = comError;
+  m_szProviderError = providerError;
+  Log(sql);
+  ++failedExecutes_;
+}
+
 void CAdoDatabase::LogOutcome(std::string_view sql, const qiva::db::StatementOutcome& outcome) {
   if (outcome.ok) return;
   KeepFailure("CAdoDatabase::Execute", outcome.error, true);

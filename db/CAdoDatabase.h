@@ -72,9 +72,15 @@ class CAdoDatabase {
   void SendPending();
   // Grouping on (the default) or off (one statement per round trip, for diagnosis).
   void SetGrouping(bool on) { grouping_ = on; }
-  // Number of Execute calls that returned false on this object (never reset; callers take the
-  // difference over the span they watch).
+  // Number of Execute calls that returned false on this object, with the statements taken on by
+  // CountFailedStatement (never reset; callers take the difference over the span they watch).
   std::int64_t FailedExecuteCount() const { return failedExecutes_; }
+  // Takes on a statement that failed outside Execute: a row's insert sent with the read-back of
+  // its id as a recordset's query, whose Open has logged the failure record. Keeps the two
+  // texts as this connection's last failure, logs the statement as a record of its own and
+  // counts it among the failed executes, exactly as a failed Execute would.
+  void CountFailedStatement(std::string_view sql, const std::string& comError,
+                            const std::string& providerError);
   // True when the open connection lost statements already reported as done and refuses all
   // further ones (see DbEngine::broken); an import must end at once. The first call that sees
   // it logs the lost statements (ReportLostStatements).
