@@ -80,7 +80,7 @@ bool writeError(ErrorRun& run, const ErrorOwner& owner, const XmlElement& error)
   } else if (!r.has("code")) {
     import::SkipRecord(run.ctx, "error without code: " + describe(owner, code));
   } else {
-    run.ctx.database.Queue(insertFor(owner, *run.fileId, code));
+    run.ctx.database.Queue(insertFor(owner, *run.fileId, code), 1);
   }
   ShowErrorProgress(run.ctx, run.counter);
   return !DatabaseFailed(run.ctx);
@@ -169,7 +169,8 @@ bool recoverySection(ErrorRun& run, const XmlElement& section) {
 // in the run.
 void writeFileRow(ErrorRun& run, const std::string& fileName, const std::string& exportType) {
   std::int32_t id = 0;
-  switch (InsertParentRow(run.ctx, ErrorFileRowInsert(fileName, exportType), id)) {
+  // The file row is none of the records the run counts (its errors are).
+  switch (InsertParentRow(run.ctx, ErrorFileRowInsert(fileName, exportType), 0, id)) {
     case ParentRow::Written:
       run.fileId = id;
       return;

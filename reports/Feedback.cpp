@@ -65,7 +65,9 @@ class FeedbackWalk {
   bool dayCase(const XmlElement& element);
   bool service(const XmlElement& element, const Parent& dayCase);
   bool writeParent(const XmlElement& element, const RecordStatement& statement, Parent& parent);
-  void insertParent(const XmlElement& element, const RecordStatement& statement, Parent& parent);
+  // `records`: 1 for a case or a service, 0 for the header, which the row count leaves out.
+  void insertParent(const XmlElement& element, const RecordStatement& statement,
+                    std::int64_t records, Parent& parent);
   bool writeChild(const XmlElement& element, const Parent& parent, ChildStatement build);
   void skipChild(const XmlElement& element, const Parent& parent);
   bool progress();
@@ -79,7 +81,7 @@ class FeedbackWalk {
 
 bool FeedbackWalk::header(const XmlElement& root) {
   Parent parent;
-  insertParent(root, fb::FeedbackInsert(RecordReader(root), location_), parent);
+  insertParent(root, fb::FeedbackInsert(RecordReader(root), location_), 0, parent);
   if (import::DatabaseFailed(ctx_)) return false;
   if (parent.id) {
     feedbackId_ = *parent.id;
@@ -172,21 +174,21 @@ bool FeedbackWalk::service(const XmlElement& element, const Parent& dayCase) {
 // id, then shows its progress. False when the database failed.
 bool FeedbackWalk::writeParent(const XmlElement& element, const RecordStatement& statement,
                                Parent& parent) {
-  insertParent(element, statement, parent);
+  insertParent(element, statement, 1, parent);
   return progress();
 }
 
 // The row's insert and its id in one batch: the id is this insert's own, whatever another
 // program inserts into the table meanwhile. Leaves in `parent` its id, or why there is none.
 void FeedbackWalk::insertParent(const XmlElement& element, const RecordStatement& statement,
-                                Parent& parent) {
+                                std::int64_t records, Parent& parent) {
   if (!statement.skipReason.empty()) {
     import::SkipRecord(ctx_, statement.skipReason, statement.sql);
     parent.missing = Describe(element) + " was skipped (" + statement.skipReason + ")";
     return;
   }
   std::int32_t id = 0;
-  switch (InsertParentRow(ctx_, statement.sql, id)) {
+  switch (InsertParentRow(ctx_, statement.sql, records, id)) {
     case ParentRow::Written:
       parent.id = id;
       return;

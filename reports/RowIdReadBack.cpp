@@ -39,7 +39,8 @@ std::string WithIdReadBack(std::string_view insert) {
   return batch;
 }
 
-ParentRow InsertParentRow(ImportContext& ctx, std::string_view insert, std::int32_t& id) {
+ParentRow InsertParentRow(ImportContext& ctx, std::string_view insert, std::int64_t records,
+                          std::int32_t& id) {
   const std::string batch = WithIdReadBack(insert);
   CAdoRecordset& recordset = ctx.recordset;
   if (!recordset.Open(batch, &ctx.database)) {  // a failed Open is not closed
@@ -48,6 +49,7 @@ ParentRow InsertParentRow(ImportContext& ctx, std::string_view insert, std::int3
     return ParentRow::Refused;
   }
   ++ctx.position.rowsWritten;
+  ctx.database.CountWrittenRecords(records);
   DbValue value;
   const bool read =
       !recordset.IsEOF() && recordset.GetFieldValue(kIdField, value) && asId(value, id);

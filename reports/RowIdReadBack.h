@@ -28,11 +28,12 @@ enum class ParentRow {
 };
 
 // Sends `insert` with the read-back of its id as one batch, as the run's recordset's query (the
-// statements queued before it are sent first, so it runs after them). Written: `id` holds the
+// statements queued before it are sent first, so it runs after them); a row inserted counts as
+// `records` of the run's records written. Written: `id` holds the
 // new row's id. Refused: the recordset has logged the failure, the batch is logged after it and
 // counted among the refused statements, as a failed Execute is. NoIdRead: `id` is unchanged.
 // The caller must not write children under a row whose id it does not hold.
 [[nodiscard]] ParentRow InsertParentRow(ImportContext& ctx, std::string_view insert,
-                                        std::int32_t& id);
+                                        std::int64_t records, std::int32_t& id);
 
 }  // namespace qiva::reports
