@@ -264,7 +264,7 @@ bool CAdoDatabase::Close() {
   return true;
 }
 
-bool CAdoDatabase::Execute(std::string_view sql) {
+bool CAdoDatabase::Execute(std::string_view sql, std::int64_t records) {
   SendPending();
   if (!m_pConnection) {
     // Never opened: there is no connection to run on, and no provider to report.
@@ -277,6 +277,7 @@ bool CAdoDatabase::Execute(std::string_view sql) {
   }
   Trace(sql);
   const bool ran = m_pConnection->execute(sql);
+  if (ran) NoteDone(records);
   ReportLostStatements();
   if (ran) return true;
   KeepFailure("CAdoDatabase::Execute", m_pConnection->lastError(), true);
@@ -296,6 +297,8 @@ std::size_t CAdoDatabase::ExecuteGroup(const std::vector<std::string_view>& stat
   for (const std::string_view sql : statements) Trace(sql);
   std::vector<qiva::db::StatementOutcome> outcomes;
   m_pConnection->executeGroup(statements, outcomes);
+  for (const qiva::db::StatementOutcome& outcome : outcomes)
+    if (outcome.ok) NoteDone(0);
   ReportLostStatements();
   std::size_t failed = 0;
   for (std::size_t i = 0; i < statements.size() && i < outcomes.size(); ++i) {
@@ -303,6 +306,21 @@ std::size_t CAdoDatabase::ExecuteGroup(const std::vector<std::string_view>& stat
     failed += !outcomes[i].ok;
   }
   return failed;
+}
+
+void CAdoDatabase::NoteDone(std::int64_t records) {
+  doneRecords_.push_back(records);
+  recordsWritten_ += records;
+}
+
+void CAdoDatabase::CountWrittenRecords(std::int64_t records) { NoteDone(records); }
+
+void CAdoDatabase::CountFailedStatement(std::string_view sql, const std::string& comError,
+                                        const std::string& providerError) {
+  m_szComError = comError;
+  m_szProviderError = providerError;
+  Log(sql);
+  ++failedExecutes_;
 }
 
 void CAdoDatabase::LogOutcome(std::string_view sql, const qiva::db::StatementOutcome& outcome) {
@@ -317,12 +335,12 @@ constexpr std::size_t kQueueStatements = 1000;
 constexpr std::size_t kQueueBytes = 1 << 20;
 }  // namespace
 
-void CAdoDatabase::Queue(std::string_view sql) {
+void CAdoDatabase::Queue(std::string_view sql, std::int64_t records) {
   if (!grouping_ || !m_pConnection || !m_pConnection->sendsGroups()) {
-    Execute(sql);
+    Execute(sql, records);
     return;
   }
-  pending_.push_back({false, std::string(sql)});
+  pending_.push_back({false, std::string(sql), records});
   ++pendingStatements_;
   pendingBytes_ += sql.size();
   if (pendingStatements_ >= kQueueStatements || pendingBytes_ >= kQueueBytes) SendPending();
@@ -344,6 +362,10 @@ void CAdoDatabase::SendPending() {
   for (const std::string_view sql : statements) Trace(sql);
   std::vector<qiva::db::StatementOutcome> outcomes;
   m_pConnection->executeGroup(statements, outcomes);
+  std::size_t done = 0;
+  for (const Pending& item : items) {
+    if (!item.isLogRecord && done < outcomes.size() && outcomes[done++].ok) NoteDone(item.records);
+  }
   ReportLostStatements();
   std::size_t next = 0;
   for (const Pending& item : items) {
@@ -366,6 +388,11 @@ void CAdoDatabase::ReportLostStatements() {
   const std::optional<qiva::db::LostStatements> lost = m_pConnection->takeLostStatements();
   if (!lost) return;
   for (const std::string& text : lost->texts) {
+    // The lost statements are the last ones reported done: their records are not written.
+    if (!doneRecords_.empty()) {
+      recordsWritten_ -= doneRecords_.back();
+      doneRecords_.pop_back();
+    }
     KeepFailure("CAdoDatabase::Execute", lost->error, true);
     Log(text);
     ++failedExecutes_;
@@ -379,6 +406,7 @@ bool CAdoDatabase::Flush() {
   if (!m_pConnection || !m_bOpen) return true;
   const bool flushed = m_pConnection->flush();
   ReportLostStatements();
+  if (flushed) doneRecords_.clear();  // durable: nothing before this can be lost any more
   return flushed;
 }
 

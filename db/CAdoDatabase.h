@@ -54,7 +54,9 @@ class CAdoDatabase {
   bool Close();
   // Runs one statement text, discarding rows. On failure logs the error record, then the
   // statement, and returns false. Statements that the engine lost meanwhile are logged first.
-  bool Execute(std::string_view sql);
+  // `records` is the number of the import file's records the statement writes (see
+  // RecordsWritten); 0 for every other statement.
+  bool Execute(std::string_view sql, std::int64_t records = 0);
   // Runs `statements` in order, sent together where the engine can, with exactly what Execute
   // of each would give: the trace, the log records of each failed statement (its error, then
   // its text) and the count of failures. Returns the number of statements that failed.
@@ -65,16 +67,30 @@ class CAdoDatabase {
   // sent as one group once it holds about 1,000 statements or 1 MB, and before anything that
   // needs an answer (Execute, a query, Flush, Close, SendPending); elsewhere Queue is Execute.
   // Their failures are logged and counted when the group is sent, in the order of the calls.
-  void Queue(std::string_view sql);
+  void Queue(std::string_view sql, std::int64_t records = 0);
   // Appends a record to the log after the statements queued before it have been logged.
   void LogInOrder(std::string_view text);
   // Sends the queued statements now (before a prompt, a choice of the user, the routine's end).
   void SendPending();
   // Grouping on (the default) or off (one statement per round trip, for diagnosis).
   void SetGrouping(bool on) { grouping_ = on; }
-  // Number of Execute calls that returned false on this object (never reset; callers take the
-  // difference over the span they watch).
+  // Number of Execute calls that returned false on this object, with the statements taken on by
+  // CountFailedStatement (never reset; callers take the difference over the span they watch).
   std::int64_t FailedExecuteCount() const { return failedExecutes_; }
+  // The import file's records written on this object: those of the statements given a record
+  // count (Execute, Queue, CountWrittenRecords) that the engine reported done, less those of the
+  // statements it lost since (never reset; callers take the difference over their span). After
+  // a failure that lost a group, it still tells how many records the database holds.
+  std::int64_t RecordsWritten() const { return recordsWritten_; }
+  // Counts `records` written by a statement that went outside Execute and Queue (a parent row's
+  // batch, read through a recordset).
+  void CountWrittenRecords(std::int64_t records);
+  // Takes on a statement that failed outside Execute: a row's insert sent with the read-back of
+  // its id as a recordset's query, whose Open has logged the failure record. Keeps the two
+  // texts as this connection's last failure, logs the statement as a record of its own and
+  // counts it among the failed executes, exactly as a failed Execute would.
+  void CountFailedStatement(std::string_view sql, const std::string& comError,
+                            const std::string& providerError);
   // True when the open connection lost statements already reported as done and refuses all
   // further ones (see DbEngine::broken); an import must end at once. The first call that sees
   // it logs the lost statements (ReportLostStatements).
@@ -148,6 +164,11 @@ class CAdoDatabase {
   bool RefuseOpen(const std::string& description);
 
   std::int64_t failedExecutes_ = 0;
+  // The record count of every statement reported done since the last Flush, in order: the
+  // statements an engine loses are the last ones it reported done (its open group).
+  std::vector<std::int64_t> doneRecords_;
+  std::int64_t recordsWritten_ = 0;
+  void NoteDone(std::int64_t records);
   std::string driver_;
   std::string dsn_;
   ConnectionSettings settings_;
@@ -158,6 +179,7 @@ class CAdoDatabase {
   struct Pending {
     bool isLogRecord = false;
     std::string text;
+    std::int64_t records = 0;
   };
   std::vector<Pending> pending_;
   std::size_t pendingStatements_ = 0;

@@ -1,6 +1,6 @@
 // ErrorFile.cpp: the error file import: file name and export type from the path, the guarded
-// table creation, the file row and its id, then the document-first walk over the services,
-// feedback and recovery sections, writing each error under the file row.
+// table creation, the file row with its id read back in the same batch, then the document-first
+// walk over the services, feedback and recovery sections, writing each error under the file row.
 #include "reports/ErrorFile.h"
 
 #include <algorithm>
@@ -81,7 +81,7 @@ bool writeError(ErrorRun& run, const ErrorOwner& owner, const XmlElement& error)
   } else if (!r.has("code")) {
     import::SkipRecord(run.ctx, "error without code: " + describe(owner, code));
   } else {
-    run.ctx.database.Queue(insertFor(owner, *run.fileId, code));
+    run.ctx.database.Queue(insertFor(owner, *run.fileId, code), 1);
   }
   ShowErrorProgress(run.ctx, run.counter);
   return !DatabaseFailed(run.ctx);
@@ -166,19 +166,23 @@ bool recoverySection(ErrorRun& run, const XmlElement& section) {
   });
 }
 
-// Inserts the file row and reads back its id; when either fails, keeps why in the run.
+// Inserts the file row and reads back its id in the same batch; when either fails, keeps why
+// in the run.
 void writeFileRow(ErrorRun& run, const std::string& fileName, const std::string& exportType) {
-  if (!run.ctx.database.Execute(ErrorFileRowInsert(fileName, exportType))) {
-    run.noFileIdReason =
-        "the row of file '" + fileName + "' could not be inserted, so its errors were not written";
-    return;
-  }
   std::int32_t id = 0;
-  if (ReadBackRowId(run.ctx, kErrorFileIdReadBack, kErrorFileIdField, id)) {
-    run.fileId = id;
-  } else {
-    run.noFileIdReason = "the id of the row of file '" + fileName +
-                         "' could not be read back, so its errors were not written";
+  // The file row is none of the records the run counts (its errors are).
+  switch (InsertParentRow(run.ctx, ErrorFileRowInsert(fileName, exportType), 0, id)) {
+    case ParentRow::Written:
+      run.fileId = id;
+      return;
+    case ParentRow::Refused:
+      run.noFileIdReason = "the row of file '" + fileName +
+                           "' could not be inserted, so its errors were not written";
+      return;
+    case ParentRow::NoIdRead:
+      run.noFileIdReason = "the id of the row of file '" + fileName +
+                           "' could not be read back, so its errors were not written";
+      return;
   }
 }
 

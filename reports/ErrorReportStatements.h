@@ -1,5 +1,5 @@
 // ErrorReportStatements.h: the statement texts of the error file import (the guarded creation
-// of its two tables, the file row, the id read-back, the three error inserts) and of the
+// of its two tables, the file row, the three error inserts) and of the
 // hospital pharmacy register error import. Quoted values have their single quotes doubled.
 #pragma once
 
@@ -16,11 +16,6 @@ const std::string& ErrorFileTablesStatement();
 
 // The row of the imported file.
 std::string ErrorFileRowInsert(std::string_view fileName, std::string_view exportType);
-
-// The query that reads back the id of the file row just inserted (the largest id), as "UID".
-inline constexpr std::string_view kErrorFileIdReadBack =
-    " select max(id) UID from E_QIVA_ERROR_FILES ";
-inline constexpr std::string_view kErrorFileIdField = "UID";
 
 // An error of a services record or of a recovery service, with the record's node name.
 std::string RecordErrorInsert(std::int32_t fileId, std::int32_t appId, std::string_view code,

@@ -1,6 +1,6 @@
 // Feedback.cpp: the hospital feedback import: writes the header row, then walks the sections
-// and their records three levels deep, reading back each parent row's id right after its
-// insert. A parent row that was not written, or whose id could not be read back, has its
+// and their records three levels deep, reading back each parent row's id in its insert's
+// batch. A parent row that was not written, or whose id could not be read back, has its
 // children skipped and logged, never attached to an older row.
 #include "reports/Feedback.h"
 
@@ -39,17 +39,6 @@ std::string Describe(const XmlElement& element) {
   return text;
 }
 
-// The id of the row just inserted, read as the greatest id of its table through the shared
-// recordset; nothing when the query cannot be opened or gives no 32-bit integer.
-std::optional<std::int32_t> ReadBackId(ImportContext& ctx, std::string_view query) {
-  std::int32_t id = 0;
-  if (ReadBackRowId(ctx, query, fb::kIdField, id)) return id;
-  std::string record = "No row id read back by";
-  record.append(query);
-  ctx.database.LogInOrder(record);
-  return std::nullopt;
-}
-
 // A parent row as its children see it: its id, or why they cannot be attached to it.
 struct Parent {
   std::optional<std::int32_t> id;
@@ -75,8 +64,10 @@ class FeedbackWalk {
   bool continuousCase(const XmlElement& element);
   bool dayCase(const XmlElement& element);
   bool service(const XmlElement& element, const Parent& dayCase);
-  bool writeParent(const XmlElement& element, const RecordStatement& statement,
-                   std::string_view idQuery, Parent& parent);
+  bool writeParent(const XmlElement& element, const RecordStatement& statement, Parent& parent);
+  // `records`: 1 for a case or a service, 0 for the header, which the row count leaves out.
+  void insertParent(const XmlElement& element, const RecordStatement& statement,
+                    std::int64_t records, Parent& parent);
   bool writeChild(const XmlElement& element, const Parent& parent, ChildStatement build);
   void skipChild(const XmlElement& element, const Parent& parent);
   bool progress();
@@ -89,12 +80,12 @@ class FeedbackWalk {
 };
 
 bool FeedbackWalk::header(const XmlElement& root) {
-  if (import::ExecuteRecord(ctx_, fb::FeedbackInsert(RecordReader(root), location_))) {
-    if (import::DatabaseFailed(ctx_)) return false;
-    if (const std::optional<std::int32_t> id = ReadBackId(ctx_, fb::kFeedbackIdQuery)) {
-      feedbackId_ = *id;
-      return true;
-    }
+  Parent parent;
+  insertParent(root, fb::FeedbackInsert(RecordReader(root), location_), 0, parent);
+  if (import::DatabaseFailed(ctx_)) return false;
+  if (parent.id) {
+    feedbackId_ = *parent.id;
+    return true;
   }
   // Every case would otherwise be written under a feedback that is not this file's.
   ctx_.frontEnd.ShowMessage(kFeedbackHeaderFailedText);
@@ -126,9 +117,8 @@ bool FeedbackWalk::section(const XmlElement& section, const std::string& name) {
 
 bool FeedbackWalk::continuousCase(const XmlElement& element) {
   Parent parent;
-  if (!writeParent(element,
-                   fb::ContinuousCaseInsert(RecordReader(element), feedbackId_, location_),
-                   fb::kContinuousCaseIdQuery, parent)) {
+  if (!writeParent(element, fb::ContinuousCaseInsert(RecordReader(element), feedbackId_, location_),
+                   parent)) {
     return false;
   }
   for (int i = 0;; ++i) {
@@ -144,7 +134,7 @@ bool FeedbackWalk::continuousCase(const XmlElement& element) {
 bool FeedbackWalk::dayCase(const XmlElement& element) {
   Parent parent;
   if (!writeParent(element, fb::DayCaseInsert(RecordReader(element), feedbackId_, location_),
-                   fb::kDayCaseIdQuery, parent)) {
+                   parent)) {
     return false;
   }
   for (int i = 0;; ++i) {
@@ -161,9 +151,8 @@ bool FeedbackWalk::dayCase(const XmlElement& element) {
 bool FeedbackWalk::service(const XmlElement& element, const Parent& dayCase) {
   Parent parent;
   if (dayCase.id) {
-    if (!writeParent(element,
-                     fb::DayServiceInsert(RecordReader(element), *dayCase.id, location_),
-                     fb::kServiceIdQuery, parent)) {
+    if (!writeParent(element, fb::DayServiceInsert(RecordReader(element), *dayCase.id, location_),
+                     parent)) {
       return false;
     }
   } else {
@@ -181,23 +170,36 @@ bool FeedbackWalk::service(const XmlElement& element, const Parent& dayCase) {
   }
 }
 
-// Sends a parent row (or skips it when a value cannot stand in SQL), shows its progress and
-// reads its id back. False when the database failed.
+// Sends a parent row (or skips it when a value cannot stand in SQL) with the read-back of its
+// id, then shows its progress. False when the database failed.
 bool FeedbackWalk::writeParent(const XmlElement& element, const RecordStatement& statement,
-                               std::string_view idQuery, Parent& parent) {
-  if (!import::ExecuteRecord(ctx_, statement)) {
-    parent.missing = Describe(element) + (statement.skipReason.empty()
-                                              ? " was rejected by the database"
-                                              : " was skipped (" + statement.skipReason + ")");
+                               Parent& parent) {
+  insertParent(element, statement, 1, parent);
+  return progress();
+}
+
+// The row's insert and its id in one batch: the id is this insert's own, whatever another
+// program inserts into the table meanwhile. Leaves in `parent` its id, or why there is none.
+void FeedbackWalk::insertParent(const XmlElement& element, const RecordStatement& statement,
+                                std::int64_t records, Parent& parent) {
+  if (!statement.skipReason.empty()) {
+    import::SkipRecord(ctx_, statement.skipReason, statement.sql);
+    parent.missing = Describe(element) + " was skipped (" + statement.skipReason + ")";
+    return;
   }
-  if (!progress()) return false;
-  if (parent.missing.empty()) {
-    parent.id = ReadBackId(ctx_, idQuery);
-    if (!parent.id) {
+  std::int32_t id = 0;
+  switch (InsertParentRow(ctx_, statement.sql, records, id)) {
+    case ParentRow::Written:
+      parent.id = id;
+      return;
+    case ParentRow::Refused:
+      parent.missing = Describe(element) + " was rejected by the database";
+      return;
+    case ParentRow::NoIdRead:
+      ctx_.database.LogInOrder("No row id read back by\n" + WithIdReadBack(statement.sql));
       parent.missing = Describe(element) + " was written, but its id was not read back";
-    }
+      return;
   }
-  return true;
 }
 
 bool FeedbackWalk::writeChild(const XmlElement& element, const Parent& parent,

@@ -1,6 +1,6 @@
 // FeedbackStatements.h: the statement texts of the hospital feedback import: the seven inserts
 // (header, continuous hospitalisation, day-hospital case, service and their three error kinds)
-// with the optional location column, and the four id read-backs. No database access here.
+// with the optional location column. No database access here.
 #pragma once
 
 #include <cstdint>
@@ -21,17 +21,6 @@ struct LocationColumn {
   bool present = false;
   std::int32_t id = 0;
 };
-
-// The id read-backs, run right after an insert into their table.
-inline constexpr std::string_view kFeedbackIdQuery = " select max(id) UID from QIVA_FEEDBACK ";
-inline constexpr std::string_view kContinuousCaseIdQuery =
-    " select max(id) UID from QIVA_FEEDBACK_HOSPITAL_CONTINUE ";
-inline constexpr std::string_view kDayCaseIdQuery =
-    " select max(id) UID from QIVA_FEEDBACK_HOSPITAL_DAY ";
-inline constexpr std::string_view kServiceIdQuery =
-    " select max(id) UID from QIVA_FEEDBACK_HOSPITAL_DAY_SERVICES ";
-// The field the read-backs name.
-inline constexpr std::string_view kIdField = "UID";
 
 // The header row, from the document element: both reporting dates with every "+" made a blank
 // (a time-zone suffix becomes a time) and the report type, which must be a number.

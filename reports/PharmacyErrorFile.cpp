@@ -25,7 +25,7 @@ bool writeStockError(ImportContext& ctx, std::int32_t appId, std::string_view pl
   const RecordReader r(error);
   ++counter;
   if (r.has("code")) {
-    ctx.database.Queue(StockErrorInsert(appId, r.text("code"), r.text("comments")));
+    ctx.database.Queue(StockErrorInsert(appId, r.text("code"), r.text("comments")), 1);
   } else {
     import::SkipRecord(
         ctx, "error without code: " + std::string(place) + " AppID " + import::IntText(appId));

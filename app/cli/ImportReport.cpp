@@ -31,7 +31,8 @@ std::string LocalTimeText(std::chrono::system_clock::time_point when) {
 }
 
 std::string Counts(const ImportOutcome& o) {
-  std::string text = std::to_string(o.records) + " records, " +
+  std::string text = std::to_string(o.records) +
+                     (o.databaseFailed ? " records written, " : " records, ") +
                      std::to_string(o.rejectedStatements) + " statements rejected, " +
                      std::to_string(o.skippedTotal()) + " records skipped";
   if (o.skippedSections > 0) {

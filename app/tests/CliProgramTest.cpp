@@ -657,8 +657,8 @@ TEST_F(CliFeedbackTest, importsBothSamplesWithTheLocationOnADatabaseThatKeepsLoc
   const std::string trace = ReadFileBytes(dir.file("trace.sql"));
   EXPECT_NE(trace.find("insert into QIVA_FEEDBACK (StartDate,EndDate,ReportType, locationID )"
                        "VALUES (CONVERT(datetime,'2021-03-01 02:00',120),"
-                       "CONVERT(datetime,'2021-03-31 03:00',120),1 ,2)\nGO\n"
-                       " select max(id) UID from QIVA_FEEDBACK \nGO\n"),
+                       "CONVERT(datetime,'2021-03-31 03:00',120),1 ,2)\n"
+                       "select scope_identity() UID\nGO\n"),
             std::string::npos)
       << trace;
   EXPECT_NE(trace.find("'Pacientul nu figureaz\xC4\x83 \xC3\xAEn SIUI ca ''asigurat'' la data "
@@ -702,8 +702,8 @@ TEST_F(CliOutcomeTest, errorReportSamplesImportCleanlyWithTheirStatementsTraced)
                         0),
             0u);
   EXPECT_NE(trace.find("\nGO\nINSERT INTO E_QIVA_ERROR_FILES (fileName,exportType) values "
-                       "('SPT_DRG_4412345_202103_20210412_153540.xml','SPT_DRG')\nGO\n"
-                       " select max(id) UID from E_QIVA_ERROR_FILES \nGO\n"),
+                       "('SPT_DRG_4412345_202103_20210412_153540.xml','SPT_DRG')\n"
+                       "select scope_identity() UID\nGO\n"),
             std::string::npos);
   EXPECT_NE(trace.find("INSERT INTO QIVA_STOCKS_ERRORS_RETURNED (appID,ErrorCode,Comments) values "
                        "(7701,'FARM-102','Stocul final nu corespunde cu stocul initial al lunii "

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "app/ImportWorker.h"
 #include "import/toolkit/tests/RecordingFrontEnd.h"
@@ -24,11 +26,13 @@ constexpr const char* kCatalogues =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Catalogues>"
     "<PersonStates><PersonState code='1' description='a'/><PersonState code='2' description='b'/>"
     "<PersonState code='3' description='c'/></PersonStates>"
-    "<PersonTypes><PersonType code='T1' isForeign='0'/><PersonType code='T2' isForeign='1'/></PersonTypes>"
+    "<PersonTypes><PersonType code='T1' isForeign='0'/><PersonType code='T2' "
+    "isForeign='1'/></PersonTypes>"
     "</Catalogues>";
 
 std::string PersonStateInsert(const std::string& code, const std::string& description) {
-  return "insert into QIVA_PERSON_STATES (code,description) values ('" + code + "','" + description + "')";
+  return "insert into QIVA_PERSON_STATES (code,description) values ('" + code + "','" +
+         description + "')";
 }
 
 // Turns the disk's reads into errors once the status line reaches `trigger`.
@@ -45,25 +49,48 @@ class FaultingFrontEnd : public RecordingFrontEnd {
   std::string trigger_;
 };
 
+// Fills the disk between two commits: at `fullAt` the group open so far is committed (the
+// engine's idle flush) and the disk is then full; at `commitAt` the next group's commit fails.
+class DiskFillingFrontEnd : public RecordingFrontEnd {
+ public:
+  DiskFillingFrontEnd(FaultVfs& vfs, std::string fullAt, std::string commitAt)
+      : vfs_(vfs), fullAt_(std::move(fullAt)), commitAt_(std::move(commitAt)) {}
+  void SetStatusText(const std::string& text) override {
+    RecordingFrontEnd::SetStatusText(text);
+    if (text != fullAt_ && text != commitAt_) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    if (text == fullAt_) vfs_.FailWrites(true);
+  }
+
+ private:
+  FaultVfs& vfs_;
+  std::string fullAt_, commitAt_;
+};
+
 class WriteFaultRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
     saved_ = std::filesystem::current_path();
     std::filesystem::current_path(dir.path());  // the run writes _database.log here
-    WriteFileBytes(dir.file("QIVA_IMPORT.INI"), "driver=sqlite\r\ndatabase=" + dir.file("q.db") + "\r\n");
+    WriteFileBytes(dir.file("QIVA_IMPORT.INI"),
+                   "driver=sqlite\r\ndatabase=" + dir.file("q.db") + "\r\n");
     WriteFileBytes(dir.file("catalogues.xml"), kCatalogues);
     CAdoDatabase db;
     db.SetDriver("sqlite");
     ASSERT_TRUE(db.Open("", "", "", dir.file("q.db")));
     ASSERT_TRUE(db.Execute(PersonStateInsert("old", "x")));
-    ASSERT_TRUE(db.Execute("insert into QIVA_PERSON_TYPES (code,description,isForeign) values ('oldT','x',0)"));
+    ASSERT_TRUE(db.Execute(
+        "insert into QIVA_PERSON_TYPES (code,description,isForeign) values ('oldT','x',0)"));
     ASSERT_TRUE(db.Close());
   }
   void TearDown() override { std::filesystem::current_path(saved_); }
 
-  RunOutcome Run(RecordingFrontEnd& ui) {
+  RunOutcome Run(RecordingFrontEnd& ui) { return Run(ui, kCatalogues); }
+  RunOutcome Run(RecordingFrontEnd& ui, const std::string& catalogues) {
+    WriteFileBytes(dir.file("catalogues.xml"), catalogues);
     ImportSession session(dir.file("QIVA_IMPORT.INI"), ui);
-    const RunOutcome outcome = ImportWorker(session, ImportRequest{ImportKind::Nomenclatures, dir.file("catalogues.xml")});
+    const RunOutcome outcome =
+        ImportWorker(session, ImportRequest{ImportKind::Nomenclatures, dir.file("catalogues.xml")});
     outcome_ = session.lastOutcome();
     return outcome;  // the session's connection closes here, before the file system goes
   }
@@ -75,7 +102,8 @@ class WriteFaultRunTest : public ::testing::Test {
     std::vector<std::string> codes;
     EXPECT_TRUE(db.Open("", "", "", dir.file("q.db")));
     EXPECT_TRUE(rs.Open("select code from " + table, &db));
-    for (; !rs.IsEOF(); rs.MoveNext()) codes.push_back(std::get<std::string>(rs.GetFieldValue("code")));
+    for (; !rs.IsEOF(); rs.MoveNext())
+      codes.push_back(std::get<std::string>(rs.GetFieldValue("code")));
     rs.Close();
     return codes;
   }
@@ -127,6 +155,23 @@ TEST_F(WriteFaultRunTest, aGroupRolledBackInTheMiddleEndsTheImportAsFailedWithIt
   EXPECT_NE(Has(states, "3"), Logged(PersonStateInsert("3", "c")));
   EXPECT_EQ(Codes("QIVA_PERSON_TYPES"), std::vector<std::string>{"oldT"});
   EXPECT_FALSE(Logged("insert into QIVA_PERSON_TYPES"));
+}
+
+// The disk fills after the person states were committed: the import ends as a database failure
+// and still counts the three records that were written, not 0.
+TEST_F(WriteFaultRunTest, aFailureAfterACommitCountsTheRecordsThatWereWritten) {
+  DiskFillingFrontEnd ui(vfs, "Procesez inregistrarea 4 ...", "Procesez inregistrarea 6 ...");
+  const std::string catalogues =
+      std::string(kCatalogues, std::string_view(kCatalogues).find("</Catalogues>")) +
+      "<PersonCategories><PersonCategory code='C1' description='x'/>"
+      "<PersonCategory code='C2' description='y'/></PersonCategories></Catalogues>";
+  EXPECT_EQ(Run(ui, catalogues), RunOutcome::DatabaseFailed);
+  vfs.FailWrites(false);
+  EXPECT_TRUE(outcome_.databaseFailed);
+  EXPECT_EQ(Codes("QIVA_PERSON_STATES"), (std::vector<std::string>{"1", "2", "3"}));
+  EXPECT_TRUE(Codes("QIVA_PERSON_TYPES").empty());
+  EXPECT_EQ(outcome_.records, 3);
+  EXPECT_EQ(ui.messages().back(), OutcomeMessage(outcome_));
 }
 
 }  // namespace

@@ -348,7 +348,7 @@ std::string IntegerForStatement(const RecordReader& r, std::string_view name,
 
 bool ExecuteRecord(ImportContext& ctx, const RecordStatement& statement) {
   if (statement.skipReason.empty()) {
-    const bool done = ctx.database.Execute(statement.sql);
+    const bool done = ctx.database.Execute(statement.sql, 1);
     if (done) ++ctx.position.rowsWritten;
     NoteRejections(ctx);
     return done;
@@ -359,7 +359,7 @@ bool ExecuteRecord(ImportContext& ctx, const RecordStatement& statement) {
 
 void QueueRecord(ImportContext& ctx, const RecordStatement& statement) {
   if (statement.skipReason.empty()) {
-    ctx.database.Queue(statement.sql);
+    ctx.database.Queue(statement.sql, 1);
     ++ctx.position.rowsWritten;  // sent; a refusal in its group is noted when the group goes
     return;
   }
@@ -396,8 +396,9 @@ bool EmptySectionTable(ImportContext& ctx, std::string_view sql, std::string_vie
   if (ctx.position.table == TableEmptiedBy(sql)) ctx.position.inSection = false;
   std::string record = "Section skipped: ";
   record.append(section);
-  record.append(": its table could not be emptied, so its records were not written and the "
-                "table was left as it was");
+  record.append(
+      ": its table could not be emptied, so its records were not written and the "
+      "table was left as it was");
   ctx.database.Log(record);
   ++ctx.outcome.skippedSections;
   return false;

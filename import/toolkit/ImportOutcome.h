@@ -39,7 +39,8 @@ enum class StopCause {
 };
 
 struct ImportOutcome {
-  // The number the routine's closing status text shows ("Procesat %d inregistrari").
+  // The number the routine's closing status text shows ("Procesat %d inregistrari"); after a
+  // database failure, the records whose rows the database kept.
   std::int64_t records = 0;
   // Execute calls the database refused during the run (a batch counts once), without the
   // statements whose failure the import expects.

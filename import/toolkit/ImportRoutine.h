@@ -39,6 +39,8 @@ struct ImportContext {
   ImportOutcome outcome = {};
   // Failed executes before the routine began, and those whose failure the routine expected.
   std::int64_t failedExecutesAtStart = database.FailedExecuteCount();
+  // Records written before the routine began (CAdoDatabase::RecordsWritten).
+  std::int64_t recordsWrittenAtStart = database.RecordsWritten();
   std::int64_t expectedFailures = 0;
   // The kind's command-line word: the file must hold one of its sections (import/FileKinds.h).
   // "" takes every file, for callers that run a routine on its own.
@@ -59,6 +61,9 @@ struct ImportContext {
     result.rejectedStatements =
         database.FailedExecuteCount() - failedExecutesAtStart - expectedFailures;
     result.databaseFailed = result.databaseFailed || database.IsBroken();
+    // A failed database ended the routine before its closing count, or lost rows it had
+    // counted: the count is then what the database kept.
+    if (result.databaseFailed) result.records = database.RecordsWritten() - recordsWrittenAtStart;
     return result;
   }
 };

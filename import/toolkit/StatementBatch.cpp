@@ -20,7 +20,7 @@ void StatementBatch::Flush() {
 void StatementBatch::send() {
   // A refused batch is logged and counted once by the connection; the rows the server stored
   // before the failing statement stay.
-  ctx_.database.Queue(text_);
+  ctx_.database.Queue(text_, count_);
   text_.assign(kHeader);
   count_ = 0;
 }

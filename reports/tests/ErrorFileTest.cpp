@@ -9,6 +9,7 @@
 #include "import/toolkit/tests/ImportTestSupport.h"
 #include "reports/ErrorFile.h"
 #include "reports/ErrorReportStatements.h"
+#include "reports/RowIdReadBack.h"
 
 namespace {
 
@@ -16,9 +17,10 @@ using qiva::import::test::RecordedImport;
 using qiva::reports::ErrorFileName;
 using qiva::reports::ErrorFileTablesStatement;
 using qiva::reports::ImportErrorFile;
+using qiva::reports::WithIdReadBack;
 using Strings = std::vector<std::string>;
 
-const std::string kReadBack = " select max(id) UID from E_QIVA_ERROR_FILES ";
+const std::string kReadBack(qiva::reports::kIdReadBack);
 
 void answerFileId(RecordedImport& run, std::int32_t id) {
   run.shared->answers[kReadBack] = qiva::db::ResultSet{{"UID"}, {{DbValue(id)}}};
@@ -43,10 +45,12 @@ TEST(ImportErrorFile, feedbackFileSendsTablesFileRowReadBackAndEachErrorInOrder)
       "INSERT INTO E_QIVA_ERROR_FILES_DETAILED (errorFileID,appID,"
       "ErrorCode,isValid,nodeName) values ";
   EXPECT_EQ(run.shared->executed,
-            (Strings{ErrorFileTablesStatement(), fileRow("SPT_DRG_1_2_3_4.xml", "SPT_DRG"),
-                     insert + "(7,11,'P1',0,'PIDLIST')", insert + "(7,12,'I1',1,'INTERNSHIP')",
-                     insert + "(7,12,'I2',1,'INTERNSHIP')", insert + "(7,0,'S1',1,'SERVICE')"}));
-  EXPECT_EQ(run.shared->queries, Strings{kReadBack});
+            (Strings{ErrorFileTablesStatement(), insert + "(7,11,'P1',0,'PIDLIST')",
+                     insert + "(7,12,'I1',1,'INTERNSHIP')", insert + "(7,12,'I2',1,'INTERNSHIP')",
+                     insert + "(7,0,'S1',1,'SERVICE')"}));
+  // The file row and the read-back of its own id go as one batch.
+  EXPECT_EQ(run.shared->queries,
+            Strings{fileRow("SPT_DRG_1_2_3_4.xml", "SPT_DRG") + "\nselect scope_identity() UID"});
   EXPECT_EQ(run.frontEnd.statuses(),
             (Strings{"Procesez inregistrarea 1 ...", "Procesez inregistrarea 2 ...",
                      "Procesez inregistrarea 3 ...", "Procesez inregistrarea 4 ..."}));
@@ -71,16 +75,16 @@ TEST(ImportErrorFile, takesNameTypeAndRootFromThePath) {
   const std::string mixed = run.folder.string() + "/in\\SPT_ACUT_a_b_c_d.xml";
   std::ofstream(mixed, std::ios::binary) << "<reportFeedback/>";
   ImportErrorFile(run.context, mixed);
-  ASSERT_EQ(run.shared->executed.size(), 2u);
-  EXPECT_EQ(run.shared->executed[1], fileRow("SPT_ACUT_a_b_c_d.xml", "SPT_ACUT"));
+  ASSERT_EQ(run.shared->queries.size(), 1u);
+  EXPECT_EQ(run.shared->queries[0], WithIdReadBack(fileRow("SPT_ACUT_a_b_c_d.xml", "SPT_ACUT")));
 
   RecordedImport plain;
   answerFileId(plain, 1);
   const std::string err = plain.writeFile("ERR_1_2.xml", "<report><services/></report>");
   ImportErrorFile(plain.context, err);
   EXPECT_EQ(plain.context.Outcome().rootTag, "report");
-  ASSERT_EQ(plain.shared->executed.size(), 2u);
-  EXPECT_EQ(plain.shared->executed[1], fileRow("ERR_1_2.xml", ""));
+  ASSERT_EQ(plain.shared->queries.size(), 1u);
+  EXPECT_EQ(plain.shared->queries[0], WithIdReadBack(fileRow("ERR_1_2.xml", "")));
 }
 
 // A file that is not read sends nothing: no table, and no file row that would read as a
@@ -108,8 +112,8 @@ TEST(ImportErrorFile, refusedFileRowWritesNoErrorRowAndCountsEachAsSkipped) {
   const std::string path = run.writeFile("ERR_1_2.xml", kTwoErrors);
   run.shared->refused.insert(fileRow("ERR_1_2.xml", ""));
   EXPECT_EQ(ImportErrorFile(run.context, path), 1);
-  EXPECT_EQ(run.shared->executed.size(), 2u);  // the tables and the refused file row
-  EXPECT_TRUE(run.shared->queries.empty());
+  EXPECT_EQ(run.shared->executed.size(), 1u);  // the tables; the file row's batch was refused
+  EXPECT_EQ(run.shared->queries.size(), 1u);
   const ImportOutcome outcome = run.context.Outcome();
   EXPECT_EQ(outcome.rejectedStatements, 1);
   EXPECT_EQ(outcome.skippedRecords, 2);
@@ -122,13 +126,12 @@ TEST(ImportErrorFile, refusedFileRowWritesNoErrorRowAndCountsEachAsSkipped) {
 }
 
 TEST(ImportErrorFile, noIdReadBackWritesNoErrorRow) {
-  // The query refused, then a query that gives no row, then a null id.
-  for (int variant = 0; variant < 3; ++variant) {
+  // A batch that gives no row, then one that gives a null id.
+  for (int variant = 0; variant < 2; ++variant) {
     RecordedImport run;
-    if (variant == 0) run.shared->refused.insert(kReadBack);
-    if (variant == 2) run.shared->answers[kReadBack] = qiva::db::ResultSet{{"UID"}, {{DbNull{}}}};
+    if (variant == 1) run.shared->answers[kReadBack] = qiva::db::ResultSet{{"UID"}, {{DbNull{}}}};
     EXPECT_EQ(ImportErrorFile(run.context, run.writeFile("ERR_1_2.xml", kTwoErrors)), 1);
-    EXPECT_EQ(run.shared->executed.size(), 2u) << variant;
+    EXPECT_EQ(run.shared->executed.size(), 1u) << variant;
     EXPECT_EQ(run.context.Outcome().skippedRecords, 2) << variant;
     EXPECT_NE(run.logText().find("could not be read back, so its errors were not written"),
               std::string::npos)
@@ -147,8 +150,8 @@ TEST(ImportErrorFile, errorWithoutCodeIsSkippedAndMissingAppIdIsZero) {
                     "<service state='2'><dailyCure><errors><error/></errors></dailyCure></service>"
                     "</services></recoveryAmbService></recoveryAmbServices></report>");
   EXPECT_EQ(ImportErrorFile(run.context, path), 1);
-  ASSERT_EQ(run.shared->executed.size(), 3u);
-  EXPECT_EQ(run.shared->executed[2],
+  ASSERT_EQ(run.shared->executed.size(), 2u);
+  EXPECT_EQ(run.shared->executed[1],
             "INSERT INTO E_QIVA_ERROR_FILES_DETAILED (errorFileID,appID,ErrorCode,nodeName) "
             "values (9,0,'W1','CLINICSERVICE')");
   EXPECT_EQ(run.context.Outcome().skippedRecords, 2);

@@ -68,8 +68,7 @@ const char* const kImportStatements[] = {
     // Hospital pharmacy register errors
     "INSERT INTO QIVA_STOCKS_ERRORS_RETURNED (appID,ErrorCode,Comments) values (5,'E','c')",
     // Hospital feedback
-    "insert into QIVA_FEEDBACK (StartDate,EndDate,ReportType)VALUES (CONVERT(datetime,'2021-03-01 02:00',120),CONVERT(datetime,'2021-03-31',120),1 )",
-    " select max(id) UID from QIVA_FEEDBACK ",
+    "insert into QIVA_FEEDBACK (StartDate,EndDate,ReportType)VALUES (CONVERT(datetime,'2021-03-01 02:00',120),CONVERT(datetime,'2021-03-31',120),1 )\nselect scope_identity() UID",
     "INSERT INTO [QIVA_FEEDBACK_HOSPITAL_CONTINUE] (FeedbackID, AppID,MedicalSheetNo,CaseId,DrgGroupCode,DrgRelativeValue,ReleasedCaseType,StateCNAS,StateSNSPMS)VALUES (1,77,'FO','9','G',null,null,null,null )",
     "INSERT INTO [QIVA_FEEDBACK_HOSPITAL_CONTINUE_ERRORS] (FeedbackHospitalContinueID,ErrorCode,ErrorName,ErrorType)VALUES (1,'E','n','T' )",
     "INSERT INTO [QIVA_FEEDBACK_HOSPITAL_DAY] (FeedbackID, AppID,MedicalSheetNo,CaseId,StateCNAS,StateSNSPMS,TariffType)VALUES (40,77,'FO12','9','1',2,-1 )",

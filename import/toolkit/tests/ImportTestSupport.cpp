@@ -29,14 +29,29 @@ bool RecordingEngine::execute(std::string_view sql) {
   return true;
 }
 
+// A batch of statements on lines of their own (an insert, then the select that reads its id)
+// fails when any of its lines is refused, and gives the rows scripted for its last line.
 bool RecordingEngine::query(std::string_view sql, qiva::db::ResultSet& out) {
   shared_->queries.emplace_back(sql);
-  if (shared_->refused.count(std::string(sql)) != 0) {
+  const std::string text(sql);
+  const std::size_t lastLine = text.rfind('\n');
+  const std::string head = lastLine == std::string::npos ? text : text.substr(0, lastLine);
+  const std::string tail = lastLine == std::string::npos ? text : text.substr(lastLine + 1);
+  if (shared_->broken || shared_->refused.count(text) != 0 || shared_->refused.count(head) != 0 ||
+      shared_->refused.count(tail) != 0) {
     error_.description = "refused by the test";
     return false;
   }
-  auto found = shared_->answers.find(std::string(sql));
-  out = found == shared_->answers.end() ? qiva::db::ResultSet{{"ID"}, {}} : found->second;
+  if (!shared_->breaksAfter.empty() && head == shared_->breaksAfter) shared_->broken = true;
+  out = qiva::db::ResultSet{{"ID"}, {}};
+  if (auto found = shared_->answers.find(text); found != shared_->answers.end()) {
+    out = found->second;
+  } else if (found = shared_->answers.find(tail); found != shared_->answers.end()) {
+    out = found->second;
+  } else {
+    for (const auto& [start, answer] : shared_->answersByStart)
+      if (text.rfind(start, 0) == 0) out = answer;
+  }
   return true;
 }
 
@@ -45,9 +60,8 @@ RecordedImport::RecordedImport() {
   folder = std::filesystem::temp_directory_path() / ("qiva-import-" + std::to_string(seed()));
   std::filesystem::create_directories(folder);
   auto shared_copy = shared;
-  database.SetEngineFactory([shared_copy](const std::string&) {
-    return std::make_unique<RecordingEngine>(shared_copy);
-  });
+  database.SetEngineFactory(
+      [shared_copy](const std::string&) { return std::make_unique<RecordingEngine>(shared_copy); });
   database.SetLogFile((folder / "_database.log").string());
   database.Open("DRIVER={recording}");
 }

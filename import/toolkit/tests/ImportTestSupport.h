@@ -22,14 +22,16 @@ namespace qiva::import::test {
 // "NULL" for null.
 std::string ValueText(const DbValue& value);
 
-// Records executed statements; a query gets the rows scripted for its exact text (none if
-// unscripted).
+// Records executed statements; a query gets the rows scripted for its exact text, for its last
+// line or for the text it begins with (none if unscripted).
 class RecordingEngine final : public qiva::db::DbEngine {
  public:
   struct Shared {
     std::vector<std::string> executed;
     std::vector<std::string> queries;
     std::map<std::string, qiva::db::ResultSet> answers;
+    // Answers for queries that begin with a text, when no exact answer is scripted.
+    std::map<std::string, qiva::db::ResultSet> answersByStart;
     // Statements and queries (exact texts) the engine refuses; they are still recorded.
     std::set<std::string> refused;
     // Once this statement has been run, the engine reports itself broken (a lost commit) and
