@@ -7,7 +7,7 @@
 #include <variant>
 
 #include "db/CAdoRecordset.h"
-#include "import/ImportConventions.h"
+#include "import/toolkit/ImportConventions.h"
 
 namespace qiva::reports {
 namespace {

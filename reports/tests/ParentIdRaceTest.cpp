@@ -10,9 +10,9 @@
 #include <string>
 #include <thread>
 
-#include "app/ImportRoutine.h"
-#include "app/tests/RecordingFrontEnd.h"
-#include "app/tests/TestSupport.h"
+#include "import/toolkit/ImportRoutine.h"
+#include "import/toolkit/tests/RecordingFrontEnd.h"
+#include "base/tests/TestSupport.h"
 #include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"
 #include "db/tds/tests/StandIn.h"
