@@ -18,24 +18,23 @@ namespace {
 
 // Button order of the main dialog, top to bottom.
 const std::array<ImportKindInfo, kImportKindCount> kKinds = {{
-    {ImportKind::Personalization, "personalization", "Import personalizare", 1002,
-     "ImportPersonalization", false, "Provider", qiva::import::ImportPersonalization},
-    {ImportKind::ReferringPhysicians, "physicians", "Import medici trimitatori", 1000,
-     "ImportReferringPhysicians", false, "Catalogues", qiva::import::ImportReferringPhysicians},
-    {ImportKind::Nomenclatures, "nomenclatures", "Import nomenclatoare", 1003,
-     "ImportNomenclatures", false, "Catalogues", qiva::import::ImportNomenclatures},
-    {ImportKind::PharmaNomenclatures, "pharma", "Import nom. farm (medicamente)", 1005,
-     "ImportPharmaNomenclatures", false, "Catalogues", qiva::import::ImportPharmaNomenclatures},
-    {ImportKind::Nhp, "nhp", "Import NHP", 1009, "ImportNhp", false, "Catalogues",
-     qiva::import::ImportNhp},
-    {ImportKind::ErrorFile, "errors", "Import fisier erori", 1004, "ImportErrorFile", false, "",
+    {ImportKind::Personalization, "personalization", "Import personalizare", 1002, false,
+     "Provider", qiva::import::ImportPersonalization},
+    {ImportKind::ReferringPhysicians, "physicians", "Import medici trimitatori", 1000, false,
+     "Catalogues", qiva::import::ImportReferringPhysicians},
+    {ImportKind::Nomenclatures, "nomenclatures", "Import nomenclatoare", 1003, false, "Catalogues",
+     qiva::import::ImportNomenclatures},
+    {ImportKind::PharmaNomenclatures, "pharma", "Import nom. farm (medicamente)", 1005, false,
+     "Catalogues", qiva::import::ImportPharmaNomenclatures},
+    {ImportKind::Nhp, "nhp", "Import NHP", 1009, false, "Catalogues", qiva::import::ImportNhp},
+    {ImportKind::ErrorFile, "errors", "Import fisier erori", 1004, false, "",
      qiva::reports::ImportErrorFile},
-    {ImportKind::PharmacyErrorFile, "pharmacy-errors", "SPT: Import fisier erori farm", 1006,
-     "ImportPharmacyErrorFile", false, "report", qiva::reports::ImportPharmacyErrorFile},
-    {ImportKind::DayHospitalTariffs, "day-tariffs", "SPT: Import Serv Spit ZI", 1007,
-     "ImportDayHospitalTariffs", true, "provider", qiva::import::ImportDayHospitalTariffs},
-    {ImportKind::Feedback, "feedback", "SPT: Import Feedback", 1008, "ImportFeedback", true,
-     "ns2:request", qiva::reports::ImportFeedback},
+    {ImportKind::PharmacyErrorFile, "pharmacy-errors", "SPT: Import fisier erori farm", 1006, false,
+     "report", qiva::reports::ImportPharmacyErrorFile},
+    {ImportKind::DayHospitalTariffs, "day-tariffs", "SPT: Import Serv Spit ZI", 1007, true,
+     "provider", qiva::import::ImportDayHospitalTariffs},
+    {ImportKind::Feedback, "feedback", "SPT: Import Feedback", 1008, true, "ns2:request",
+     qiva::reports::ImportFeedback},
 }};
 
 }  // namespace
@@ -64,9 +63,4 @@ std::vector<std::string> RootTagsFor(ImportKind kind, const std::string& path) {
     default:
       return {ImportKindInfoFor(kind).rootTag};
   }
-}
-
-std::string NotAvailableText(ImportKind kind) {
-  return std::string("Importul \"") + ImportKindInfoFor(kind).caption +
-         "\" nu este disponibil inca";
 }

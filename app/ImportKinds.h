@@ -28,10 +28,9 @@ struct ImportKindInfo {
   const char* commandName;  // the KIND word of qiva-import
   const char* caption;      // the button's caption
   int buttonId;             // the button's control id
-  const char* routineName;  // the routine's name, for messages and logs
   bool needsLocation;       // the run asks for a location before the routine
   const char* rootTag;      // root tag the routine's file has ("" when chosen per file)
-  ImportRoutine routine;    // null while the routine is not available yet
+  ImportRoutine routine;    // the import routine
 };
 
 // The nine kinds in the dialog's top-to-bottom button order.
@@ -47,6 +46,3 @@ const ImportKindInfo* FindImportKind(std::string_view name);
 // takes "reportFeedback" or "report" from the export type in its file name, the feedback file
 // "ns2:request" then "request", every other kind its one tag.
 std::vector<std::string> RootTagsFor(ImportKind kind, const std::string& path);
-
-// The status text shown when the routine of `kind` is not available yet.
-std::string NotAvailableText(ImportKind kind);

@@ -193,10 +193,6 @@ RunOutcome ImportWorker(ImportSession& session, const ImportRequest& request) {
 
   const ImportKindInfo& info = ImportKindInfoFor(request.kind);
   const ImportRoutine routine = session.routine(request.kind);
-  if (routine == nullptr) {
-    ui.SetStatusText(NotAvailableText(request.kind));
-    return RunOutcome::NotAvailable;
-  }
   if (info.needsLocation) {
     session.hasLocationColumn_ = DatabaseHasLocationColumn(db, session.recordset());
     if (session.hasLocationColumn_) {
@@ -232,13 +228,4 @@ RunOutcome ImportWorker(ImportSession& session, const ImportRequest& request) {
   session.lastOutcome_ = context.Outcome();
   ui.ReportOutcome(session.lastOutcome_);
   return Classify(result, session.lastOutcome_);
-}
-
-std::thread StartImportWorker(ImportSession& session, ImportRequest request) {
-  try {
-    return std::thread(
-        [&session, request = std::move(request)] { ImportWorker(session, request); });
-  } catch (const std::system_error&) {
-    return {};  // a thread that cannot start is not reported, like a press that did nothing
-  }
 }

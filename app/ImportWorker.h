@@ -8,11 +8,11 @@
 #include <string>
 #include <thread>
 
-#include "import/toolkit/ImportFrontEnd.h"
 #include "app/ImportKinds.h"
-#include "import/toolkit/ImportLockEvent.h"
 #include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"
+#include "import/toolkit/ImportFrontEnd.h"
+#include "import/toolkit/ImportLockEvent.h"
 
 // What one run imports, fixed when the run is started: a later button press cannot change it.
 struct ImportRequest {
@@ -31,7 +31,6 @@ enum class RunOutcome {
   DatabaseBusy,         // another import held the server's application lock past the wait limit
   LockRefused,          // the server refused the application lock (an error, a deadlock)
   ConnectionFailed,     // the database could not be opened; the program is closed
-  NotAvailable,         // the kind's routine is not available yet
   LocationCancelled,    // the location choice was cancelled
   Stopped,              // stopped early: a stop request, a No at the prompt, a failed header
   FileNotRead,          // the file gave no document element or was cut short; nothing sent
@@ -103,9 +102,6 @@ CAdoDatabase::ConnectionSettings ConnectionSettingsFrom(const INILoader& configu
 // What a failed Open shows: the provider text (or the COM text when there is none), then, on
 // a line of its own, the connection advice when there is one.
 std::string ConnectionFailureText(const CAdoDatabase& db);
-
-// Starts ImportWorker on a new thread. The session must outlive the thread.
-std::thread StartImportWorker(ImportSession& session, ImportRequest request);
 
 // True while a run is active anywhere in the process.
 bool ImportRunning();

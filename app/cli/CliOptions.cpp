@@ -66,7 +66,7 @@ const char* CliUsage() {
          "  --help                 print this text (after a subcommand or KIND: its own)\n"
          "  --version              print the version and the build's commit\n"
          "  --                     end of the options: the words after it are never options\n"
-         "exit status: 0 imported, nothing lost; 1 stopped early or not available;\n"
+         "exit status: 0 imported, nothing lost; 1 stopped early;\n"
          "             2 usage error; 3 configuration file not loaded;\n"
          "             4 database not opened or failed during the import;\n"
          "             5 imported, but statements were rejected or records skipped;\n"

@@ -132,7 +132,6 @@ int ExitStatusOf(RunOutcome outcome) {
     case RunOutcome::NoFile:
       return kExitUsage;
     case RunOutcome::Busy:
-    case RunOutcome::NotAvailable:
     case RunOutcome::LocationCancelled:
     case RunOutcome::Stopped:
       return kExitStopped;

@@ -316,19 +316,6 @@ TEST_F(CliProgramTest, initDbNeedsTheEmbeddedDriver) {
   EXPECT_NE(r.err.find("driver=sqlite"), std::string::npos);
 }
 
-TEST_F(CliProgramTest, kindWithoutItsImportYetExitsWithOneAndSaysSo) {
-  WriteConfig("driver=sqlite\r\ndatabase=" + dir.file("q.db") + "\r\n");
-  WriteFileBytes(dir.file("in.xml"), "<Catalogues/>");
-  const ImportKindInfo* unavailable = nullptr;
-  for (const auto& info : ImportKinds()) {
-    if (info.routine == nullptr) unavailable = &info;
-  }
-  if (unavailable == nullptr) GTEST_SKIP() << "every kind has its import";
-  const RunResult r = Run(std::string(unavailable->commandName) + " in.xml --config test.ini");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, NotAvailableText(unavailable->kind) + "\n");
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------

@@ -308,14 +308,6 @@ TEST_F(MainDialogTest, logsAwayFromTheProgramFolderAreSaidInTheStatusLine) {
             "Atentie: jurnalele nu pot fi scrise in niciun folder si se pierd");
 }
 
-TEST_F(MainDialogTest, kindNotAvailableYetSaysSoInTheStatusLine) {
-  CQIVA_IMPORTDlg& dlg = Make();
-  dlg.session().SetRoutine(ImportKind::Nhp, nullptr);
-  dlg.button(1009)->click();
-  ASSERT_TRUE(dlg.WaitForWorkers(10s));
-  EXPECT_EQ(dlg.statusLine()->text(), "Importul \"Import NHP\" nu este disponibil inca");
-}
-
 #ifndef _WIN32
 TEST_F(MainDialogTest, updateCheckRunsBesideTheDialogWhichStaysUsable) {
   qiva::test::TestHttpServer server;

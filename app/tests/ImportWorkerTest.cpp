@@ -177,14 +177,6 @@ TEST_F(ImportWorkerTest, failedConnectionWithoutProviderRecordsShowsTheComText) 
   EXPECT_NE(ui.messages()[0].find("driver not found"), std::string::npos);
 }
 
-TEST_F(ImportWorkerTest, kindWithoutRoutineSaysSoAndNeverReportsSuccess) {
-  session.SetRoutine(ImportKind::Nhp, nullptr);
-  EXPECT_EQ(Run(ImportKind::Nhp), RunOutcome::NotAvailable);
-  ASSERT_FALSE(ui.statuses().empty());
-  EXPECT_EQ(ui.statuses().back(), "Importul \"Import NHP\" nu este disponibil inca");
-  EXPECT_EQ(probe.calls, 0);
-}
-
 TEST_F(ImportWorkerTest, databaseWithoutLocationColumnDoesNotAsk) {
   EXPECT_EQ(Run(ImportKind::DayHospitalTariffs), RunOutcome::Completed);
   EXPECT_EQ(ui.locationRequests(), 0);
@@ -253,13 +245,6 @@ TEST_F(ImportWorkerTest, twoWorkersStartedTogetherRunExactlyOnce) {
   EXPECT_EQ(probe.calls, 1);
   EXPECT_EQ(ui.messages(), std::vector<std::string>{"In procesare..."});
   EXPECT_FALSE(ImportRunning());
-}
-
-TEST_F(ImportWorkerTest, startedWorkerRunsItsOwnRequest) {
-  std::thread worker = StartImportWorker(session, ImportRequest{ImportKind::ErrorFile, "c.xml"});
-  worker.join();
-  EXPECT_EQ(probe.calls, 1);
-  EXPECT_EQ(probe.path, "c.xml");
 }
 
 // The run's own statements against the embedded database: the location check finds the
