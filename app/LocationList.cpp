@@ -19,7 +19,8 @@ std::string AsText(const DbValue& value) {
 
 std::int32_t AsInt(const DbValue& value) {
   if (const auto* number = std::get_if<std::int32_t>(&value)) return *number;
-  if (const auto* real = std::get_if<double>(&value)) return static_cast<std::int32_t>(std::lround(*real));
+  if (const auto* real = std::get_if<double>(&value))
+    return static_cast<std::int32_t>(std::lround(*real));
   if (const auto* text = std::get_if<std::string>(&value)) {
     return static_cast<std::int32_t>(std::strtol(text->c_str(), nullptr, 10));
   }

@@ -99,10 +99,9 @@ bool StartChildProcess(const std::string& commandLine, const std::string& workin
   PROCESS_INFORMATION info{};
   std::vector<char> mutableLine(commandLine.begin(), commandLine.end());
   mutableLine.push_back('\0');
-  BOOL ok = ::CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, TRUE,
-                             CREATE_NO_WINDOW | NORMAL_PRIORITY_CLASS, nullptr,
-                             workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup,
-                             &info);
+  BOOL ok = ::CreateProcessA(
+      nullptr, mutableLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW | NORMAL_PRIORITY_CLASS,
+      nullptr, workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &info);
   ::CloseHandle(nullDevice);
   if (!ok) return false;
   ::CloseHandle(info.hThread);

@@ -15,8 +15,7 @@ inline constexpr std::size_t kNoLengthLimit = std::numeric_limits<std::size_t>::
 // when the line ends the text) and returns true; a line ending the text, the empty one
 // included, is returned once. A position beyond the end, or a line longer than `maxLength`,
 // empties `out` and returns false. A lone line feed is part of the line.
-bool ReadTextLine(std::string_view text, std::size_t& pos, std::string& out,
-                  std::size_t maxLength);
+bool ReadTextLine(std::string_view text, std::size_t& pos, std::string& out, std::size_t maxLength);
 
 // Skips blanks (spaces only) from `pos`, then copies up to `delimiter` or the end of the text.
 // On success moves `pos` one past the delimiter (or one past the end) and returns true; blanks

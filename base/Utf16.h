@@ -1,5 +1,6 @@
 // Utf16.h: UTF-16 text (ODBC's wide calls, 16-bit XML files) and single code points (the XML
-// parser's numeric character references) turned into the UTF-8 that the rest of the system holds. Detection of 16-bit files lives with the XML parser.
+// parser's numeric character references) turned into the UTF-8 that the rest of the system holds.
+// Detection of 16-bit files lives with the XML parser.
 #pragma once
 
 #include <cstddef>

@@ -4,15 +4,14 @@
 // Usage: QT_QPA_PLATFORM=offscreen dialog_import_bench [ICD10_COUNT [CLINICSERVICE_COUNT [ROUNDS]]]
 #include <QApplication>
 #include <QMetaObject>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
 
-#include "base/ProgramPaths.h"
 #include "app/gui/CQIVA_IMPORTDlg.h"
 #include "app/gui/QtFrontEnd.h"
+#include "base/ProgramPaths.h"
 #include "bench/ImportBenchSupport.h"
 
 int main(int argc, char** argv) {
@@ -32,7 +31,8 @@ int main(int argc, char** argv) {
   for (int round = 0; round < rounds; ++round) {
     quiet = std::min(quiet, qiva::bench::TimedImport(xml, xml.parent_path() / "quiet.db", silent));
     std::thread worker([&] {
-      shown = std::min(shown, qiva::bench::TimedImport(xml, xml.parent_path() / "dialog.db", frontEnd));
+      shown =
+          std::min(shown, qiva::bench::TimedImport(xml, xml.parent_path() / "dialog.db", frontEnd));
       QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection);
     });
     app.exec();

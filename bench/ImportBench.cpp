@@ -38,17 +38,19 @@ double bareSeconds(const CatalogueSize& size, const fs::path& dbFile) {
   std::vector<qiva::samples::GeneratedIcd10> icd(size.icd10);
   for (std::size_t i = 0; i < icd.size(); ++i) icd[i] = qiva::samples::Icd10Record(i);
   std::vector<qiva::samples::GeneratedClinicService> services(size.clinicServices);
-  for (std::size_t i = 0; i < services.size(); ++i) services[i] = qiva::samples::ClinicServiceRecord(i);
+  for (std::size_t i = 0; i < services.size(); ++i)
+    services[i] = qiva::samples::ClinicServiceRecord(i);
 
   sqlite3* raw = nullptr;
   sqlite3_open(dbFile.c_str(), &raw);
   const auto start = Clock::now();
   sqlite3_exec(raw, "BEGIN", nullptr, nullptr, nullptr);
   sqlite3_stmt* insertIcd = nullptr;
-  sqlite3_prepare_v2(raw,
-                     "insert into QIVA_ICD10 (code,description,VALID_FROM,valid_To,diseasecategory) "
-                     "values (?,?,?,?,?)",
-                     -1, &insertIcd, nullptr);
+  sqlite3_prepare_v2(
+      raw,
+      "insert into QIVA_ICD10 (code,description,VALID_FROM,valid_To,diseasecategory) "
+      "values (?,?,?,?,?)",
+      -1, &insertIcd, nullptr);
   for (const auto& r : icd) {
     bindText(insertIcd, 1, r.code);
     bindText(insertIcd, 2, r.name);
@@ -98,7 +100,8 @@ int main(int argc, char** argv) {
   qiva::bench::SilentFrontEnd frontEnd;
   for (int round = 0; round < rounds; ++round) {
     bare = std::min(bare, bareSeconds(size, xml.parent_path() / "bare.db"));
-    import = std::min(import, qiva::bench::TimedImport(xml, xml.parent_path() / "import.db", frontEnd));
+    import =
+        std::min(import, qiva::bench::TimedImport(xml, xml.parent_path() / "import.db", frontEnd));
   }
   std::printf("import status: %s\n", frontEnd.last.c_str());
   std::printf("best of %d rounds\n", rounds);

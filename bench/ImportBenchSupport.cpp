@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "import/toolkit/ImportRoutine.h"
 #include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"
 #include "import/Nomenclatures.h"
+#include "import/toolkit/ImportRoutine.h"
 #include "samples/CatalogueGenerator.h"
 
 namespace qiva::bench {

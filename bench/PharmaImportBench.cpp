@@ -8,19 +8,19 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "import/toolkit/ImportRoutine.h"
 #include "bench/ImportBenchSupport.h"
 #include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"
-#include "import/toolkit/ImportConventions.h"
 #include "import/PharmaNomenclatures.h"
 #include "import/PharmaStatements.h"
+#include "import/toolkit/ImportConventions.h"
+#include "import/toolkit/ImportRoutine.h"
 #include "import/toolkit/StatementBatch.h"
 #include "samples/PharmaGenerator.h"
 
@@ -44,8 +44,8 @@ void openNew(CAdoDatabase& db, const fs::path& file) {
   }
 }
 
-double importSeconds(const fs::path& xml, const fs::path& dbFile, qiva::bench::SilentFrontEnd& frontEnd,
-                     ImportOutcome& outcome) {
+double importSeconds(const fs::path& xml, const fs::path& dbFile,
+                     qiva::bench::SilentFrontEnd& frontEnd, ImportOutcome& outcome) {
   CAdoDatabase db;
   CAdoRecordset rs;
   openNew(db, dbFile);
@@ -89,14 +89,17 @@ double bareSeconds(const PharmaSize& size, const fs::path& dbFile) {
   std::vector<qiva::samples::GeneratedDrug> drugs(size.drugs);
   for (std::size_t i = 0; i < drugs.size(); ++i) drugs[i] = qiva::samples::DrugRecord(i);
   std::vector<qiva::samples::GeneratedCopaymentListDrug> entries(size.copaymentListDrugs);
-  for (std::size_t i = 0; i < entries.size(); ++i) entries[i] = qiva::samples::CopaymentListDrugRecord(i);
+  for (std::size_t i = 0; i < entries.size(); ++i)
+    entries[i] = qiva::samples::CopaymentListDrugRecord(i);
 
   sqlite3* raw = nullptr;
   sqlite3_open(dbFile.c_str(), &raw);
-  sqlite3_exec(raw, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
+  sqlite3_exec(raw, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr,
+               nullptr);
   const auto start = Clock::now();
   sqlite3_exec(raw, "BEGIN", nullptr, nullptr, nullptr);
-  sqlite3_stmt* entry = prepare(raw,
+  sqlite3_stmt* entry = prepare(
+      raw,
       "INSERT INTO QIVA_COPAYMENT_LIST_DRUGS (copaymentListType,drug,maxPrice,maxPriceUT,"
       "copaymentValue,copaymentValue90,wholeSalePrice,referencePrice,specialLaw,needApproval,"
       "overValue,needSpecialty,classifInsulin,hgDci,hgAtc,diseaseCode,validFrom,validTo) "
@@ -119,11 +122,15 @@ double bareSeconds(const PharmaSize& size, const fs::path& dbFile) {
     bindText(entry, 15, e.hgAtc);
     bindText(entry, 16, e.diseaseCode);
     bindText(entry, 17, e.validFrom);
-    if (e.validTo.empty()) sqlite3_bind_null(entry, 18); else bindText(entry, 18, e.validTo);
+    if (e.validTo.empty())
+      sqlite3_bind_null(entry, 18);
+    else
+      bindText(entry, 18, e.validTo);
     step(raw, entry);
   }
   sqlite3_finalize(entry);
-  sqlite3_stmt* drug = prepare(raw,
+  sqlite3_stmt* drug = prepare(
+      raw,
       "INSERT INTO QIVA_DRUGS(code,name,presentation_mode,is_narcotic,is_fractional,is_special,"
       "has_bio_echiv,qty_per_package,price_per_package,whole_sale_price_per_package,"
       "prescription_mode,VALID_FROM,VALID_TO,active_substance,concentration,pharmaceutical_form,"
@@ -141,7 +148,10 @@ double bareSeconds(const PharmaSize& size, const fs::path& dbFile) {
     sqlite3_bind_int(drug, 10, std::atoi(d.wholeSalePricePerPackage.c_str()));
     bindText(drug, 11, d.prescriptionMode);
     bindText(drug, 12, d.validFrom);
-    if (d.validTo.empty()) sqlite3_bind_null(drug, 13); else bindText(drug, 13, d.validTo);
+    if (d.validTo.empty())
+      sqlite3_bind_null(drug, 13);
+    else
+      bindText(drug, 13, d.validTo);
     bindText(drug, 14, d.activeSubstance);
     bindText(drug, 15, d.concentration);
     bindText(drug, 16, d.pharmaceuticalForm);
@@ -169,7 +179,8 @@ std::vector<std::string> drugStatements(const fs::path& xml) {
     for (int r = 0;; ++r) {
       const XmlElement record = section.childAt(r);
       if (record.isNull()) break;
-      statements.push_back(qiva::import::pharma::DrugInsert(qiva::import::RecordReader(record)).sql);
+      statements.push_back(
+          qiva::import::pharma::DrugInsert(qiva::import::RecordReader(record)).sql);
     }
   }
   return statements;
@@ -194,8 +205,9 @@ double buildSeconds(const fs::path& xml) {
     if (section.isNull()) break;
     const std::string name = qiva::import::UpperName(section);
     const auto build = name == "DRUGS" ? qiva::import::pharma::DrugInsert
-                       : name == "COPAYMENTLISTDRUGS" ? qiva::import::pharma::CopaymentListDrugInsert
-                                                      : nullptr;
+                       : name == "COPAYMENTLISTDRUGS"
+                           ? qiva::import::pharma::CopaymentListDrugInsert
+                           : nullptr;
     if (!build) continue;
     for (int r = 0;; ++r) {
       const XmlElement record = section.childAt(r);
@@ -288,10 +300,12 @@ int main(int argc, char** argv) {
   std::printf("best of %d rounds\n", rounds);
   std::printf("bare prepared inserts: %8.2f s  %10.0f records/s\n", bare, bareRecords / bare);
   std::printf("import end to end:     %8.2f s  %10.0f records/s\n", import, records / import);
-  std::printf("ratio import/bare (records per second): %.2f\n", (records / import) / (bareRecords / bare));
-  std::printf("of which: parsing the file %.2f s, building the statements %.2f s, the database "
-              "%.2f s\n",
-              parse, build - parse, import - build);
+  std::printf("ratio import/bare (records per second): %.2f\n",
+              (records / import) / (bareRecords / bare));
+  std::printf(
+      "of which: parsing the file %.2f s, building the statements %.2f s, the database "
+      "%.2f s\n",
+      parse, build - parse, import - build);
   std::printf("drug inserts one by one:         %10.0f rows/s  %10.0f rows per CPU second\n",
               single.wall, single.cpu);
   std::printf("drug inserts in batches of 1001: %10.0f rows/s  %10.0f rows per CPU second\n",

@@ -42,14 +42,17 @@ std::vector<Row> MakeRows(int n) {
 
 // The text of the ICD-10 insert, with null for an empty disease category.
 std::string InsertText(const Row& r) {
-  std::string s = "insert into QIVA_ICD10 (code,description,VALID_FROM,valid_To,diseasecategory) values ('" + r.code +
-                  "','" + r.description + "','" + r.from + "','" + r.to + "',";
+  std::string s =
+      "insert into QIVA_ICD10 (code,description,VALID_FROM,valid_To,diseasecategory) values ('" +
+      r.code + "','" + r.description + "','" + r.from + "','" + r.to + "',";
   s += r.category.empty() ? "null" : "'" + r.category + "'";
   s += ")";
   return s;
 }
 
-double Seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
+double Seconds(Clock::time_point a, Clock::time_point b) {
+  return std::chrono::duration<double>(b - a).count();
+}
 
 // (a) through CAdoDatabase::Execute on the embedded engine, as an import sends them.
 double EngineRate(const std::string& path, const std::vector<std::string>& texts) {
@@ -100,20 +103,26 @@ double BareRate(const std::string& path, const std::vector<Row>& rows) {
   }
   sqlite3* db = nullptr;
   sqlite3_open(path.c_str(), &db);
-  sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
+  sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr,
+               nullptr);
   const auto start = Clock::now();
   sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
   sqlite3_stmt* st = nullptr;
   sqlite3_prepare_v2(db,
-                     "INSERT INTO QIVA_ICD10 (code,description,VALID_FROM,valid_To,diseasecategory) VALUES (?,?,?,?,?)",
+                     "INSERT INTO QIVA_ICD10 "
+                     "(code,description,VALID_FROM,valid_To,diseasecategory) VALUES (?,?,?,?,?)",
                      -1, &st, nullptr);
   for (const Row& r : rows) {
     sqlite3_bind_text(st, 1, r.code.c_str(), -1, SQLITE_STATIC);
     sqlite3_bind_text(st, 2, r.description.c_str(), -1, SQLITE_STATIC);
     sqlite3_bind_text(st, 3, "2020-01-01 00:00:00.000", -1, SQLITE_STATIC);
-    sqlite3_bind_text(st, 4, r.to == "2030-12-31" ? "2030-12-31 00:00:00.000" : "1900-01-01 00:00:00.000", -1, SQLITE_STATIC);
-    if (r.category.empty()) sqlite3_bind_null(st, 5);
-    else sqlite3_bind_text(st, 5, r.category.c_str(), -1, SQLITE_STATIC);
+    sqlite3_bind_text(st, 4,
+                      r.to == "2030-12-31" ? "2030-12-31 00:00:00.000" : "1900-01-01 00:00:00.000",
+                      -1, SQLITE_STATIC);
+    if (r.category.empty())
+      sqlite3_bind_null(st, 5);
+    else
+      sqlite3_bind_text(st, 5, r.category.c_str(), -1, SQLITE_STATIC);
     if (sqlite3_step(st) != SQLITE_DONE) {
       std::fprintf(stderr, "bare insert failed: %s\n", sqlite3_errmsg(db));
       std::exit(1);

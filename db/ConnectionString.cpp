@@ -75,7 +75,8 @@ std::string BraceConnectionValue(std::string_view value) {
 }
 
 bool IsFreeTdsDriver(std::string_view driver) {
-  return ContainsIgnoringAsciiCase(driver, "freetds") || ContainsIgnoringAsciiCase(driver, "tdsodbc");
+  return ContainsIgnoringAsciiCase(driver, "freetds") ||
+         ContainsIgnoringAsciiCase(driver, "tdsodbc");
 }
 
 bool NeedsDoubledBrace(std::string_view value) {

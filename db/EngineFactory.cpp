@@ -8,7 +8,7 @@ namespace qiva::db {
 
 std::unique_ptr<DbEngine> CreateEngineFor(const std::string& connectionString) {
   return IsEmbeddedDriver(ConnectionAttribute(connectionString, "DRIVER")) ? CreateSqliteEngine()
-                                                                          : CreateOdbcEngine();
+                                                                           : CreateOdbcEngine();
 }
 
 }  // namespace qiva::db

@@ -75,8 +75,9 @@ int ToInt(std::string_view s) {
 
 // A month written as its English name or its three-letter abbreviation (us_english); 0 else.
 int MonthFromName(std::string_view word) {
-  static const char* const kNames[] = {"JANUARY", "FEBRUARY", "MARCH",     "APRIL",   "MAY",      "JUNE",
-                                       "JULY",    "AUGUST",   "SEPTEMBER", "OCTOBER", "NOVEMBER", "DECEMBER"};
+  static const char* const kNames[] = {"JANUARY",   "FEBRUARY", "MARCH",    "APRIL",
+                                       "MAY",       "JUNE",     "JULY",     "AUGUST",
+                                       "SEPTEMBER", "OCTOBER",  "NOVEMBER", "DECEMBER"};
   const std::string up = ToUpper(word);
   for (int i = 0; i < 12; ++i)
     if (up == kMonths[i] || up == kNames[i]) return i + 1;
@@ -87,15 +88,19 @@ int MonthFromName(std::string_view word) {
 DateError SetDate(int y, int m, int d, SqlDateTime& out) {
   if (y < 1753 || y > 9999 || m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m))
     return DateError::OutOfRange;
-  out.days = static_cast<std::int32_t>(DaysFromCivil(y, static_cast<unsigned>(m), static_cast<unsigned>(d)) - kDays1900);
+  out.days = static_cast<std::int32_t>(
+      DaysFromCivil(y, static_cast<unsigned>(m), static_cast<unsigned>(d)) - kDays1900);
   return DateError::None;
 }
 
 // A numeric date: digits only (YYYYMMDD, YYMMDD, YYYY) or three parts split by - / or .
 DateError ParseNumericDate(std::string_view s, DateOrder order, SqlDateTime& out) {
   if (AllDigits(s)) {
-    if (s.size() == 8) return SetDate(ToInt(s.substr(0, 4)), ToInt(s.substr(4, 2)), ToInt(s.substr(6, 2)), out);
-    if (s.size() == 6) return SetDate(TwoDigitYear(ToInt(s.substr(0, 2))), ToInt(s.substr(2, 2)), ToInt(s.substr(4, 2)), out);
+    if (s.size() == 8)
+      return SetDate(ToInt(s.substr(0, 4)), ToInt(s.substr(4, 2)), ToInt(s.substr(6, 2)), out);
+    if (s.size() == 6)
+      return SetDate(TwoDigitYear(ToInt(s.substr(0, 2))), ToInt(s.substr(2, 2)),
+                     ToInt(s.substr(4, 2)), out);
     if (s.size() == 4) return SetDate(ToInt(s), 1, 1, out);
     return DateError::Syntax;
   }
@@ -111,20 +116,47 @@ DateError ParseNumericDate(std::string_view s, DateOrder order, SqlDateTime& out
   for (auto p : parts)
     if (!AllDigits(p) || p.size() > 4) return DateError::Syntax;
   int y = 0, m = 0, d = 0;
-  const auto year = [](std::string_view p) { return p.size() <= 2 ? TwoDigitYear(ToInt(p)) : ToInt(p); };
+  const auto year = [](std::string_view p) {
+    return p.size() <= 2 ? TwoDigitYear(ToInt(p)) : ToInt(p);
+  };
   if (parts[0].size() == 4) {
-    const bool dayFirst = order == DateOrder::DMY || order == DateOrder::YDM || order == DateOrder::DYM;
+    const bool dayFirst =
+        order == DateOrder::DMY || order == DateOrder::YDM || order == DateOrder::DYM;
     y = ToInt(parts[0]);
     m = ToInt(dayFirst ? parts[2] : parts[1]);
     d = ToInt(dayFirst ? parts[1] : parts[2]);
   } else {
     switch (order) {
-      case DateOrder::MDY: m = ToInt(parts[0]); d = ToInt(parts[1]); y = year(parts[2]); break;
-      case DateOrder::DMY: d = ToInt(parts[0]); m = ToInt(parts[1]); y = year(parts[2]); break;
-      case DateOrder::YMD: y = year(parts[0]); m = ToInt(parts[1]); d = ToInt(parts[2]); break;
-      case DateOrder::YDM: y = year(parts[0]); d = ToInt(parts[1]); m = ToInt(parts[2]); break;
-      case DateOrder::MYD: m = ToInt(parts[0]); y = year(parts[1]); d = ToInt(parts[2]); break;
-      case DateOrder::DYM: d = ToInt(parts[0]); y = year(parts[1]); m = ToInt(parts[2]); break;
+      case DateOrder::MDY:
+        m = ToInt(parts[0]);
+        d = ToInt(parts[1]);
+        y = year(parts[2]);
+        break;
+      case DateOrder::DMY:
+        d = ToInt(parts[0]);
+        m = ToInt(parts[1]);
+        y = year(parts[2]);
+        break;
+      case DateOrder::YMD:
+        y = year(parts[0]);
+        m = ToInt(parts[1]);
+        d = ToInt(parts[2]);
+        break;
+      case DateOrder::YDM:
+        y = year(parts[0]);
+        d = ToInt(parts[1]);
+        m = ToInt(parts[2]);
+        break;
+      case DateOrder::MYD:
+        m = ToInt(parts[0]);
+        y = year(parts[1]);
+        d = ToInt(parts[2]);
+        break;
+      case DateOrder::DYM:
+        d = ToInt(parts[0]);
+        y = year(parts[1]);
+        m = ToInt(parts[2]);
+        break;
     }
   }
   return SetDate(y, m, d, out);
@@ -190,7 +222,7 @@ DateError ParseAlphaDate(const std::vector<std::string_view>& pieces, SqlDateTim
   std::vector<std::string_view> numbers;
   for (auto p : pieces) {
     std::string_view q = p;
-    while (!q.empty() && (q.back() == ',' )) q.remove_suffix(1);
+    while (!q.empty() && (q.back() == ',')) q.remove_suffix(1);
     if (AllDigits(q)) {
       numbers.push_back(q);
     } else if (!month && (month = MonthFromName(q)) != 0) {
@@ -227,16 +259,18 @@ bool DigitsAt(std::string_view s, size_t pos, size_t n, int& value) {
 // general parser then decides).
 bool ParseCommonForm(std::string_view s, DateOrder order, SqlDateTime& out, DateError& result) {
   int y, m, d, h = 0, mi = 0, sec = 0, ms = 0;
-  const bool dayFirst = order == DateOrder::DMY || order == DateOrder::YDM || order == DateOrder::DYM;
+  const bool dayFirst =
+      order == DateOrder::DMY || order == DateOrder::YDM || order == DateOrder::DYM;
   if (s.size() == 14 && s[8] == ' ' && s[11] == ':') {
-    if (!DigitsAt(s, 0, 4, y) || !DigitsAt(s, 4, 2, m) || !DigitsAt(s, 6, 2, d) || !DigitsAt(s, 9, 2, h) ||
-        !DigitsAt(s, 12, 2, mi))
+    if (!DigitsAt(s, 0, 4, y) || !DigitsAt(s, 4, 2, m) || !DigitsAt(s, 6, 2, d) ||
+        !DigitsAt(s, 9, 2, h) || !DigitsAt(s, 12, 2, mi))
       return false;
-  } else if ((s.size() == 10 || s.size() == 19 || s.size() == 23) && s[4] == '-' && s[7] == '-' && !dayFirst) {
+  } else if ((s.size() == 10 || s.size() == 19 || s.size() == 23) && s[4] == '-' && s[7] == '-' &&
+             !dayFirst) {
     if (!DigitsAt(s, 0, 4, y) || !DigitsAt(s, 5, 2, m) || !DigitsAt(s, 8, 2, d)) return false;
     if (s.size() > 10) {
-      if (s[10] != ' ' || s[13] != ':' || s[16] != ':' || !DigitsAt(s, 11, 2, h) || !DigitsAt(s, 14, 2, mi) ||
-          !DigitsAt(s, 17, 2, sec))
+      if (s[10] != ' ' || s[13] != ':' || s[16] != ':' || !DigitsAt(s, 11, 2, h) ||
+          !DigitsAt(s, 14, 2, mi) || !DigitsAt(s, 17, 2, sec))
         return false;
       if (s.size() == 23 && (s[19] != '.' || !DigitsAt(s, 20, 3, ms))) return false;
     }
@@ -287,7 +321,8 @@ DateError ParseDateTime(std::string_view text, DateOrder order, SqlDateTime& out
       if (ampm) return DateError::Syntax;
       ampm = up[0];
     } else if (p.find(':') != std::string_view::npos ||
-               (up.size() > 2 && (up.ends_with("AM") || up.ends_with("PM")) && AllDigits(p.substr(0, p.size() - 2)))) {
+               (up.size() > 2 && (up.ends_with("AM") || up.ends_with("PM")) &&
+                AllDigits(p.substr(0, p.size() - 2)))) {
       if (!timePiece.empty()) return DateError::Syntax;
       timePiece = p;
       if (up.ends_with("AM") || up.ends_with("PM")) {
@@ -316,17 +351,46 @@ DateError ParseDateTime(std::string_view text, DateOrder order, SqlDateTime& out
 
 bool DateOrderForStyle(int style, DateOrder sessionOrder, DateOrder& order) {
   switch (style) {
-    case 0: case 100: case 9: case 109: case 13: case 113: case 20: case 120: case 21: case 121:
-    case 23: case 126: case 127: case 12: case 112:
-      order = style == 0 || style == 100 || style == 9 || style == 109 ? sessionOrder : DateOrder::YMD;
+    case 0:
+    case 100:
+    case 9:
+    case 109:
+    case 13:
+    case 113:
+    case 20:
+    case 120:
+    case 21:
+    case 121:
+    case 23:
+    case 126:
+    case 127:
+    case 12:
+    case 112:
+      order =
+          style == 0 || style == 100 || style == 9 || style == 109 ? sessionOrder : DateOrder::YMD;
       return true;
-    case 1: case 101: case 10: case 110: case 7: case 107:
+    case 1:
+    case 101:
+    case 10:
+    case 110:
+    case 7:
+    case 107:
       order = DateOrder::MDY;
       return true;
-    case 3: case 103: case 4: case 104: case 5: case 105: case 6: case 106:
+    case 3:
+    case 103:
+    case 4:
+    case 104:
+    case 5:
+    case 105:
+    case 6:
+    case 106:
       order = DateOrder::DMY;
       return true;
-    case 2: case 102: case 11: case 111:
+    case 2:
+    case 102:
+    case 11:
+    case 111:
       order = DateOrder::YMD;
       return true;
     default:
@@ -346,7 +410,8 @@ void FormatCanonical(const SqlDateTime& dt, std::string& out) {
   const std::int64_t ms = (static_cast<std::int64_t>(dt.ticks) * 10 + 1) / 3;
   out.assign("0000-00-00 00:00:00.000");
   const auto put = [&out](size_t pos, int value, int width) {
-    for (int i = width - 1; i >= 0; --i, value /= 10) out[pos + static_cast<size_t>(i)] = static_cast<char>('0' + value % 10);
+    for (int i = width - 1; i >= 0; --i, value /= 10)
+      out[pos + static_cast<size_t>(i)] = static_cast<char>('0' + value % 10);
   };
   put(0, y, 4);
   put(5, m, 2);
@@ -365,29 +430,61 @@ bool FormatStyle(const SqlDateTime& dt, int style, std::string& out) {
             s = static_cast<int>(ms / 1000 % 60), f = static_cast<int>(ms % 1000);
   char buf[64];
   switch (style) {
-    case 0: case 100: {
-      const char* mon[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    case 0:
+    case 100: {
+      const char* mon[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                           "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
       const int h12 = h % 12 == 0 ? 12 : h % 12;
-      std::snprintf(buf, sizeof buf, "%s %2d %4d %2d:%02d%s", mon[m - 1], d, y, h12, mi, h < 12 ? "AM" : "PM");
+      std::snprintf(buf, sizeof buf, "%s %2d %4d %2d:%02d%s", mon[m - 1], d, y, h12, mi,
+                    h < 12 ? "AM" : "PM");
       break;
     }
-    case 101: std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", m, d, y); break;
-    case 102: std::snprintf(buf, sizeof buf, "%04d.%02d.%02d", y, m, d); break;
-    case 103: std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", d, m, y); break;
-    case 104: std::snprintf(buf, sizeof buf, "%02d.%02d.%04d", d, m, y); break;
-    case 105: std::snprintf(buf, sizeof buf, "%02d-%02d-%04d", d, m, y); break;
-    case 108: std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", h, mi, s); break;
-    case 110: std::snprintf(buf, sizeof buf, "%02d-%02d-%04d", m, d, y); break;
-    case 111: std::snprintf(buf, sizeof buf, "%04d/%02d/%02d", y, m, d); break;
-    case 112: std::snprintf(buf, sizeof buf, "%04d%02d%02d", y, m, d); break;
-    case 23: std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", y, m, d); break;
-    case 20: case 120: std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", y, m, d, h, mi, s); break;
-    case 21: case 121: std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d.%03d", y, m, d, h, mi, s, f); break;
-    case 126:
-      if (f) std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d.%03d", y, m, d, h, mi, s, f);
-      else std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d", y, m, d, h, mi, s);
+    case 101:
+      std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", m, d, y);
       break;
-    default: return false;
+    case 102:
+      std::snprintf(buf, sizeof buf, "%04d.%02d.%02d", y, m, d);
+      break;
+    case 103:
+      std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", d, m, y);
+      break;
+    case 104:
+      std::snprintf(buf, sizeof buf, "%02d.%02d.%04d", d, m, y);
+      break;
+    case 105:
+      std::snprintf(buf, sizeof buf, "%02d-%02d-%04d", d, m, y);
+      break;
+    case 108:
+      std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", h, mi, s);
+      break;
+    case 110:
+      std::snprintf(buf, sizeof buf, "%02d-%02d-%04d", m, d, y);
+      break;
+    case 111:
+      std::snprintf(buf, sizeof buf, "%04d/%02d/%02d", y, m, d);
+      break;
+    case 112:
+      std::snprintf(buf, sizeof buf, "%04d%02d%02d", y, m, d);
+      break;
+    case 23:
+      std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", y, m, d);
+      break;
+    case 20:
+    case 120:
+      std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", y, m, d, h, mi, s);
+      break;
+    case 21:
+    case 121:
+      std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d.%03d", y, m, d, h, mi, s, f);
+      break;
+    case 126:
+      if (f)
+        std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d.%03d", y, m, d, h, mi, s, f);
+      else
+        std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d", y, m, d, h, mi, s);
+      break;
+    default:
+      return false;
   }
   out = buf;
   return true;
@@ -410,10 +507,12 @@ SqlDateTime LocalNow() {
   const auto now = system_clock::now();
   const std::time_t t = system_clock::to_time_t(now);
   const std::tm tm = LocalTime(t);
-  const int ms = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+  const int ms =
+      static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
   SqlDateTime dt;
   SetDate(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, dt);
-  const std::int64_t totalMs = ((static_cast<std::int64_t>(tm.tm_hour) * 60 + tm.tm_min) * 60 + tm.tm_sec) * 1000 + ms;
+  const std::int64_t totalMs =
+      ((static_cast<std::int64_t>(tm.tm_hour) * 60 + tm.tm_min) * 60 + tm.tm_sec) * 1000 + ms;
   std::int64_t ticks = (totalMs * 3 + 5) / 10;
   if (ticks >= kTicksPerDay) {
     ticks -= kTicksPerDay;
@@ -436,7 +535,10 @@ bool ParseDateOrder(std::string_view name, DateOrder& order) {
       {"MDY", DateOrder::MDY}, {"DMY", DateOrder::DMY}, {"YMD", DateOrder::YMD},
       {"YDM", DateOrder::YDM}, {"MYD", DateOrder::MYD}, {"DYM", DateOrder::DYM}};
   for (const auto& [n, o] : kNames)
-    if (up == n) { order = o; return true; }
+    if (up == n) {
+      order = o;
+      return true;
+    }
   return false;
 }
 

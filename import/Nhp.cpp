@@ -5,8 +5,8 @@
 
 #include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"
-#include "import/toolkit/ImportConventions.h"
 #include "import/NhpStatements.h"
+#include "import/toolkit/ImportConventions.h"
 
 namespace qiva::import {
 namespace {

@@ -70,14 +70,14 @@ RecordStatement MedSrvPackInsert(const RecordReader& r) {
 }
 
 RecordStatement ClinicServiceInsert(const RecordReader& r) {
-  return {FillTemplate("insert into QIVA_CLINIC_SERVICES (code,name,serviceGroup,isExam,opRoom,"
-                       "isConnectedService,validFrom,validTo) values "
-                       "('%s','%s','%s',%d,%d,%d,'%s','%s')",
-                       {r.text("code"), r.text("name"), r.text("serviceGroup"),
-                        IntText(r.flag("isExam")), IntText(r.flag("opRoom")),
-                        IntText(r.flag("isConnectedService")), r.text("validFrom"),
-                        r.text("validTo")}),
-          {}};
+  return {
+      FillTemplate("insert into QIVA_CLINIC_SERVICES (code,name,serviceGroup,isExam,opRoom,"
+                   "isConnectedService,validFrom,validTo) values "
+                   "('%s','%s','%s',%d,%d,%d,'%s','%s')",
+                   {r.text("code"), r.text("name"), r.text("serviceGroup"),
+                    IntText(r.flag("isExam")), IntText(r.flag("opRoom")),
+                    IntText(r.flag("isConnectedService")), r.text("validFrom"), r.text("validTo")}),
+      {}};
 }
 
 RecordStatement ClinSrvMedPackInsert(const RecordReader& r) {
@@ -206,14 +206,13 @@ RecordStatement ChronicDiseaseInsert(const RecordReader& r, const std::string& d
   return statement;
 }
 
-std::string NameCleanupChain(std::string_view table, std::string_view separator,
-                             bool withEnDash) {
+std::string NameCleanupChain(std::string_view table, std::string_view separator, bool withEnDash) {
   struct Pair {
     std::string_view searched;
     std::string_view replacement;
   };
   static constexpr Pair kPairs[] = {
-      {"\xC4\x83", "a"}, {"\xC5\x9F", "s"}, {"\xC5\xA3", "t"},         {"&lt;", "<"},
+      {"\xC4\x83", "a"}, {"\xC5\x9F", "s"}, {"\xC5\xA3", "t"},     {"&lt;", "<"},
       {"\xC3\xAE", "i"}, {"\xC3\xA2", "a"}, {"\xE2\x80\x93", "-"},
   };
   const std::size_t count = withEnDash ? std::size(kPairs) : std::size(kPairs) - 1;

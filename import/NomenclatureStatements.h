@@ -45,7 +45,6 @@ RecordStatement ChronicDiseaseInsert(const RecordReader& r, const std::string& d
 
 // The replace chain that turns the listed Romanian letters (and the text "&lt;") of a table's
 // names into plain ASCII; `separator` stands between the updates.
-std::string NameCleanupChain(std::string_view table, std::string_view separator,
-                             bool withEnDash);
+std::string NameCleanupChain(std::string_view table, std::string_view separator, bool withEnDash);
 
 }  // namespace qiva::import::nomenclatures

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "db/CAdoDatabase.h"
-#include "import/toolkit/ImportConventions.h"
 #include "import/NomenclatureStatements.h"
+#include "import/toolkit/ImportConventions.h"
 
 namespace qiva::import {
 namespace {
@@ -21,11 +21,11 @@ using RecordWriter = void (*)(ImportContext&, const XmlElement&);
 struct Section {
   std::string_view name;
   std::string_view record;
-  std::string_view preparation = {};           // "" when the table keeps its rows
-  StatementBuilder insert = nullptr;           // empty-and-refill sections
-  RecordWriter writer = nullptr;               // sections that look each record up
-  std::vector<std::string> closing = {};       // once, after the record loop
-  std::string_view afterEveryChild = {};       // after every non-empty child
+  std::string_view preparation = {};      // "" when the table keeps its rows
+  StatementBuilder insert = nullptr;      // empty-and-refill sections
+  RecordWriter writer = nullptr;          // sections that look each record up
+  std::vector<std::string> closing = {};  // once, after the record loop
+  std::string_view afterEveryChild = {};  // after every non-empty child
 };
 
 void writeInsuranceHouse(ImportContext& ctx, const XmlElement& record) {
@@ -136,8 +136,7 @@ const std::vector<Section>& sections() {
 // Runs one section; false when the import must end (the database failed).
 bool processSection(ImportContext& ctx, const Section& section, const XmlElement& element,
                     std::int64_t& counter) {
-  if (!section.preparation.empty() &&
-      !EmptySectionTable(ctx, section.preparation, section.name)) {
+  if (!section.preparation.empty() && !EmptySectionTable(ctx, section.preparation, section.name)) {
     return !DatabaseFailed(ctx);
   }
   auto write = [&](const XmlElement& record) {

@@ -4,8 +4,8 @@
 #include "import/Personalization.h"
 
 #include "db/CAdoDatabase.h"
-#include "import/toolkit/ImportConventions.h"
 #include "import/PersonalizationStatements.h"
+#include "import/toolkit/ImportConventions.h"
 
 namespace qiva::import {
 namespace {

@@ -8,8 +8,8 @@
 
 #include "base/TraceLog.h"
 #include "db/CAdoDatabase.h"
-#include "import/toolkit/ImportConventions.h"
 #include "import/PharmaStatements.h"
+#include "import/toolkit/ImportConventions.h"
 #include "import/toolkit/StatementBatch.h"
 
 namespace qiva::import {
@@ -49,8 +49,8 @@ constexpr std::array<Section, 16> kSections = {{
     {"GOODS", "GOOD", "delete from QIVA_GOODS", pharma::GoodInsert, false},
     {"PACKAGEMODES", "PACKAGEMODE", "delete from QIVA_PACKAGE_MODES", pharma::PackageModeInsert,
      true},
-    {"NHPCATEGORIES", "NHPCATEGORY", "delete from QIVA_NHP_CATEGORIES",
-     pharma::NhpCategoryInsert, false},
+    {"NHPCATEGORIES", "NHPCATEGORY", "delete from QIVA_NHP_CATEGORIES", pharma::NhpCategoryInsert,
+     false},
     {"NHP_DRUG_TYPES", "NHP_DRUG_TYPE", "delete from QIVA_NHP_DRUG_TYPES",
      pharma::NhpDrugTypeInsert, false},
     {"NHP_DRUGS", "NHP_DRUG", "delete from QIVA_NHP_DRUGS", pharma::NhpDrugInsert, false},

@@ -77,8 +77,8 @@ RecordStatement DiseaseCategoryInsert(const RecordReader& r) {
   std::string sql = FillTemplate(
       "INSERT INTO QIVA_DISEASE_CATEGORIES (CODE,DESCRIPTION,isChronicDisease,isAuctioned,"
       "VALIDFROM,VALIDTO)\t\t\t\t\t\tVALUES ('%s','%s',%d,%d,convert (datetime,'%s',120), ",
-      {r.text("code"), r.text("description"), flag(r, "isChronicDisease"),
-       flag(r, "isAuctioned"), r.text("validFrom")});
+      {r.text("code"), r.text("description"), flag(r, "isChronicDisease"), flag(r, "isAuctioned"),
+       r.text("validFrom")});
   sql += validToClose(r);
   return {std::move(sql), {}};
 }
@@ -256,10 +256,10 @@ RecordStatement DrugInsert(const RecordReader& r) {
        intText(r, "pricePerPackage", statement), intText(r, "wholeSalePricePerPackage", statement),
        r.text("prescriptionMode"), r.text("validFrom")});
   sql += validToThen(r);
-  sql += FillTemplate("'%s','%s','%s','%s','%s','%s')",
-                      {r.text("activeSubstance"), r.text("concentration"),
-                       r.text("pharmaceuticalForm"), r.text("company"), r.text("country"),
-                       r.text("atc")});
+  sql += FillTemplate(
+      "'%s','%s','%s','%s','%s','%s')",
+      {r.text("activeSubstance"), r.text("concentration"), r.text("pharmaceuticalForm"),
+       r.text("company"), r.text("country"), r.text("atc")});
   statement.sql = std::move(sql);
   statement.sendAlone = !DatesConvert(r);
   return statement;

@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "db/CAdoDatabase.h"
-#include "import/toolkit/ImportConventions.h"
 #include "import/ReferringPhysicianStatements.h"
+#include "import/toolkit/ImportConventions.h"
 #include "import/toolkit/SqlText.h"
 
 namespace qiva::import {

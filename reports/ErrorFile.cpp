@@ -77,9 +77,9 @@ bool writeError(ErrorRun& run, const ErrorOwner& owner, const XmlElement& error)
   const std::string_view code = r.text("code");
   ++run.counter;
   if (!run.fileId) {
-    import::SkipRecord(run.ctx, run.noFileIdReason + ": " + describe(owner, code));
+    qiva::import::SkipRecord(run.ctx, run.noFileIdReason + ": " + describe(owner, code));
   } else if (!r.has("code")) {
-    import::SkipRecord(run.ctx, "error without code: " + describe(owner, code));
+    qiva::import::SkipRecord(run.ctx, "error without code: " + describe(owner, code));
   } else {
     run.ctx.database.Queue(insertFor(owner, *run.fileId, code), 1);
   }
@@ -215,8 +215,7 @@ std::string ErrorFileName(const std::string& path) {
 }
 
 int ImportErrorFile(ImportContext& ctx, const std::string& path) {
-  const XmlElement root =
-      import::OpenImportFile(ctx, path, ErrorFileRootTag(path));
+  const XmlElement root = qiva::import::OpenImportFile(ctx, path, ErrorFileRootTag(path));
   if (root.isNull()) return 1;  // not read: no table, no file row that would claim no errors
   ctx.database.Execute(ErrorFileTablesStatement());
   if (DatabaseFailed(ctx)) return 0;
@@ -224,23 +223,20 @@ int ImportErrorFile(ImportContext& ctx, const std::string& path) {
   writeFileRow(run, ErrorFileName(path), ErrorFileExportType(path));
   if (DatabaseFailed(ctx)) return 0;
   bool goOn = true;
-  import::WalkSections(ctx, root, import::WalkOrder::DocumentFirst,
-                       [&](const XmlElement& element, const std::string& name) {
-                         if (name == "SERVICES" || name == "CLINICSERVICES" ||
-                             name == "LABORATORIESSERVICES") {
-                           goOn = servicesSection(run, element);
-}
-else if (name == "REPORTFEEDBACK") {
-  goOn = feedbackSection(run, element);
-}
-else if (name == "RECOVERYAMBSERVICES") {
-  goOn = recoverySection(run, element);
-}
-return goOn;
-}  // namespace qiva::reports
-);
-import::KeepRecordTotal(ctx, run.counter);
-return goOn ? 1 : 0;
+  qiva::import::WalkSections(
+      ctx, root, import::WalkOrder::DocumentFirst,
+      [&](const XmlElement& element, const std::string& name) {
+        if (name == "SERVICES" || name == "CLINICSERVICES" || name == "LABORATORIESSERVICES") {
+          goOn = servicesSection(run, element);
+        } else if (name == "REPORTFEEDBACK") {
+          goOn = feedbackSection(run, element);
+        } else if (name == "RECOVERYAMBSERVICES") {
+          goOn = recoverySection(run, element);
+        }
+        return goOn;
+      });
+  qiva::import::KeepRecordTotal(ctx, run.counter);
+  return goOn ? 1 : 0;
 }
 
 }  // namespace qiva::reports

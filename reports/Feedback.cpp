@@ -183,7 +183,7 @@ bool FeedbackWalk::writeParent(const XmlElement& element, const RecordStatement&
 void FeedbackWalk::insertParent(const XmlElement& element, const RecordStatement& statement,
                                 std::int64_t records, Parent& parent) {
   if (!statement.skipReason.empty()) {
-    import::SkipRecord(ctx_, statement.skipReason, statement.sql);
+    qiva::import::SkipRecord(ctx_, statement.skipReason, statement.sql);
     parent.missing = Describe(element) + " was skipped (" + statement.skipReason + ")";
     return;
   }
@@ -205,7 +205,7 @@ void FeedbackWalk::insertParent(const XmlElement& element, const RecordStatement
 bool FeedbackWalk::writeChild(const XmlElement& element, const Parent& parent,
                               ChildStatement build) {
   if (parent.id) {
-    import::QueueRecord(ctx_, build(RecordReader(element), *parent.id));
+    qiva::import::QueueRecord(ctx_, build(RecordReader(element), *parent.id));
   } else {
     skipChild(element, parent);
   }
@@ -213,13 +213,13 @@ bool FeedbackWalk::writeChild(const XmlElement& element, const Parent& parent,
 }
 
 void FeedbackWalk::skipChild(const XmlElement& element, const Parent& parent) {
-  import::SkipRecord(ctx_, "its parent " + parent.missing + ": " + Describe(element));
+  qiva::import::SkipRecord(ctx_, "its parent " + parent.missing + ": " + Describe(element));
 }
 
 // Shows the running row number, then adds one. False when the database failed.
 bool FeedbackWalk::progress() {
   progressText_.clear();
-  import::AppendProgressText(progressText_, rows_);
+  qiva::import::AppendProgressText(progressText_, rows_);
   ctx_.frontEnd.SetStatusText(progressText_);
   ++rows_;
   return !import::DatabaseFailed(ctx_);
@@ -239,7 +239,7 @@ int ImportFeedback(ImportContext& ctx, const std::string& path) {
   if (root.isNull()) return 0;  // not read: nothing sent, the run reports why
   FeedbackWalk walk(ctx);
   if (!walk.header(root) || !walk.sections(root)) return 0;
-  import::ShowFinished(ctx, walk.rows());
+  qiva::import::ShowFinished(ctx, walk.rows());
   return 1;
 }
 

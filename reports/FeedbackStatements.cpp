@@ -80,11 +80,11 @@ RecordStatement FeedbackInsert(const RecordReader& root, const LocationColumn& l
   ReplaceChar(end, end.size(), '+', ' ');
   const std::string_view reportType = root.text("reportType");
   RecordStatement statement;
-  statement.sql = withLocation(
-      "insert into QIVA_FEEDBACK (StartDate,EndDate,ReportType",
-      FillTemplate("VALUES (CONVERT(datetime,'%s',120),CONVERT(datetime,'%s',120),%s ",
-                   {start, end, reportType}),
-      location);
+  statement.sql =
+      withLocation("insert into QIVA_FEEDBACK (StartDate,EndDate,ReportType",
+                   FillTemplate("VALUES (CONVERT(datetime,'%s',120),CONVERT(datetime,'%s',120),%s ",
+                                {start, end, reportType}),
+                   location);
   requireNumber("reportType", reportType, statement.skipReason);
   return statement;
 }
@@ -100,10 +100,10 @@ RecordStatement ContinuousCaseInsert(const RecordReader& r, std::int32_t feedbac
   statement.sql = withLocation(
       "INSERT INTO [QIVA_FEEDBACK_HOSPITAL_CONTINUE] (FeedbackID, AppID,MedicalSheetNo,CaseId,"
       "DrgGroupCode,DrgRelativeValue,ReleasedCaseType,StateCNAS,StateSNSPMS",
-      FillTemplate("VALUES (%ld,%s,'%s','%s','%s',%s,%s,%s,%s ",
-                   {IntText(feedbackId), app, r.text("medicalSheetNo"), r.text("case_id"),
-                    r.text("drgGroupCode"), drgRelativeValue, releasedCaseType, stateCnas,
-                    stateSnspms}),
+      FillTemplate(
+          "VALUES (%ld,%s,'%s','%s','%s',%s,%s,%s,%s ",
+          {IntText(feedbackId), app, r.text("medicalSheetNo"), r.text("case_id"),
+           r.text("drgGroupCode"), drgRelativeValue, releasedCaseType, stateCnas, stateSnspms}),
       location);
   requireNumber("appID", app, statement.skipReason);
   requireNumber("drgRelativeValue", drgRelativeValue, statement.skipReason);
@@ -114,9 +114,10 @@ RecordStatement ContinuousCaseInsert(const RecordReader& r, std::int32_t feedbac
 }
 
 RecordStatement ContinuousCaseErrorInsert(const RecordReader& r, std::int32_t caseId) {
-  return errorInsert("INSERT INTO [QIVA_FEEDBACK_HOSPITAL_CONTINUE_ERRORS] "
-                     "(FeedbackHospitalContinueID,ErrorCode,ErrorName,ErrorType",
-                     r, caseId);
+  return errorInsert(
+      "INSERT INTO [QIVA_FEEDBACK_HOSPITAL_CONTINUE_ERRORS] "
+      "(FeedbackHospitalContinueID,ErrorCode,ErrorName,ErrorType",
+      r, caseId);
 }
 
 RecordStatement DayCaseInsert(const RecordReader& r, std::int32_t feedbackId,
@@ -158,15 +159,17 @@ RecordStatement DayServiceInsert(const RecordReader& r, std::int32_t dayCaseId,
 }
 
 RecordStatement DayServiceErrorInsert(const RecordReader& r, std::int32_t serviceId) {
-  return errorInsert("INSERT INTO [QIVA_FEEDBACK_HOSPITAL_DAY_SERVICES_ERRORS] "
-                     "(feedbackDayServiceID,ErrorCode,ErrorName,ErrorType",
-                     r, serviceId);
+  return errorInsert(
+      "INSERT INTO [QIVA_FEEDBACK_HOSPITAL_DAY_SERVICES_ERRORS] "
+      "(feedbackDayServiceID,ErrorCode,ErrorName,ErrorType",
+      r, serviceId);
 }
 
 RecordStatement DayCaseErrorInsert(const RecordReader& r, std::int32_t dayCaseId) {
-  return errorInsert("INSERT INTO [QIVA_FEEDBACK_HOSPITAL_DAY_ERRORS] "
-                     "(FeedbackHospitalDayID,ErrorCode,ErrorName,ErrorType",
-                     r, dayCaseId);
+  return errorInsert(
+      "INSERT INTO [QIVA_FEEDBACK_HOSPITAL_DAY_ERRORS] "
+      "(FeedbackHospitalDayID,ErrorCode,ErrorName,ErrorType",
+      r, dayCaseId);
 }
 
 }  // namespace qiva::reports::feedback

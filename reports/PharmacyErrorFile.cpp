@@ -27,7 +27,7 @@ bool writeStockError(ImportContext& ctx, std::int32_t appId, std::string_view pl
   if (r.has("code")) {
     ctx.database.Queue(StockErrorInsert(appId, r.text("code"), r.text("comments")), 1);
   } else {
-    import::SkipRecord(
+    qiva::import::SkipRecord(
         ctx, "error without code: " + std::string(place) + " AppID " + import::IntText(appId));
   }
   ShowErrorProgress(ctx, counter);
@@ -67,13 +67,14 @@ int ImportPharmacyErrorFile(ImportContext& ctx, const std::string& path) {
   const XmlElement root = import::OpenImportFile(ctx, path, "report");
   std::int64_t counter = 0;
   bool goOn = true;
-  import::WalkSections(ctx, root, import::WalkOrder::DocumentFirst,
-                       [&](const XmlElement& element, const std::string& name) {
-                         if (name == "HOSPITALREGISTER") goOn = writeRegister(ctx, element, counter);
-  return goOn;
-});
-import::KeepRecordTotal(ctx, counter);
-return goOn ? 1 : 0;
-}  // namespace qiva::reports
+  qiva::import::WalkSections(ctx, root, import::WalkOrder::DocumentFirst,
+                             [&](const XmlElement& element, const std::string& name) {
+                               if (name == "HOSPITALREGISTER")
+                                 goOn = writeRegister(ctx, element, counter);
+                               return goOn;
+                             });
+  qiva::import::KeepRecordTotal(ctx, counter);
+  return goOn ? 1 : 0;
+}
 
 }  // namespace qiva::reports

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "import/toolkit/ImportRoutine.h"
 #include "import/toolkit/ImportConventions.h"
+#include "import/toolkit/ImportRoutine.h"
 #include "xml/XmlParser.h"
 
 namespace qiva::reports {
@@ -36,7 +36,7 @@ bool ForEachChildNamed(const XmlElement& parent, std::string_view upperName, Vis
 // Shows "Procesez inregistrarea %d ..." with the number of the error just handled.
 inline void ShowErrorProgress(ImportContext& ctx, std::int64_t number) {
   std::string progress;
-  import::AppendProgressText(progress, number);
+  qiva::import::AppendProgressText(progress, number);
   ctx.frontEnd.SetStatusText(progress);
 }
 

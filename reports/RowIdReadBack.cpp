@@ -45,7 +45,7 @@ ParentRow InsertParentRow(ImportContext& ctx, std::string_view insert, std::int6
   CAdoRecordset& recordset = ctx.recordset;
   if (!recordset.Open(batch, &ctx.database)) {  // a failed Open is not closed
     ctx.database.CountFailedStatement(batch, recordset.m_szComError, recordset.m_szProviderError);
-    import::NoteRejections(ctx);
+    qiva::import::NoteRejections(ctx);
     return ParentRow::Refused;
   }
   ++ctx.position.rowsWritten;

@@ -55,7 +55,8 @@ inline constexpr std::array<ControlTemplate, 3> kAboutDialogControls{{
 }};
 
 // Location dialog. The combo box's height is that of its dropped-down list.
-inline constexpr DialogTemplate kLocationDialog{129, "Selecteaza locatia", 358, 49, "MS Shell Dlg", 8};
+inline constexpr DialogTemplate kLocationDialog{129, "Selecteaza locatia", 358,
+                                                49,  "MS Shell Dlg",       8};
 inline constexpr std::array<ControlTemplate, 4> kLocationDialogControls{{
     {kIdOk, ControlKind::DefaultPushButton, "OK", 234, 17, 50, 14},
     {kIdCancel, ControlKind::PushButton, "Cancel", 293, 17, 50, 14},

@@ -7,10 +7,11 @@
 namespace qiva::samples {
 namespace {
 
-const char* const kWords[] = {"Holer\xC4\x83",   "febr\xC4\x83",   "tifoid\xC4\x83", "infec\xC5\xA3ie",
-                              "intestinal\xC4\x83", "bacterian\xC4\x83", "acut\xC4\x83",  "cronic\xC4\x83",
-                              "f\xC4\x83r\xC4\x83", "complica\xC5\xA3ii", "\xC5\x9Fi", "alte",
-                              "specificat\xC4\x83", "nespecificat\xC4\x83", "&amp;",       "&lt;5 ani"};
+const char* const kWords[] = {
+    "Holer\xC4\x83",      "febr\xC4\x83",         "tifoid\xC4\x83", "infec\xC5\xA3ie",
+    "intestinal\xC4\x83", "bacterian\xC4\x83",    "acut\xC4\x83",   "cronic\xC4\x83",
+    "f\xC4\x83r\xC4\x83", "complica\xC5\xA3ii",   "\xC5\x9Fi",      "alte",
+    "specificat\xC4\x83", "nespecificat\xC4\x83", "&amp;",          "&lt;5 ani"};
 constexpr std::size_t kWordCount = sizeof kWords / sizeof kWords[0];
 
 std::string nameFor(std::size_t index, std::size_t words) {
@@ -65,8 +66,10 @@ bool WriteLargeCatalogue(const std::string& path, const CatalogueSize& size) {
   std::fputs("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Catalogues>\n  <ICD10s>\n", f);
   for (std::size_t i = 0; i < size.icd10; ++i) {
     GeneratedIcd10 r = Icd10Record(i);
-    std::fprintf(f, "    <ICD10 code=\"%s\" name=\"%s\"", r.code.c_str(), xmlEscapedQuote(r.name).c_str());
-    if (!r.diseaseCategory.empty()) std::fprintf(f, " diseaseCategory=\"%s\"", r.diseaseCategory.c_str());
+    std::fprintf(f, "    <ICD10 code=\"%s\" name=\"%s\"", r.code.c_str(),
+                 xmlEscapedQuote(r.name).c_str());
+    if (!r.diseaseCategory.empty())
+      std::fprintf(f, " diseaseCategory=\"%s\"", r.diseaseCategory.c_str());
     std::fprintf(f, " validFrom=\"%s\"", r.validFrom.c_str());
     if (!r.validTo.empty()) std::fprintf(f, " validTo=\"%s\"", r.validTo.c_str());
     std::fputs("/>\n", f);
@@ -77,9 +80,9 @@ bool WriteLargeCatalogue(const std::string& path, const CatalogueSize& size) {
     std::fprintf(f,
                  "    <ClinicService code=\"%s\" name=\"%s\" serviceGroup=\"%s\" isExam=\"%s\" "
                  "opRoom=\"%s\" isConnectedService=\"%s\" validFrom=\"%s\"",
-                 s.code.c_str(), s.name.c_str(), s.serviceGroup.c_str(), s.isExam ? "true" : "false",
-                 s.opRoom ? "TRUE" : "false", s.isConnectedService ? "True" : "false",
-                 s.validFrom.c_str());
+                 s.code.c_str(), s.name.c_str(), s.serviceGroup.c_str(),
+                 s.isExam ? "true" : "false", s.opRoom ? "TRUE" : "false",
+                 s.isConnectedService ? "True" : "false", s.validFrom.c_str());
     if (!s.validTo.empty()) std::fprintf(f, " validTo=\"%s\"", s.validTo.c_str());
     std::fputs("/>\n", f);
   }

@@ -9,12 +9,12 @@ namespace {
 
 using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 
-const char* const kSubstances[] = {"ATORVASTATINUM", "IBUPROFENUM", "INSULINUM HUMANUM",
+const char* const kSubstances[] = {"ATORVASTATINUM", "IBUPROFENUM",   "INSULINUM HUMANUM",
                                    "METFORMINUM",    "PARACETAMOLUM", "AMOXICILLINUM",
                                    "OMEPRAZOLUM",    "MORPHINUM"};
 const char* const kForms[] = {"COMPR. FILM.", "CAPS.", "SOL. INJ.", "SUSP. ORALA", "UNGUENT"};
 const char* const kCompanies[] = {"PFIZER EUROPE MA EEIG", "NOVO NORDISK A/S", "TEVA B.V.",
-                                  "ZENTIVA S.A.", "O'Neill Pharma", "ANTIBIOTICE S.A."};
+                                  "ZENTIVA S.A.",          "O'Neill Pharma",   "ANTIBIOTICE S.A."};
 const char* const kCountries[] = {"BELGIA", "DANEMARCA", "OLANDA", "ROMANIA", "IRLANDA"};
 const char* const kLists[] = {"A", "B", "C1", "C2", "C3", "D"};
 
@@ -36,11 +36,20 @@ void attribute(std::FILE* f, const char* name, const std::string& value) {
   std::fprintf(f, " %s=\"", name);
   for (char c : value) {
     switch (c) {
-      case '"': std::fputs("&quot;", f); break;
-      case '&': std::fputs("&amp;", f); break;
-      case '<': std::fputs("&lt;", f); break;
-      case '\'': std::fputs("&apos;", f); break;
-      default: std::fputc(c, f);
+      case '"':
+        std::fputs("&quot;", f);
+        break;
+      case '&':
+        std::fputs("&amp;", f);
+        break;
+      case '<':
+        std::fputs("&lt;", f);
+        break;
+      case '\'':
+        std::fputs("&apos;", f);
+        break;
+      default:
+        std::fputc(c, f);
     }
   }
   std::fputc('"', f);
@@ -53,7 +62,8 @@ void smallSection(std::FILE* f, const char* section, const char* record, const c
   for (std::size_t i = 0; i < kPharmaSmallSectionRecords; ++i) {
     std::fprintf(f, "    <%s", record);
     attribute(f, "code", codePrefix + std::to_string(i));
-    if (nameAttribute) attribute(f, nameAttribute, std::string(codePrefix) + " nr " + std::to_string(i));
+    if (nameAttribute)
+      attribute(f, nameAttribute, std::string(codePrefix) + " nr " + std::to_string(i));
     attribute(f, "validFrom", "2020-01-01");
     if (i % 2) attribute(f, "validTo", "2030-12-31");
     std::fputs("/>\n", f);
@@ -174,12 +184,14 @@ bool WritePharmaCatalogue(const std::string& path, const PharmaSize& size) {
   smallSection(f, "CopaymentListTypes", "CopaymentListType", "description", "L");
   smallSection(f, "CopaymentListTypePersState", "CpmetLstTypePersState", nullptr, "S");
   std::fputs("  <CopaymentListDrugs>\n", f);
-  for (std::size_t i = 0; i < size.copaymentListDrugs; ++i) writeCopaymentListDrug(f, CopaymentListDrugRecord(i));
+  for (std::size_t i = 0; i < size.copaymentListDrugs; ++i)
+    writeCopaymentListDrug(f, CopaymentListDrugRecord(i));
   std::fputs("  </CopaymentListDrugs>\n", f);
   smallSection(f, "PharmaceuticalForms", "PharmaceuticalForm", nullptr, "FORM");
   std::fputs("  <Concentrations>\n", f);
   for (std::size_t i = 0; i < kPharmaSmallSectionRecords; ++i)
-    std::fprintf(f, "    <Concentration concentration=\"%zumg\" validFrom=\"2020-01-01\"/>\n", i * 5 + 5);
+    std::fprintf(f, "    <Concentration concentration=\"%zumg\" validFrom=\"2020-01-01\"/>\n",
+                 i * 5 + 5);
   std::fputs("  </Concentrations>\n", f);
   smallSection(f, "PrescriptionTypes", "PrescriptionType", "description", "P");
   smallSection(f, "NHPs", "NHP", "description", "NHP");

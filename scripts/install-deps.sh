@@ -14,6 +14,8 @@ packages=(
   locales
   clang-14 libclang-rt-14-dev  # the XML parser's fuzz target: libFuzzer and the sanitizers
   help2man dpkg-dev file       # the man pages and the Debian packages (cpack -G DEB)
+  clang-format                 # the format check of the C++ files
+  clang-format                 # the format check
 )
 
 # The number tests also run under a Romanian locale (decimal comma), when it can be generated.

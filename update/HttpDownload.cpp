@@ -91,8 +91,8 @@ HttpDownloadResult HttpDownloadWith(const std::string& url, const std::string& f
   const std::string request = HttpRequestText(*target);
   const net::SocketLibrary library;
   if (!library.ok()) return result;
-  const auto addresses = ResolveWithin(options.resolver, target->host, target->port,
-                                       options.limits.resolve);
+  const auto addresses =
+      ResolveWithin(options.resolver, target->host, target->port, options.limits.resolve);
   if (!addresses) return result;
   net::TcpConnection connection;
   if (!connectToAny(connection, *addresses, options.limits.connect)) return result;

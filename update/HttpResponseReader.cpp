@@ -85,7 +85,8 @@ void HttpResponseReader::parseHeader() {
     }
     const std::size_t colon = line.find(':');
     if (colon == std::string_view::npos) continue;
-    if (equalsIgnoringCase(trimBlanks(line.substr(0, colon)), "Content-Length") && !contentLength_) {
+    if (equalsIgnoringCase(trimBlanks(line.substr(0, colon)), "Content-Length") &&
+        !contentLength_) {
       contentLength_ = lengthOf(trimBlanks(line.substr(colon + 1)));
     }
   }

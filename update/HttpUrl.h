@@ -11,7 +11,7 @@ namespace qiva::update {
 // Where one download goes: the host to resolve, the port to connect to, the text of the Host
 // header and the request path.
 struct HttpTarget {
-  std::string host;        // without the port
+  std::string host;  // without the port
   std::uint16_t port = 80;
   std::string hostHeader;  // host and port as the URL writes them (the host alone without a port)
   std::string path;        // from the first "/" after the host, query included; "/" when none

@@ -32,8 +32,8 @@ std::optional<std::vector<unsigned char>> fromBase64(std::string_view text, std:
   std::vector<unsigned char> bytes(expected + 3);
   std::size_t length = 0;
   const char* end = nullptr;
-  if (sodium_base642bin(bytes.data(), bytes.size(), text.data(), text.size(), kSpace.data(), &length,
-                        &end, kBase64) != 0 ||
+  if (sodium_base642bin(bytes.data(), bytes.size(), text.data(), text.size(), kSpace.data(),
+                        &length, &end, kBase64) != 0 ||
       end != text.data() + text.size() || length != expected) {
     return std::nullopt;
   }

@@ -84,9 +84,7 @@ bool nameEquals(const char* name, const Byte* begin, const Byte* end) {
   return *n == 0;
 }
 
-bool endsEndTagName(Byte c) {
-  return isBlank(c) || c == '/' || c == '<' || c == '=' || c == '>';
-}
+bool endsEndTagName(Byte c) { return isBlank(c) || c == '/' || c == '<' || c == '=' || c == '>'; }
 
 // True when the end tag's name [begin, end) starts with the element's `name` in any ASCII case
 // and the character after that start is a blank, "/", "<", "=" or ">" (at `end` that is the

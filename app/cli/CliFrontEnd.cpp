@@ -46,8 +46,7 @@ void CliFrontEnd::DrawProgress(bool force) {
   std::string line = "\r" + lastStatus_;
   if (records_ > 0) {
     const auto rate = static_cast<std::int64_t>(seconds > 0 ? records_ / seconds : 0);
-    line += "  [" + std::to_string(records_) + " records, " + std::to_string(rate) +
-            " records/s]";
+    line += "  [" + std::to_string(records_) + " records, " + std::to_string(rate) + " records/s]";
   }
   for (char& c : line) {
     if (c == '\n') c = ' ';  // the line is redrawn in place: it must stay one line
@@ -82,8 +81,9 @@ bool CliFrontEnd::AskYesNo(const std::string& text) {
       err_ << "yes\n" << std::flush;  // no more input: keep going, as --on-invalid skip
       return true;
     }
-    const char c = answer.empty() ? '\0' : static_cast<char>(std::tolower(
-                                               static_cast<unsigned char>(answer[0])));
+    const char c = answer.empty()
+                       ? '\0'
+                       : static_cast<char>(std::tolower(static_cast<unsigned char>(answer[0])));
     if (c == 'd' || c == 'y') return true;
     if (c == 'n') return false;
   }

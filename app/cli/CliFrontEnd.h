@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "import/toolkit/ImportFrontEnd.h"
 #include "app/cli/CliOptions.h"
+#include "import/toolkit/ImportFrontEnd.h"
 
 class CliFrontEnd : public ImportFrontEnd {
  public:

@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <iostream>
 
-#include "base/BuildInfo.h"
 #include "app/FileLock.h"
 #include "app/INILoader.h"
 #include "app/ImportLock.h"
@@ -18,6 +17,7 @@
 #include "app/cli/Doctor.h"
 #include "app/cli/ImportReport.h"
 #include "app/cli/StopSignals.h"
+#include "base/BuildInfo.h"
 #include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"
 #include "db/ConnectionString.h"

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "app/Places.h"
-#include "base/ProgramPaths.h"
 #include "app/cli/CliOptions.h"
+#include "base/ProgramPaths.h"
 
 struct CliEnvironment {
   std::string startDirectory;  // where the program was started: FILE and the options resolve here

@@ -5,10 +5,10 @@
 #include <system_error>
 #include <vector>
 
-#include "base/Platform.h"
-#include "base/ProgramPaths.h"
 #include "app/cli/CliOptions.h"
 #include "app/cli/CliProgram.h"
+#include "base/Platform.h"
+#include "base/ProgramPaths.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "app/ImportWorker.h"
-#include "base/ProgramPaths.h"
 #include "app/gui/QtFrontEnd.h"
+#include "base/ProgramPaths.h"
 #include "update/UpdateChecker.h"
 
 class QLineEdit;

@@ -20,7 +20,8 @@ void QtFrontEnd::SetStatusText(const std::string& text) {
     return;
   }
   if (!flushQueued_.exchange(true)) {
-    QMetaObject::invokeMethod(&dialog_, [this] { FlushStatus(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &dialog_, [this] { FlushStatus(); }, Qt::QueuedConnection);
   }
 }
 
@@ -70,6 +71,6 @@ std::optional<std::int32_t> QtFrontEnd::ChooseLocation(CAdoDatabase& db, CAdoRec
 }
 
 void QtFrontEnd::CloseProgram() {
-  QMetaObject::invokeMethod(&dialog_, [dialog = &dialog_] { dialog->done(0); },
-                            Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      &dialog_, [dialog = &dialog_] { dialog->done(0); }, Qt::QueuedConnection);
 }

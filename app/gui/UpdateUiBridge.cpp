@@ -22,9 +22,9 @@ void UpdateUiBridge::ShowMessageAndWait(const std::string& text) {
     QMetaObject::invokeMethod(
         owner,
         [owner, text, closed]() mutable {
-          auto* box = new QMessageBox(QMessageBox::NoIcon,
-                                      QString::fromLatin1(qiva::res::kMessageTitle),
-                                      QString::fromLocal8Bit(text), QMessageBox::Ok, owner);
+          auto* box =
+              new QMessageBox(QMessageBox::NoIcon, QString::fromLatin1(qiva::res::kMessageTitle),
+                              QString::fromLocal8Bit(text), QMessageBox::Ok, owner);
           box->setWindowModality(Qt::NonModal);
           box->setAttribute(Qt::WA_DeleteOnClose);
           QObject::connect(box, &QMessageBox::finished, box,

@@ -5,13 +5,13 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "base/BuildInfo.h"
 #include "app/ImportWorker.h"
 #include "app/Places.h"
-#include "base/Platform.h"
-#include "base/ProgramPaths.h"
 #include "app/gui/CQIVA_IMPORTDlg.h"
 #include "app/gui/RomanianQtTexts.h"
+#include "base/BuildInfo.h"
+#include "base/Platform.h"
+#include "base/ProgramPaths.h"
 
 int main(int argc, char** argv) {
   // Answered before Qt starts, so that it needs no display.

@@ -12,7 +12,6 @@
 #include "app/cli/Doctor.h"
 #include "app/tests/FakeDatabase.h"
 #include "base/tests/TestSupport.h"
-#include "app/LocationList.h"
 #include "db/CAdoRecordset.h"
 
 namespace {

@@ -24,7 +24,10 @@ class FakeEngine : public db::DbEngine {
     auto it = script_->queries.find(std::string(sql));
     if (it == script_->queries.end() && AnswersLockQuery(sql, out)) return true;
     if (it == script_->queries.end()) {
-      error_ = db::EngineError{0x80040E14, "", "fake", "no such query",
+      error_ = db::EngineError{0x80040E14,
+                               "",
+                               "fake",
+                               "no such query",
                                {{static_cast<long>(0x80040E14), "no such query"}}};
       return false;
     }
@@ -63,7 +66,8 @@ CAdoDatabase::EngineFactory FakeEngineFactory(std::shared_ptr<FakeDatabaseScript
 db::ResultSet LocationRows(const std::vector<std::pair<int, std::string>>& rows) {
   db::ResultSet result;
   result.columns = {"id", "locationName"};
-  for (const auto& [id, name] : rows) result.rows.push_back({DbValue(std::int32_t{id}), DbValue(name)});
+  for (const auto& [id, name] : rows)
+    result.rows.push_back({DbValue(std::int32_t{id}), DbValue(name)});
   return result;
 }
 

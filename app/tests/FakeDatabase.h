@@ -16,7 +16,7 @@ namespace qiva::test {
 
 struct FakeDatabaseScript {
   bool openSucceeds = true;
-  db::EngineError openError;                 // reported by a failing open
+  db::EngineError openError;                     // reported by a failing open
   std::map<std::string, db::ResultSet> queries;  // exact query text -> rows; others fail
   // Unless `queries` holds them: the application lock's statements answer these statuses, and
   // db_name() this name.
@@ -24,7 +24,7 @@ struct FakeDatabaseScript {
   int appLockReleaseStatus = 0;
   std::string databaseName = "CLINIC";
   mutable std::mutex mutex;
-  std::vector<std::string> log;              // "open:", "query:" and "execute:" entries
+  std::vector<std::string> log;  // "open:", "query:" and "execute:" entries
 
   void Record(std::string entry) {
     std::lock_guard lock(mutex);

@@ -47,8 +47,10 @@ TEST(ImportKinds, errorFileRootComesFromTheExportTypeInItsName) {
             std::vector<std::string>{"report"});
   EXPECT_EQ(RootTagsFor(ImportKind::Feedback, "f.xml"),
             (std::vector<std::string>{"ns2:request", "request"}));
-  EXPECT_EQ(RootTagsFor(ImportKind::Personalization, "p.xml"), std::vector<std::string>{"Provider"});
-  EXPECT_EQ(RootTagsFor(ImportKind::DayHospitalTariffs, "p.xml"), std::vector<std::string>{"provider"});
+  EXPECT_EQ(RootTagsFor(ImportKind::Personalization, "p.xml"),
+            std::vector<std::string>{"Provider"});
+  EXPECT_EQ(RootTagsFor(ImportKind::DayHospitalTariffs, "p.xml"),
+            std::vector<std::string>{"provider"});
 }
 
 TEST(ProgramPaths, windowsRulesUpperCaseTheWholePath) {
@@ -59,7 +61,8 @@ TEST(ProgramPaths, windowsRulesUpperCaseTheWholePath) {
   // A folder whose name holds ".EXE" is changed too, as every occurrence is replaced.
   EXPECT_EQ(ProgramPathsFor("C:\\Tools.exe\\QIVA_IMPORT.EXE", PathRules::Windows).configurationPath,
             "C:\\TOOLS.INI\\QIVA_IMPORT.INI");
-  EXPECT_EQ(ProgramPathsFor("QIVA_IMPORT.EXE", PathRules::Windows).programFolder, "QIVA_IMPORT.EXE");
+  EXPECT_EQ(ProgramPathsFor("QIVA_IMPORT.EXE", PathRules::Windows).programFolder,
+            "QIVA_IMPORT.EXE");
 }
 
 TEST(ProgramPaths, posixRulesKeepTheFolderAsItIs) {
@@ -69,7 +72,8 @@ TEST(ProgramPaths, posixRulesKeepTheFolderAsItIs) {
   EXPECT_EQ(paths.updateLogPath, "/opt/Qiva/bin/QIVA_IMPORT_update.LOG");
   EXPECT_EQ(ProgramPathsFor("/opt/x.exe/qiva_import.exe", PathRules::Posix).configurationPath,
             "/opt/x.exe/QIVA_IMPORT.INI");
-  EXPECT_EQ(ProgramPathsFor("/qiva_import", PathRules::Posix).configurationPath, "/QIVA_IMPORT.INI");
+  EXPECT_EQ(ProgramPathsFor("/qiva_import", PathRules::Posix).configurationPath,
+            "/QIVA_IMPORT.INI");
 }
 
 TEST(ProgramPaths, commandLineFileLosesOnePairOfEnclosingQuotes) {
@@ -81,7 +85,9 @@ TEST(ProgramPaths, commandLineFileLosesOnePairOfEnclosingQuotes) {
 }
 
 TEST(ProgramPaths, resolvesRelativePathsAgainstTheStartFolder) {
-  auto generic = [](const std::string& path) { return std::filesystem::path(path).generic_string(); };
+  auto generic = [](const std::string& path) {
+    return std::filesystem::path(path).generic_string();
+  };
   EXPECT_EQ(generic(ResolveAgainst("/home/u", "in/a.xml")), "/home/u/in/a.xml");
   EXPECT_EQ(generic(ResolveAgainst("/home/u", "/abs/a.xml")), "/abs/a.xml");
   EXPECT_EQ(ResolveAgainst("/home/u", ""), "");

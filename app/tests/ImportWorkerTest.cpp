@@ -14,9 +14,9 @@
 #include "app/ImportWorker.h"
 #include "app/LocationList.h"
 #include "app/tests/FakeDatabase.h"
-#include "import/toolkit/tests/RecordingFrontEnd.h"
 #include "base/tests/TestSupport.h"
 #include "db/sqlite/SchemaScripts.h"
+#include "import/toolkit/tests/RecordingFrontEnd.h"
 
 namespace {
 

@@ -65,9 +65,10 @@ TEST_F(LocationListTest, nullNameIsShownEmpty) {
 TEST_F(LocationListTest, sendsTheStatementExactly) {
   LoadLocations(db, rs);
   const auto log = script->Log();
-  EXPECT_NE(std::find(log.begin(), log.end(),
-                      "query:select id, locationName  from n_locations order by locationName desc "),
-            log.end());
+  EXPECT_NE(
+      std::find(log.begin(), log.end(),
+                "query:select id, locationName  from n_locations order by locationName desc "),
+      log.end());
 }
 
 }  // namespace

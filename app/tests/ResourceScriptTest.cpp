@@ -32,8 +32,7 @@ std::string ControlOperands(const ControlTemplate& c, int iconResource) {
   std::string operands;
   if (c.kind == qiva::res::ControlKind::Icon) {
     operands = std::to_string(iconResource) + ", " + IdText(qiva::res::kNoId);
-  } else if (c.kind == qiva::res::ControlKind::Edit ||
-             c.kind == qiva::res::ControlKind::ComboBox) {
+  } else if (c.kind == qiva::res::ControlKind::Edit || c.kind == qiva::res::ControlKind::ComboBox) {
     operands = IdText(c.id);
   } else {
     operands = "\"" + std::string(c.text) + "\", " + IdText(c.id);
@@ -52,9 +51,9 @@ void ExpectDialog(const std::string& script, const DialogTemplate& dialog,
   const std::size_t end = script.find("\nEND", start);
   const std::string block = script.substr(start, end - start);
   EXPECT_NE(block.find("CAPTION \"" + std::string(dialog.caption) + "\""), std::string::npos);
-  EXPECT_NE(block.find("FONT " + std::to_string(dialog.fontPoints) + ", \"" + dialog.fontFace +
-                       "\""),
-            std::string::npos);
+  EXPECT_NE(
+      block.find("FONT " + std::to_string(dialog.fontPoints) + ", \"" + dialog.fontFace + "\""),
+      std::string::npos);
   std::size_t previous = 0;
   for (const ControlTemplate& control : controls) {
     const std::size_t at = block.find(ControlOperands(control, control.id));

@@ -9,10 +9,10 @@
 #include <thread>
 
 #include "app/ImportWorker.h"
-#include "import/toolkit/tests/RecordingFrontEnd.h"
 #include "base/tests/TestSupport.h"
 #include "db/CAdoRecordset.h"
 #include "db/sqlite/tests/FaultVfs.h"
+#include "import/toolkit/tests/RecordingFrontEnd.h"
 
 namespace {
 

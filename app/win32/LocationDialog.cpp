@@ -16,8 +16,8 @@ struct LocationChoice {
 void FillList(HWND dialog, const LocationChoice& choice) {
   HWND list = ::GetDlgItem(dialog, qiva::res::kIdLocationList);
   for (const LocationItem& item : choice.locations) {
-    const LRESULT index = ::SendMessageA(list, CB_ADDSTRING, 0,
-                                         reinterpret_cast<LPARAM>(item.name.c_str()));
+    const LRESULT index =
+        ::SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.name.c_str()));
     if (index >= 0) ::SendMessageA(list, CB_SETITEMDATA, index, item.id);
   }
 }
@@ -61,9 +61,9 @@ INT_PTR CALLBACK LocationDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 std::optional<std::int32_t> RunLocationDialog(HWND owner, CAdoDatabase& db, CAdoRecordset& rs) {
   LocationChoice choice;
   choice.locations = LoadLocations(db, rs);
-  const INT_PTR result =
-      ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(qiva::res::kLocationDialog.id),
-                        owner, LocationDialogProc, reinterpret_cast<LPARAM>(&choice));
+  const INT_PTR result = ::DialogBoxParamA(::GetModuleHandleA(nullptr),
+                                           MAKEINTRESOURCEA(qiva::res::kLocationDialog.id), owner,
+                                           LocationDialogProc, reinterpret_cast<LPARAM>(&choice));
   if (result != IDOK) return std::nullopt;
   return choice.chosenId;
 }

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "app/ImportWorker.h"
-#include "base/ProgramPaths.h"
 #include "app/win32/Win32FrontEnd.h"
+#include "base/ProgramPaths.h"
 
 class MainDialog {
  public:

@@ -6,11 +6,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "base/BuildInfo.h"
 #include "app/Places.h"
+#include "app/win32/MainDialog.h"
+#include "base/BuildInfo.h"
 #include "base/Platform.h"
 #include "base/ProgramPaths.h"
-#include "app/win32/MainDialog.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   const std::string commandLine = CommandLineFilePath(CommandLineTail(0, nullptr));

@@ -66,10 +66,11 @@ TEST_F(LaunchProgramTest, childOutputGoesToTheNullDeviceNotToAnUnreadPipe) {
   // A pipe nobody reads would stall a talkative child once full, and kill it with SIGPIPE once
   // this program has ended (the installer outlives it).
   ChildProcess child;
-  LaunchProgram("echo noise; echo error >&2; "
-                "test \"$(readlink /proc/$$/fd/1)\" = /dev/null && "
-                "test \"$(readlink /proc/$$/fd/2)\" = /dev/null && touch quiet",
-                child);
+  LaunchProgram(
+      "echo noise; echo error >&2; "
+      "test \"$(readlink /proc/$$/fd/1)\" = /dev/null && "
+      "test \"$(readlink /proc/$$/fd/2)\" = /dev/null && touch quiet",
+      child);
   ASSERT_TRUE(child.started());
   EXPECT_EQ(child.wait(), 0);
   EXPECT_TRUE(std::filesystem::exists(programDir.path() / "quiet"));

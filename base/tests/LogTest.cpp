@@ -45,16 +45,17 @@ TEST(LogEntry, aContinuationLineNeverStartsWithABracket) {
 }
 
 TEST(LogEntry, stampsWithoutLeadingZeros) {
-  EXPECT_TRUE(std::regex_match(qiva::LogStampNow(),
-                               std::regex(R"(\[[1-9][0-9]{3}\.[1-9][0-9]?\.[1-9][0-9]? )"
-                                          R"((0|[1-9][0-9]?)\.(0|[1-9][0-9]?)\.(0|[1-9][0-9]?)\]->)")));
+  EXPECT_TRUE(std::regex_match(
+      qiva::LogStampNow(), std::regex(R"(\[[1-9][0-9]{3}\.[1-9][0-9]?\.[1-9][0-9]? )"
+                                      R"((0|[1-9][0-9]?)\.(0|[1-9][0-9]?)\.(0|[1-9][0-9]?)\]->)")));
 }
 
 TEST_F(InScratchDir, traceLogStartsANewFileWithAnEmptyLineAndKeepsOrder) {
   TraceLog("first");
   TraceLog("second");
   const std::string bytes = ReadFileBytes("_TRACE.LOG");
-  EXPECT_TRUE(std::regex_match(bytes, std::regex("\r\n\\[[0-9. ]+\\]->first\r\n\\[[0-9. ]+\\]->second")))
+  EXPECT_TRUE(
+      std::regex_match(bytes, std::regex("\r\n\\[[0-9. ]+\\]->first\r\n\\[[0-9. ]+\\]->second")))
       << bytes;
 }
 
@@ -89,8 +90,8 @@ TEST_F(InScratchDir, dropsEntriesSilentlyInAnUnwritableFolder) {
     return;
   }
   std::filesystem::create_directory("locked");
-  std::filesystem::permissions("locked", std::filesystem::perms::owner_read |
-                                             std::filesystem::perms::owner_exec);
+  std::filesystem::permissions(
+      "locked", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
   qiva::AppendLogEntry("locked/_TRACE.LOG", "dropped");
   EXPECT_FALSE(std::filesystem::exists("locked/_TRACE.LOG"));
 }

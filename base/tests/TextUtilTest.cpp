@@ -19,9 +19,7 @@ TEST(ReadTextLine, splitsAtCarriageReturnWithOptionalLineFeed) {
   EXPECT_EQ(readAllLines("a\rb\r\rc"), "[a][b][][c]");
 }
 
-TEST(ReadTextLine, keepsLoneLineFeedInsideTheLine) {
-  EXPECT_EQ(readAllLines("a\nb"), "[a\nb]");
-}
+TEST(ReadTextLine, keepsLoneLineFeedInsideTheLine) { EXPECT_EQ(readAllLines("a\nb"), "[a\nb]"); }
 
 TEST(ReadTextLine, returnsTheLineThatEndsTheTextOnceEvenWhenEmpty) {
   EXPECT_EQ(readAllLines(""), "[]");

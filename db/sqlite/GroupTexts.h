@@ -24,7 +24,8 @@ class GroupTexts {
   void Clear() { size_ = 0; }
   // The group was lost: hands out its texts in order and starts an empty group.
   std::vector<std::string> Take() {
-    std::vector<std::string> out(texts_.begin(), texts_.begin() + static_cast<std::ptrdiff_t>(size_));
+    std::vector<std::string> out(texts_.begin(),
+                                 texts_.begin() + static_cast<std::ptrdiff_t>(size_));
     size_ = 0;
     return out;
   }

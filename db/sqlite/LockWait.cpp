@@ -10,7 +10,9 @@
 namespace qiva::db {
 namespace {
 
-int BusyHandler(void* self, int attempt) { return static_cast<LockWait*>(self)->Retry(attempt) ? 1 : 0; }
+int BusyHandler(void* self, int attempt) {
+  return static_cast<LockWait*>(self)->Retry(attempt) ? 1 : 0;
+}
 
 std::chrono::milliseconds PauseBefore(int attempt) {
   static constexpr int kRamp[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50};

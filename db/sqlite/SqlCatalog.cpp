@@ -18,10 +18,12 @@ const char* CatalogSchemaSql() {
   return "CREATE TABLE IF NOT EXISTS \"__qiva_objects\" (object_id INTEGER PRIMARY KEY, "
          "name TEXT COLLATE NOCASE NOT NULL UNIQUE, type TEXT NOT NULL, body TEXT);"
          "CREATE TABLE IF NOT EXISTS \"__qiva_columns\" (table_name TEXT COLLATE NOCASE NOT NULL, "
-         "ordinal INTEGER NOT NULL, column_name TEXT COLLATE NOCASE NOT NULL, type_name TEXT NOT NULL, "
+         "ordinal INTEGER NOT NULL, column_name TEXT COLLATE NOCASE NOT NULL, type_name TEXT NOT "
+         "NULL, "
          "length INTEGER, precision INTEGER, scale INTEGER, nullable INTEGER NOT NULL, "
          "is_identity INTEGER NOT NULL, default_sql TEXT, PRIMARY KEY (table_name, column_name));"
-         "CREATE TABLE IF NOT EXISTS \"__qiva_foreign_keys\" (name TEXT COLLATE NOCASE PRIMARY KEY, "
+         "CREATE TABLE IF NOT EXISTS \"__qiva_foreign_keys\" (name TEXT COLLATE NOCASE PRIMARY "
+         "KEY, "
          "child TEXT COLLATE NOCASE NOT NULL, parent TEXT COLLATE NOCASE NOT NULL);";
 }
 
@@ -35,12 +37,21 @@ bool DescribeColumn(const ColumnDef& def, ColumnInfo& out, std::string& error) {
   out.nullable = !def.notNull && !def.identity;
   out.identity = def.identity;
   out.defaultSql = def.defaultSql;
-  if (t == "INT" || t == "INTEGER") { out.kind = ColKind::Int; out.length = 4; }
-  else if (t == "BIGINT") { out.kind = ColKind::Int; out.length = 8; }
-  else if (t == "SMALLINT") { out.kind = ColKind::Int; out.length = 2; }
-  else if (t == "TINYINT") { out.kind = ColKind::Int; out.length = 1; }
-  else if (t == "BIT") { out.kind = ColKind::Bit; }
-  else if (t == "VARCHAR" || t == "NVARCHAR" || t == "CHAR" || t == "NCHAR") {
+  if (t == "INT" || t == "INTEGER") {
+    out.kind = ColKind::Int;
+    out.length = 4;
+  } else if (t == "BIGINT") {
+    out.kind = ColKind::Int;
+    out.length = 8;
+  } else if (t == "SMALLINT") {
+    out.kind = ColKind::Int;
+    out.length = 2;
+  } else if (t == "TINYINT") {
+    out.kind = ColKind::Int;
+    out.length = 1;
+  } else if (t == "BIT") {
+    out.kind = ColKind::Bit;
+  } else if (t == "VARCHAR" || t == "NVARCHAR" || t == "CHAR" || t == "NCHAR") {
     out.kind = ColKind::Text;
     out.length = def.type.length == 0 ? 1 : def.type.length;
   } else if (t == "TEXT" || t == "NTEXT" || t == "SYSNAME" || t == "XML") {
@@ -64,7 +75,9 @@ bool DescribeColumn(const ColumnDef& def, ColumnInfo& out, std::string& error) {
     return false;
   }
   if (def.identity && out.kind != ColKind::Int && out.kind != ColKind::Decimal) {
-    error = "Identity column '" + def.name + "' must be of data type int, bigint, smallint, tinyint, or decimal or numeric with a scale of 0, and constrained to be nonnullable.";
+    error = "Identity column '" + def.name +
+            "' must be of data type int, bigint, smallint, tinyint, or decimal or numeric with a "
+            "scale of 0, and constrained to be nonnullable.";
     return false;
   }
   return true;
@@ -73,11 +86,23 @@ bool DescribeColumn(const ColumnDef& def, ColumnInfo& out, std::string& error) {
 std::string SqliteColumnSql(const ColumnInfo& col) {
   std::string s = QuoteId(col.name);
   switch (col.kind) {
-    case ColKind::Text: s += " TEXT COLLATE NOCASE"; break;
-    case ColKind::Int: case ColKind::Bit: s += " INTEGER"; break;
-    case ColKind::DateTime: s += " TEXT"; break;
-    case ColKind::Real: case ColKind::Decimal: s += " REAL"; break;
-    case ColKind::Other: s += " BLOB"; break;
+    case ColKind::Text:
+      s += " TEXT COLLATE NOCASE";
+      break;
+    case ColKind::Int:
+    case ColKind::Bit:
+      s += " INTEGER";
+      break;
+    case ColKind::DateTime:
+      s += " TEXT";
+      break;
+    case ColKind::Real:
+    case ColKind::Decimal:
+      s += " REAL";
+      break;
+    case ColKind::Other:
+      s += " BLOB";
+      break;
   }
   return s;
 }
@@ -86,8 +111,9 @@ bool Catalog::Load(sqlite3* db, std::string& error) {
   tables_.clear();
   ++version_;
   sqlite3_stmt* st = nullptr;
-  const char* sql = "SELECT table_name, column_name, type_name, length, precision, scale, nullable, "
-                    "is_identity, default_sql FROM \"__qiva_columns\" ORDER BY table_name, ordinal";
+  const char* sql =
+      "SELECT table_name, column_name, type_name, length, precision, scale, nullable, "
+      "is_identity, default_sql FROM \"__qiva_columns\" ORDER BY table_name, ordinal";
   if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK) {
     error = sqlite3_errmsg(db);
     return false;
@@ -142,13 +168,16 @@ void Catalog::Remove(std::string_view name) {
 }
 
 bool Catalog::Save(sqlite3* db, const TableInfo& table, std::string& error) {
-  std::string sql = "DELETE FROM \"__qiva_columns\" WHERE table_name = " + QuoteText(table.name) + ";";
+  std::string sql =
+      "DELETE FROM \"__qiva_columns\" WHERE table_name = " + QuoteText(table.name) + ";";
   int ordinal = 1;
   for (const ColumnInfo& c : table.columns) {
-    sql += "INSERT INTO \"__qiva_columns\" VALUES (" + QuoteText(table.name) + "," + std::to_string(ordinal++) +
-           "," + QuoteText(c.name) + "," + QuoteText(c.typeName) + "," + std::to_string(c.length) + "," +
-           std::to_string(c.precision) + "," + std::to_string(c.scale) + "," + (c.nullable ? "1" : "0") + "," +
-           (c.identity ? "1" : "0") + "," + (c.defaultSql.empty() ? "NULL" : QuoteText(c.defaultSql)) + ");";
+    sql += "INSERT INTO \"__qiva_columns\" VALUES (" + QuoteText(table.name) + "," +
+           std::to_string(ordinal++) + "," + QuoteText(c.name) + "," + QuoteText(c.typeName) + "," +
+           std::to_string(c.length) + "," + std::to_string(c.precision) + "," +
+           std::to_string(c.scale) + "," + (c.nullable ? "1" : "0") + "," +
+           (c.identity ? "1" : "0") + "," +
+           (c.defaultSql.empty() ? "NULL" : QuoteText(c.defaultSql)) + ");";
   }
   char* msg = nullptr;
   if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &msg) != SQLITE_OK) {

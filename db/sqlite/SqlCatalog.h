@@ -21,7 +21,7 @@ struct ColumnInfo {
   std::string name;
   std::string typeName;  // upper case, as declared (VARCHAR, INT, DATETIME, ...)
   ColKind kind = ColKind::Other;
-  int length = 0;        // Text: characters (-1 for MAX); Int: bytes (1, 2, 4, 8)
+  int length = 0;  // Text: characters (-1 for MAX); Int: bytes (1, 2, 4, 8)
   int precision = 0;
   int scale = 0;
   bool nullable = true;

@@ -15,7 +15,9 @@
 namespace qiva::db::tsql {
 namespace {
 
-SessionState* State(sqlite3_context* ctx) { return static_cast<SessionState*>(sqlite3_user_data(ctx)); }
+SessionState* State(sqlite3_context* ctx) {
+  return static_cast<SessionState*>(sqlite3_user_data(ctx));
+}
 
 void Raise(sqlite3_context* ctx, int number, const std::string& message) {
   const std::string text = RaisedError(number, message);
@@ -24,7 +26,9 @@ void Raise(sqlite3_context* ctx, int number, const std::string& message) {
 
 std::string TextOf(sqlite3_value* v) {
   const unsigned char* p = sqlite3_value_text(v);
-  return p ? std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(sqlite3_value_bytes(v))) : std::string();
+  return p ? std::string(reinterpret_cast<const char*>(p),
+                         static_cast<size_t>(sqlite3_value_bytes(v)))
+           : std::string();
 }
 
 std::string_view Trim(std::string_view s) {
@@ -34,14 +38,18 @@ std::string_view Trim(std::string_view s) {
   return s.substr(a, b - a);
 }
 
-const char* kConversionFailed = "Conversion failed when converting date and/or time from character string.";
-const char* kOutOfRange = "The conversion of a varchar data type to a datetime data type resulted in an out-of-range value.";
+const char* kConversionFailed =
+    "Conversion failed when converting date and/or time from character string.";
+const char* kOutOfRange =
+    "The conversion of a varchar data type to a datetime data type resulted in an out-of-range "
+    "value.";
 
 // Converts a value to the canonical datetime text under `order`; false after raising.
 bool ToDateTime(sqlite3_context* ctx, sqlite3_value* v, DateOrder order, std::string& out) {
   SqlDateTime dt;
   switch (sqlite3_value_type(v)) {
-    case SQLITE_INTEGER: case SQLITE_FLOAT:
+    case SQLITE_INTEGER:
+    case SQLITE_FLOAT:
       if (!DateTimeFromDays(sqlite3_value_double(v), dt)) {
         Raise(ctx, 8115, "Arithmetic overflow error converting expression to data type datetime.");
         return false;
@@ -49,8 +57,14 @@ bool ToDateTime(sqlite3_context* ctx, sqlite3_value* v, DateOrder order, std::st
       break;
     default: {
       const DateError e = ParseDateTime(TextOf(v), order, dt);
-      if (e == DateError::Syntax) { Raise(ctx, 241, kConversionFailed); return false; }
-      if (e == DateError::OutOfRange) { Raise(ctx, 242, kOutOfRange); return false; }
+      if (e == DateError::Syntax) {
+        Raise(ctx, 241, kConversionFailed);
+        return false;
+      }
+      if (e == DateError::OutOfRange) {
+        Raise(ctx, 242, kOutOfRange);
+        return false;
+      }
     }
   }
   out = FormatCanonical(dt);
@@ -125,8 +139,11 @@ void ConvertDt(sqlite3_context* ctx, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
   const int style = sqlite3_value_int(argv[1]);
   DateOrder order = State(ctx)->dateOrder;
-  if (style >= 0 && sqlite3_value_type(argv[0]) == SQLITE_TEXT && !DateOrderForStyle(style, order, order))
-    return Raise(ctx, 281, std::to_string(style) + " is not a valid style number when converting to datetime.");
+  if (style >= 0 && sqlite3_value_type(argv[0]) == SQLITE_TEXT &&
+      !DateOrderForStyle(style, order, order))
+    return Raise(
+        ctx, 281,
+        std::to_string(style) + " is not a valid style number when converting to datetime.");
   std::string out;
   if (ToDateTime(ctx, argv[0], order, out))
     sqlite3_result_text(ctx, out.c_str(), static_cast<int>(out.size()), SQLITE_TRANSIENT);
@@ -144,11 +161,15 @@ void DateOnly(sqlite3_context* ctx, int, sqlite3_value** argv) {
 void DtText(sqlite3_context* ctx, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
   SqlDateTime dt;
-  if (ParseDateTime(TextOf(argv[0]), DateOrder::YMD, dt) != DateError::None) return Raise(ctx, 241, kConversionFailed);
+  if (ParseDateTime(TextOf(argv[0]), DateOrder::YMD, dt) != DateError::None)
+    return Raise(ctx, 241, kConversionFailed);
   const int style = sqlite3_value_int(argv[1]);
   std::string out;
   if (!FormatStyle(dt, style, out))
-    return Raise(ctx, 281, std::to_string(style) + " is not a valid style number when converting from datetime to a character string.");
+    return Raise(
+        ctx, 281,
+        std::to_string(style) +
+            " is not a valid style number when converting from datetime to a character string.");
   const int len = sqlite3_value_int(argv[2]);
   if (len >= 0 && out.size() > static_cast<size_t>(len)) out.resize(static_cast<size_t>(len));
   sqlite3_result_text(ctx, out.c_str(), static_cast<int>(out.size()), SQLITE_TRANSIENT);
@@ -170,11 +191,10 @@ void ObjName(sqlite3_context* ctx, int, sqlite3_value** argv) {
 // Finds `f` in `s` from `pos` on, ASCII letters compared without regard to case, as under the
 // default collation. `upperS` is filled on first need: a search text without ASCII letters (the
 // Romanian letters of the name clean-ups) is matched byte for byte, with no copies.
-size_t FindIgnoringAsciiCase(const std::string& s, const std::string& f, size_t pos, std::string& upperS,
-                             const std::string& upperF) {
-  const bool hasLetters = std::any_of(f.begin(), f.end(), [](char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-  });
+size_t FindIgnoringAsciiCase(const std::string& s, const std::string& f, size_t pos,
+                             std::string& upperS, const std::string& upperF) {
+  const bool hasLetters = std::any_of(
+      f.begin(), f.end(), [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); });
   if (!hasLetters) return s.find(f, pos);
   if (upperS.empty() && !s.empty()) upperS = ToUpper(s);
   return upperS.find(upperF, pos);
@@ -185,7 +205,8 @@ void Replace(sqlite3_context* ctx, int, sqlite3_value** argv) {
   for (int i = 0; i < 3; ++i)
     if (sqlite3_value_type(argv[i]) == SQLITE_NULL) return sqlite3_result_null(ctx);
   const std::string s = TextOf(argv[0]), f = TextOf(argv[1]), w = TextOf(argv[2]);
-  if (f.empty()) return sqlite3_result_text(ctx, s.c_str(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+  if (f.empty())
+    return sqlite3_result_text(ctx, s.c_str(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
   const std::string uf = ToUpper(f);
   std::string us;
   std::string out;
@@ -207,17 +228,23 @@ void Contains(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[i]) == SQLITE_NULL) return sqlite3_result_null(ctx);
   const std::string s = TextOf(argv[0]), f = TextOf(argv[1]);
   std::string upperS;
-  const bool found = !f.empty() && FindIgnoringAsciiCase(s, f, 0, upperS, ToUpper(f)) != std::string::npos;
+  const bool found =
+      !f.empty() && FindIgnoringAsciiCase(s, f, 0, upperS, ToUpper(f)) != std::string::npos;
   sqlite3_result_int(ctx, found ? 1 : 0);
 }
 
 std::string TypeLabel(ColKind kind, int length) {
   switch (kind) {
-    case ColKind::Int: return length == 8 ? "bigint" : length == 2 ? "smallint" : length == 1 ? "tinyint" : "int";
-    case ColKind::Bit: return "bit";
-    case ColKind::Decimal: return "numeric";
-    case ColKind::Real: return "float";
-    default: return "varchar";
+    case ColKind::Int:
+      return length == 8 ? "bigint" : length == 2 ? "smallint" : length == 1 ? "tinyint" : "int";
+    case ColKind::Bit:
+      return "bit";
+    case ColKind::Decimal:
+      return "numeric";
+    case ColKind::Real:
+      return "float";
+    default:
+      return "varchar";
   }
 }
 
@@ -256,34 +283,49 @@ void Col(sqlite3_context* ctx, int, sqlite3_value** argv) {
   target.op = sqlite3_value_int(argv[7]);
   SqlValue in;
   switch (sqlite3_value_type(v)) {
-    case SQLITE_NULL: in.type = SqlValue::Type::Null; break;
-    case SQLITE_INTEGER: in.type = SqlValue::Type::Int; in.i = sqlite3_value_int64(v); break;
-    case SQLITE_FLOAT: in.type = SqlValue::Type::Real; in.d = sqlite3_value_double(v); break;
+    case SQLITE_NULL:
+      in.type = SqlValue::Type::Null;
+      break;
+    case SQLITE_INTEGER:
+      in.type = SqlValue::Type::Int;
+      in.i = sqlite3_value_int64(v);
+      break;
+    case SQLITE_FLOAT:
+      in.type = SqlValue::Type::Real;
+      in.d = sqlite3_value_double(v);
+      break;
     default: {
       const unsigned char* p = sqlite3_value_text(v);
       in.type = SqlValue::Type::Text;
-      in.text = std::string_view(reinterpret_cast<const char*>(p), static_cast<size_t>(sqlite3_value_bytes(v)));
+      in.text = std::string_view(reinterpret_cast<const char*>(p),
+                                 static_cast<size_t>(sqlite3_value_bytes(v)));
     }
   }
   SqlValue out;
   std::string buffer;
   int number = 0;
   std::string message;
-  if (!ConvertForColumn(in, target, *State(ctx), out, buffer, number, message)) return Raise(ctx, number, message);
+  if (!ConvertForColumn(in, target, *State(ctx), out, buffer, number, message))
+    return Raise(ctx, number, message);
   switch (out.type) {
-    case SqlValue::Type::Null: return sqlite3_result_null(ctx);
-    case SqlValue::Type::Int: return sqlite3_result_int64(ctx, out.i);
-    case SqlValue::Type::Real: return sqlite3_result_double(ctx, out.d);
+    case SqlValue::Type::Null:
+      return sqlite3_result_null(ctx);
+    case SqlValue::Type::Int:
+      return sqlite3_result_int64(ctx, out.i);
+    case SqlValue::Type::Real:
+      return sqlite3_result_double(ctx, out.d);
     case SqlValue::Type::Text:
-      if (out.text.data() == in.text.data() && out.text.size() == in.text.size()) return sqlite3_result_value(ctx, v);
-      return sqlite3_result_text(ctx, out.text.data(), static_cast<int>(out.text.size()), SQLITE_TRANSIENT);
+      if (out.text.data() == in.text.data() && out.text.size() == in.text.size())
+        return sqlite3_result_value(ctx, v);
+      return sqlite3_result_text(ctx, out.text.data(), static_cast<int>(out.text.size()),
+                                 SQLITE_TRANSIENT);
   }
 }
 
 }  // namespace
 
-bool ConvertForColumn(const SqlValue& in, const ColumnTarget& c, const SessionState& state, SqlValue& out,
-                      std::string& buffer, int& number, std::string& message) {
+bool ConvertForColumn(const SqlValue& in, const ColumnTarget& c, const SessionState& state,
+                      SqlValue& out, std::string& buffer, int& number, std::string& message) {
   const auto fail = [&](int n, std::string m) {
     number = n;
     message = std::move(m);
@@ -292,8 +334,10 @@ bool ConvertForColumn(const SqlValue& in, const ColumnTarget& c, const SessionSt
   out = SqlValue{};
   if (in.type == SqlValue::Type::Null) {
     if (c.notNull && c.op != 3)
-      return fail(515, "Cannot insert the value NULL into column '" + c.column + "', table '" + state.databaseName + ".dbo." +
-                           c.table + "'; column does not allow nulls. " + (c.op == 2 ? "UPDATE" : "INSERT") + " fails.");
+      return fail(515, "Cannot insert the value NULL into column '" + c.column + "', table '" +
+                           state.databaseName + ".dbo." + c.table +
+                           "'; column does not allow nulls. " + (c.op == 2 ? "UPDATE" : "INSERT") +
+                           " fails.");
     return true;
   }
   switch (c.kind) {
@@ -310,8 +354,9 @@ bool ConvertForColumn(const SqlValue& in, const ColumnTarget& c, const SessionSt
       }
       if (c.length >= 0 && s.size() > static_cast<size_t>(c.length)) {
         if (c.op != 3)
-          return fail(2628, "String or binary data would be truncated in table '" + state.databaseName + ".dbo." + c.table +
-                                "', column '" + c.column + "'. Truncated value: '" +
+          return fail(2628, "String or binary data would be truncated in table '" +
+                                state.databaseName + ".dbo." + c.table + "', column '" + c.column +
+                                "'. Truncated value: '" +
                                 std::string(s.substr(0, static_cast<size_t>(c.length))) + "'.");
         s = s.substr(0, static_cast<size_t>(c.length));
       }
@@ -319,42 +364,68 @@ bool ConvertForColumn(const SqlValue& in, const ColumnTarget& c, const SessionSt
       out.text = s;
       return true;
     }
-    case ColKind::Int: case ColKind::Bit: {
+    case ColKind::Int:
+    case ColKind::Bit: {
       long long n = 0;
       if (in.type == SqlValue::Type::Int) {
         n = in.i;
       } else if (in.type == SqlValue::Type::Real) {
         out.type = SqlValue::Type::Int;
-        if (c.kind == ColKind::Bit) { out.i = in.d != 0.0; return true; }
+        if (c.kind == ColKind::Bit) {
+          out.i = in.d != 0.0;
+          return true;
+        }
         if (!(std::fabs(in.d) < 9.2e18))
-          return fail(8115, "Arithmetic overflow error converting float to data type " + TypeLabel(c.kind, c.length) + ".");
+          return fail(8115, "Arithmetic overflow error converting float to data type " +
+                                TypeLabel(c.kind, c.length) + ".");
         n = static_cast<long long>(in.d);  // SQL Server truncates toward zero
       } else {
         const std::string_view s = Trim(in.text);
         const std::string up = ToUpper(s);
         out.type = SqlValue::Type::Int;
-        if (c.kind == ColKind::Bit && (up == "TRUE" || up == "FALSE")) { out.i = up == "TRUE"; return true; }
+        if (c.kind == ColKind::Bit && (up == "TRUE" || up == "FALSE")) {
+          out.i = up == "TRUE";
+          return true;
+        }
         if (s.empty()) {
           n = 0;  // SQL Server converts '' to 0
         } else if (!IntegerText(s, n)) {
           double d;
-          if (c.kind == ColKind::Bit && RealText(s, d)) { out.i = d != 0.0; return true; }
-          return fail(245, "Conversion failed when converting the varchar value '" + std::string(in.text) +
-                               "' to data type " + TypeLabel(c.kind, c.length) + ".");
+          if (c.kind == ColKind::Bit && RealText(s, d)) {
+            out.i = d != 0.0;
+            return true;
+          }
+          return fail(245, "Conversion failed when converting the varchar value '" +
+                               std::string(in.text) + "' to data type " +
+                               TypeLabel(c.kind, c.length) + ".");
         }
       }
       out.type = SqlValue::Type::Int;
-      if (c.kind == ColKind::Bit) { out.i = n != 0; return true; }
+      if (c.kind == ColKind::Bit) {
+        out.i = n != 0;
+        return true;
+      }
       long long lo = std::numeric_limits<int>::min(), hi = std::numeric_limits<int>::max();
-      if (c.length == 8) { lo = std::numeric_limits<long long>::min(); hi = std::numeric_limits<long long>::max(); }
-      if (c.length == 2) { lo = -32768; hi = 32767; }
-      if (c.length == 1) { lo = 0; hi = 255; }
+      if (c.length == 8) {
+        lo = std::numeric_limits<long long>::min();
+        hi = std::numeric_limits<long long>::max();
+      }
+      if (c.length == 2) {
+        lo = -32768;
+        hi = 32767;
+      }
+      if (c.length == 1) {
+        lo = 0;
+        hi = 255;
+      }
       if (n < lo || n > hi)
-        return fail(8115, "Arithmetic overflow error converting expression to data type " + TypeLabel(c.kind, c.length) + ".");
+        return fail(8115, "Arithmetic overflow error converting expression to data type " +
+                              TypeLabel(c.kind, c.length) + ".");
       out.i = n;
       return true;
     }
-    case ColKind::Real: case ColKind::Decimal: {
+    case ColKind::Real:
+    case ColKind::Decimal: {
       double d = 0;
       if (in.type == SqlValue::Type::Int) {
         d = static_cast<double>(in.i);
@@ -363,7 +434,8 @@ bool ConvertForColumn(const SqlValue& in, const ColumnTarget& c, const SessionSt
       } else {
         const std::string_view s = Trim(in.text);
         if (!(s.empty() && c.kind == ColKind::Real) && !RealText(s, d))
-          return fail(8114, std::string("Error converting data type varchar to ") + (c.kind == ColKind::Real ? "float." : "numeric."));
+          return fail(8114, std::string("Error converting data type varchar to ") +
+                                (c.kind == ColKind::Real ? "float." : "numeric."));
       }
       if (c.kind == ColKind::Decimal) {
         const double f = std::pow(10.0, c.scale);
@@ -393,8 +465,10 @@ bool ConvertForColumn(const SqlValue& in, const ColumnTarget& c, const SessionSt
     case ColKind::DateTime: {
       SqlDateTime dt;
       if (in.type != SqlValue::Type::Text) {
-        if (!DateTimeFromDays(in.type == SqlValue::Type::Int ? static_cast<double>(in.i) : in.d, dt))
-          return fail(8115, "Arithmetic overflow error converting expression to data type datetime.");
+        if (!DateTimeFromDays(in.type == SqlValue::Type::Int ? static_cast<double>(in.i) : in.d,
+                              dt))
+          return fail(8115,
+                      "Arithmetic overflow error converting expression to data type datetime.");
       } else {
         const DateError e = ParseDateTime(in.text, state.dateOrder, dt);
         if (e == DateError::Syntax) return fail(241, kConversionFailed);
@@ -438,12 +512,13 @@ bool RegisterFunctions(sqlite3* db, SessionState* state) {
       {"qiva_dt_text", 3, DtText, true},       {"qiva_objname", 1, ObjName, true},
       {"qiva_replace", 3, Replace, true},      {"qiva_col", 8, Col, false},
       {"qiva_contains", 2, Contains, true},    {"qiva_scope_identity", 0, ScopeIdentity, false},
-      {"qiva_variable", 1, Variable, false},
-      {"qiva_serverproperty", 1, ServerProperty, false}, {"qiva_app_name", 0, AppName, false},
+      {"qiva_variable", 1, Variable, false},   {"qiva_serverproperty", 1, ServerProperty, false},
+      {"qiva_app_name", 0, AppName, false},
   };
   for (const Fn& f : kFns) {
     const int flags = SQLITE_UTF8 | (f.deterministic ? SQLITE_DETERMINISTIC : 0);
-    if (sqlite3_create_function_v2(db, f.name, f.args, flags, state, f.fn, nullptr, nullptr, nullptr) != SQLITE_OK)
+    if (sqlite3_create_function_v2(db, f.name, f.args, flags, state, f.fn, nullptr, nullptr,
+                                   nullptr) != SQLITE_OK)
       return false;
   }
   return true;

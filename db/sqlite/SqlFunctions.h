@@ -63,8 +63,8 @@ struct ColumnTarget {
 
 // Converts `in` to the column's type as SQL Server does and checks its length and NULL. The
 // result may point into `in` or into `buffer`. False with SQL Server's message number and text.
-bool ConvertForColumn(const SqlValue& in, const ColumnTarget& target, const SessionState& state, SqlValue& out,
-                      std::string& buffer, int& number, std::string& message);
+bool ConvertForColumn(const SqlValue& in, const ColumnTarget& target, const SessionState& state,
+                      SqlValue& out, std::string& buffer, int& number, std::string& message);
 
 // Registers the functions on `db`; `state` must outlive the connection.
 bool RegisterFunctions(sqlite3* db, SessionState* state);

@@ -7,11 +7,20 @@ namespace qiva::db {
 
 unsigned long OleDbCodeFor(int number) {
   switch (number) {
-    case 241: case 242: case 245: case 8114: case 8115: case 220:
+    case 241:
+    case 242:
+    case 245:
+    case 8114:
+    case 8115:
+    case 220:
       return 0x80040E07UL;  // DB_E_CANTCONVERTVALUE
-    case 515: case 547: case 2627: case 2601:
+    case 515:
+    case 547:
+    case 2627:
+    case 2601:
       return 0x80040E2FUL;  // DB_E_INTEGRITYVIOLATION
-    case 2628: case 8152:
+    case 2628:
+    case 8152:
       return 0x80040E57UL;  // DB_E_DATAOVERFLOW
     case 4060:
       return 0x80004005UL;  // E_FAIL
@@ -21,7 +30,8 @@ unsigned long OleDbCodeFor(int number) {
 }
 
 std::string CodeMeaning(unsigned long code) {
-  if (code > 0x80040200UL && code <= 0x8004FFFFUL) return "IDispatch error #" + std::to_string(code - 0x80040200UL);
+  if (code > 0x80040200UL && code <= 0x8004FFFFUL)
+    return "IDispatch error #" + std::to_string(code - 0x80040200UL);
   if (code == 0x80004005UL) return "Unspecified error";
   char buf[32];
   std::snprintf(buf, sizeof buf, "Unknown error 0x%0lX", code);
@@ -30,9 +40,20 @@ std::string CodeMeaning(unsigned long code) {
 
 bool AbortsBatch(int number) {
   switch (number) {
-    case 241: case 242: case 245: case 8114: case 8115:  // conversions
-    case 207: case 208: case 4104: case 195: case 174:   // names resolved when the statement runs
-    case 109: case 110: case 264: case 217:
+    case 241:
+    case 242:
+    case 245:
+    case 8114:
+    case 8115:  // conversions
+    case 207:
+    case 208:
+    case 4104:
+    case 195:
+    case 174:  // names resolved when the statement runs
+    case 109:
+    case 110:
+    case 264:
+    case 217:
       return true;
     default:
       return false;

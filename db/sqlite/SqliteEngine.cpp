@@ -42,10 +42,10 @@ namespace {
 
 using namespace tsql;
 
-constexpr int kCommitEvery = 20000;                        // statements per group
-constexpr std::chrono::milliseconds kCommitAfter{100};     // age of a group
-constexpr size_t kCacheLimit = 1000;                       // prepared statement shapes
-constexpr size_t kPlanKeyLimit = 4096;                     // longest text shape remembered whole
+constexpr int kCommitEvery = 20000;                     // statements per group
+constexpr std::chrono::milliseconds kCommitAfter{100};  // age of a group
+constexpr size_t kCacheLimit = 1000;                    // prepared statement shapes
+constexpr size_t kPlanKeyLimit = 4096;                  // longest text shape remembered whole
 constexpr int kMaxNesting = 32;
 
 class SqliteEngine;
@@ -203,7 +203,8 @@ class SqliteEngine final : public ObservableEngine {
     std::unique_lock<std::mutex> lock(mutex_);
     while (!stopFlusher_) {
       flusherWake_.wait_for(lock, kCommitAfter / 2);
-      if (!stopFlusher_ && inTxn_ && std::chrono::steady_clock::now() - groupStart_ >= kCommitAfter) Commit();
+      if (!stopFlusher_ && inTxn_ && std::chrono::steady_clock::now() - groupStart_ >= kCommitAfter)
+        Commit();
     }
   }
 
@@ -221,7 +222,8 @@ class SqliteEngine final : public ObservableEngine {
   // Commits the open group; used at process exit.
   void FlushFromExit() {
     std::unique_lock<std::mutex> lock(mutex_, std::defer_lock);
-    for (int i = 0; i < 100 && !lock.try_lock(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    for (int i = 0; i < 100 && !lock.try_lock(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
     if (lock.owns_lock()) Commit();
   }
 
@@ -243,7 +245,9 @@ class SqliteEngine final : public ObservableEngine {
   }
 
   bool OpenFile() {
-    if (sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(path_.c_str(), &db_,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK) {
       return OpenFailed(db_ ? sqlite3_errmsg(db_) : "out of memory");
     }
     sqlite3_extended_result_codes(db_, 1);
@@ -258,7 +262,8 @@ class SqliteEngine final : public ObservableEngine {
     if (contents == FileContents::Foreign) {
       return OpenFailed("not a QIVA_IMPORT database (it holds tables of another program)");
     }
-    if (!RawExec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA foreign_keys=ON;", err) ||
+    if (!RawExec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA foreign_keys=ON;",
+                 err) ||
         !RegisterFunctions(db_, &state_)) {
       return OpenFailed(err);
     }
@@ -269,7 +274,8 @@ class SqliteEngine final : public ObservableEngine {
   }
 
   bool OpenFailed(const std::string& why) {
-    AddError(4060, "Cannot open database \"" + path_ + "\": " + (why.empty() && db_ ? sqlite3_errmsg(db_) : why));
+    AddError(4060, "Cannot open database \"" + path_ +
+                       "\": " + (why.empty() && db_ ? sqlite3_errmsg(db_) : why));
     return false;
   }
 
@@ -279,7 +285,9 @@ class SqliteEngine final : public ObservableEngine {
 
   bool ReadContents(FileContents& contents, std::string& err) {
     sqlite3_stmt* q = nullptr;
-    const char* sql = "SELECT count(*), count(CASE WHEN name = '__qiva_objects' AND type = 'table' THEN 1 END) FROM sqlite_master";
+    const char* sql =
+        "SELECT count(*), count(CASE WHEN name = '__qiva_objects' AND type = 'table' THEN 1 END) "
+        "FROM sqlite_master";
     int rc = sqlite3_prepare_v2(db_, sql, -1, &q, nullptr);
     if (rc == SQLITE_OK) rc = sqlite3_step(q);
     if (rc != SQLITE_ROW) {
@@ -290,7 +298,9 @@ class SqliteEngine final : public ObservableEngine {
     const long long objects = sqlite3_column_int64(q, 0);
     const bool catalogue = sqlite3_column_int64(q, 1) > 0;
     sqlite3_finalize(q);
-    contents = objects == 0 ? FileContents::Empty : catalogue ? FileContents::Ours : FileContents::Foreign;
+    contents = objects == 0 ? FileContents::Empty
+               : catalogue  ? FileContents::Ours
+                            : FileContents::Foreign;
     return true;
   }
 
@@ -337,7 +347,8 @@ class SqliteEngine final : public ObservableEngine {
     for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
       std::error_code ec;
       const std::string file = path_ + suffix;
-      if (std::filesystem::symlink_status(file, ec).type() == std::filesystem::file_type::not_found) missing.push_back(file);
+      if (std::filesystem::symlink_status(file, ec).type() == std::filesystem::file_type::not_found)
+        missing.push_back(file);
     }
     if (missing.empty() || missing.front() != path_) missing.clear();
     return missing;
@@ -406,13 +417,22 @@ class SqliteEngine final : public ObservableEngine {
     std::string message;
     if (ParseRaisedError(text, number, message)) return AddError(number, message);
     switch (rc) {
-      case SQLITE_CONSTRAINT_UNIQUE: case SQLITE_CONSTRAINT_PRIMARYKEY:
-        return AddError(2627, "Violation of PRIMARY KEY or UNIQUE KEY constraint. Cannot insert duplicate key (" + text + ").");
+      case SQLITE_CONSTRAINT_UNIQUE:
+      case SQLITE_CONSTRAINT_PRIMARYKEY:
+        return AddError(
+            2627,
+            "Violation of PRIMARY KEY or UNIQUE KEY constraint. Cannot insert duplicate key (" +
+                text + ").");
       case SQLITE_CONSTRAINT_NOTNULL:
-        return AddError(515, "Cannot insert the value NULL into a column that does not allow nulls (" + text + ").");
+        return AddError(
+            515,
+            "Cannot insert the value NULL into a column that does not allow nulls (" + text + ").");
       case SQLITE_CONSTRAINT_FOREIGNKEY:
-        return AddError(547, "The statement conflicted with a FOREIGN KEY constraint (" + text + ").");
-      case SQLITE_BUSY: case SQLITE_BUSY_SNAPSHOT: case SQLITE_LOCKED:
+        return AddError(547,
+                        "The statement conflicted with a FOREIGN KEY constraint (" + text + ").");
+      case SQLITE_BUSY:
+      case SQLITE_BUSY_SNAPSHOT:
+      case SQLITE_LOCKED:
         return AddError(1222, "Lock request time out period exceeded.");
       default:
         return AddError(50000, text);
@@ -446,7 +466,8 @@ class SqliteEngine final : public ObservableEngine {
     inTxn_ = false;
     brokenError_ = {};
     AddErrorTo(brokenError_, 50000,
-               "The database could not write the statements sent since its last commit, and they were rolled back: " +
+               "The database could not write the statements sent since its last commit, and they "
+               "were rolled back: " +
                    cause + ". No further statement runs on this connection.");
     LostStatements lost;
     lost.error = brokenError_;
@@ -469,7 +490,8 @@ class SqliteEngine final : public ObservableEngine {
   long long SchemaVersion() {
     sqlite3_stmt* q = nullptr;
     long long v = -1;
-    if (sqlite3_prepare_v2(db_, "PRAGMA schema_version", -1, &q, nullptr) == SQLITE_OK && sqlite3_step(q) == SQLITE_ROW)
+    if (sqlite3_prepare_v2(db_, "PRAGMA schema_version", -1, &q, nullptr) == SQLITE_OK &&
+        sqlite3_step(q) == SQLITE_ROW)
       v = sqlite3_column_int64(q, 0);
     sqlite3_finalize(q);
     return v;
@@ -498,8 +520,11 @@ class SqliteEngine final : public ObservableEngine {
   void EndOfCall(bool wrote, std::string_view sql) {
     if (!inTxn_) return;
     if (wrote) group_.Add(sql);
-    if (GroupRolledBack()) return Break(lastSqliteMessage_.empty() ? sqlite3_errmsg(db_) : lastSqliteMessage_);
-    if (++pending_ >= kCommitEvery || std::chrono::steady_clock::now() - groupStart_ >= kCommitAfter) Commit();
+    if (GroupRolledBack())
+      return Break(lastSqliteMessage_.empty() ? sqlite3_errmsg(db_) : lastSqliteMessage_);
+    if (++pending_ >= kCommitEvery ||
+        std::chrono::steady_clock::now() - groupStart_ >= kCommitAfter)
+      Commit();
   }
 
   // ---- running texts ----
@@ -539,7 +564,8 @@ class SqliteEngine final : public ObservableEngine {
 
   // Runs statements in order; a failure of one leaves the others running unless it aborts the
   // text. The result is Ok only when every statement succeeded.
-  Outcome RunList(const Batch& batch, const std::vector<StmtPtr>& list, ResultSet* out, bool* gotRows, int depth) {
+  Outcome RunList(const Batch& batch, const std::vector<StmtPtr>& list, ResultSet* out,
+                  bool* gotRows, int depth) {
     Outcome result = Outcome::Ok;
     for (const StmtPtr& st : list) {
       const Outcome o = RunStatement(batch, *st, out, gotRows, depth);
@@ -596,23 +622,34 @@ class SqliteEngine final : public ObservableEngine {
 
   static ObservedStatement::Kind ObservedKindOf(Statement::Kind kind) {
     switch (kind) {
-      case Statement::Kind::Select: return ObservedStatement::Kind::Select;
-      case Statement::Kind::Insert: return ObservedStatement::Kind::Insert;
-      case Statement::Kind::Update: return ObservedStatement::Kind::Update;
-      case Statement::Kind::Delete: return ObservedStatement::Kind::Delete;
-      case Statement::Kind::Exec: return ObservedStatement::Kind::Exec;
-      case Statement::Kind::Set: return ObservedStatement::Kind::Set;
-      case Statement::Kind::CreateTable: case Statement::Kind::AlterTable: case Statement::Kind::CreateIndex:
-      case Statement::Kind::DropTable: case Statement::Kind::CreateProcedure:
+      case Statement::Kind::Select:
+        return ObservedStatement::Kind::Select;
+      case Statement::Kind::Insert:
+        return ObservedStatement::Kind::Insert;
+      case Statement::Kind::Update:
+        return ObservedStatement::Kind::Update;
+      case Statement::Kind::Delete:
+        return ObservedStatement::Kind::Delete;
+      case Statement::Kind::Exec:
+        return ObservedStatement::Kind::Exec;
+      case Statement::Kind::Set:
+        return ObservedStatement::Kind::Set;
+      case Statement::Kind::CreateTable:
+      case Statement::Kind::AlterTable:
+      case Statement::Kind::CreateIndex:
+      case Statement::Kind::DropTable:
+      case Statement::Kind::CreateProcedure:
         return ObservedStatement::Kind::Schema;
-      default: return ObservedStatement::Kind::Other;
+      default:
+        return ObservedStatement::Kind::Other;
     }
   }
 
   static int LineOf(const Batch& batch, const Statement& st) {
     if (st.firstToken >= batch.tokens.size()) return 1;
     const size_t offset = std::min(batch.tokens[st.firstToken].offset, batch.source.size());
-    return 1 + static_cast<int>(std::count(batch.source.begin(), batch.source.begin() + static_cast<long>(offset), '\n'));
+    return 1 + static_cast<int>(std::count(batch.source.begin(),
+                                           batch.source.begin() + static_cast<long>(offset), '\n'));
   }
 
   // Moves the errors not yet reported to `statement`.
@@ -630,10 +667,12 @@ class SqliteEngine final : public ObservableEngine {
     observer_->finished(other);
   }
 
-  Outcome RunObservedStatement(const Batch& batch, const Statement& st, ResultSet* out, bool* gotRows, int depth) {
+  Outcome RunObservedStatement(const Batch& batch, const Statement& st, ResultSet* out,
+                               bool* gotRows, int depth) {
     ObservedStatement report;
     report.kind = ObservedKindOf(st.kind);
-    report.place = {depth, LineOf(batch, st), procedures_.empty() ? std::string() : procedures_.back()};
+    report.place = {depth, LineOf(batch, st),
+                    procedures_.empty() ? std::string() : procedures_.back()};
     if (!observer_->starting(report.place)) {
       observerStopped_ = true;  // also ends the texts of the procedures that run this one
       return Outcome::Abort;
@@ -713,7 +752,8 @@ class SqliteEngine final : public ObservableEngine {
     size_t longest = 1;
     for (const auto& row : report.rows) {
       const ObservedValue& v = row[c];
-      if (const auto* i = std::get_if<std::int64_t>(&v)) big = big || *i < INT32_MIN || *i > INT32_MAX;
+      if (const auto* i = std::get_if<std::int64_t>(&v))
+        big = big || *i < INT32_MIN || *i > INT32_MAX;
       real = real || std::holds_alternative<double>(v);
       if (const auto* s = std::get_if<std::string>(&v)) {
         text = true;
@@ -731,9 +771,12 @@ class SqliteEngine final : public ObservableEngine {
 
   static ObservedValue ObservedValueOf(sqlite3_stmt* q, int c) {
     switch (sqlite3_column_type(q, c)) {
-      case SQLITE_NULL: return std::monostate{};
-      case SQLITE_INTEGER: return static_cast<std::int64_t>(sqlite3_column_int64(q, c));
-      case SQLITE_FLOAT: return sqlite3_column_double(q, c);
+      case SQLITE_NULL:
+        return std::monostate{};
+      case SQLITE_INTEGER:
+        return static_cast<std::int64_t>(sqlite3_column_int64(q, c));
+      case SQLITE_FLOAT:
+        return sqlite3_column_double(q, c);
       default: {
         const auto* p = static_cast<const char*>(sqlite3_column_blob(q, c));
         return std::string(p ? p : "", static_cast<size_t>(sqlite3_column_bytes(q, c)));
@@ -741,19 +784,28 @@ class SqliteEngine final : public ObservableEngine {
     }
   }
 
-  Outcome RunStatement(const Batch& batch, const Statement& st, ResultSet* out, bool* gotRows, int depth) {
-    if (observer_ && IsObservedKind(st.kind)) return RunObservedStatement(batch, st, out, gotRows, depth);
+  Outcome RunStatement(const Batch& batch, const Statement& st, ResultSet* out, bool* gotRows,
+                       int depth) {
+    if (observer_ && IsObservedKind(st.kind))
+      return RunObservedStatement(batch, st, out, gotRows, depth);
     return RunStatementBody(batch, st, out, gotRows, depth);
   }
 
-  Outcome RunStatementBody(const Batch& batch, const Statement& st, ResultSet* out, bool* gotRows, int depth) {
+  Outcome RunStatementBody(const Batch& batch, const Statement& st, ResultSet* out, bool* gotRows,
+                           int depth) {
     state_.nowValid = false;  // getdate() is read afresh, once, for each statement
     switch (st.kind) {
-      case Statement::Kind::Select: case Statement::Kind::Insert: case Statement::Kind::Update:
+      case Statement::Kind::Select:
+      case Statement::Kind::Insert:
+      case Statement::Kind::Update:
       case Statement::Kind::Delete:
-        return RunDml(batch, st, st.kind == Statement::Kind::Select && !*gotRows ? out : nullptr, gotRows);
-      case Statement::Kind::CreateTable: case Statement::Kind::AlterTable: case Statement::Kind::CreateIndex:
-      case Statement::Kind::DropTable: case Statement::Kind::CreateProcedure:
+        return RunDml(batch, st, st.kind == Statement::Kind::Select && !*gotRows ? out : nullptr,
+                      gotRows);
+      case Statement::Kind::CreateTable:
+      case Statement::Kind::AlterTable:
+      case Statement::Kind::CreateIndex:
+      case Statement::Kind::DropTable:
+      case Statement::Kind::CreateProcedure:
         return RunSchema(st);
       case Statement::Kind::Set:
         return RunSet(st);
@@ -791,7 +843,8 @@ class SqliteEngine final : public ObservableEngine {
   Outcome RunSet(const Statement& st) {
     if (st.name == "DATEFORMAT") {
       DateOrder order;
-      if (!ParseDateOrder(st.value, order)) return Failed(2741, "SET DATEFORMAT date order '" + st.value + "' is invalid.");
+      if (!ParseDateOrder(st.value, order))
+        return Failed(2741, "SET DATEFORMAT date order '" + st.value + "' is invalid.");
       state_.dateOrder = order;
     } else if (st.name == "LOCK_TIMEOUT") {
       // Milliseconds to wait for a lock; -1 (SQL Server's wait without limit) waits up to the
@@ -799,12 +852,14 @@ class SqliteEngine final : public ObservableEngine {
       char* end = nullptr;
       const long long ms = std::strtoll(st.value.c_str(), &end, 10);
       if (end == st.value.c_str() || *end != '\0' || ms < -1)
-        return Failed(50000, "SET LOCK_TIMEOUT " + st.value + ": the value must be -1 or a number of milliseconds.");
+        return Failed(50000, "SET LOCK_TIMEOUT " + st.value +
+                                 ": the value must be -1 or a number of milliseconds.");
       lockWait_.SetTimeout(ms);
       lockTimeout_ = std::chrono::milliseconds(ms);
     } else if (st.name == "LANGUAGE") {
       const std::string lang = ToUpper(st.value);
-      state_.dateOrder = lang == "US_ENGLISH" || lang == "ENGLISH" ? DateOrder::MDY : DateOrder::DMY;
+      state_.dateOrder =
+          lang == "US_ENGLISH" || lang == "ENGLISH" ? DateOrder::MDY : DateOrder::DMY;
     }
     return Outcome::Ok;  // NOCOUNT, ANSI_NULLS, QUOTED_IDENTIFIER and the like change nothing here
   }
@@ -952,12 +1007,16 @@ class SqliteEngine final : public ObservableEngine {
 
   Outcome RunProcedure(const Batch& batch, const Statement& st, int depth) {
     if (depth >= kMaxNesting)
-      return Failed(217, "Maximum stored procedure, function, trigger, or view nesting level exceeded (limit 32).");
+      return Failed(217,
+                    "Maximum stored procedure, function, trigger, or view nesting level exceeded "
+                    "(limit 32).");
     if (IsSystemProcedure(st.name)) return RunSystemProcedureOf(batch, st);
     sqlite3_stmt* q = nullptr;
     std::string body;
     bool found = false;
-    if (sqlite3_prepare_v2(db_, "SELECT body FROM \"__qiva_objects\" WHERE type = 'P' AND name = ?1", -1, &q, nullptr) == SQLITE_OK) {
+    if (sqlite3_prepare_v2(db_,
+                           "SELECT body FROM \"__qiva_objects\" WHERE type = 'P' AND name = ?1", -1,
+                           &q, nullptr) == SQLITE_OK) {
       sqlite3_bind_text(q, 1, st.name.c_str(), static_cast<int>(st.name.size()), SQLITE_TRANSIENT);
       if (sqlite3_step(q) == SQLITE_ROW) {
         found = true;
@@ -1022,7 +1081,8 @@ class SqliteEngine final : public ObservableEngine {
       return nullptr;
     }
     sqlite3_stmt* q = nullptr;
-    if (sqlite3_prepare_v3(db_, sql.c_str(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT, &q, nullptr) != SQLITE_OK) {
+    if (sqlite3_prepare_v3(db_, sql.c_str(), static_cast<int>(sql.size()),
+                           SQLITE_PREPARE_PERSISTENT, &q, nullptr) != SQLITE_OK) {
       AddSqliteError(sqlite3_extended_errcode(db_));
       failure = Outcome::Abort;
       return nullptr;
@@ -1041,7 +1101,8 @@ class SqliteEngine final : public ObservableEngine {
     }
     entry->params = tr.DirectParams();
     for (const DirectParam& p : entry->params) {
-      if (entry->direct.size() < static_cast<size_t>(p.param)) entry->direct.resize(static_cast<size_t>(p.param), nullptr);
+      if (entry->direct.size() < static_cast<size_t>(p.param))
+        entry->direct.resize(static_cast<size_t>(p.param), nullptr);
       entry->direct[static_cast<size_t>(p.param) - 1] = &p.target;
     }
     const Cached* result = entry.get();
@@ -1057,7 +1118,8 @@ class SqliteEngine final : public ObservableEngine {
       return failure;
     }
     if (recording_) recorded_.push_back(q);
-    return Step(batch.tokens.data(), batch.literals, st.firstLiteral, st.endLiteral, *q, out, gotRows);
+    return Step(batch.tokens.data(), batch.literals, st.firstLiteral, st.endLiteral, *q, out,
+                gotRows);
   }
 
   // Binds the statement's literals (tokens[literals[first..end)]) and runs it to the end.
@@ -1069,8 +1131,9 @@ class SqliteEngine final : public ObservableEngine {
       const int index = i - first + 1;
       if (index > params) break;
       const Token& tok = tokens[literals[static_cast<size_t>(i)]];
-      const ColumnTarget* target =
-          static_cast<size_t>(index) <= cached.direct.size() ? cached.direct[static_cast<size_t>(index) - 1] : nullptr;
+      const ColumnTarget* target = static_cast<size_t>(index) <= cached.direct.size()
+                                       ? cached.direct[static_cast<size_t>(index) - 1]
+                                       : nullptr;
       if (target) {
         // A literal stored into a column: converted and checked here, as qiva_col would.
         SqlValue in;
@@ -1089,24 +1152,33 @@ class SqliteEngine final : public ObservableEngine {
         int number = 0;
         std::string message;
         // One buffer per parameter, kept until the parameter is bound again.
-        if (bindBuffers_.size() < static_cast<size_t>(index)) bindBuffers_.resize(static_cast<size_t>(index));
+        if (bindBuffers_.size() < static_cast<size_t>(index))
+          bindBuffers_.resize(static_cast<size_t>(index));
         std::string& buffer = bindBuffers_[static_cast<size_t>(index) - 1];
         if (!ConvertForColumn(in, *target, state_, v, buffer, number, message)) {
           sqlite3_reset(q);
           return Failed(number, message);
         }
         switch (v.type) {
-          case SqlValue::Type::Null: sqlite3_bind_null(q, index); break;
-          case SqlValue::Type::Int: sqlite3_bind_int64(q, index, v.i); break;
-          case SqlValue::Type::Real: sqlite3_bind_double(q, index, v.d); break;
+          case SqlValue::Type::Null:
+            sqlite3_bind_null(q, index);
+            break;
+          case SqlValue::Type::Int:
+            sqlite3_bind_int64(q, index, v.i);
+            break;
+          case SqlValue::Type::Real:
+            sqlite3_bind_double(q, index, v.d);
+            break;
           case SqlValue::Type::Text:
-            sqlite3_bind_text(q, index, v.text.data(), static_cast<int>(v.text.size()), SQLITE_STATIC);
+            sqlite3_bind_text(q, index, v.text.data(), static_cast<int>(v.text.size()),
+                              SQLITE_STATIC);
             break;
         }
         continue;
       }
       if (tok.kind == TokenKind::String) {
-        sqlite3_bind_text(q, index, tok.text.data(), static_cast<int>(tok.text.size()), SQLITE_STATIC);
+        sqlite3_bind_text(q, index, tok.text.data(), static_cast<int>(tok.text.size()),
+                          SQLITE_STATIC);
       } else if (tok.text.find_first_of(".eE") == std::string::npos && tok.text.size() < 19) {
         sqlite3_bind_int64(q, index, std::strtoll(tok.text.c_str(), nullptr, 10));
       } else {
@@ -1149,16 +1221,19 @@ class SqliteEngine final : public ObservableEngine {
 
   static DbValue ValueOf(sqlite3_stmt* q, int c) {
     switch (sqlite3_column_type(q, c)) {
-      case SQLITE_NULL: return DbNull{};
+      case SQLITE_NULL:
+        return DbNull{};
       case SQLITE_INTEGER: {
         const sqlite3_int64 v = sqlite3_column_int64(q, c);
         if (v >= INT32_MIN && v <= INT32_MAX) return static_cast<std::int32_t>(v);
         return static_cast<double>(v);
       }
-      case SQLITE_FLOAT: return sqlite3_column_double(q, c);
+      case SQLITE_FLOAT:
+        return sqlite3_column_double(q, c);
       default: {
         const unsigned char* p = sqlite3_column_text(q, c);
-        return std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(sqlite3_column_bytes(q, c)));
+        return std::string(reinterpret_cast<const char*>(p),
+                           static_cast<size_t>(sqlite3_column_bytes(q, c)));
       }
     }
   }
@@ -1177,20 +1252,24 @@ class SqliteEngine final : public ObservableEngine {
   struct PlanStep {
     Statement::Kind kind;
     int firstLiteral, endLiteral;
-    const Cached* stmt;   // owned by cache_
+    const Cached* stmt;  // owned by cache_
     std::string setName, setValue;
   };
   struct Plan {
     std::vector<size_t> literals;
-    std::vector<std::pair<size_t, std::string>> fixedNumbers;  // numbers that are part of the syntax
+    std::vector<std::pair<size_t, std::string>>
+        fixedNumbers;  // numbers that are part of the syntax
     std::vector<PlanStep> steps;
   };
 
   static bool Plannable(const Batch& batch) {
     for (const StmtPtr& st : batch.statements) {
       switch (st->kind) {
-        case Statement::Kind::Select: case Statement::Kind::Insert: case Statement::Kind::Update:
-        case Statement::Kind::Delete: case Statement::Kind::Set:
+        case Statement::Kind::Select:
+        case Statement::Kind::Insert:
+        case Statement::Kind::Update:
+        case Statement::Kind::Delete:
+        case Statement::Kind::Set:
           break;
         default:
           return false;
@@ -1239,7 +1318,8 @@ class SqliteEngine final : public ObservableEngine {
         set.value = step.setValue;
         o = RunSet(set);
       } else {
-        o = Step(tokens, plan.literals, step.firstLiteral, step.endLiteral, *step.stmt, nullptr, &rows);
+        o = Step(tokens, plan.literals, step.firstLiteral, step.endLiteral, *step.stmt, nullptr,
+                 &rows);
       }
       if (o == Outcome::Failed) result = Outcome::Failed;
       if (o == Outcome::Abort || GroupRolledBack()) return Outcome::Abort;
@@ -1272,10 +1352,12 @@ class SqliteEngine final : public ObservableEngine {
       PrefetchPiece(p + 1);
       // The plan found by the check stands while no plan has been dropped since; a piece that
       // had none may have one now, made by an earlier piece of its shape.
-      const Plan* plan = piecePlans_[p] && plansCleared_ == checkedWith ? piecePlans_[p]
-                                                                         : FindPlan(tokens, pieceKeys_[p]);
-      const Outcome o = plan ? RunPlan(*plan, tokens)
-                             : RunNewPiece(RangeText(sql, scratchTokens_, pieces_[p]), pieceKeys_[p]);
+      const Plan* plan = piecePlans_[p] && plansCleared_ == checkedWith
+                             ? piecePlans_[p]
+                             : FindPlan(tokens, pieceKeys_[p]);
+      const Outcome o =
+          plan ? RunPlan(*plan, tokens)
+               : RunNewPiece(RangeText(sql, scratchTokens_, pieces_[p]), pieceKeys_[p]);
       if (o == Outcome::Abort || GroupRolledBack()) {
         result = Outcome::Abort;
         break;
@@ -1295,7 +1377,8 @@ class SqliteEngine final : public ObservableEngine {
     for (size_t i = pieces_[p].first; i < pieces_[p].end; ++i) {
       const Token& t = scratchTokens_[i];
       __builtin_prefetch(&t);
-      if (t.kind == TokenKind::String || t.kind == TokenKind::Number) __builtin_prefetch(t.text.data());
+      if (t.kind == TokenKind::String || t.kind == TokenKind::Number)
+        __builtin_prefetch(t.text.data());
     }
 #else
     (void)p;
@@ -1316,7 +1399,9 @@ class SqliteEngine final : public ObservableEngine {
       if (seen != checkedShapes_.end() && SameNumbers(tokens, seen->second)) continue;
       Batch batch;
       SyntaxError ignored;
-      if (!ParseBatch(RangeText(sql, scratchTokens_, pieces_[p]), batch, ignored) || !Plannable(batch)) return false;
+      if (!ParseBatch(RangeText(sql, scratchTokens_, pieces_[p]), batch, ignored) ||
+          !Plannable(batch))
+        return false;
       checkedShapes_[key] = FixedNumbers(batch);
     }
     return true;
@@ -1346,7 +1431,10 @@ class SqliteEngine final : public ObservableEngine {
     NumberList numbers;
     size_t lit = 0;
     for (size_t i = 0; i < batch.tokens.size(); ++i) {
-      if (lit < batch.literals.size() && batch.literals[lit] == i) { ++lit; continue; }
+      if (lit < batch.literals.size() && batch.literals[lit] == i) {
+        ++lit;
+        continue;
+      }
       if (batch.tokens[i].kind == TokenKind::Number) numbers.emplace_back(i, batch.tokens[i].text);
     }
     return numbers;
@@ -1360,7 +1448,7 @@ class SqliteEngine final : public ObservableEngine {
 
   StatementObserver* observer_ = nullptr;  // set during runObserved
   ObservedStatement* capture_ = nullptr;   // the select whose rows the next step reads
-  bool observerStopped_ = false;            // the observer stopped the text
+  bool observerStopped_ = false;           // the observer stopped the text
   size_t reportedErrors_ = 0;              // errors of error_ already handed to the observer
   std::vector<std::string> procedures_;    // the procedures running, innermost last
   std::mutex mutex_;
@@ -1376,10 +1464,10 @@ class SqliteEngine final : public ObservableEngine {
   std::vector<const Cached*> recorded_;
   std::vector<std::string> bindBuffers_;
   std::vector<Token> scratchTokens_;
-  std::vector<TokenRange> pieces_;        // the pieces of the running text (RunPieces)
-  std::vector<std::string> pieceKeys_;    // their shape keys
-  std::vector<const Plan*> piecePlans_;   // their plans when checked (null: none then)
-  unsigned long long plansCleared_ = 0;   // times the remembered plans were dropped
+  std::vector<TokenRange> pieces_;       // the pieces of the running text (RunPieces)
+  std::vector<std::string> pieceKeys_;   // their shape keys
+  std::vector<const Plan*> piecePlans_;  // their plans when checked (null: none then)
+  unsigned long long plansCleared_ = 0;  // times the remembered plans were dropped
   std::unordered_map<std::string, NumberList> checkedShapes_;  // shapes parsed by CheckPieces
   bool inTxn_ = false;
   int pending_ = 0;
@@ -1407,7 +1495,8 @@ void FlushAllAtExit() {
 
 std::unique_ptr<DbEngine> CreateSqliteEngine() { return std::make_unique<SqliteEngine>(); }
 
-std::unique_ptr<ObservableEngine> CreateObservableSqliteEngine() { return std::make_unique<SqliteEngine>(); }
-
+std::unique_ptr<ObservableEngine> CreateObservableSqliteEngine() {
+  return std::make_unique<SqliteEngine>();
+}
 
 }  // namespace qiva::db

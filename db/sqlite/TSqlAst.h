@@ -10,8 +10,8 @@ namespace qiva::db::tsql {
 
 // A column or CONVERT target type as written ([varchar](20), int, datetime, decimal(10,2)).
 struct SqlTypeName {
-  std::string name;    // upper case, without brackets
-  int length = 0;      // character length; -1 for MAX; 0 when not written
+  std::string name;  // upper case, without brackets
+  int length = 0;    // character length; -1 for MAX; 0 when not written
   int precision = 0;
   int scale = 0;
 };
@@ -38,15 +38,15 @@ struct Expr {
     Variable
   };
   Kind kind = Kind::Null;
-  int literal = -1;      // Literal: index into the batch's literal list
-  bool isString = false; // Literal: a quoted string (else a number)
-  std::string name;      // Column: name; Func: upper-case name; Unary/Binary: upper-case operator;
-                         // Variable: upper-case name with its @
-  std::string qualifier; // Column: table or alias before the name
-  bool negated = false;  // NOT BETWEEN, NOT IN, NOT LIKE, IS NOT NULL
+  int literal = -1;       // Literal: index into the batch's literal list
+  bool isString = false;  // Literal: a quoted string (else a number)
+  std::string name;       // Column: name; Func: upper-case name; Unary/Binary: upper-case operator;
+                          // Variable: upper-case name with its @
+  std::string qualifier;  // Column: table or alias before the name
+  bool negated = false;   // NOT BETWEEN, NOT IN, NOT LIKE, IS NOT NULL
   std::vector<std::unique_ptr<Expr>> args;
   std::unique_ptr<SelectStmt> select;  // Exists, Subquery
-  SqlTypeName type;                       // Convert
+  SqlTypeName type;                    // Convert
   int style = -1;                      // Convert: the style number, -1 when not given
 };
 using ExprPtr = std::unique_ptr<Expr>;
@@ -135,15 +135,15 @@ struct Statement {
     Nothing
   };
   Kind kind = Kind::Nothing;
-  size_t firstToken = 0, endToken = 0;  // the tokens the statement spans
-  int firstLiteral = 0, endLiteral = 0; // its literals in the batch's literal list
+  size_t firstToken = 0, endToken = 0;   // the tokens the statement spans
+  int firstLiteral = 0, endLiteral = 0;  // its literals in the batch's literal list
 
   // Select
   std::unique_ptr<SelectStmt> select;
   // Insert / Update / Delete / CreateTable / AlterTable / CreateIndex / DropTable
   TableRef table;
-  std::vector<std::string> columns;                   // Insert columns; CreateIndex key columns
-  std::vector<std::vector<ExprPtr>> rows;             // Insert VALUES rows
+  std::vector<std::string> columns;        // Insert columns; CreateIndex key columns
+  std::vector<std::vector<ExprPtr>> rows;  // Insert VALUES rows
   bool defaultValues = false;
   std::vector<std::pair<std::string, ExprPtr>> sets;  // Update
   ExprPtr where;                                      // Update / Delete
@@ -160,7 +160,7 @@ struct Statement {
   bool ifExists = false;                              // DropTable IF EXISTS
   // If / Block
   ExprPtr condition;
-  std::vector<StmtPtr> body;       // Block statements; If: [then] or [then, else]
+  std::vector<StmtPtr> body;  // Block statements; If: [then] or [then, else]
 };
 
 }  // namespace qiva::db::tsql

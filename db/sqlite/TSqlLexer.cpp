@@ -13,8 +13,12 @@ bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 bool IsAlpha(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
 bool IsSpace(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
-bool IsWordStart(unsigned char c) { return IsAlpha(c) || c == '_' || c == '@' || c == '#' || c >= 0x80; }
-bool IsWordChar(unsigned char c) { return IsAlpha(c) || IsDigit(c) || c == '_' || c == '@' || c == '#' || c == '$' || c >= 0x80; }
+bool IsWordStart(unsigned char c) {
+  return IsAlpha(c) || c == '_' || c == '@' || c == '#' || c >= 0x80;
+}
+bool IsWordChar(unsigned char c) {
+  return IsAlpha(c) || IsDigit(c) || c == '_' || c == '@' || c == '#' || c == '$' || c >= 0x80;
+}
 
 // Reads a quoted run closed by `close`, where a doubled `close` stands for one. Returns the
 // position after the closing character, or npos when it is missing.
@@ -34,12 +38,14 @@ size_t ReadQuoted(std::string_view s, size_t pos, char close, std::string& value
 }
 
 constexpr std::string_view kReserved[] = {
-    "ADD", "ALTER", "AND", "AS", "ASC", "BEGIN", "BETWEEN", "BY", "CASE", "CHECK", "COLLATE",
-    "CONSTRAINT", "CREATE", "CROSS", "DECLARE", "DEFAULT", "DELETE", "DESC", "DISTINCT", "DROP",
-    "ELSE", "END", "EXEC", "EXECUTE", "EXISTS", "FOR", "FOREIGN", "FROM", "GO", "GROUP", "HAVING",
-    "IF", "IN", "INNER", "INSERT", "INTO", "IS", "JOIN", "KEY", "LIKE", "NOT", "NULL", "ON", "OR",
-    "ORDER", "OUTER", "PRIMARY", "PRINT", "PROC", "PROCEDURE", "REFERENCES", "RETURN", "SELECT",
-    "SET", "TABLE", "THEN", "TOP", "UNION", "UNIQUE", "UPDATE", "VALUES", "WHEN", "WHERE", "WITH"};
+    "ADD",    "ALTER",     "AND",        "AS",         "ASC",    "BEGIN", "BETWEEN", "BY",
+    "CASE",   "CHECK",     "COLLATE",    "CONSTRAINT", "CREATE", "CROSS", "DECLARE", "DEFAULT",
+    "DELETE", "DESC",      "DISTINCT",   "DROP",       "ELSE",   "END",   "EXEC",    "EXECUTE",
+    "EXISTS", "FOR",       "FOREIGN",    "FROM",       "GO",     "GROUP", "HAVING",  "IF",
+    "IN",     "INNER",     "INSERT",     "INTO",       "IS",     "JOIN",  "KEY",     "LIKE",
+    "NOT",    "NULL",      "ON",         "OR",         "ORDER",  "OUTER", "PRIMARY", "PRINT",
+    "PROC",   "PROCEDURE", "REFERENCES", "RETURN",     "SELECT", "SET",   "TABLE",   "THEN",
+    "TOP",    "UNION",     "UNIQUE",     "UPDATE",     "VALUES", "WHEN",  "WHERE",   "WITH"};
 
 }  // namespace
 
@@ -95,14 +101,20 @@ bool Tokenize(std::string_view s, std::vector<Token>& out, size_t& errorOffset, 
   const size_t n = s.size();
   while (i < n) {
     const unsigned char c = static_cast<unsigned char>(s[i]);
-    if (IsSpace(c)) { ++i; continue; }
+    if (IsSpace(c)) {
+      ++i;
+      continue;
+    }
     if (c == '-' && i + 1 < n && s[i + 1] == '-') {
       while (i < n && s[i] != '\n') ++i;
       continue;
     }
     if (c == '/' && i + 1 < n && s[i + 1] == '*') {
       const size_t e = s.find("*/", i + 2);
-      if (e == std::string_view::npos) { errorOffset = i; return false; }
+      if (e == std::string_view::npos) {
+        errorOffset = i;
+        return false;
+      }
       i = e + 2;
       continue;
     }
@@ -121,7 +133,8 @@ bool Tokenize(std::string_view s, std::vector<Token>& out, size_t& errorOffset, 
     } else if (c == '"') {
       t.kind = TokenKind::QuotedName;
       end = ReadQuoted(s, i + 1, '"', t.text);
-    } else if (IsDigit(c) || (c == '.' && i + 1 < n && IsDigit(static_cast<unsigned char>(s[i + 1])))) {
+    } else if (IsDigit(c) ||
+               (c == '.' && i + 1 < n && IsDigit(static_cast<unsigned char>(s[i + 1])))) {
       t.kind = TokenKind::Number;
       end = i;
       while (end < n && IsDigit(static_cast<unsigned char>(s[end]))) ++end;
@@ -149,7 +162,8 @@ bool Tokenize(std::string_view s, std::vector<Token>& out, size_t& errorOffset, 
       // Two-character operators: <> != <= >= !< !>
       if (i + 1 < n && (c == '<' || c == '>' || c == '!')) {
         const char d = s[i + 1];
-        if ((c == '<' && (d == '>' || d == '=')) || (c == '>' && d == '=') || (c == '!' && (d == '=' || d == '<' || d == '>')))
+        if ((c == '<' && (d == '>' || d == '=')) || (c == '>' && d == '=') ||
+            (c == '!' && (d == '=' || d == '<' || d == '>')))
           end = i + 2;
       }
       t.text.assign(s.substr(i, end - i));

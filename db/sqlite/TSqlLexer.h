@@ -13,16 +13,17 @@ enum class TokenKind { Word, QuotedName, String, Number, Symbol, End };
 
 struct Token {
   TokenKind kind = TokenKind::End;
-  std::string text;   // word as written, name without brackets, string value unescaped, symbol
-  size_t offset = 0;  // byte offset of the token in the source text
-  size_t length = 0;  // bytes the token spans in the source text
+  std::string text;       // word as written, name without brackets, string value unescaped, symbol
+  size_t offset = 0;      // byte offset of the token in the source text
+  size_t length = 0;      // bytes the token spans in the source text
   bool reserved = false;  // a word that T-SQL reserves (SELECT, FROM, WHERE, ...)
 };
 
 // Tokenizes `sql` into `out` (emptied first; always ends with an End token). Returns false and
 // sets `errorOffset` when a string, a bracketed name or a comment is not closed. Words are
 // marked reserved only when `markReserved` is set (the parser needs it; a shape does not).
-bool Tokenize(std::string_view sql, std::vector<Token>& out, size_t& errorOffset, bool markReserved = true);
+bool Tokenize(std::string_view sql, std::vector<Token>& out, size_t& errorOffset,
+              bool markReserved = true);
 
 // True when the number token `t` names no double (1e400): SQL Server refuses such a literal
 // when it compiles the batch (message 168) instead of storing an infinity.

@@ -16,7 +16,10 @@ class Parser {
   bool Run(SyntaxError& error) {
     try {
       while (!AtEnd()) {
-        if (Sym(";")) { ++pos_; continue; }
+        if (Sym(";")) {
+          ++pos_;
+          continue;
+        }
         b_.statements.push_back(ParseStatement());
       }
       return true;
@@ -44,10 +47,26 @@ class Parser {
   bool AtEnd() const { return Cur().kind == TokenKind::End; }
   bool Sym(std::string_view s) const { return Cur().kind == TokenKind::Symbol && Cur().text == s; }
   bool Kw(std::string_view upper) const { return IsWord(Cur(), upper); }
-  bool AcceptSym(std::string_view s) { if (Sym(s)) { ++pos_; return true; } return false; }
-  bool AcceptKw(std::string_view upper) { if (Kw(upper)) { ++pos_; return true; } return false; }
-  void ExpectSym(std::string_view s) { if (!AcceptSym(s)) Fail(); }
-  void ExpectKw(std::string_view upper) { if (!AcceptKw(upper)) Fail(); }
+  bool AcceptSym(std::string_view s) {
+    if (Sym(s)) {
+      ++pos_;
+      return true;
+    }
+    return false;
+  }
+  bool AcceptKw(std::string_view upper) {
+    if (Kw(upper)) {
+      ++pos_;
+      return true;
+    }
+    return false;
+  }
+  void ExpectSym(std::string_view s) {
+    if (!AcceptSym(s)) Fail();
+  }
+  void ExpectKw(std::string_view upper) {
+    if (!AcceptKw(upper)) Fail();
+  }
 
   [[noreturn]] void Fail() {
     // SQL Server names the token where the statement stopped making sense (the last one at the
@@ -61,7 +80,8 @@ class Parser {
   static bool IsReserved(const Token& tok) { return tok.kind == TokenKind::Word && tok.reserved; }
 
   bool IsName() const {
-    return Cur().kind == TokenKind::QuotedName || (Cur().kind == TokenKind::Word && !IsReserved(Cur()));
+    return Cur().kind == TokenKind::QuotedName ||
+           (Cur().kind == TokenKind::Word && !IsReserved(Cur()));
   }
   std::string Name() {
     if (!IsName()) Fail();
@@ -78,7 +98,10 @@ class Parser {
     std::vector<std::string> parts{Name()};
     while (Sym(".")) {
       ++pos_;
-      if (Sym(".")) { parts.push_back(""); continue; }  // db..table
+      if (Sym(".")) {
+        parts.push_back("");
+        continue;
+      }  // db..table
       parts.push_back(AnyName());
     }
     r.name = parts.back();
@@ -87,7 +110,10 @@ class Parser {
   }
 
   void ParseAlias(TableRef& r) {
-    if (AcceptKw("AS")) { r.alias = Name(); return; }
+    if (AcceptKw("AS")) {
+      r.alias = Name();
+      return;
+    }
     if (IsName()) r.alias = Name();
   }
 
@@ -124,7 +150,8 @@ class Parser {
         ExpectSym("=");
         if (Cur().kind != TokenKind::Number) Fail();
         ++pos_;
-      } else if ((Kw("ON") || Kw("TEXTIMAGE_ON")) && (Peek().kind == TokenKind::QuotedName || Peek().kind == TokenKind::Word) &&
+      } else if ((Kw("ON") || Kw("TEXTIMAGE_ON")) &&
+                 (Peek().kind == TokenKind::QuotedName || Peek().kind == TokenKind::Word) &&
                  !IsReserved(Peek())) {
         pos_ += 2;
       } else if (Kw("ON") && IsWord(Peek(), "PRIMARY")) {
@@ -158,7 +185,11 @@ class Parser {
   }
 
   // ---- expressions ----
-  ExprPtr Make(Expr::Kind k) { auto e = std::make_unique<Expr>(); e->kind = k; return e; }
+  ExprPtr Make(Expr::Kind k) {
+    auto e = std::make_unique<Expr>();
+    e->kind = k;
+    return e;
+  }
 
   ExprPtr ParseExpr() { return ParseOr(); }
 
@@ -203,7 +234,8 @@ class Parser {
       }
     }
     bool negated = false;
-    if (Kw("NOT") && (IsWord(Peek(), "BETWEEN") || IsWord(Peek(), "IN") || IsWord(Peek(), "LIKE"))) {
+    if (Kw("NOT") &&
+        (IsWord(Peek(), "BETWEEN") || IsWord(Peek(), "IN") || IsWord(Peek(), "LIKE"))) {
       ++pos_;
       negated = true;
     }
@@ -226,7 +258,8 @@ class Parser {
         sub->select = ParseSelectBody();
         e->args.push_back(std::move(sub));
       } else {
-        do e->args.push_back(ParseExpr()); while (AcceptSym(","));
+        do e->args.push_back(ParseExpr());
+        while (AcceptSym(","));
       }
       ExpectSym(")");
       return e;
@@ -334,7 +367,8 @@ class Parser {
         e->args.push_back(Make(Expr::Kind::Star));
       } else if (!Sym(")")) {
         if (AcceptKw("DISTINCT")) e->negated = true;  // count(distinct x)
-        do e->args.push_back(ParseExpr()); while (AcceptSym(","));
+        do e->args.push_back(ParseExpr());
+        while (AcceptSym(","));
       }
       ExpectSym(")");
       return e;
@@ -381,16 +415,20 @@ class Parser {
     ExpectKw("CASE");
     auto e = Make(Expr::Kind::Case);
     // args: [operand or Null], then pairs of when/then, then else (or Null).
-    if (!Kw("WHEN")) e->args.push_back(ParseExpr());
-    else e->args.push_back(nullptr);
+    if (!Kw("WHEN"))
+      e->args.push_back(ParseExpr());
+    else
+      e->args.push_back(nullptr);
     while (AcceptKw("WHEN")) {
       e->args.push_back(ParseExpr());
       ExpectKw("THEN");
       e->args.push_back(ParseExpr());
     }
     if (e->args.size() < 3) Fail();
-    if (AcceptKw("ELSE")) e->args.push_back(ParseExpr());
-    else e->args.push_back(nullptr);
+    if (AcceptKw("ELSE"))
+      e->args.push_back(ParseExpr());
+    else
+      e->args.push_back(nullptr);
     ExpectKw("END");
     return e;
   }
@@ -399,8 +437,10 @@ class Parser {
   std::unique_ptr<SelectStmt> ParseSelectBody() {
     ExpectKw("SELECT");
     auto s = std::make_unique<SelectStmt>();
-    if (AcceptKw("DISTINCT")) s->distinct = true;
-    else AcceptKw("ALL");
+    if (AcceptKw("DISTINCT"))
+      s->distinct = true;
+    else
+      AcceptKw("ALL");
     if (AcceptKw("TOP")) {
       const bool paren = AcceptSym("(");
       if (Cur().kind != TokenKind::Number) Fail();
@@ -415,8 +455,10 @@ class Parser {
       }
       item.expr = ParseExpr();
       if (AcceptKw("AS")) {
-        if (Cur().kind == TokenKind::String) item.alias = t_[pos_++].text;
-        else item.alias = AnyName();
+        if (Cur().kind == TokenKind::String)
+          item.alias = t_[pos_++].text;
+        else
+          item.alias = AnyName();
       } else if (IsName()) {
         item.alias = Name();
       } else if (Cur().kind == TokenKind::String) {
@@ -433,7 +475,8 @@ class Parser {
     if (Kw("GROUP")) {
       ++pos_;
       ExpectKw("BY");
-      do s->groupBy.push_back(ParseExpr()); while (AcceptSym(","));
+      do s->groupBy.push_back(ParseExpr());
+      while (AcceptSym(","));
     }
     if (Kw("ORDER")) {
       ++pos_;
@@ -441,8 +484,10 @@ class Parser {
       do {
         OrderItem o;
         o.expr = ParseExpr();
-        if (AcceptKw("DESC")) o.descending = true;
-        else AcceptKw("ASC");
+        if (AcceptKw("DESC"))
+          o.descending = true;
+        else
+          AcceptKw("ASC");
         s->orderBy.push_back(std::move(o));
       } while (AcceptSym(","));
     }
@@ -478,8 +523,12 @@ class Parser {
       ++pos_;
       ExpectKw("TABLE");
       st->kind = Statement::Kind::DropTable;
-      if (Kw("IF") && IsWord(Peek(), "EXISTS")) { pos_ += 2; st->ifExists = true; }
-      do st->tables.push_back(ParseTableName()); while (AcceptSym(","));
+      if (Kw("IF") && IsWord(Peek(), "EXISTS")) {
+        pos_ += 2;
+        st->ifExists = true;
+      }
+      do st->tables.push_back(ParseTableName());
+      while (AcceptSym(","));
     } else if (kw == "EXEC" || kw == "EXECUTE") {
       ParseExec(*st);
     } else if (kw == "DECLARE") {
@@ -491,8 +540,8 @@ class Parser {
       if (Sym("-") && Peek().kind == TokenKind::Number) {  // SET LOCK_TIMEOUT -1
         ++pos_;
         st->value = "-" + t_[pos_++].text;
-      } else if (Cur().kind == TokenKind::Word || Cur().kind == TokenKind::Number || Cur().kind == TokenKind::QuotedName ||
-          Cur().kind == TokenKind::String)
+      } else if (Cur().kind == TokenKind::Word || Cur().kind == TokenKind::Number ||
+                 Cur().kind == TokenKind::QuotedName || Cur().kind == TokenKind::String)
         st->value = t_[pos_++].text;
       else
         Fail();
@@ -603,7 +652,8 @@ class Parser {
     do {
       ExpectSym("(");
       std::vector<ExprPtr> row;
-      do row.push_back(ParseExpr()); while (AcceptSym(","));
+      do row.push_back(ParseExpr());
+      while (AcceptSym(","));
       ExpectSym(")");
       st.rows.push_back(std::move(row));
     } while (AcceptSym(","));
@@ -648,16 +698,23 @@ class Parser {
       ++pos_;
       if (c.kind == ConstraintDef::Kind::PrimaryKey) ExpectKw("KEY");
       AcceptKw("CLUSTERED") || AcceptKw("NONCLUSTERED");
-      if (Sym("(")) c.columns = ParseNameList();
-      else if (!column.empty()) c.columns = {column};
-      else Fail();
+      if (Sym("("))
+        c.columns = ParseNameList();
+      else if (!column.empty())
+        c.columns = {column};
+      else
+        Fail();
       SkipStorageOptions();
     } else if (AcceptKw("DEFAULT")) {
       c.kind = ConstraintDef::Kind::Default;
       c.defaultSql = ParseDefaultText();
-      if (AcceptKw("FOR")) c.columns = {AnyName()};
-      else if (col) { col->defaultSql = c.defaultSql; return true; }
-      else Fail();
+      if (AcceptKw("FOR"))
+        c.columns = {AnyName()};
+      else if (col) {
+        col->defaultSql = c.defaultSql;
+        return true;
+      } else
+        Fail();
     } else if (AcceptKw("FOREIGN")) {
       ExpectKw("KEY");
       c.kind = ConstraintDef::Kind::ForeignKey;
@@ -685,7 +742,8 @@ class Parser {
     if (Sym("(")) c.refColumns = ParseNameList();
     while (Kw("ON") && (IsWord(Peek(), "DELETE") || IsWord(Peek(), "UPDATE"))) {
       pos_ += 2;
-      if (AcceptKw("NO")) ExpectKw("ACTION");
+      if (AcceptKw("NO"))
+        ExpectKw("ACTION");
       else if (!(AcceptKw("CASCADE"))) {
         ExpectKw("SET");
         if (!AcceptKw("NULL")) ExpectKw("DEFAULT");
@@ -736,7 +794,8 @@ class Parser {
       ExpectSym("(");
       do {
         if (Sym(")")) break;  // a trailing comma before the closing parenthesis
-        if (!ParseConstraint(st.constraints, "", nullptr)) st.columnDefs.push_back(ParseColumnDef(st.constraints));
+        if (!ParseConstraint(st.constraints, "", nullptr))
+          st.columnDefs.push_back(ParseColumnDef(st.constraints));
       } while (AcceptSym(","));
       ExpectSym(")");
       SkipStorageOptions();
@@ -752,7 +811,10 @@ class Parser {
       // The body runs when the procedure is executed; check its syntax now, like the server.
       Batch inner;
       SyntaxError err;
-      if (!ParseBatch(st.value, inner, err)) { error_ = err; throw Failure{}; }
+      if (!ParseBatch(st.value, inner, err)) {
+        error_ = err;
+        throw Failure{};
+      }
       while (!AtEnd()) ++pos_;
       return;
     }
@@ -781,14 +843,19 @@ class Parser {
       c.name = AnyName();
       c.type = ParseType();
       if (AcceptKw("COLLATE")) c.collation = AnyName();
-      if (Kw("NOT") && IsWord(Peek(), "NULL")) { pos_ += 2; c.notNull = true; c.nullGiven = true; }
-      else if (AcceptKw("NULL")) c.nullGiven = true;
+      if (Kw("NOT") && IsWord(Peek(), "NULL")) {
+        pos_ += 2;
+        c.notNull = true;
+        c.nullGiven = true;
+      } else if (AcceptKw("NULL"))
+        c.nullGiven = true;
       st.columnDefs.push_back(std::move(c));
       return;
     }
     ExpectKw("ADD");
     do {
-      if (!ParseConstraint(st.constraints, "", nullptr)) st.columnDefs.push_back(ParseColumnDef(st.constraints));
+      if (!ParseConstraint(st.constraints, "", nullptr))
+        st.columnDefs.push_back(ParseColumnDef(st.constraints));
     } while (AcceptSym(","));
   }
 
@@ -807,7 +874,8 @@ bool ParseBatch(std::string_view sql, Batch& batch, SyntaxError& error) {
   size_t bad = 0;
   if (!Tokenize(batch.source, batch.tokens, bad)) {
     error.number = 105;
-    error.message = "Unclosed quotation mark after the character string '" + batch.source.substr(bad) + "'.";
+    error.message =
+        "Unclosed quotation mark after the character string '" + batch.source.substr(bad) + "'.";
     return false;
   }
   // SQL Server refuses such a literal when it compiles the batch: none of it runs.
@@ -828,7 +896,8 @@ bool ParseExpression(std::string_view sql, Batch& batch, ExprPtr& expr, SyntaxEr
   size_t bad = 0;
   if (!Tokenize(batch.source, batch.tokens, bad)) {
     error.number = 105;
-    error.message = "Unclosed quotation mark after the character string '" + batch.source.substr(bad) + "'.";
+    error.message =
+        "Unclosed quotation mark after the character string '" + batch.source.substr(bad) + "'.";
     return false;
   }
   Parser p(batch);

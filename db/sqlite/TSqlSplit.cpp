@@ -7,10 +7,20 @@ namespace {
 
 void appendShape(const Token& t, std::string& key) {
   switch (t.kind) {
-    case TokenKind::String: key += "'?' "; break;
-    case TokenKind::Number: key += "? "; break;
-    case TokenKind::QuotedName: key += '['; key += t.text; key += "] "; break;
-    default: key += t.text; key += ' ';
+    case TokenKind::String:
+      key += "'?' ";
+      break;
+    case TokenKind::Number:
+      key += "? ";
+      break;
+    case TokenKind::QuotedName:
+      key += '[';
+      key += t.text;
+      key += "] ";
+      break;
+    default:
+      key += t.text;
+      key += ' ';
   }
 }
 

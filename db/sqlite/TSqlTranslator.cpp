@@ -26,19 +26,29 @@ std::string IntKindArgs(const ColumnInfo& c) {
 
 SType TypeOfColumn(const ColumnInfo& col) {
   switch (col.kind) {
-    case ColKind::Text: return SType::Text;
-    case ColKind::Int: return SType::Int;
-    case ColKind::Bit: return SType::Bit;
-    case ColKind::DateTime: return SType::DateTime;
-    case ColKind::Real: case ColKind::Decimal: return SType::Real;
-    case ColKind::Other: return SType::Unknown;
+    case ColKind::Text:
+      return SType::Text;
+    case ColKind::Int:
+      return SType::Int;
+    case ColKind::Bit:
+      return SType::Bit;
+    case ColKind::DateTime:
+      return SType::DateTime;
+    case ColKind::Real:
+    case ColKind::Decimal:
+      return SType::Real;
+    case ColKind::Other:
+      return SType::Unknown;
   }
   return SType::Unknown;
 }
 
-Translator::Translator(const Catalog& catalog, const Batch& batch, int literalBase, bool inlineLiterals,
-                       std::string databaseName)
-    : catalog_(catalog), batch_(batch), literalBase_(literalBase), inline_(inlineLiterals),
+Translator::Translator(const Catalog& catalog, const Batch& batch, int literalBase,
+                       bool inlineLiterals, std::string databaseName)
+    : catalog_(catalog),
+      batch_(batch),
+      literalBase_(literalBase),
+      inline_(inlineLiterals),
       dbName_(std::move(databaseName)) {}
 
 bool Translator::Fail(int number, std::string message) {
@@ -50,11 +60,20 @@ bool Translator::Fail(int number, std::string message) {
 bool Translator::Statement(const tsql::Statement& stmt, std::string& sql, TranslateError& error) {
   bool ok = false;
   switch (stmt.kind) {
-    case tsql::Statement::Kind::Select: ok = Select(*stmt.select, sql); break;
-    case tsql::Statement::Kind::Insert: ok = Insert(stmt, sql); break;
-    case tsql::Statement::Kind::Update: ok = Update(stmt, sql); break;
-    case tsql::Statement::Kind::Delete: ok = Delete(stmt, sql); break;
-    default: ok = Fail(50000, "statement cannot be translated");
+    case tsql::Statement::Kind::Select:
+      ok = Select(*stmt.select, sql);
+      break;
+    case tsql::Statement::Kind::Insert:
+      ok = Insert(stmt, sql);
+      break;
+    case tsql::Statement::Kind::Update:
+      ok = Update(stmt, sql);
+      break;
+    case tsql::Statement::Kind::Delete:
+      ok = Delete(stmt, sql);
+      break;
+    default:
+      ok = Fail(50000, "statement cannot be translated");
   }
   if (!ok) error = error_;
   return ok;
@@ -82,8 +101,8 @@ bool Translator::Value(const Expr& expr, std::string& sql, TranslateError& error
   return true;
 }
 
-std::string Translator::ColumnValue(const std::string& valueSql, SType valueType, const ColumnInfo& col,
-                                    const std::string& table, int op) {
+std::string Translator::ColumnValue(const std::string& valueSql, SType valueType,
+                                    const ColumnInfo& col, const std::string& table, int op) {
   std::string v = valueSql;
   if (valueType == SType::DateTime && col.kind == ColKind::Text) v = "qiva_dt_text(" + v + ",0,30)";
   if (valueType == SType::DateTime && col.kind == ColKind::DateTime && col.nullable) return v;
@@ -91,8 +110,9 @@ std::string Translator::ColumnValue(const std::string& valueSql, SType valueType
          QuoteText(table) + "," + QuoteText(col.name) + "," + std::to_string(op) + ")";
 }
 
-bool Translator::DefaultValue(const Catalog& catalog, const ColumnInfo& col, const std::string& dbName,
-                              std::string& sql, SType& type, TranslateError& error) {
+bool Translator::DefaultValue(const Catalog& catalog, const ColumnInfo& col,
+                              const std::string& dbName, std::string& sql, SType& type,
+                              TranslateError& error) {
   Batch b;
   ExprPtr expr;
   SyntaxError se;
@@ -116,41 +136,58 @@ bool Translator::ResolveSource(const TableRef& ref, Source& out) {
   out.tableName = ref.name;
   const std::string db = QuoteText(dbName_);
   if (schema == "INFORMATION_SCHEMA" && name == "TABLES") {
-    out.sql = "(SELECT " + db + " AS TABLE_CATALOG, 'dbo' AS TABLE_SCHEMA, name AS TABLE_NAME, "
+    out.sql = "(SELECT " + db +
+              " AS TABLE_CATALOG, 'dbo' AS TABLE_SCHEMA, name AS TABLE_NAME, "
               "'BASE TABLE' AS TABLE_TYPE FROM \"__qiva_objects\" WHERE type = 'U')";
-    out.columns = {{"TABLE_CATALOG", SType::Text}, {"TABLE_SCHEMA", SType::Text},
-                   {"TABLE_NAME", SType::Text}, {"TABLE_TYPE", SType::Text}};
+    out.columns = {{"TABLE_CATALOG", SType::Text},
+                   {"TABLE_SCHEMA", SType::Text},
+                   {"TABLE_NAME", SType::Text},
+                   {"TABLE_TYPE", SType::Text}};
     return true;
   }
   if (schema == "INFORMATION_SCHEMA" && name == "COLUMNS") {
-    out.sql = "(SELECT " + db + " AS TABLE_CATALOG, 'dbo' AS TABLE_SCHEMA, table_name AS TABLE_NAME, "
-              "column_name AS COLUMN_NAME, ordinal AS ORDINAL_POSITION, default_sql AS COLUMN_DEFAULT, "
-              "CASE nullable WHEN 1 THEN 'YES' ELSE 'NO' END AS IS_NULLABLE, lower(type_name) AS DATA_TYPE, "
-              "CASE WHEN type_name IN ('VARCHAR','NVARCHAR','CHAR','NCHAR','TEXT','NTEXT') THEN length END "
-              "AS CHARACTER_MAXIMUM_LENGTH, CASE type_name WHEN 'TINYINT' THEN 3 WHEN 'SMALLINT' THEN 5 "
-              "WHEN 'INT' THEN 10 WHEN 'INTEGER' THEN 10 WHEN 'BIGINT' THEN 19 WHEN 'FLOAT' THEN 53 "
-              "WHEN 'REAL' THEN 24 WHEN 'DECIMAL' THEN precision WHEN 'NUMERIC' THEN precision END "
-              "AS NUMERIC_PRECISION, CASE WHEN type_name IN ('TINYINT','SMALLINT','INT','INTEGER',"
-              "'BIGINT','DECIMAL','NUMERIC') THEN scale END AS NUMERIC_SCALE FROM \"__qiva_columns\")";
-    out.columns = {{"TABLE_CATALOG", SType::Text}, {"TABLE_SCHEMA", SType::Text}, {"TABLE_NAME", SType::Text},
-                   {"COLUMN_NAME", SType::Text}, {"ORDINAL_POSITION", SType::Int},
-                   {"COLUMN_DEFAULT", SType::Text}, {"IS_NULLABLE", SType::Text}, {"DATA_TYPE", SType::Text},
-                   {"CHARACTER_MAXIMUM_LENGTH", SType::Int}, {"NUMERIC_PRECISION", SType::Int},
+    out.sql =
+        "(SELECT " + db +
+        " AS TABLE_CATALOG, 'dbo' AS TABLE_SCHEMA, table_name AS TABLE_NAME, "
+        "column_name AS COLUMN_NAME, ordinal AS ORDINAL_POSITION, default_sql AS COLUMN_DEFAULT, "
+        "CASE nullable WHEN 1 THEN 'YES' ELSE 'NO' END AS IS_NULLABLE, lower(type_name) AS "
+        "DATA_TYPE, "
+        "CASE WHEN type_name IN ('VARCHAR','NVARCHAR','CHAR','NCHAR','TEXT','NTEXT') THEN length "
+        "END "
+        "AS CHARACTER_MAXIMUM_LENGTH, CASE type_name WHEN 'TINYINT' THEN 3 WHEN 'SMALLINT' THEN 5 "
+        "WHEN 'INT' THEN 10 WHEN 'INTEGER' THEN 10 WHEN 'BIGINT' THEN 19 WHEN 'FLOAT' THEN 53 "
+        "WHEN 'REAL' THEN 24 WHEN 'DECIMAL' THEN precision WHEN 'NUMERIC' THEN precision END "
+        "AS NUMERIC_PRECISION, CASE WHEN type_name IN ('TINYINT','SMALLINT','INT','INTEGER',"
+        "'BIGINT','DECIMAL','NUMERIC') THEN scale END AS NUMERIC_SCALE FROM \"__qiva_columns\")";
+    out.columns = {{"TABLE_CATALOG", SType::Text},
+                   {"TABLE_SCHEMA", SType::Text},
+                   {"TABLE_NAME", SType::Text},
+                   {"COLUMN_NAME", SType::Text},
+                   {"ORDINAL_POSITION", SType::Int},
+                   {"COLUMN_DEFAULT", SType::Text},
+                   {"IS_NULLABLE", SType::Text},
+                   {"DATA_TYPE", SType::Text},
+                   {"CHARACTER_MAXIMUM_LENGTH", SType::Int},
+                   {"NUMERIC_PRECISION", SType::Int},
                    {"NUMERIC_SCALE", SType::Int}};
     return true;
   }
-  if (name == "SYSOBJECTS" || (schema == "SYS" && (name == "OBJECTS" || name == "TABLES" || name == "PROCEDURES"))) {
+  if (name == "SYSOBJECTS" ||
+      (schema == "SYS" && (name == "OBJECTS" || name == "TABLES" || name == "PROCEDURES"))) {
     std::string where;
     if (name == "TABLES") where = " WHERE type = 'U'";
     if (name == "PROCEDURES") where = " WHERE type = 'P'";
-    out.sql = "(SELECT name, object_id AS id, object_id, type AS xtype, type, 1 AS uid FROM \"__qiva_objects\"" +
-              where + ")";
-    out.columns = {{"name", SType::Text}, {"id", SType::Int}, {"object_id", SType::Int},
+    out.sql =
+        "(SELECT name, object_id AS id, object_id, type AS xtype, type, 1 AS uid FROM "
+        "\"__qiva_objects\"" +
+        where + ")";
+    out.columns = {{"name", SType::Text},  {"id", SType::Int},    {"object_id", SType::Int},
                    {"xtype", SType::Text}, {"type", SType::Text}, {"uid", SType::Int}};
     return true;
   }
   const TableInfo* t = catalog_.Find(ref.name);
-  if (!t || (!schema.empty() && schema != "DBO")) return Fail(208, "Invalid object name '" + ref.name + "'.");
+  if (!t || (!schema.empty() && schema != "DBO"))
+    return Fail(208, "Invalid object name '" + ref.name + "'.");
   out.tableName = t->name;
   if (ref.alias.empty()) out.alias = t->name;
   out.sql = QuoteId(t->name);
@@ -162,12 +199,17 @@ bool Translator::Select(const SelectStmt& s, std::string& sql) {
   Source src;
   if (s.hasFrom && !ResolveSource(s.from, src)) return false;
   if (s.hasFrom) scopes_.push_back(&src);
-  const auto pop = [&] { if (s.hasFrom) scopes_.pop_back(); };
+  const auto pop = [&] {
+    if (s.hasFrom) scopes_.pop_back();
+  };
   sql = s.distinct ? "SELECT DISTINCT " : "SELECT ";
   bool first = true;
   for (const SelectItem& item : s.items) {
     if (!item.expr) {
-      if (!s.hasFrom) { pop(); return Fail(263, "Must specify table to select from."); }
+      if (!s.hasFrom) {
+        pop();
+        return Fail(263, "Must specify table to select from.");
+      }
       for (const SourceColumn& c : src.columns) {
         if (!first) sql += ", ";
         first = false;
@@ -179,7 +221,10 @@ bool Translator::Select(const SelectStmt& s, std::string& sql) {
     first = false;
     std::string e;
     SType t;
-    if (!Emit(*item.expr, e, t)) { pop(); return false; }
+    if (!Emit(*item.expr, e, t)) {
+      pop();
+      return false;
+    }
     std::string alias = item.alias;
     if (alias.empty() && item.expr->kind == Expr::Kind::Column) alias = item.expr->name;
     sql += alias.empty() ? e : e + " AS " + QuoteId(alias);
@@ -188,13 +233,19 @@ bool Translator::Select(const SelectStmt& s, std::string& sql) {
   if (s.where) {
     std::string e;
     SType t;
-    if (!Emit(*s.where, e, t)) { pop(); return false; }
+    if (!Emit(*s.where, e, t)) {
+      pop();
+      return false;
+    }
     sql += " WHERE " + e;
   }
   for (size_t i = 0; i < s.groupBy.size(); ++i) {
     std::string e;
     SType t;
-    if (!Emit(*s.groupBy[i], e, t)) { pop(); return false; }
+    if (!Emit(*s.groupBy[i], e, t)) {
+      pop();
+      return false;
+    }
     sql += (i == 0 ? " GROUP BY " : ", ") + e;
   }
   for (size_t i = 0; i < s.orderBy.size(); ++i) {
@@ -236,7 +287,13 @@ bool Translator::Insert(const tsql::Statement& st, std::string& sql) {
         return Fail(544, "Cannot insert explicit value for identity column in table '" + t->name +
                              "' when IDENTITY_INSERT is set to OFF.");
       if (std::find(targets.begin(), targets.end(), idx) != targets.end())
-        return Fail(264, "The column name '" + name + "' is specified more than once in the SET clause or column list of an INSERT. A column cannot be assigned more than one value in the same clause. Modify the clause to make sure that a column is updated only once. If this statement updates or inserts columns into a view, column aliasing can conceal these changes.");
+        return Fail(
+            264,
+            "The column name '" + name +
+                "' is specified more than once in the SET clause or column list of an INSERT. A "
+                "column cannot be assigned more than one value in the same clause. Modify the "
+                "clause to make sure that a column is updated only once. If this statement updates "
+                "or inserts columns into a view, column aliasing can conceal these changes.");
       targets.push_back(idx);
     }
   }
@@ -244,7 +301,9 @@ bool Translator::Insert(const tsql::Statement& st, std::string& sql) {
   std::vector<std::pair<int, std::string>> implicit;
   for (size_t i = 0; i < t->columns.size(); ++i) {
     const ColumnInfo& c = t->columns[i];
-    if (c.identity || std::find(targets.begin(), targets.end(), static_cast<int>(i)) != targets.end()) continue;
+    if (c.identity ||
+        std::find(targets.begin(), targets.end(), static_cast<int>(i)) != targets.end())
+      continue;
     if (!c.defaultSql.empty()) {
       std::string d;
       SType dt;
@@ -276,15 +335,22 @@ bool Translator::Insert(const tsql::Statement& st, std::string& sql) {
     if (!st.defaultValues) {
       const auto& row = st.rows[r];
       if (row.size() > targets.size())
-        return Fail(110, "There are fewer columns in the INSERT statement than values specified in the VALUES clause. The number of values in the VALUES clause must match the number of columns specified in the INSERT statement.");
+        return Fail(110,
+                    "There are fewer columns in the INSERT statement than values specified in the "
+                    "VALUES clause. The number of values in the VALUES clause must match the "
+                    "number of columns specified in the INSERT statement.");
       if (row.size() < targets.size())
-        return Fail(109, "There are more columns in the INSERT statement than values specified in the VALUES clause. The number of values in the VALUES clause must match the number of columns specified in the INSERT statement.");
+        return Fail(109,
+                    "There are more columns in the INSERT statement than values specified in the "
+                    "VALUES clause. The number of values in the VALUES clause must match the "
+                    "number of columns specified in the INSERT statement.");
     }
     sql += r ? ",(" : "(";
     first = true;
     for (size_t i = 0; i < targets.size(); ++i) {
       std::string e;
-      if (!StoredValue(*st.rows[r][i], t->columns[static_cast<size_t>(targets[i])], t->name, 1, e)) return false;
+      if (!StoredValue(*st.rows[r][i], t->columns[static_cast<size_t>(targets[i])], t->name, 1, e))
+        return false;
       sql += (first ? "" : ",") + e;
       first = false;
     }
@@ -307,9 +373,15 @@ bool Translator::Update(const tsql::Statement& st, std::string& sql) {
   bool ok = true;
   for (size_t i = 0; ok && i < st.sets.size(); ++i) {
     const int idx = t->Find(st.sets[i].first);
-    if (idx < 0) { ok = Fail(207, "Invalid column name '" + st.sets[i].first + "'."); break; }
+    if (idx < 0) {
+      ok = Fail(207, "Invalid column name '" + st.sets[i].first + "'.");
+      break;
+    }
     const ColumnInfo& c = t->columns[static_cast<size_t>(idx)];
-    if (c.identity) { ok = Fail(8102, "Cannot update identity column '" + c.name + "'."); break; }
+    if (c.identity) {
+      ok = Fail(8102, "Cannot update identity column '" + c.name + "'.");
+      break;
+    }
     std::string e;
     if (!(ok = StoredValue(*st.sets[i].second, c, t->name, 2, e))) break;
     sql += (i ? ", " : "") + QuoteId(c.name) + " = " + e;
@@ -332,7 +404,8 @@ bool Translator::Update(const tsql::Statement& st, std::string& sql) {
 bool Translator::SkipRowsReplaceLeavesAlone(const tsql::Statement& st, std::string& sql) {
   if (st.sets.size() != 1) return true;
   const Expr& value = *st.sets[0].second;
-  if (value.kind != Expr::Kind::Func || value.name != "REPLACE" || value.args.size() != 3) return true;
+  if (value.kind != Expr::Kind::Func || value.name != "REPLACE" || value.args.size() != 3)
+    return true;
   const Expr& subject = *value.args[0];
   const bool sameColumn = subject.kind == Expr::Kind::Column && subject.qualifier.empty() &&
                           ToUpper(subject.name) == ToUpper(st.sets[0].first);
@@ -349,7 +422,8 @@ bool Translator::SkipRowsReplaceLeavesAlone(const tsql::Statement& st, std::stri
 bool Translator::Delete(const tsql::Statement& st, std::string& sql) {
   Source src;
   if (!ResolveSource(st.table, src)) return false;
-  if (!catalog_.Find(st.table.name)) return Fail(208, "Invalid object name '" + st.table.name + "'.");
+  if (!catalog_.Find(st.table.name))
+    return Fail(208, "Invalid object name '" + st.table.name + "'.");
   scopes_.push_back(&src);
   sql = "DELETE FROM " + QuoteId(src.tableName);
   bool ok = true;
@@ -363,7 +437,8 @@ bool Translator::Delete(const tsql::Statement& st, std::string& sql) {
   return ok;
 }
 
-bool Translator::StoredValue(const Expr& e, const ColumnInfo& col, const std::string& table, int op, std::string& out) {
+bool Translator::StoredValue(const Expr& e, const ColumnInfo& col, const std::string& table, int op,
+                             std::string& out) {
   if (e.kind == Expr::Kind::Literal && !inline_ && col.kind != ColKind::Other) {
     DirectParam p;
     p.param = e.literal - literalBase_ + 1;
@@ -412,19 +487,25 @@ bool Translator::EmitColumn(const Expr& e, std::string& out, SType& type) {
       }
     }
   }
-  if (!e.qualifier.empty()) return Fail(4104, "The multi-part identifier \"" + e.qualifier + "." + e.name + "\" could not be bound.");
+  if (!e.qualifier.empty())
+    return Fail(4104, "The multi-part identifier \"" + e.qualifier + "." + e.name +
+                          "\" could not be bound.");
   return Fail(207, "Invalid column name '" + e.name + "'.");
 }
 
-bool Translator::EmitComparison(const std::string& op, const Expr& l, const Expr& r, std::string& out) {
+bool Translator::EmitComparison(const std::string& op, const Expr& l, const Expr& r,
+                                std::string& out) {
   std::string a, b;
   SType ta, tb;
   if (!Emit(l, a, ta) || !Emit(r, b, tb)) return false;
-  if (ta == SType::DateTime && tb != SType::DateTime && tb != SType::Null) b = "qiva_dt(" + b + ")";
-  else if (tb == SType::DateTime && ta != SType::DateTime && ta != SType::Null) a = "qiva_dt(" + a + ")";
+  if (ta == SType::DateTime && tb != SType::DateTime && tb != SType::Null)
+    b = "qiva_dt(" + b + ")";
+  else if (tb == SType::DateTime && ta != SType::DateTime && ta != SType::Null)
+    a = "qiva_dt(" + a + ")";
   std::string sqlOp = op == "!=" ? "<>" : op == "!<" ? ">=" : op == "!>" ? "<=" : op;
   out += "(" + a + " " + sqlOp + " " + b;
-  if ((ta == SType::Text || tb == SType::Text) && ta != SType::DateTime && tb != SType::DateTime) out += " COLLATE NOCASE";
+  if ((ta == SType::Text || tb == SType::Text) && ta != SType::DateTime && tb != SType::DateTime)
+    out += " COLLATE NOCASE";
   out += ")";
   return true;
 }
@@ -456,8 +537,13 @@ bool Translator::Emit(const Expr& e, std::string& out, SType& type) {
       std::string a;
       SType ta;
       if (!Emit(*e.args[0], a, ta)) return false;
-      if (e.name == "NOT") { out += "(NOT " + a + ")"; type = SType::Int; }
-      else { out += "(" + e.name + a + ")"; type = ta; }
+      if (e.name == "NOT") {
+        out += "(NOT " + a + ")";
+        type = SType::Int;
+      } else {
+        out += "(" + e.name + a + ")";
+        type = ta;
+      }
       return true;
     }
     case Expr::Kind::Binary: {
@@ -473,13 +559,16 @@ bool Translator::Emit(const Expr& e, std::string& out, SType& type) {
         std::string a, b;
         SType ta, tb;
         if (!Emit(*e.args[0], a, ta) || !Emit(*e.args[1], b, tb)) return false;
-        if (e.name == "+" && (ta == SType::Text || tb == SType::Text) && ta != SType::DateTime && tb != SType::DateTime &&
-            ta != SType::Int && tb != SType::Int && ta != SType::Real && tb != SType::Real) {
+        if (e.name == "+" && (ta == SType::Text || tb == SType::Text) && ta != SType::DateTime &&
+            tb != SType::DateTime && ta != SType::Int && tb != SType::Int && ta != SType::Real &&
+            tb != SType::Real) {
           out += "(" + a + " || " + b + ")";
           type = SType::Text;
         } else {
           out += "(" + a + " " + e.name + " " + b + ")";
-          type = ta == SType::Real || tb == SType::Real ? SType::Real : ta == SType::Int && tb == SType::Int ? SType::Int : SType::Unknown;
+          type = ta == SType::Real || tb == SType::Real ? SType::Real
+                 : ta == SType::Int && tb == SType::Int ? SType::Int
+                                                        : SType::Unknown;
         }
         return true;
       }
@@ -489,14 +578,18 @@ bool Translator::Emit(const Expr& e, std::string& out, SType& type) {
     case Expr::Kind::Between: {
       std::string x, lo, hi;
       SType tx, tl, th;
-      if (!Emit(*e.args[0], x, tx) || !Emit(*e.args[1], lo, tl) || !Emit(*e.args[2], hi, th)) return false;
+      if (!Emit(*e.args[0], x, tx) || !Emit(*e.args[1], lo, tl) || !Emit(*e.args[2], hi, th))
+        return false;
       const bool dt = tx == SType::DateTime || tl == SType::DateTime || th == SType::DateTime;
-      const auto wrap = [&](std::string& s, SType t) { if (dt && t != SType::DateTime && t != SType::Null) s = "qiva_dt(" + s + ")"; };
+      const auto wrap = [&](std::string& s, SType t) {
+        if (dt && t != SType::DateTime && t != SType::Null) s = "qiva_dt(" + s + ")";
+      };
       wrap(x, tx);
       wrap(lo, tl);
       wrap(hi, th);
       const bool text = !dt && (tx == SType::Text || tl == SType::Text || th == SType::Text);
-      out += "(" + x + (text ? " COLLATE NOCASE" : "") + (e.negated ? " NOT BETWEEN " : " BETWEEN ") + lo + " AND " + hi + ")";
+      out += "(" + x + (text ? " COLLATE NOCASE" : "") +
+             (e.negated ? " NOT BETWEEN " : " BETWEEN ") + lo + " AND " + hi + ")";
       type = SType::Int;
       return true;
     }
@@ -521,7 +614,8 @@ bool Translator::Emit(const Expr& e, std::string& out, SType& type) {
           if (!Select(*e.args[i]->select, v)) return false;
         } else {
           if (!Emit(*e.args[i], v, tv)) return false;
-          if (tx == SType::DateTime && tv != SType::DateTime && tv != SType::Null) v = "qiva_dt(" + v + ")";
+          if (tx == SType::DateTime && tv != SType::DateTime && tv != SType::Null)
+            v = "qiva_dt(" + v + ")";
         }
         out += (i > 1 ? "," : "") + v;
       }
@@ -585,7 +679,8 @@ bool Translator::EmitFunc(const Expr& e, std::string& out, SType& type) {
   std::vector<SType> t(e.args.size(), SType::Unknown);
   const auto argc = [&](size_t lo, size_t hi) {
     if (e.args.size() < lo || e.args.size() > hi)
-      return Fail(174, "The " + ToUpper(f) + " function requires " + std::to_string(lo) + " argument(s).");
+      return Fail(
+          174, "The " + ToUpper(f) + " function requires " + std::to_string(lo) + " argument(s).");
     return true;
   };
   const auto emitArgs = [&]() {
@@ -616,7 +711,8 @@ bool Translator::EmitFunc(const Expr& e, std::string& out, SType& type) {
     if (!argc(n, n) || !emitArgs()) return false;
     // Of a database's properties only its collation is known: the connection's.
     out += n == 1 ? "qiva_serverproperty(" + a[0] + ")"
-                  : "(CASE upper(" + a[1] + ") WHEN 'COLLATION' THEN qiva_serverproperty('Collation') END)";
+                  : "(CASE upper(" + a[1] +
+                        ") WHEN 'COLLATION' THEN qiva_serverproperty('Collation') END)";
     type = SType::Text;
     return true;
   }
@@ -628,15 +724,18 @@ bool Translator::EmitFunc(const Expr& e, std::string& out, SType& type) {
   }
   if (f == "OBJECTPROPERTY") {
     if (!argc(2, 2) || !emitArgs()) return false;
-    out += "(SELECT CASE upper(" + a[1] + ") WHEN 'ISUSERTABLE' THEN type = 'U' WHEN 'ISTABLE' THEN type = 'U' "
-           "WHEN 'ISPROCEDURE' THEN type = 'P' END FROM \"__qiva_objects\" WHERE object_id = " + a[0] + ")";
+    out += "(SELECT CASE upper(" + a[1] +
+           ") WHEN 'ISUSERTABLE' THEN type = 'U' WHEN 'ISTABLE' THEN type = 'U' "
+           "WHEN 'ISPROCEDURE' THEN type = 'P' END FROM \"__qiva_objects\" WHERE object_id = " +
+           a[0] + ")";
     type = SType::Int;
     return true;
   }
   if (!emitArgs()) return false;
   if (f == "ISNULL") {
     if (!argc(2, 2)) return false;
-    if (t[0] == SType::DateTime && t[1] != SType::DateTime && t[1] != SType::Null) a[1] = "qiva_dt(" + a[1] + ")";
+    if (t[0] == SType::DateTime && t[1] != SType::DateTime && t[1] != SType::Null)
+      a[1] = "qiva_dt(" + a[1] + ")";
     out += "ifnull(" + a[0] + ", " + a[1] + ")";
     type = t[0] == SType::Null ? t[1] : t[0];
     return true;
@@ -663,7 +762,8 @@ bool Translator::EmitFunc(const Expr& e, std::string& out, SType& type) {
   }
   if (f == "UPPER" || f == "LOWER" || f == "LTRIM" || f == "RTRIM") {
     if (!argc(1, 1)) return false;
-    out += (f == "LTRIM" || f == "RTRIM") ? ToUpper(f) + "(" + a[0] + ", ' ')" : f + "(" + a[0] + ")";
+    out +=
+        (f == "LTRIM" || f == "RTRIM") ? ToUpper(f) + "(" + a[0] + ", ' ')" : f + "(" + a[0] + ")";
     type = SType::Text;
     return true;
   }
@@ -682,7 +782,8 @@ bool Translator::EmitFunc(const Expr& e, std::string& out, SType& type) {
   if (f == "LEFT" || f == "RIGHT") {
     if (!argc(2, 2)) return false;
     out += f == "LEFT" ? "substr(" + a[0] + ", 1, " + a[1] + ")"
-                       : "(CASE WHEN " + a[1] + " <= 0 THEN '' ELSE substr(" + a[0] + ", -(" + a[1] + ")) END)";
+                       : "(CASE WHEN " + a[1] + " <= 0 THEN '' ELSE substr(" + a[0] + ", -(" +
+                             a[1] + ")) END)";
     type = SType::Text;
     return true;
   }
@@ -710,21 +811,28 @@ bool Translator::EmitConvert(const Expr& e, std::string& out, SType& type) {
   SType tv;
   if (!Emit(*e.args[0], v, tv)) return false;
   const SqlTypeName& ts = e.type;
-  if (ts.name == "DATETIME" || ts.name == "SMALLDATETIME" || ts.name == "DATE" || ts.name == "DATETIME2") {
+  if (ts.name == "DATETIME" || ts.name == "SMALLDATETIME" || ts.name == "DATE" ||
+      ts.name == "DATETIME2") {
     type = SType::DateTime;
     if (tv == SType::DateTime && ts.name != "DATE") {
       out += v;
       return true;
     }
-    if (ts.name == "DATE") out += "qiva_date_only(qiva_convert_dt(" + v + ", " + std::to_string(e.style) + "))";
-    else out += "qiva_convert_dt(" + v + ", " + std::to_string(e.style) + ")";
+    if (ts.name == "DATE")
+      out += "qiva_date_only(qiva_convert_dt(" + v + ", " + std::to_string(e.style) + "))";
+    else
+      out += "qiva_convert_dt(" + v + ", " + std::to_string(e.style) + ")";
     return true;
   }
   if (IsTextType(ts)) {
     type = SType::Text;
     const int len = ts.length == 0 ? 30 : ts.length;
-    if (tv == SType::DateTime) out += "qiva_dt_text(" + v + ", " + std::to_string(e.style < 0 ? 0 : e.style) + ", " + std::to_string(len) + ")";
-    else out += len < 0 ? "CAST(" + v + " AS TEXT)" : "substr(CAST(" + v + " AS TEXT), 1, " + std::to_string(len) + ")";
+    if (tv == SType::DateTime)
+      out += "qiva_dt_text(" + v + ", " + std::to_string(e.style < 0 ? 0 : e.style) + ", " +
+             std::to_string(len) + ")";
+    else
+      out += len < 0 ? "CAST(" + v + " AS TEXT)"
+                     : "substr(CAST(" + v + " AS TEXT), 1, " + std::to_string(len) + ")";
     return true;
   }
   ColumnDef def;
@@ -732,7 +840,8 @@ bool Translator::EmitConvert(const Expr& e, std::string& out, SType& type) {
   def.type = ts;
   ColumnInfo col;
   std::string err;
-  if (!DescribeColumn(def, col, err)) return Fail(243, "Type " + ts.name + " is not a defined system type.");
+  if (!DescribeColumn(def, col, err))
+    return Fail(243, "Type " + ts.name + " is not a defined system type.");
   type = TypeOfColumn(col);
   out += "qiva_col(" + v + "," + IntKindArgs(col) + ",0,'','',3)";
   return true;

@@ -44,8 +44,8 @@ class Translator {
   bool Value(const Expr& expr, std::string& sql, TranslateError& error);
   // The SQLite expression that converts `valueSql` for storing into `col` of `table`
   // (conversion, length and NOT NULL checks); `op` is 1 for INSERT and 2 for UPDATE.
-  static std::string ColumnValue(const std::string& valueSql, SType valueType, const ColumnInfo& col,
-                                 const std::string& table, int op);
+  static std::string ColumnValue(const std::string& valueSql, SType valueType,
+                                 const ColumnInfo& col, const std::string& table, int op);
   // The parameters of the last translated statement that are stored into columns as they are.
   const std::vector<DirectParam>& DirectParams() const { return direct_; }
   // The translated default expression of a column (literals written inline).
@@ -78,7 +78,8 @@ class Translator {
   void EmitLiteral(const Expr& e, std::string& out, SType& type);
   bool Fail(int number, std::string message);
   // The value for `col`: a bare parameter recorded in direct_ for a literal, else ColumnValue.
-  bool StoredValue(const Expr& e, const ColumnInfo& col, const std::string& table, int op, std::string& out);
+  bool StoredValue(const Expr& e, const ColumnInfo& col, const std::string& table, int op,
+                   std::string& out);
 
   const Catalog& catalog_;
   const Batch& batch_;

@@ -42,8 +42,9 @@ class DatabaseTest : public qiva::test::InScratchFolder {
 
 TEST_F(DatabaseTest, buildsDriverConnectionTextFromTheFourValuesInOrder) {
   ASSERT_TRUE(db.Open("srv\\inst", "sa", "secret", "clinic"));
-  EXPECT_EQ(db.m_szConnectionString, std::string("DRIVER={") + QIVA_DEFAULT_ODBC_DRIVER +
-                                         "};SERVER=srv\\inst;UID=sa;PWD=secret;DATABASE=clinic;APP=QIVA_IMPORT");
+  EXPECT_EQ(db.m_szConnectionString,
+            std::string("DRIVER={") + QIVA_DEFAULT_ODBC_DRIVER +
+                "};SERVER=srv\\inst;UID=sa;PWD=secret;DATABASE=clinic;APP=QIVA_IMPORT");
   EXPECT_EQ(db.m_szServer, "srv\\inst");
   EXPECT_EQ(db.m_szUser, "sa");
   EXPECT_EQ(db.m_szPassword, "secret");
@@ -52,8 +53,9 @@ TEST_F(DatabaseTest, buildsDriverConnectionTextFromTheFourValuesInOrder) {
 
   db.SetDriver("ODBC Driver 18 for SQL Server");
   ASSERT_TRUE(db.Open("h", "u", "p", "d"));
-  EXPECT_EQ(db.m_szConnectionString,
-            "DRIVER={ODBC Driver 18 for SQL Server};SERVER=h;UID=u;PWD=p;DATABASE=d;APP=QIVA_IMPORT");
+  EXPECT_EQ(
+      db.m_szConnectionString,
+      "DRIVER={ODBC Driver 18 for SQL Server};SERVER=h;UID=u;PWD=p;DATABASE=d;APP=QIVA_IMPORT");
 
   db.SetDsn("clinic dsn");
   ASSERT_TRUE(db.Open("ignored", "u", "p", "d"));
@@ -66,13 +68,15 @@ TEST_F(DatabaseTest, bracesOnlyValuesThatNeedThemAndNoValueAddsAnAttribute) {
   using qiva::db::ConnectionAttribute;
   db.SetDriver("ODBC Driver 18 for SQL Server");
   ASSERT_TRUE(db.Open("h", "u", "x;DATABASE=master", "d"));
-  EXPECT_EQ(db.m_szConnectionString, "DRIVER={ODBC Driver 18 for SQL Server};SERVER=h;UID=u;"
-                                     "PWD={x;DATABASE=master};DATABASE=d;APP=QIVA_IMPORT");
+  EXPECT_EQ(db.m_szConnectionString,
+            "DRIVER={ODBC Driver 18 for SQL Server};SERVER=h;UID=u;"
+            "PWD={x;DATABASE=master};DATABASE=d;APP=QIVA_IMPORT");
   EXPECT_EQ(ConnectionAttribute(db.m_szConnectionString, "database"), "d");
 
   ASSERT_TRUE(db.Open(" h", "u=v", "x}y", "{d}; e"));
-  EXPECT_EQ(db.m_szConnectionString, "DRIVER={ODBC Driver 18 for SQL Server};SERVER={ h};"
-                                     "UID=u=v;PWD=x}y;DATABASE={{d}}; e};APP=QIVA_IMPORT");
+  EXPECT_EQ(db.m_szConnectionString,
+            "DRIVER={ODBC Driver 18 for SQL Server};SERVER={ h};"
+            "UID=u=v;PWD=x}y;DATABASE={{d}}; e};APP=QIVA_IMPORT");
   EXPECT_EQ(ConnectionAttribute(db.m_szConnectionString, "SERVER"), " h");
   EXPECT_EQ(ConnectionAttribute(db.m_szConnectionString, "uid"), "u=v");
   EXPECT_EQ(ConnectionAttribute(db.m_szConnectionString, "PWD"), "x}y");
@@ -80,7 +84,8 @@ TEST_F(DatabaseTest, bracesOnlyValuesThatNeedThemAndNoValueAddsAnAttribute) {
 
   db.SetDriver("odd}driver");
   ASSERT_TRUE(db.Open("h", "u", "a}b{c", "d"));
-  EXPECT_EQ(db.m_szConnectionString, "DRIVER={odd}}driver};SERVER=h;UID=u;PWD=a}b{c;DATABASE=d;APP=QIVA_IMPORT");
+  EXPECT_EQ(db.m_szConnectionString,
+            "DRIVER={odd}}driver};SERVER=h;UID=u;PWD=a}b{c;DATABASE=d;APP=QIVA_IMPORT");
   EXPECT_EQ(ConnectionAttribute(db.m_szConnectionString, "Driver"), "odd}driver");
 }
 
@@ -90,7 +95,8 @@ TEST_F(DatabaseTest, refusesAValueFreeTdsCannotTakeBeforeConnecting) {
   db.SetLogFile("_database.log");
   db.SetDriver("FreeTDS");
   ASSERT_TRUE(db.Open("h", "u", "x}y", "d"));
-  EXPECT_EQ(db.m_szConnectionString, "DRIVER={FreeTDS};SERVER=h;UID=u;PWD=x}y;DATABASE=d;APP=QIVA_IMPORT");
+  EXPECT_EQ(db.m_szConnectionString,
+            "DRIVER={FreeTDS};SERVER=h;UID=u;PWD=x}y;DATABASE=d;APP=QIVA_IMPORT");
 
   script->journal.clear();
   EXPECT_FALSE(db.Open("h", "u", "Top;Se}cret", "d"));

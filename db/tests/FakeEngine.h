@@ -18,7 +18,7 @@ namespace qiva::test {
 struct EngineScript {
   bool openSucceeds = true;
   bool closeSucceeds = true;
-  bool queryRunsOutOfMemory = false;  // query throws std::bad_alloc
+  bool queryRunsOutOfMemory = false;             // query throws std::bad_alloc
   std::set<std::string> failingStatements;       // execute/query texts that fail
   std::map<std::string, db::ResultSet> results;  // query text -> rows
   db::EngineError error;                         // reported by every failure

@@ -28,11 +28,11 @@ TEST(SqlDateTime, AcceptsTheFormsTheImportsWrite) {
 }
 
 TEST(SqlDateTime, PlainSeparatedDatesFollowTheDateOrder) {
-  EXPECT_EQ(Conv("03/04/2021"), "2021-03-04 00:00:00.000");                   // mdy
+  EXPECT_EQ(Conv("03/04/2021"), "2021-03-04 00:00:00.000");  // mdy
   EXPECT_EQ(Conv("03/04/2021", DateOrder::DMY), "2021-04-03 00:00:00.000");
-  EXPECT_EQ(Conv("13/04/2021"), "242");                                        // no month 13
-  EXPECT_EQ(Conv("2021-03-04", DateOrder::DMY), "2021-04-03 00:00:00.000");   // ydm, like datetime
-  EXPECT_EQ(Conv("1/2/49"), "2049-01-02 00:00:00.000");                        // two-digit year cutoff
+  EXPECT_EQ(Conv("13/04/2021"), "242");                                      // no month 13
+  EXPECT_EQ(Conv("2021-03-04", DateOrder::DMY), "2021-04-03 00:00:00.000");  // ydm, like datetime
+  EXPECT_EQ(Conv("1/2/49"), "2049-01-02 00:00:00.000");  // two-digit year cutoff
   EXPECT_EQ(Conv("1/2/50"), "1950-01-02 00:00:00.000");
 }
 
@@ -107,11 +107,13 @@ TEST(SqlDateTime, StylesGiveTheirDateOrderAndText) {
 // The check the pharmaceutical import makes before a record joins a batch: the same rules as
 // CONVERT(datetime, text, 120) on the engine, whatever the session's date order.
 TEST(SqlDateTime, ConvertsToDateTimeFollowsTheStyle) {
-  for (const char* good : {"2024-02-29", "2024-01-31 10:20:30", "20240131", "", "2024-01-31T08:00:00"}) {
+  for (const char* good :
+       {"2024-02-29", "2024-01-31 10:20:30", "20240131", "", "2024-01-31T08:00:00"}) {
     EXPECT_TRUE(ConvertsToDateTime(good, 120)) << good;
     EXPECT_TRUE(ConvertsToDateTime(good, 120, DateOrder::DMY)) << good;
   }
-  for (const char* bad : {"2023-02-29", "31.01.2024", "2024-01-31 25:00", "ieri", "1752-12-31", "2024-1-31x"}) {
+  for (const char* bad :
+       {"2023-02-29", "31.01.2024", "2024-01-31 25:00", "ieri", "1752-12-31", "2024-1-31x"}) {
     EXPECT_FALSE(ConvertsToDateTime(bad, 120)) << bad;
   }
   EXPECT_FALSE(ConvertsToDateTime("2024-01-31", 999));

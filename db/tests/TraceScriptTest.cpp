@@ -28,9 +28,10 @@ TEST(TraceScript, statementsWithoutASeparatorLineAreWrittenAsSent) {
 }
 
 TEST(TraceScript, lineBreaksInsideLiteralsBecomeCharConcatenations) {
-  EXPECT_EQ(TraceStatementText("insert into T (a,b) values ('x\r\nGO\r\ndelete from T\nGO','it''s\n')"),
-            "insert into T (a,b) values ('x'+CHAR(13)+CHAR(10)+'GO'+CHAR(13)+CHAR(10)+"
-            "'delete from T'+CHAR(10)+'GO','it''s'+CHAR(10)+'')");
+  EXPECT_EQ(
+      TraceStatementText("insert into T (a,b) values ('x\r\nGO\r\ndelete from T\nGO','it''s\n')"),
+      "insert into T (a,b) values ('x'+CHAR(13)+CHAR(10)+'GO'+CHAR(13)+CHAR(10)+"
+      "'delete from T'+CHAR(10)+'GO','it''s'+CHAR(10)+'')");
   EXPECT_EQ(TraceStatementText("select N'a\ngo' x, n'\r' y"),
             "select N'a'+NCHAR(10)+N'go' x, n''+NCHAR(13)+N'' y");
   // A word ending in N before a quote is no N'' literal.

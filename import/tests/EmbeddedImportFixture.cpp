@@ -1,13 +1,12 @@
 // EmbeddedImportFixture.cpp: the scratch embedded database of the end-to-end import tests.
-#include "import/toolkit/tests/ImportTestSupport.h"
 #include "import/tests/EmbeddedImportFixture.h"
 
 #include <iterator>
 
-namespace qiva::import::test {
-namespace {
+#include "import/toolkit/tests/ImportTestSupport.h"
 
-}  // namespace
+namespace qiva::import::test {
+namespace {}  // namespace
 
 void EmbeddedImportTest::SetUp() {
   const auto* test = ::testing::UnitTest::GetInstance();

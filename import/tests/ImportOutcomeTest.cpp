@@ -2,9 +2,9 @@
 // expected failures, skipped records and sections, files not read, and a database that failed.
 #include <gtest/gtest.h>
 
+#include "import/Nomenclatures.h"
 #include "import/toolkit/FileKinds.h"
 #include "import/toolkit/ImportConventions.h"
-#include "import/Nomenclatures.h"
 #include "import/toolkit/tests/ImportTestSupport.h"
 
 namespace {
@@ -61,7 +61,8 @@ TEST(ImportOutcome, expectedFailuresAreNotRejectionsAndSkipsAreCounted) {
 
 TEST(ImportOutcome, fileCutShortOrOfAnotherRootIsNotRead) {
   RecordedImport run;
-  const std::string cut = run.writeFile("cut.xml", "<Catalogues><PersonStates><PersonState code='1'");
+  const std::string cut =
+      run.writeFile("cut.xml", "<Catalogues><PersonStates><PersonState code='1'");
   EXPECT_TRUE(OpenImportFile(run.context, cut, "Catalogues").isNull());
   EXPECT_FALSE(run.context.outcome.fileRead);
   EXPECT_TRUE(run.context.outcome.parse.cutShort);

@@ -26,13 +26,14 @@ std::string sql(RecordStatement (*build)(const RecordReader&), const std::string
 }
 
 TEST(NomenclatureStatements, laboratoryService) {
-  EXPECT_EQ(sql(LaboratoryServiceInsert,
-                "<LABORATORIESSERVICE code=\"L1\" name=\"Hemoleucogram\xC4\x83\" "
-                "validFrom=\"2020-01-01\" validTo=\"2030-12-31\" highLevel=\"true\" "
-                "recByPC=\"TRUE\" formula=\"FALSE\" inClinic=\"yes\" serviceType=\"3\"/>"),
-            "insert into QIVA_LABORATORIES_SERVICES (code,name,highLevel,recByPC,Formula,"
-            "InClinic,ValidFrom,validTo,ServiceType)\t\t\t\t\t\tvalues ('L1','Hemoleucogram\xC4\x83',"
-            "1,1,0,0,'2020-01-01','2030-12-31',3)");
+  EXPECT_EQ(
+      sql(LaboratoryServiceInsert,
+          "<LABORATORIESSERVICE code=\"L1\" name=\"Hemoleucogram\xC4\x83\" "
+          "validFrom=\"2020-01-01\" validTo=\"2030-12-31\" highLevel=\"true\" "
+          "recByPC=\"TRUE\" formula=\"FALSE\" inClinic=\"yes\" serviceType=\"3\"/>"),
+      "insert into QIVA_LABORATORIES_SERVICES (code,name,highLevel,recByPC,Formula,"
+      "InClinic,ValidFrom,validTo,ServiceType)\t\t\t\t\t\tvalues ('L1','Hemoleucogram\xC4\x83',"
+      "1,1,0,0,'2020-01-01','2030-12-31',3)");
   EXPECT_EQ(sql(LaboratoryServiceInsert, "<LABORATORIESSERVICE/>"),
             "insert into QIVA_LABORATORIES_SERVICES (code,name,highLevel,recByPC,Formula,"
             "InClinic,ValidFrom,validTo,ServiceType)\t\t\t\t\t\tvalues ('','',0,0,0,0,'','',0)");
@@ -43,8 +44,9 @@ TEST(NomenclatureStatements, personStatesTypesCategoriesAndPacks) {
             "insert into QIVA_PERSON_STATES (code,description) values ('1','Asigurat')");
   EXPECT_EQ(sql(PersonStateInsert, "<PERSONSTATE/>"),
             "insert into QIVA_PERSON_STATES (code,description) values ('','')");
-  EXPECT_EQ(sql(PersonTypeInsert, "<PERSONTYPE code=\"T\" description=\"Strain\" isForeign=\"2\"/>"),
-            "insert into QIVA_PERSON_TYPES (code,description,isForeign) values ('T','Strain',1)");
+  EXPECT_EQ(
+      sql(PersonTypeInsert, "<PERSONTYPE code=\"T\" description=\"Strain\" isForeign=\"2\"/>"),
+      "insert into QIVA_PERSON_TYPES (code,description,isForeign) values ('T','Strain',1)");
   EXPECT_EQ(sql(PersonTypeInsert, "<PERSONTYPE isForeign=\"abc\"/>"),
             "insert into QIVA_PERSON_TYPES (code,description,isForeign) values ('','',0)");
   EXPECT_EQ(sql(PersonCategoryInsert,
@@ -68,7 +70,8 @@ TEST(NomenclatureStatements, personStatesTypesCategoriesAndPacks) {
 }
 
 TEST(NomenclatureStatements, insuranceHousesAndSpecialities) {
-  XmlElement house = record("<INSURANCEHOUSE code=\"CJ\" name=\"CAS Cluj\" type=\"J\" validFrom=\"2001-01-01\"/>");
+  XmlElement house =
+      record("<INSURANCEHOUSE code=\"CJ\" name=\"CAS Cluj\" type=\"J\" validFrom=\"2001-01-01\"/>");
   EXPECT_EQ(InsuranceHouseLookup(RecordReader(house)),
             "select id from QIVA_INSURANCE_HOUSE where code='CJ'");
   EXPECT_EQ(InsuranceHouseInsert(RecordReader(house)).sql,
@@ -77,7 +80,8 @@ TEST(NomenclatureStatements, insuranceHousesAndSpecialities) {
   XmlElement empty = record("<INSURANCEHOUSE/>");
   EXPECT_EQ(InsuranceHouseInsert(RecordReader(empty)).sql,
             "insert into QIVA_INSURANCE_HOUSE (code,name,type,validFrom) values ('','','','')");
-  XmlElement speciality = record("<SPECIALITY code=\"M1\" name=\"Medicin\xC4\x83 intern\xC4\x83\" validFrom=\"2010-01-01\"/>");
+  XmlElement speciality = record(
+      "<SPECIALITY code=\"M1\" name=\"Medicin\xC4\x83 intern\xC4\x83\" validFrom=\"2010-01-01\"/>");
   EXPECT_EQ(SpecialityLookup(RecordReader(speciality)),
             "select id from QIVA_SPECIALITIES where code='M1'");
   EXPECT_EQ(SpecialityInsert(RecordReader(speciality)).sql,
@@ -120,14 +124,17 @@ TEST(NomenclatureStatements, specialityGroupsErrorsAndChronicDiseasesUseTheNullW
   EXPECT_EQ(sql(ClinSrvGrpSpecialtyInsert, "<CLINSRVGRPSPECIALTY/>"),
             "insert into QIVA_CLIN_SRV_GRP_SPECIALITIES (SERVICEGROUP,SPECIALITY,validFrom,"
             "validTo) values ('','','',NULL)");
-  EXPECT_EQ(sql(ErrorInsert, "<ERROR code=\"E1\" text=\"Cod invalid\" validFrom=\"2020-01-01\" validTo=\"2030-01-01\"/>"),
+  EXPECT_EQ(sql(ErrorInsert,
+                "<ERROR code=\"E1\" text=\"Cod invalid\" validFrom=\"2020-01-01\" "
+                "validTo=\"2030-01-01\"/>"),
             "insert into QIVA_ERRORS (code,text,validFrom,validTo) values "
             "('E1','Cod invalid','2020-01-01','2030-01-01')");
   EXPECT_EQ(sql(ErrorInsert, "<ERROR/>"),
             "insert into QIVA_ERRORS (code,text,validFrom,validTo) values ('','','',NULL)");
 
-  XmlElement disease = record("<CHRONICDISEASE code=\"D1\" description=\"Afec\xC5\xA3iune cronic\xC4\x83\" "
-                              "orderNo=\"4\" validFrom=\"2020-01-01\" validTo=\"2030-01-01\"/>");
+  XmlElement disease = record(
+      "<CHRONICDISEASE code=\"D1\" description=\"Afec\xC5\xA3iune cronic\xC4\x83\" "
+      "orderNo=\"4\" validFrom=\"2020-01-01\" validTo=\"2030-01-01\"/>");
   RecordReader r(disease);
   const std::string description = ChronicDiseaseDescription(r);
   EXPECT_EQ(description, "Afectiune cronica");
@@ -146,12 +153,15 @@ TEST(NomenclatureStatements, specialityGroupsErrorsAndChronicDiseasesUseTheNullW
 }
 
 TEST(NomenclatureStatements, placeholderSectionsAndPiecewiseTails) {
-  EXPECT_EQ(sql(RecServiceInsert,
-                "<RECSERVICE code=\"R1\" name=\"Ecografie\" tariff=\"12.5\" validFrom=\"2020-01-01\" "
-                "validTo=\"2030-01-01\" serviceType=\"A\"/>"),
-            "insert into QIVA_REC_SERVICES (code,name,tariff,serviceType,validFrom,validTo) values "
-            "('R1','Ecografie',12.5,'A','2020-01-01','2030-01-01')");
-  EXPECT_EQ(sql(MedicalFormTypeInsert, "<MEDICALFORMTYPE code=\"F\" name=\"Bilet\" validFrom=\"2020-01-01\" validTo=\"2030-01-01\"/>"),
+  EXPECT_EQ(
+      sql(RecServiceInsert,
+          "<RECSERVICE code=\"R1\" name=\"Ecografie\" tariff=\"12.5\" validFrom=\"2020-01-01\" "
+          "validTo=\"2030-01-01\" serviceType=\"A\"/>"),
+      "insert into QIVA_REC_SERVICES (code,name,tariff,serviceType,validFrom,validTo) values "
+      "('R1','Ecografie',12.5,'A','2020-01-01','2030-01-01')");
+  EXPECT_EQ(sql(MedicalFormTypeInsert,
+                "<MEDICALFORMTYPE code=\"F\" name=\"Bilet\" validFrom=\"2020-01-01\" "
+                "validTo=\"2030-01-01\"/>"),
             "insert into QIVA_MEDICAL_FORM_TYPES (code,name,VALIDFROM,validTo) values "
             "('F','Bilet','2020-01-01','2030-01-01')");
   EXPECT_EQ(sql(MedicalFormTypeInsert, "<MEDICALFORMTYPE/>"),
@@ -167,7 +177,9 @@ TEST(NomenclatureStatements, placeholderSectionsAndPiecewiseTails) {
             "insert into QIVA_THERAPEUTICAL_SCHEMAS (code,VALIDFROM,validTo,description,"
             "diseaseCategory,nhpCode,formType) \t\t\t\t\t\t\t\tvalues "
             "('','','19000101 00:00','',null,null,null)");
-  EXPECT_EQ(sql(Icd10Insert, "<ICD10 code=\"A00\" name=\"Holera\" diseaseCategory=\"1\" validFrom=\"2020-01-01\" validTo=\"2030-01-01\"/>"),
+  EXPECT_EQ(sql(Icd10Insert,
+                "<ICD10 code=\"A00\" name=\"Holera\" diseaseCategory=\"1\" "
+                "validFrom=\"2020-01-01\" validTo=\"2030-01-01\"/>"),
             "insert into QIVA_ICD10 (code,description,VALID_FROM,valid_To,diseasecategory) values "
             "('A00','Holera','2020-01-01','2030-01-01','1')");
   EXPECT_EQ(sql(Icd10Insert, "<ICD10/>"),
@@ -176,9 +188,10 @@ TEST(NomenclatureStatements, placeholderSectionsAndPiecewiseTails) {
 }
 
 TEST(NomenclatureStatements, doublesApostrophesInEveryQuotedValue) {
-  EXPECT_EQ(sql(Icd10Insert, "<ICD10 code=\"B'1\" name=\"Boala lui D'Or\" diseaseCategory=\"x'\"/>"),
-            "insert into QIVA_ICD10 (code,description,VALID_FROM,valid_To,diseasecategory) values "
-            "('B''1','Boala lui D''Or','','19000101 00:00','x''')");
+  EXPECT_EQ(
+      sql(Icd10Insert, "<ICD10 code=\"B'1\" name=\"Boala lui D'Or\" diseaseCategory=\"x'\"/>"),
+      "insert into QIVA_ICD10 (code,description,VALID_FROM,valid_To,diseasecategory) values "
+      "('B''1','Boala lui D''Or','','19000101 00:00','x''')");
   XmlElement house = record("<INSURANCEHOUSE code=\"a'b\"/>");
   EXPECT_EQ(InsuranceHouseLookup(RecordReader(house)),
             "select id from QIVA_INSURANCE_HOUSE where code='a''b'");
@@ -215,7 +228,7 @@ TEST(NomenclatureStatements, skipsPackPointsOutOfRangeNamingEveryOne) {
             "points is out of range: '3.5e38'; pointsCtrl is out of range: '1e37'; "
             "valueLei is out of range: '1e999'");
   EXPECT_NE(statement.sql.find("values ('S','','',3.5e38,1e37,'',1e999,"
-                                "100000004091847875962975319375216640.00)"),
+                               "100000004091847875962975319375216640.00)"),
             std::string::npos)
       << statement.sql;
 }

@@ -38,9 +38,8 @@ class PharmaEndToEnd : public ::testing::Test {
 
   int import(const std::string& body, const std::string& root = "Catalogues") {
     const std::string path = (folder / "pharma.xml").string();
-    std::ofstream(path, std::ios::binary)
-        << "<?xml version=\"1.0\" encoding=\"UTF-8\"?><" << root << ">" << body << "</" << root
-        << ">";
+    std::ofstream(path, std::ios::binary) << "<?xml version=\"1.0\" encoding=\"UTF-8\"?><" << root
+                                          << ">" << body << "</" << root << ">";
     return ImportPharmaNomenclatures(context, path);
   }
 
@@ -49,7 +48,8 @@ class PharmaEndToEnd : public ::testing::Test {
     EXPECT_TRUE(recordset.Open(query, &database)) << query;
     for (; !recordset.IsEOF(); recordset.MoveNext()) {
       std::vector<std::string> row;
-      for (const std::string& column : columns) row.push_back(qiva::import::test::ValueText(recordset.GetFieldValue(column)));
+      for (const std::string& column : columns)
+        row.push_back(qiva::import::test::ValueText(recordset.GetFieldValue(column)));
       out.push_back(row);
     }
     recordset.Close();
@@ -86,35 +86,39 @@ TEST_F(PharmaEndToEnd, copaymentListsKeepAbsentLimitsNullAndEveryApostrophe) {
 }
 
 TEST_F(PharmaEndToEnd, drugsReadTheirFlagsNumbersAndPricesAsTheCatalogueMeansThem) {
-  import("<drugs>"
-         "<drug code='D1' isFractional='true' isNarcotic='1' pricePerPackage='12.75' "
-         "validFrom='2020-01-01' validTo='2030-01-01' company='O&apos;Neill'/>"
-         "<Drug code='D2' isFractional='no' isNarcotic='TRUE' validFrom='2020-01-01'/>"
-         "<Note code='N'/>"
-         "<DRUG code='D3' isFractional='TRUE'/>"
-         "<Drug code='D4' isFractional=''/></drugs>");
-  EXPECT_EQ(rows("select code, is_fractional, is_narcotic, price_per_package, VALID_FROM, "
-                 "VALID_TO, company from QIVA_DRUGS order by code",
-                 {"code", "is_fractional", "is_narcotic", "price_per_package", "VALID_FROM",
-                  "VALID_TO", "company"}),
-            (Rows{{"D1", "1", "1", "12", "2020-01-01 00:00:00.000", "2030-01-01 00:00:00.000", "O'Neill"},
-                  {"D2", "0", "0", "0", "2020-01-01 00:00:00.000", "NULL", ""},
-                  // Without validFrom the server reads the empty text as 1900-01-01.
-                  {"D3", "1", "0", "0", "1900-01-01 00:00:00.000", "NULL", ""},
-                  {"D4", "0", "0", "0", "1900-01-01 00:00:00.000", "NULL", ""}}));
+  import(
+      "<drugs>"
+      "<drug code='D1' isFractional='true' isNarcotic='1' pricePerPackage='12.75' "
+      "validFrom='2020-01-01' validTo='2030-01-01' company='O&apos;Neill'/>"
+      "<Drug code='D2' isFractional='no' isNarcotic='TRUE' validFrom='2020-01-01'/>"
+      "<Note code='N'/>"
+      "<DRUG code='D3' isFractional='TRUE'/>"
+      "<Drug code='D4' isFractional=''/></drugs>");
+  EXPECT_EQ(
+      rows("select code, is_fractional, is_narcotic, price_per_package, VALID_FROM, "
+           "VALID_TO, company from QIVA_DRUGS order by code",
+           {"code", "is_fractional", "is_narcotic", "price_per_package", "VALID_FROM", "VALID_TO",
+            "company"}),
+      (Rows{{"D1", "1", "1", "12", "2020-01-01 00:00:00.000", "2030-01-01 00:00:00.000", "O'Neill"},
+            {"D2", "0", "0", "0", "2020-01-01 00:00:00.000", "NULL", ""},
+            // Without validFrom the server reads the empty text as 1900-01-01.
+            {"D3", "1", "0", "0", "1900-01-01 00:00:00.000", "NULL", ""},
+            {"D4", "0", "0", "0", "1900-01-01 00:00:00.000", "NULL", ""}}));
   EXPECT_EQ(frontEnd.statuses().back(), "Procesez inregistrarea 5 ...");
   EXPECT_EQ(context.Outcome().records, 5);
 }
 
 TEST_F(PharmaEndToEnd, endsPrescriptionTypesAndAtcsWithNullAndStoresQuotedDescriptions) {
-  import("<PrescriptionTypes><PrescriptionType code='P1' description='Reteta &apos;verde&apos;' "
-         "validFrom='2020-01-01' forNarcotics='TRUE'/><PrescriptionType code='P2' "
-         "validFrom='2020-01-01'/></PrescriptionTypes>"
-         "<atcs><atc code='A01' description='Preparate &apos;stomatologice&apos;' "
-         "validFrom='2020-01-01'/><ATC code='A01A' parentATC='A01' validFrom='2020-01-01'/></atcs>");
-  EXPECT_EQ(rows("select code, description, For_Narcotics from QIVA_PRESCRIPTION_TYPES order by code",
-                 {"code", "description", "For_Narcotics"}),
-            (Rows{{"P1", "Reteta 'verde'", "1"}, {"P2", "", "NULL"}}));
+  import(
+      "<PrescriptionTypes><PrescriptionType code='P1' description='Reteta &apos;verde&apos;' "
+      "validFrom='2020-01-01' forNarcotics='TRUE'/><PrescriptionType code='P2' "
+      "validFrom='2020-01-01'/></PrescriptionTypes>"
+      "<atcs><atc code='A01' description='Preparate &apos;stomatologice&apos;' "
+      "validFrom='2020-01-01'/><ATC code='A01A' parentATC='A01' validFrom='2020-01-01'/></atcs>");
+  EXPECT_EQ(
+      rows("select code, description, For_Narcotics from QIVA_PRESCRIPTION_TYPES order by code",
+           {"code", "description", "For_Narcotics"}),
+      (Rows{{"P1", "Reteta 'verde'", "1"}, {"P2", "", "NULL"}}));
   EXPECT_EQ(rows("select code, description, PARENT_ATC from QIVA_ATCS order by code",
                  {"code", "description", "PARENT_ATC"}),
             (Rows{{"A01", "Preparate 'stomatologice'", "NULL"}, {"A01A", "", "A01"}}));
@@ -137,8 +141,9 @@ TEST_F(PharmaEndToEnd, aRecordWithAnUnconvertibleDateCostsOnlyItsOwnRow) {
 TEST_F(PharmaEndToEnd, aFileWithOnlyNhpsRefillsOnlyThatTable) {
   database.Execute("insert into QIVA_NHPS (code,description) values ('OLD','vechi')");
   database.Execute("insert into QIVA_DRUGS (code,name) values ('KEEP','pastrat')");
-  import("<NHPS><NHP code='P1' description='Diabet zaharat' validFrom='2020-01-01' "
-         "hasAmbulatoryBudget='1' hasHospitalBudget='0'/></NHPS>");
+  import(
+      "<NHPS><NHP code='P1' description='Diabet zaharat' validFrom='2020-01-01' "
+      "hasAmbulatoryBudget='1' hasHospitalBudget='0'/></NHPS>");
   EXPECT_EQ(rows("select code, has_Ambulatory_Budget, has_Hospital_Budget from QIVA_NHPS",
                  {"code", "has_Ambulatory_Budget", "has_Hospital_Budget"}),
             (Rows{{"P1", "1", "0"}}));
@@ -156,11 +161,11 @@ TEST_F(PharmaEndToEnd, loadsTheShippedSampleFile) {
   EXPECT_EQ(ImportPharmaNomenclatures(context, QIVA_SAMPLES_DIR "/nomenclator_farmaceutic.xml"), 1);
   EXPECT_FALSE(context.Outcome().hasLosses());
   for (const char* table :
-       {"QIVA_DISEASE_CATEGORIES", "QIVA_COPAYMENT_LIST_TYPES", "QIVA_COPAYMENT_LIST_TYPE_PERS_STATE",
-        "QIVA_COPAYMENT_LIST_DRUGS", "QIVA_PHARMACEUTICAL_FORMS", "QIVA_CONCENTRATIONS",
-        "QIVA_PRESCRIPTION_TYPES", "QIVA_NHPS", "QIVA_ACTIVE_SUBSTANCES", "QIVA_ATCS", "QIVA_GOODS",
-        "QIVA_PACKAGE_MODES", "QIVA_NHP_CATEGORIES", "QIVA_NHP_DRUG_TYPES", "QIVA_NHP_DRUGS",
-        "QIVA_DRUGS"}) {
+       {"QIVA_DISEASE_CATEGORIES", "QIVA_COPAYMENT_LIST_TYPES",
+        "QIVA_COPAYMENT_LIST_TYPE_PERS_STATE", "QIVA_COPAYMENT_LIST_DRUGS",
+        "QIVA_PHARMACEUTICAL_FORMS", "QIVA_CONCENTRATIONS", "QIVA_PRESCRIPTION_TYPES", "QIVA_NHPS",
+        "QIVA_ACTIVE_SUBSTANCES", "QIVA_ATCS", "QIVA_GOODS", "QIVA_PACKAGE_MODES",
+        "QIVA_NHP_CATEGORIES", "QIVA_NHP_DRUG_TYPES", "QIVA_NHP_DRUGS", "QIVA_DRUGS"}) {
     const Rows count = rows(std::string("select count(*) n from ") + table, {"n"});
     ASSERT_EQ(count.size(), 1u);
     EXPECT_NE(count[0][0], "0") << table;

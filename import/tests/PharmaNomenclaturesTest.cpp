@@ -41,11 +41,12 @@ std::size_t statementsIn(const std::string& batch) {
 
 TEST(ImportPharmaNomenclatures, numbersEveryChildAndKeepsTheLastProgressMessage) {
   RecordedImport run;
-  const std::string path = run.writeFile("p.xml",
-      "<Catalogues><nhps><nhp code='P1' description='Diabet'/><Note/></nhps>"
-      "<Unknown><NHP code='X'/></Unknown>"
-      "<drugs><drug code='W1' validFrom='2020-01-01'/><Comment/><DRUG code='W2' "
-      "validFrom='2020-01-01'/></drugs></Catalogues>");
+  const std::string path =
+      run.writeFile("p.xml",
+                    "<Catalogues><nhps><nhp code='P1' description='Diabet'/><Note/></nhps>"
+                    "<Unknown><NHP code='X'/></Unknown>"
+                    "<drugs><drug code='W1' validFrom='2020-01-01'/><Comment/><DRUG code='W2' "
+                    "validFrom='2020-01-01'/></drugs></Catalogues>");
   const std::filesystem::path saved = std::filesystem::current_path();
   std::filesystem::current_path(run.folder);  // the trace log lands in the current folder
   EXPECT_EQ(ImportPharmaNomenclatures(run.context, path), 1);
@@ -58,8 +59,8 @@ TEST(ImportPharmaNomenclatures, numbersEveryChildAndKeepsTheLastProgressMessage)
   EXPECT_EQ(run.shared->executed,
             (Strings{"delete from QIVA_NHPS",
                      "INSERT INTO QIVA_NHPS (code,description,VALID_FROM,VALID_TO,"
-                     "has_Ambulatory_Budget,has_Hospital_Budget)" + kTabs +
-                         "VALUES ('P1','Diabet',convert (datetime,'',120), null, 0,0 )",
+                     "has_Ambulatory_Budget,has_Hospital_Budget)" +
+                         kTabs + "VALUES ('P1','Diabet',convert (datetime,'',120), null, 0,0 )",
                      "delete from QIVA_DRUGS",
                      kHeader + "\n" + drugInsert("W1") + "\n" + drugInsert("W2")}));
   std::ifstream trace(run.folder / "_TRACE.LOG", std::ios::binary);
@@ -84,16 +85,20 @@ TEST(ImportPharmaNomenclatures, sendsBatchesOf1001StatementsAndTheRemainderAtThe
   EXPECT_EQ(statementsIn(executed[1]), 1001u);
   EXPECT_EQ(statementsIn(executed[2]), 1001u);
   EXPECT_EQ(statementsIn(executed[3]), 498u);
-  EXPECT_EQ(executed[1].rfind(kHeader + "\n" + drugInsert("W0") + "\n" + drugInsert("W1") + "\n", 0), 0u);
-  EXPECT_NE(executed[1].find("\n" + drugInsert("W999") + "\n" + drugInsert("W1000")), std::string::npos);
+  EXPECT_EQ(
+      executed[1].rfind(kHeader + "\n" + drugInsert("W0") + "\n" + drugInsert("W1") + "\n", 0), 0u);
+  EXPECT_NE(executed[1].find("\n" + drugInsert("W999") + "\n" + drugInsert("W1000")),
+            std::string::npos);
   EXPECT_TRUE(executed[1].ends_with("\n" + drugInsert("W1000")));
   EXPECT_EQ(executed[2].rfind(kHeader + "\n" + drugInsert("W1001") + "\n", 0), 0u);
   EXPECT_EQ(executed[3].rfind(kHeader + "\n" + drugInsert("W2002") + "\n", 0), 0u);
   EXPECT_TRUE(executed[3].ends_with("\n" + drugInsert("W2499")));
   // 1,001 long drug statements hold far more than the million bytes a fixed buffer would.
   std::string longDrugs = "<Catalogues><Drugs>";
-  for (int i = 0; i < 1001; ++i) longDrugs += "<Drug code='L' name='" + std::string(1500, 'n') + "'/>";
-  ImportPharmaNomenclatures(run.context, run.writeFile("long.xml", longDrugs + "</Drugs></Catalogues>"));
+  for (int i = 0; i < 1001; ++i)
+    longDrugs += "<Drug code='L' name='" + std::string(1500, 'n') + "'/>";
+  ImportPharmaNomenclatures(run.context,
+                            run.writeFile("long.xml", longDrugs + "</Drugs></Catalogues>"));
   ASSERT_EQ(executed.size(), 6u);
   EXPECT_GT(executed[5].size(), 1500000u);
   EXPECT_EQ(statementsIn(executed[5]), 1001u);
@@ -106,10 +111,13 @@ TEST(ImportPharmaNomenclatures, sendsARecordWithAnUnconvertibleDateOnItsOwn) {
   RecordedImport run;
   const std::string bad = drugInsert("BAD", "31/12/2020");
   run.shared->refused.insert(bad);
-  ImportPharmaNomenclatures(run.context, run.writeFile("p.xml",
-      "<Catalogues><Drugs><Drug code='A' validFrom='2020-01-01'/>"
-      "<Drug code='BAD' validFrom='31/12/2020'/><Drug code='B' validFrom='2020-01-01'/>"
-      "</Drugs></Catalogues>"));
+  ImportPharmaNomenclatures(
+      run.context,
+      run.writeFile(
+          "p.xml",
+          "<Catalogues><Drugs><Drug code='A' validFrom='2020-01-01'/>"
+          "<Drug code='BAD' validFrom='31/12/2020'/><Drug code='B' validFrom='2020-01-01'/>"
+          "</Drugs></Catalogues>"));
   EXPECT_EQ(run.shared->executed,
             (Strings{"delete from QIVA_DRUGS", bad,
                      kHeader + "\n" + drugInsert("A") + "\n" + drugInsert("B")}));
@@ -118,10 +126,12 @@ TEST(ImportPharmaNomenclatures, sendsARecordWithAnUnconvertibleDateOnItsOwn) {
 
 TEST(ImportPharmaNomenclatures, sendsACopaymentDrugWithAPriceTooLargeForItsColumnOnItsOwn) {
   RecordedImport run;
-  ImportPharmaNomenclatures(run.context, run.writeFile("p.xml",
-      "<Catalogues><CopaymentListDrugs><CopaymentListDrug drug='A'/>"
-      "<CopaymentListDrug drug='HUGE' maxPrice='1e17'/><CopaymentListDrug drug='B'/>"
-      "</CopaymentListDrugs></Catalogues>"));
+  ImportPharmaNomenclatures(
+      run.context,
+      run.writeFile("p.xml",
+                    "<Catalogues><CopaymentListDrugs><CopaymentListDrug drug='A'/>"
+                    "<CopaymentListDrug drug='HUGE' maxPrice='1e17'/><CopaymentListDrug drug='B'/>"
+                    "</CopaymentListDrugs></Catalogues>"));
   const Strings& executed = run.shared->executed;
   ASSERT_EQ(executed.size(), 3u);
   EXPECT_NE(executed[1].find("VALUES ('','HUGE',100000000000000000.00,"), std::string::npos);
@@ -131,9 +141,12 @@ TEST(ImportPharmaNomenclatures, sendsACopaymentDrugWithAPriceTooLargeForItsColum
 
 TEST(ImportPharmaNomenclatures, skipsACopaymentDrugWithAPriceSqlServerCannotRead) {
   RecordedImport run;
-  ImportPharmaNomenclatures(run.context, run.writeFile("p.xml",
-      "<Catalogues><CopaymentListDrugs><CopaymentListDrug drug='A' maxPrice='1e300'/>"
-      "<CopaymentListDrug drug='B' maxPrice='2'/></CopaymentListDrugs></Catalogues>"));
+  ImportPharmaNomenclatures(
+      run.context,
+      run.writeFile(
+          "p.xml",
+          "<Catalogues><CopaymentListDrugs><CopaymentListDrug drug='A' maxPrice='1e300'/>"
+          "<CopaymentListDrug drug='B' maxPrice='2'/></CopaymentListDrugs></Catalogues>"));
   ASSERT_EQ(run.shared->executed.size(), 2u);
   EXPECT_EQ(statementsIn(run.shared->executed[1]), 1u);
   EXPECT_NE(run.shared->executed[1].find("VALUES ('','B',2.00,"), std::string::npos);
@@ -146,8 +159,10 @@ TEST(ImportPharmaNomenclatures, skipsACopaymentDrugWithAPriceSqlServerCannotRead
 TEST(ImportPharmaNomenclatures, leavesASectionAloneWhenItsTableCannotBeEmptied) {
   RecordedImport run;
   run.shared->refused.insert("delete from QIVA_DRUGS");
-  ImportPharmaNomenclatures(run.context, run.writeFile("p.xml",
-      "<Catalogues><Drugs><Drug code='A'/></Drugs><Goods><Good code='G'/></Goods></Catalogues>"));
+  ImportPharmaNomenclatures(run.context,
+                            run.writeFile("p.xml",
+                                          "<Catalogues><Drugs><Drug code='A'/></Drugs><Goods><Good "
+                                          "code='G'/></Goods></Catalogues>"));
   EXPECT_EQ(run.shared->executed,
             (Strings{"delete from QIVA_DRUGS", "delete from QIVA_GOODS",
                      "INSERT INTO QIVA_GOODS(code,name,VALID_FROM,VALID_TO)" + kTabs +

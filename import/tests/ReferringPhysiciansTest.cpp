@@ -192,7 +192,6 @@ TEST(ImportReferringPhysicians, aFileNotReadSendsNothingNotEvenTheActivation) {
   EXPECT_TRUE(run.shared->executed.empty());
   EXPECT_EQ(run.frontEnd.statuses(), Strings{"Procesat 0 inregistrari"});
 
-
   RecordedImport none;  // read, but without a known section: the activation runs
   ImportReferringPhysicians(none.context, none.writeFile("n.xml", "<Catalogues><X/></Catalogues>"));
   EXPECT_EQ(none.shared->executed, Strings{"exec QIVA_PHYSICIANS_ACTIVATE"});

@@ -95,8 +95,8 @@ TEST(ParseLeadingReal, readsLikeAtofInTheCLocale) {
 // A number starts with a digit or a dot after the blanks and the sign: the words that the C++
 // number reader also takes are no number, so they read as 0 like any other text.
 TEST(ParseLeadingReal, readsNanAndInfinityWordsAsNoNumber) {
-  for (const char* word : {"nan", "NaN", "-nan", " +nan(123)", "inf", "-Inf", "INFINITY",
-                           "infinity5", "0x1p3"}) {
+  for (const char* word :
+       {"nan", "NaN", "-nan", " +nan(123)", "inf", "-Inf", "INFINITY", "infinity5", "0x1p3"}) {
     const double value = ParseLeadingReal(word);
     EXPECT_TRUE(std::isfinite(value)) << word;
     EXPECT_EQ(value, 0.0) << word;

@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "db/CAdoDatabase.h"
 #include "import/toolkit/ImportFrontEnd.h"
 #include "import/toolkit/ImportOutcome.h"
-#include "db/CAdoDatabase.h"
 
 class CAdoRecordset;
 class XmlElement;

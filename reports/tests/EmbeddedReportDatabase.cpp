@@ -1,15 +1,13 @@
 // EmbeddedReportDatabase.cpp: the scratch embedded database of the report import tests.
-#include "import/toolkit/tests/ImportTestSupport.h"
 #include "reports/tests/EmbeddedReportDatabase.h"
 
 #include <fstream>
 
 #include "db/DbEngine.h"
+#include "import/toolkit/tests/ImportTestSupport.h"
 
 namespace qiva::reports::test {
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 void EmbeddedReportDatabase::SetUp() {
   const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();

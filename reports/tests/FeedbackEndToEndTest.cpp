@@ -5,12 +5,12 @@
 #include <filesystem>
 #include <fstream>
 
-#include "import/toolkit/tests/ImportTestSupport.h"
 #include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"
 #include "db/sqlite/SchemaScripts.h"
-#include "reports/Feedback.h"
+#include "import/toolkit/tests/ImportTestSupport.h"
 #include "import/toolkit/tests/RecordingFrontEnd.h"
+#include "reports/Feedback.h"
 
 namespace {
 
@@ -47,7 +47,8 @@ class FeedbackEndToEnd : public ::testing::Test {
     EXPECT_TRUE(recordset.Open(query, &database)) << query;
     for (; !recordset.IsEOF(); recordset.MoveNext()) {
       std::vector<std::string> row;
-      for (const std::string& column : columns) row.push_back(qiva::import::test::ValueText(recordset.GetFieldValue(column)));
+      for (const std::string& column : columns)
+        row.push_back(qiva::import::test::ValueText(recordset.GetFieldValue(column)));
       out.push_back(row);
     }
     recordset.Close();
@@ -65,18 +66,16 @@ class FeedbackEndToEnd : public ::testing::Test {
 };
 
 TEST_F(FeedbackEndToEnd, storesBothRootFormsWithServerConvertedDatesAndEachFileOnItsOwn) {
-  const std::string body =
-      "<PIDLISTS><PIDLIST appID='1' case_id='A'/></PIDLISTS>";
+  const std::string body = "<PIDLISTS><PIDLIST appID='1' case_id='A'/></PIDLISTS>";
   ASSERT_EQ(import("<ns2:request xmlns:ns2='http://www.cnas.ro/siui/2.0' "
                    "reportingStartDate='2021-03-01+02:00' reportingEndDate='2021-03-31+02:00' "
-                   "reportType='1'>" + body + "</ns2:request>"),
+                   "reportType='1'>" +
+                   body + "</ns2:request>"),
             1);
-  ASSERT_EQ(import("<request reportingStartDate='2021-04-01' reportType='2'>" + body +
-                   "</request>"),
-            1);
-  ASSERT_EQ(import("<request reportingStartDate='2021-04-01' reportType='2'>" + body +
-                   "</request>"),
-            1);
+  ASSERT_EQ(
+      import("<request reportingStartDate='2021-04-01' reportType='2'>" + body + "</request>"), 1);
+  ASSERT_EQ(
+      import("<request reportingStartDate='2021-04-01' reportType='2'>" + body + "</request>"), 1);
   EXPECT_EQ(rows("select id, StartDate, EndDate, ReportType from QIVA_FEEDBACK order by id",
                  {"id", "StartDate", "EndDate", "ReportType"}),
             (Rows{{"1", "2021-03-01 02:00:00.000", "2021-03-31 02:00:00.000", "1"},
@@ -99,12 +98,11 @@ TEST_F(FeedbackEndToEnd, writesNullsZerosAndTariffTypesForWhatTheFileLeavesOut) 
                    "stateSNSPMS='2'/></HOSPITALIZATION>"
                    "</HOSPITALIZATIONS></request>"),
             1);
-  EXPECT_EQ(rows("select AppID, CaseId, DrgRelativeValue, ReleasedCaseType, StateCNAS, "
-                 "StateSNSPMS from QIVA_FEEDBACK_HOSPITAL_CONTINUE order by id",
-                 {"AppID", "CaseId", "DrgRelativeValue", "ReleasedCaseType", "StateCNAS",
-                  "StateSNSPMS"}),
-            (Rows{{"0", "O'Brien", "NULL", "NULL", "NULL", "NULL"},
-                  {"5", "", "1.25", "2", "1", "0"}}));
+  EXPECT_EQ(
+      rows("select AppID, CaseId, DrgRelativeValue, ReleasedCaseType, StateCNAS, "
+           "StateSNSPMS from QIVA_FEEDBACK_HOSPITAL_CONTINUE order by id",
+           {"AppID", "CaseId", "DrgRelativeValue", "ReleasedCaseType", "StateCNAS", "StateSNSPMS"}),
+      (Rows{{"0", "O'Brien", "NULL", "NULL", "NULL", "NULL"}, {"5", "", "1.25", "2", "1", "0"}}));
   EXPECT_EQ(rows("select AppID, StateCNAS, StateSNSPMS, TariffType from "
                  "QIVA_FEEDBACK_HOSPITAL_DAY order by id",
                  {"AppID", "StateCNAS", "StateSNSPMS", "TariffType"}),
@@ -163,8 +161,7 @@ TEST_F(FeedbackEndToEnd, locationGoesOnHeaderCaseAndServiceRowsButNotOnErrorRows
             1);
   for (const char* table : {"QIVA_FEEDBACK", "QIVA_FEEDBACK_HOSPITAL_CONTINUE",
                             "QIVA_FEEDBACK_HOSPITAL_DAY", "QIVA_FEEDBACK_HOSPITAL_DAY_SERVICES"}) {
-    EXPECT_EQ(rows(std::string("select locationid from ") + table, {"locationid"}),
-              (Rows{{"4"}}))
+    EXPECT_EQ(rows(std::string("select locationid from ") + table, {"locationid"}), (Rows{{"4"}}))
         << table;
   }
   for (const char* table :
@@ -182,12 +179,10 @@ TEST_F(FeedbackEndToEnd, emptyRootWritesOnlyTheHeader) {
 }
 
 TEST_F(FeedbackEndToEnd, headerThatCannotBeWrittenShowsTheMessageAndWritesNothing) {
-  const std::string body =
-      "<PIDLISTS><PIDLIST appID='1'><ERROR code='E'/></PIDLIST></PIDLISTS>";
+  const std::string body = "<PIDLISTS><PIDLIST appID='1'><ERROR code='E'/></PIDLIST></PIDLISTS>";
   EXPECT_EQ(import("<request reportType='Anual'>" + body + "</request>"), 0);
-  EXPECT_EQ(import("<request reportType='1' reportingStartDate='2021-02-30'>" + body +
-                   "</request>"),
-            0);
+  EXPECT_EQ(
+      import("<request reportType='1' reportingStartDate='2021-02-30'>" + body + "</request>"), 0);
   ASSERT_TRUE(database.Execute("drop table QIVA_FEEDBACK"));
   EXPECT_EQ(import("<request reportType='1'>" + body + "</request>"), 0);
   EXPECT_EQ(frontEnd.messages(), Strings(3, "EROARE LA ADAUGARE IN TABELA QIVA_FEEDBACK"));

@@ -54,12 +54,12 @@ TEST(FeedbackStatements, headerTurnsTimeZoneSuffixesIntoTimes) {
   const std::string root =
       "<request reportingStartDate='2021-03-01+02:00' reportingEndDate='2021-03-31+02:00' "
       "reportType='2'/>";
-  EXPECT_EQ(sql(header(kNoLocation), root),
-            "insert into QIVA_FEEDBACK (StartDate,EndDate,ReportType)VALUES "
-            "(CONVERT(datetime,'2021-03-01 02:00',120),CONVERT(datetime,'2021-03-31 02:00',120),2 )");
+  EXPECT_EQ(
+      sql(header(kNoLocation), root),
+      "insert into QIVA_FEEDBACK (StartDate,EndDate,ReportType)VALUES "
+      "(CONVERT(datetime,'2021-03-01 02:00',120),CONVERT(datetime,'2021-03-31 02:00',120),2 )");
   // Dates are the server's to convert; only a quote is doubled so it cannot end the literal.
-  EXPECT_EQ(sql(header(kNoLocation),
-                "<request reportingStartDate=\"x'y\" reportType='-1'/>"),
+  EXPECT_EQ(sql(header(kNoLocation), "<request reportingStartDate=\"x'y\" reportType='-1'/>"),
             "insert into QIVA_FEEDBACK (StartDate,EndDate,ReportType)VALUES "
             "(CONVERT(datetime,'x''y',120),CONVERT(datetime,'',120),-1 )");
 }
@@ -120,10 +120,12 @@ TEST(FeedbackStatements, serviceWritesNullForMissingStates) {
 }
 
 TEST(FeedbackStatements, errorRowsNeverCarryTheLocationAndDoubleQuotesOnce) {
-  const std::string error = "<ERROR code='E01' Name=\"Cod de diagnostic al lui O'Brien\" errorType='W'/>";
-  EXPECT_EQ(sql([](const RecordReader& r) { return ContinuousCaseErrorInsert(r, 11); }, error),
-            "INSERT INTO [QIVA_FEEDBACK_HOSPITAL_CONTINUE_ERRORS] (FeedbackHospitalContinueID,"
-            "ErrorCode,ErrorName,ErrorType)VALUES (11,'E01','Cod de diagnostic al lui O''Brien','W' )");
+  const std::string error =
+      "<ERROR code='E01' Name=\"Cod de diagnostic al lui O'Brien\" errorType='W'/>";
+  EXPECT_EQ(
+      sql([](const RecordReader& r) { return ContinuousCaseErrorInsert(r, 11); }, error),
+      "INSERT INTO [QIVA_FEEDBACK_HOSPITAL_CONTINUE_ERRORS] (FeedbackHospitalContinueID,"
+      "ErrorCode,ErrorName,ErrorType)VALUES (11,'E01','Cod de diagnostic al lui O''Brien','W' )");
   EXPECT_EQ(sql([](const RecordReader& r) { return DayServiceErrorInsert(r, 12); }, "<ERRORS/>"),
             "INSERT INTO [QIVA_FEEDBACK_HOSPITAL_DAY_SERVICES_ERRORS] (feedbackDayServiceID,"
             "ErrorCode,ErrorName,ErrorType)VALUES (12,'','','' )");

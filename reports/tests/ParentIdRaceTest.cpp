@@ -10,12 +10,12 @@
 #include <string>
 #include <thread>
 
-#include "import/toolkit/ImportRoutine.h"
-#include "import/toolkit/tests/RecordingFrontEnd.h"
 #include "base/tests/TestSupport.h"
 #include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"
 #include "db/tds/tests/StandIn.h"
+#include "import/toolkit/ImportRoutine.h"
+#include "import/toolkit/tests/RecordingFrontEnd.h"
 #include "reports/ErrorFile.h"
 #include "reports/ErrorReportStatements.h"
 #include "reports/Feedback.h"

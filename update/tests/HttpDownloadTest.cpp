@@ -77,7 +77,8 @@ TEST(HttpUrl, splitsHostPortAndPathAndRefusesMalformedOnes) {
     EXPECT_EQ(target->hostHeader, c.hostHeader);
     EXPECT_EQ(target->path, c.path);
   }
-  for (const char* bad : {"http://", "http:///x", ":8080/x", "h:0/x", "h:65536/", "h:8a/", "h:/x"}) {
+  for (const char* bad :
+       {"http://", "http:///x", ":8080/x", "h:0/x", "h:65536/", "h:8a/", "h:/x"}) {
     EXPECT_FALSE(ParseHttpUrl(bad)) << bad;
   }
 }
@@ -92,7 +93,8 @@ TEST(HttpResponseReader, readsTheStatusLineAndContentLengthOnly) {
   reader.feed("cd");
   EXPECT_TRUE(reader.complete());
   EXPECT_EQ(body, "abcd");
-  for (const char* head : {"ICY 200 OK\r\n\r\n", "HTTP/1.0 2000 OK\r\n\r\n", "HTTP/1.0 20x\r\n\r\n"}) {
+  for (const char* head :
+       {"ICY 200 OK\r\n\r\n", "HTTP/1.0 2000 OK\r\n\r\n", "HTTP/1.0 20x\r\n\r\n"}) {
     HttpResponseReader other([](std::string_view) {});
     other.feed(head);
     EXPECT_TRUE(other.headerEnded()) << head;
@@ -201,8 +203,8 @@ TEST_F(HttpDownloadTest, brokenTransfersLeaveTheEarlierFileAlone) {
   server.Route("/reset", HttpReply{{whole + std::string(500, 'a')}, HttpReply::End::Reset});
   server.Route("/short", HttpReply{{whole + std::string(999, 'a')}, HttpReply::End::Close});
   server.Route("/no-header-end", HttpReply{{"HTTP/1.0 200 OK\r\nContent-"}, HttpReply::End::Close});
-  server.Route("/huge-header",
-               HttpReply{{"HTTP/1.0 200 OK\r\nX: " + std::string(70000, 'h')}, HttpReply::End::Close});
+  server.Route("/huge-header", HttpReply{{"HTTP/1.0 200 OK\r\nX: " + std::string(70000, 'h')},
+                                         HttpReply::End::Close});
   for (const char* path : {"/reset", "/short", "/no-header-end", "/huge-header"}) {
     SCOPED_TRACE(path);
     qiva::test::WriteFileBytes(out, "earlier download");

@@ -63,8 +63,8 @@ class TestHttpServer {
   int connections_ = 0;
   bool released_ = false;
   bool stopping_ = false;
-  std::thread thread_;                   // accepts
-  std::vector<std::thread> answering_;   // one per connection, joined at the end
+  std::thread thread_;                  // accepts
+  std::vector<std::thread> answering_;  // one per connection, joined at the end
 };
 
 // A port on 127.0.0.1 where nothing listens: connections to it are refused.

@@ -70,10 +70,14 @@ bool writeNewPrivateFile(const std::string& path, const std::string& text) {
 std::string xmlText(const std::string& text) {
   std::string escaped;
   for (char c : text) {
-    if (c == '&') escaped += "&amp;";
-    else if (c == '<') escaped += "&lt;";
-    else if (c == '>') escaped += "&gt;";
-    else escaped += c;
+    if (c == '&')
+      escaped += "&amp;";
+    else if (c == '<')
+      escaped += "&lt;";
+    else if (c == '>')
+      escaped += "&gt;";
+    else
+      escaped += c;
   }
   return escaped;
 }

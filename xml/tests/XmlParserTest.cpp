@@ -86,9 +86,9 @@ TEST_F(XmlTest, numericReferencesWriteTheCodePointInTheDocumentsEncoding) {
   // 0, surrogates and numbers past the last code point name no character, in any encoding.
   for (int encoding : {kXmlEncodingUtf8, kXmlEncodingSingleByte}) {
     setParserOptions(encoding, 1, 1);
-    for (const char* bad : {"<a v='&#0;'/>", "<a v='&#x0000;'/>", "<a v='&#xD800;'/>",
-                            "<a>&#57343;</a>", "<a v='&#x110000;'/>",
-                            "<a v='&#99999999999999999999;'/>", "<a v='&#x100000041;'/>"}) {
+    for (const char* bad :
+         {"<a v='&#0;'/>", "<a v='&#x0000;'/>", "<a v='&#xD800;'/>", "<a>&#57343;</a>",
+          "<a v='&#x110000;'/>", "<a v='&#99999999999999999999;'/>", "<a v='&#x100000041;'/>"}) {
       EXPECT_TRUE(parse(bad, "a").isNull()) << bad;
       EXPECT_EQ(result_.code, kXmlErrorUnknownEntity) << bad;
     }

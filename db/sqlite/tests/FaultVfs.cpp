@@ -39,21 +39,35 @@ int Write(sqlite3_file* f, const void* buffer, int amount, sqlite3_int64 offset)
   }
   return Real(f)->pMethods->xWrite(Real(f), buffer, amount, offset);
 }
-int Truncate(sqlite3_file* f, sqlite3_int64 size) { return Real(f)->pMethods->xTruncate(Real(f), size); }
+int Truncate(sqlite3_file* f, sqlite3_int64 size) {
+  return Real(f)->pMethods->xTruncate(Real(f), size);
+}
 int Sync(sqlite3_file* f, int flags) { return Real(f)->pMethods->xSync(Real(f), flags); }
-int FileSize(sqlite3_file* f, sqlite3_int64* size) { return Real(f)->pMethods->xFileSize(Real(f), size); }
+int FileSize(sqlite3_file* f, sqlite3_int64* size) {
+  return Real(f)->pMethods->xFileSize(Real(f), size);
+}
 int Lock(sqlite3_file* f, int level) { return Real(f)->pMethods->xLock(Real(f), level); }
 int Unlock(sqlite3_file* f, int level) { return Real(f)->pMethods->xUnlock(Real(f), level); }
-int CheckReservedLock(sqlite3_file* f, int* out) { return Real(f)->pMethods->xCheckReservedLock(Real(f), out); }
-int FileControl(sqlite3_file* f, int op, void* arg) { return Real(f)->pMethods->xFileControl(Real(f), op, arg); }
+int CheckReservedLock(sqlite3_file* f, int* out) {
+  return Real(f)->pMethods->xCheckReservedLock(Real(f), out);
+}
+int FileControl(sqlite3_file* f, int op, void* arg) {
+  return Real(f)->pMethods->xFileControl(Real(f), op, arg);
+}
 int SectorSize(sqlite3_file* f) { return Real(f)->pMethods->xSectorSize(Real(f)); }
-int DeviceCharacteristics(sqlite3_file* f) { return Real(f)->pMethods->xDeviceCharacteristics(Real(f)); }
+int DeviceCharacteristics(sqlite3_file* f) {
+  return Real(f)->pMethods->xDeviceCharacteristics(Real(f));
+}
 int ShmMap(sqlite3_file* f, int region, int size, int extend, void volatile** out) {
   return Real(f)->pMethods->xShmMap(Real(f), region, size, extend, out);
 }
-int ShmLock(sqlite3_file* f, int offset, int n, int flags) { return Real(f)->pMethods->xShmLock(Real(f), offset, n, flags); }
+int ShmLock(sqlite3_file* f, int offset, int n, int flags) {
+  return Real(f)->pMethods->xShmLock(Real(f), offset, n, flags);
+}
 void ShmBarrier(sqlite3_file* f) { Real(f)->pMethods->xShmBarrier(Real(f)); }
-int ShmUnmap(sqlite3_file* f, int deleteFlag) { return Real(f)->pMethods->xShmUnmap(Real(f), deleteFlag); }
+int ShmUnmap(sqlite3_file* f, int deleteFlag) {
+  return Real(f)->pMethods->xShmUnmap(Real(f), deleteFlag);
+}
 int Fetch(sqlite3_file* f, sqlite3_int64 offset, int amount, void** out) {
   if (failReads) {  // no memory-mapped page either: the read must go through Read
     *out = nullptr;
@@ -61,12 +75,29 @@ int Fetch(sqlite3_file* f, sqlite3_int64 offset, int amount, void** out) {
   }
   return Real(f)->pMethods->xFetch(Real(f), offset, amount, out);
 }
-int Unfetch(sqlite3_file* f, sqlite3_int64 offset, void* page) { return Real(f)->pMethods->xUnfetch(Real(f), offset, page); }
+int Unfetch(sqlite3_file* f, sqlite3_int64 offset, void* page) {
+  return Real(f)->pMethods->xUnfetch(Real(f), offset, page);
+}
 
-const sqlite3_io_methods kMethods = {
-    3,         Close,      Read,     Write,    Truncate,   Sync,     FileSize,  Lock,  Unlock,
-    CheckReservedLock,     FileControl,        SectorSize, DeviceCharacteristics, ShmMap, ShmLock,
-    ShmBarrier, ShmUnmap,  Fetch,    Unfetch};
+const sqlite3_io_methods kMethods = {3,
+                                     Close,
+                                     Read,
+                                     Write,
+                                     Truncate,
+                                     Sync,
+                                     FileSize,
+                                     Lock,
+                                     Unlock,
+                                     CheckReservedLock,
+                                     FileControl,
+                                     SectorSize,
+                                     DeviceCharacteristics,
+                                     ShmMap,
+                                     ShmLock,
+                                     ShmBarrier,
+                                     ShmUnmap,
+                                     Fetch,
+                                     Unfetch};
 
 int Open(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* file, int flags, int* outFlags) {
   auto* wrapper = reinterpret_cast<FaultFile*>(file);

@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <thread>
 
-
 #include "db/sqlite/SqliteEngine.h"
 #include "db/sqlite/tests/EngineTestSupport.h"
 
@@ -19,7 +18,8 @@ std::string CountIn(const TempDatabase& db, const std::string& table) {
   auto reader = CreateSqliteEngine();
   if (!reader->open(db.connectionString())) return "open failed";
   ResultSet rs;
-  if (!reader->query("select count(*) n from " + table, rs) || rs.rows.empty()) return "query failed";
+  if (!reader->query("select count(*) n from " + table, rs) || rs.rows.empty())
+    return "query failed";
   return ValueText(rs.rows[0][0]);
 }
 
@@ -28,7 +28,8 @@ TEST(GroupCommit, RowsAreVisibleToAnotherConnectionAfterAQuery) {
   auto engine = CreateSqliteEngine();
   ASSERT_TRUE(engine->open(db.connectionString()));
   for (int i = 0; i < 50; ++i)
-    ASSERT_TRUE(engine->execute("insert into QIVA_PERSON_STATES (code,description) values ('" + std::to_string(i) + "','d')"));
+    ASSERT_TRUE(engine->execute("insert into QIVA_PERSON_STATES (code,description) values ('" +
+                                std::to_string(i) + "','d')"));
   ResultSet rs;
   ASSERT_TRUE(engine->query("select max(id) UID from QIVA_PERSON_STATES", rs));
   EXPECT_EQ(CountIn(db, "QIVA_PERSON_STATES"), "50");
@@ -38,7 +39,8 @@ TEST(GroupCommit, AnIdleGroupIsCommittedWithoutFurtherCalls) {
   TempDatabase db;
   auto engine = CreateSqliteEngine();
   ASSERT_TRUE(engine->open(db.connectionString()));
-  ASSERT_TRUE(engine->execute("insert into QIVA_PERSON_STATES (code,description) values ('last','row of an import')"));
+  ASSERT_TRUE(engine->execute(
+      "insert into QIVA_PERSON_STATES (code,description) values ('last','row of an import')"));
   // The import has ended: nothing more is sent, yet the row reaches the file.
   std::string count;
   for (int i = 0; i < 100 && count != "1"; ++i) {
@@ -53,10 +55,14 @@ TEST(GroupCommit, AFailedStatementKeepsTheRestOfItsGroupAndCloseCommits) {
   {
     auto engine = CreateSqliteEngine();
     ASSERT_TRUE(engine->open(db.connectionString()));
-    ASSERT_TRUE(engine->execute("insert into QIVA_PERSON_STATES (code,description) values ('a','d')"));
-    EXPECT_FALSE(engine->execute("insert into QIVA_PERSON_STATES (code,description) values ('" + std::string(200, 'x') + "','d')"));
-    EXPECT_FALSE(engine->execute("insert into QIVA_ICD10 (code,VALID_FROM) values ('b','not a date')"));
-    ASSERT_TRUE(engine->execute("insert into QIVA_PERSON_STATES (code,description) values ('c','d')"));
+    ASSERT_TRUE(
+        engine->execute("insert into QIVA_PERSON_STATES (code,description) values ('a','d')"));
+    EXPECT_FALSE(engine->execute("insert into QIVA_PERSON_STATES (code,description) values ('" +
+                                 std::string(200, 'x') + "','d')"));
+    EXPECT_FALSE(
+        engine->execute("insert into QIVA_ICD10 (code,VALID_FROM) values ('b','not a date')"));
+    ASSERT_TRUE(
+        engine->execute("insert into QIVA_PERSON_STATES (code,description) values ('c','d')"));
     ASSERT_TRUE(engine->close());
   }
   EXPECT_EQ(CountIn(db, "QIVA_PERSON_STATES"), "2");
@@ -69,13 +75,16 @@ TEST(GroupCommit, SchemaChangedByAnotherConnectionIsSeen) {
   ASSERT_TRUE(first->open(db.connectionString()));
   ASSERT_TRUE(first->execute("delete from QIVA_DAILY_SERVICES_TARIFFS"));
   ResultSet rs;
-  ASSERT_TRUE(first->query("select count(*) n from QIVA_DAILY_SERVICES_TARIFFS", rs));  // ends the group
+  ASSERT_TRUE(
+      first->query("select count(*) n from QIVA_DAILY_SERVICES_TARIFFS", rs));  // ends the group
   {
     auto second = CreateSqliteEngine();
     ASSERT_TRUE(second->open(db.connectionString()));
-    ASSERT_TRUE(second->execute("ALTER TABLE [dbo].[QIVA_DAILY_SERVICES_TARIFFS] ADD [locationid] [int] NULL"));
+    ASSERT_TRUE(second->execute(
+        "ALTER TABLE [dbo].[QIVA_DAILY_SERVICES_TARIFFS] ADD [locationid] [int] NULL"));
   }
-  EXPECT_TRUE(first->execute(" delete from QIVA_DAILY_SERVICES_TARIFFS  where locationid=3 ")) << first->lastError().description;
+  EXPECT_TRUE(first->execute(" delete from QIVA_DAILY_SERVICES_TARIFFS  where locationid=3 "))
+      << first->lastError().description;
 }
 
 TEST(GroupCommit, RepeatedTextAfterAnotherConnectionsSchemaChangeIsTranslatedAgain) {
@@ -90,7 +99,8 @@ TEST(GroupCommit, RepeatedTextAfterAnotherConnectionsSchemaChangeIsTranslatedAga
   {
     auto second = CreateSqliteEngine();
     ASSERT_TRUE(second->open(db.connectionString()));
-    ASSERT_TRUE(second->execute("ALTER TABLE QIVA_PERSON_STATES ADD [rank] int NOT NULL DEFAULT 9"));
+    ASSERT_TRUE(
+        second->execute("ALTER TABLE QIVA_PERSON_STATES ADD [rank] int NOT NULL DEFAULT 9"));
   }
   ASSERT_TRUE(first->execute(insert)) << first->lastError().description;
   ASSERT_TRUE(first->query("select min([rank]) n from QIVA_PERSON_STATES", rs));
@@ -112,7 +122,8 @@ TEST(GroupCommitDeathTest, RowsOfAnEngineLeftOpenAreCommittedAtExit) {
         auto* engine = CreateSqliteEngine().release();  // never closed, never destroyed
         if (!engine->open(connection)) std::exit(2);
         for (int i = 0; i < 10; ++i)
-          engine->execute("insert into QIVA_PERSON_STATES (code,description) values ('" + std::to_string(i) + "','d')");
+          engine->execute("insert into QIVA_PERSON_STATES (code,description) values ('" +
+                          std::to_string(i) + "','d')");
         std::exit(0);
       },
       ::testing::ExitedWithCode(0), "");

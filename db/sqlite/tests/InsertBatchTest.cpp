@@ -32,17 +32,19 @@ Strings pieces(const std::string& sql, Strings* shapes = nullptr) {
 
 TEST(SplitBeforeInserts, cutsBeforeEveryInsertOutsideParenthesesStringsAndBrackets) {
   Strings shapes;
-  EXPECT_EQ(pieces(" SET NOCOUNT ON \n\nINSERT INTO T (a) VALUES ('insert x')\n"
-                   "insert into [INSERT] (b) VALUES ((1)) -- INSERT\nINSERT INTO T (a) VALUES ('y');",
-                   &shapes),
-            (Strings{"SET NOCOUNT ON", "INSERT INTO T (a) VALUES ('insert x')",
-                     "insert into [INSERT] (b) VALUES ((1))", "INSERT INTO T (a) VALUES ('y');"}));
+  EXPECT_EQ(
+      pieces(" SET NOCOUNT ON \n\nINSERT INTO T (a) VALUES ('insert x')\n"
+             "insert into [INSERT] (b) VALUES ((1)) -- INSERT\nINSERT INTO T (a) VALUES ('y');",
+             &shapes),
+      (Strings{"SET NOCOUNT ON", "INSERT INTO T (a) VALUES ('insert x')",
+               "insert into [INSERT] (b) VALUES ((1))", "INSERT INTO T (a) VALUES ('y');"}));
   EXPECT_EQ(shapes, (Strings{"SET NOCOUNT ON ", "INSERT INTO T ( a ) VALUES ( '?' ) ",
                              "insert into [INSERT] ( b ) VALUES ( ( ? ) ) ",
                              "INSERT INTO T ( a ) VALUES ( '?' ) ; "}));
   EXPECT_EQ(pieces("if not exists (select 1 from T) insert into T (a) values (1)"),
             (Strings{"if not exists (select 1 from T)", "insert into T (a) values (1)"}));
-  EXPECT_EQ(pieces("INSERT INTO T (a) VALUES (1)", &shapes), Strings{"INSERT INTO T (a) VALUES (1)"});
+  EXPECT_EQ(pieces("INSERT INTO T (a) VALUES (1)", &shapes),
+            Strings{"INSERT INTO T (a) VALUES (1)"});
   EXPECT_EQ(shapes, Strings{"INSERT INTO T ( a ) VALUES ( ? ) "});
   EXPECT_EQ(pieces("select (insert) from T"), Strings{"select (insert) from T"});
   EXPECT_TRUE(pieces(" -- nothing\n").empty());
@@ -52,14 +54,15 @@ class InsertBatchTest : public EngineTest {
  protected:
   void SetUp() override {
     EngineTest::SetUp();
-    Exec("CREATE TABLE B (id int IDENTITY(1,1) NOT NULL, code varchar(5) NOT NULL, n int NULL, "
-         "d datetime NULL)");
+    Exec(
+        "CREATE TABLE B (id int IDENTITY(1,1) NOT NULL, code varchar(5) NOT NULL, n int NULL, "
+        "d datetime NULL)");
     Exec("CREATE TABLE O (id int IDENTITY(1,1) NOT NULL, t varchar(20) NULL, d datetime NULL)");
   }
   static std::string insert(const std::string& code, const std::string& n, const std::string& d,
                             int style = 120) {
-    return "\nINSERT INTO B (code,n,d)\t\tVALUES ('" + code + "'," + n + ",convert (datetime,'" + d +
-           "'," + std::to_string(style) + "))";
+    return "\nINSERT INTO B (code,n,d)\t\tVALUES ('" + code + "'," + n + ",convert (datetime,'" +
+           d + "'," + std::to_string(style) + "))";
   }
   // "code|n|date" of every row of B in insertion order.
   Strings rows() {
@@ -67,7 +70,8 @@ class InsertBatchTest : public EngineTest {
     const Strings numbers = Column("select n from B order by id");
     const Strings dates = Column("select d from B order by id");
     Strings out;
-    for (size_t i = 0; i < codes.size(); ++i) out.push_back(codes[i] + "|" + numbers[i] + "|" + dates[i].substr(0, 10));
+    for (size_t i = 0; i < codes.size(); ++i)
+      out.push_back(codes[i] + "|" + numbers[i] + "|" + dates[i].substr(0, 10));
     return out;
   }
   const std::string header = " SET NOCOUNT ON \n";
@@ -91,22 +95,26 @@ TEST_F(InsertBatchTest, everyPieceBindsItsOwnValuesAcrossShapesAndTexts) {
 TEST_F(InsertBatchTest, aNumberOfTheSyntaxKeepsItsOwnPlan) {
   Exec(header + insert("x", "1", "02/03/2021", 103) + insert("y", "1", "02/03/2021", 101));
   Exec(header + insert("z", "1", "02/03/2021", 101) + insert("w", "1", "02/03/2021", 103));
-  EXPECT_EQ(rows(), (Strings{"x|1|2021-03-02", "y|1|2021-02-03", "z|1|2021-02-03", "w|1|2021-03-02"}));
+  EXPECT_EQ(rows(),
+            (Strings{"x|1|2021-03-02", "y|1|2021-02-03", "z|1|2021-02-03", "w|1|2021-03-02"}));
 }
 
 TEST_F(InsertBatchTest, aSyntaxErrorAnywhereRunsNoneEvenWhenTheOtherPiecesArePlanned) {
   Exec(header + insert("a", "1", "2021-01-01") + insert("b", "2", "2021-01-02"));
-  EXPECT_FALSE(engine_->execute(header + insert("c", "3", "2021-01-03") + insert("d", "4", "2021-01-04") +
+  EXPECT_FALSE(engine_->execute(header + insert("c", "3", "2021-01-03") +
+                                insert("d", "4", "2021-01-04") +
                                 "\nINSERT INTO B (code,n,d)\t\tVALUES ('e',5,)"));
   EXPECT_EQ(LastNumber(), 102);
-  EXPECT_FALSE(engine_->execute(header + insert("c", "3", "2021-01-03") + insert("d", "1e", "2021-01-04")));
+  EXPECT_FALSE(
+      engine_->execute(header + insert("c", "3", "2021-01-03") + insert("d", "1e", "2021-01-04")));
   EXPECT_EQ(Value("select count(*) from B"), "2");
 }
 
 TEST_F(InsertBatchTest, aConversionErrorStopsTheRestAndAConstraintErrorOnlyItsStatement) {
-  EXPECT_FALSE(engine_->execute(header + insert("a", "1", "2021-01-01") + insert("long code", "2", "2021-01-02") +
-                                insert("b", "3", "2021-01-03") + insert(std::string(), "4", "2021-02-30") +
-                                insert("c", "5", "2021-01-05")));
+  EXPECT_FALSE(
+      engine_->execute(header + insert("a", "1", "2021-01-01") +
+                       insert("long code", "2", "2021-01-02") + insert("b", "3", "2021-01-03") +
+                       insert(std::string(), "4", "2021-02-30") + insert("c", "5", "2021-01-05")));
   EXPECT_EQ(engine_->lastError().providerErrors.size(), 2u);  // the truncation, then the date
   EXPECT_EQ(LastNumber(), 242);
   EXPECT_EQ(rows(), (Strings{"a|1|2021-01-01", "b|3|2021-01-03"}));
@@ -123,10 +131,12 @@ TEST_F(InsertBatchTest, aConversionErrorStopsTheRestAndAConstraintErrorOnlyItsSt
 }
 
 TEST_F(InsertBatchTest, aTextWhosePiecesAreNotWholeStatementsRunsAsBefore) {
-  Exec("if not exists (select * from B where code='g') insert into B (code,n) values ('g',1) "
-       "else insert into B (code,n) values ('h',2) insert into B (code,n) values ('i',3)");
-  Exec("if not exists (select * from B where code='g') insert into B (code,n) values ('g',1) "
-       "else insert into B (code,n) values ('h',2) insert into B (code,n) values ('i',3)");
+  Exec(
+      "if not exists (select * from B where code='g') insert into B (code,n) values ('g',1) "
+      "else insert into B (code,n) values ('h',2) insert into B (code,n) values ('i',3)");
+  Exec(
+      "if not exists (select * from B where code='g') insert into B (code,n) values ('g',1) "
+      "else insert into B (code,n) values ('h',2) insert into B (code,n) values ('i',3)");
   EXPECT_EQ(Column("select code from B order by id"), (Strings{"g", "i", "h", "i"}));
 }
 

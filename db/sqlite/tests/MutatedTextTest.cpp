@@ -11,13 +11,19 @@ namespace qiva::db::testing {
 namespace {
 
 const char* const kSeeds[] = {
-    "insert into QIVA_ICD10 (code,description,VALID_FROM,valid_To,diseasecategory) values ('A','d','2020-01-01','19000101 00:00',null)",
-    " delete from QIVA_ICD10 where convert(datetime,convert(varchar(10),getdate(),103),103) not between valid_from and ISNULL(valid_to,getdate()) ",
-    "if not exists (select * from dbo.sysobjects where id = object_id(N'[dbo].[X]') and OBJECTPROPERTY(id, N'IsUserTable') = 1)begin "
-    "CREATE TABLE [dbo].[X] ([ID] [int] IDENTITY (1, 1) NOT NULL , [c] [varchar] (10) NULL ) ON [PRIMARY] "
+    "insert into QIVA_ICD10 (code,description,VALID_FROM,valid_To,diseasecategory) values "
+    "('A','d','2020-01-01','19000101 00:00',null)",
+    " delete from QIVA_ICD10 where convert(datetime,convert(varchar(10),getdate(),103),103) not "
+    "between valid_from and ISNULL(valid_to,getdate()) ",
+    "if not exists (select * from dbo.sysobjects where id = object_id(N'[dbo].[X]') and "
+    "OBJECTPROPERTY(id, N'IsUserTable') = 1)begin "
+    "CREATE TABLE [dbo].[X] ([ID] [int] IDENTITY (1, 1) NOT NULL , [c] [varchar] (10) NULL ) ON "
+    "[PRIMARY] "
     "ALTER TABLE [dbo].[X] ADD CONSTRAINT [DF_X_c] DEFAULT ('a') FOR [c] end",
-    "select case when count(*) > 1 then 'many' else 'few' end n from QIVA_ICD10 where code in ('A', 'B') order by n desc",
-    " update QIVA_CLINIC_SERVICES set name=replace(name,'a','b')\t\t\t\tupdate QIVA_CLINIC_SERVICES set validTo=NULL where validto='19000101 00:00'",
+    "select case when count(*) > 1 then 'many' else 'few' end n from QIVA_ICD10 where code in "
+    "('A', 'B') order by n desc",
+    " update QIVA_CLINIC_SERVICES set name=replace(name,'a','b')\t\t\t\tupdate "
+    "QIVA_CLINIC_SERVICES set validTo=NULL where validto='19000101 00:00'",
 };
 
 std::string Mutate(const std::string& text, std::mt19937& rng) {
@@ -31,9 +37,15 @@ std::string Mutate(const std::string& text, std::mt19937& rng) {
   for (int e = 0; e < edits && !parts.empty(); ++e) {
     const size_t i = rng() % parts.size();
     switch (rng() % 3) {
-      case 0: parts.erase(parts.begin() + static_cast<long>(i)); break;
-      case 1: parts.insert(parts.begin() + static_cast<long>(i), parts[i]); break;
-      default: std::swap(parts[i], parts[rng() % parts.size()]); break;
+      case 0:
+        parts.erase(parts.begin() + static_cast<long>(i));
+        break;
+      case 1:
+        parts.insert(parts.begin() + static_cast<long>(i), parts[i]);
+        break;
+      default:
+        std::swap(parts[i], parts[rng() % parts.size()]);
+        break;
     }
   }
   std::string out;

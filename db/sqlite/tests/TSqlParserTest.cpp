@@ -17,25 +17,32 @@ std::vector<Statement::Kind> Kinds(const std::string& sql) {
 
 TEST(TSqlParser, SplitsStatementsWrittenWithoutSeparators) {
   using K = Statement::Kind;
-  EXPECT_EQ(Kinds(" update T set name=replace(name,'a','b')\t\t\t\tupdate T set name=replace(name,'c','d')"),
+  EXPECT_EQ(Kinds(" update T set name=replace(name,'a','b')\t\t\t\tupdate T set "
+                  "name=replace(name,'c','d')"),
             (std::vector<K>{K::Update, K::Update}));
-  EXPECT_EQ(Kinds(" SET NOCOUNT ON \n\nINSERT INTO T(a)VALUES ('x' )\nINSERT INTO T(a)VALUES ('y' )"),
-            (std::vector<K>{K::Set, K::Insert, K::Insert}));
-  EXPECT_EQ(Kinds("delete from T where a=1 select max(id) UID from T"), (std::vector<K>{K::Delete, K::Select}));
+  EXPECT_EQ(
+      Kinds(" SET NOCOUNT ON \n\nINSERT INTO T(a)VALUES ('x' )\nINSERT INTO T(a)VALUES ('y' )"),
+      (std::vector<K>{K::Set, K::Insert, K::Insert}));
+  EXPECT_EQ(Kinds("delete from T where a=1 select max(id) UID from T"),
+            (std::vector<K>{K::Delete, K::Select}));
   EXPECT_EQ(Kinds("alter table T alter column code varchar(100)"), (std::vector<K>{K::AlterTable}));
-  EXPECT_EQ(Kinds("if not exists (select * from dbo.sysobjects where id = object_id(N'[dbo].[T]') and "
-                  "OBJECTPROPERTY(id, N'IsUserTable') = 1)begin\tCREATE TABLE [dbo].[T] ([ID] [int] IDENTITY (1, 1) NOT NULL ) ON [PRIMARY]\tend"),
-            (std::vector<K>{K::If}));
+  EXPECT_EQ(
+      Kinds("if not exists (select * from dbo.sysobjects where id = object_id(N'[dbo].[T]') and "
+            "OBJECTPROPERTY(id, N'IsUserTable') = 1)begin\tCREATE TABLE [dbo].[T] ([ID] [int] "
+            "IDENTITY (1, 1) NOT NULL ) ON [PRIMARY]\tend"),
+      (std::vector<K>{K::If}));
 }
 
 TEST(TSqlParser, TokenizesCommentsNamesAndNumbers) {
   std::vector<Token> t;
   size_t bad = 0;
-  ASSERT_TRUE(Tokenize("select -- a comment\n [my col],/* block\n */\"q\"\"x\" from t where a<>1.5e3 and b!<2", t, bad));
+  ASSERT_TRUE(Tokenize(
+      "select -- a comment\n [my col],/* block\n */\"q\"\"x\" from t where a<>1.5e3 and b!<2", t,
+      bad));
   std::vector<std::string> texts;
   for (const Token& tok : t) texts.push_back(tok.text);
-  EXPECT_EQ(texts, (std::vector<std::string>{"select", "my col", ",", "q\"x", "from", "t", "where", "a", "<>", "1.5e3", "and",
-                                             "b", "!<", "2", ""}));
+  EXPECT_EQ(texts, (std::vector<std::string>{"select", "my col", ",", "q\"x", "from", "t", "where",
+                                             "a", "<>", "1.5e3", "and", "b", "!<", "2", ""}));
   EXPECT_EQ(t[1].kind, TokenKind::QuotedName);
   EXPECT_EQ(t[9].kind, TokenKind::Number);
   EXPECT_FALSE(Tokenize("select [open", t, bad));
@@ -45,18 +52,23 @@ TEST(TSqlParser, TokenizesCommentsNamesAndNumbers) {
 
 TEST(TSqlParser, ParsesTheSchemaClausesOfScriptsFromSqlServerTools) {
   using K = Statement::Kind;
-  EXPECT_EQ(Kinds("CREATE TABLE [dbo].[T] ([a] [decimal](10, 2) NULL, [b] [varchar](max) COLLATE Latin1_General_CI_AS NULL,"
-                  " [c] int NOT NULL CONSTRAINT DF_c DEFAULT ((0)), CONSTRAINT [FK] FOREIGN KEY ([c]) REFERENCES [dbo].[P] ([ID])"
+  EXPECT_EQ(Kinds("CREATE TABLE [dbo].[T] ([a] [decimal](10, 2) NULL, [b] [varchar](max) COLLATE "
+                  "Latin1_General_CI_AS NULL,"
+                  " [c] int NOT NULL CONSTRAINT DF_c DEFAULT ((0)), CONSTRAINT [FK] FOREIGN KEY "
+                  "([c]) REFERENCES [dbo].[P] ([ID])"
                   " ON DELETE CASCADE, CHECK (c > 0)) ON [PRIMARY] TEXTIMAGE_ON [PRIMARY]"),
             (std::vector<K>{K::CreateTable}));
-  EXPECT_EQ(Kinds("ALTER TABLE T ADD CONSTRAINT PK PRIMARY KEY NONCLUSTERED (a DESC) WITH FILLFACTOR = 90 ON [PRIMARY] PRINT 'x'"),
+  EXPECT_EQ(Kinds("ALTER TABLE T ADD CONSTRAINT PK PRIMARY KEY NONCLUSTERED (a DESC) WITH "
+                  "FILLFACTOR = 90 ON [PRIMARY] PRINT 'x'"),
             (std::vector<K>{K::AlterTable, K::Nothing}));
-  EXPECT_EQ(Kinds("select top (5) a from t where a not like 'x%' and b not in (select c from u) and d is not null "
+  EXPECT_EQ(Kinds("select top (5) a from t where a not like 'x%' and b not in (select c from u) "
+                  "and d is not null "
                   "order by case when a = 1 then 0 else -1 end desc; select 1"),
             (std::vector<K>{K::Select, K::Select}));
   Batch b;
   SyntaxError e;
-  ASSERT_TRUE(ParseBatch("CREATE TABLE T (a int NOT NULL DEFAULT (getdate()), b int IDENTITY(5,1))", b, e));
+  ASSERT_TRUE(
+      ParseBatch("CREATE TABLE T (a int NOT NULL DEFAULT (getdate()), b int IDENTITY(5,1))", b, e));
   const Statement& st = *b.statements[0];
   ASSERT_EQ(st.columnDefs.size(), 2u);
   EXPECT_EQ(st.columnDefs[0].defaultSql, "(getdate())");

@@ -12,8 +12,9 @@ class TSqlQueryTest : public EngineTest {
  protected:
   void SetUp() override {
     EngineTest::SetUp();
-    Exec("CREATE TABLE V (ID int IDENTITY(1,1) NOT NULL, i int NULL, s smallint NULL, b bit NULL, "
-         "m decimal(10,2) NULL, f float NULL, t varchar(8) NULL, d datetime NULL)");
+    Exec(
+        "CREATE TABLE V (ID int IDENTITY(1,1) NOT NULL, i int NULL, s smallint NULL, b bit NULL, "
+        "m decimal(10,2) NULL, f float NULL, t varchar(8) NULL, d datetime NULL)");
   }
   void Refused(const std::string& sql, long number) {
     EXPECT_FALSE(engine_->execute(sql)) << sql;
@@ -28,7 +29,8 @@ TEST_F(TSqlQueryTest, ValuesConvertToTheColumnTypeAsOnSqlServer) {
   EXPECT_EQ(Column("select i from V order by ID"), (std::vector<std::string>{"12", "0", "3"}));
   EXPECT_EQ(Column("select b from V order by ID"), (std::vector<std::string>{"0", "1", "NULL"}));
   EXPECT_EQ(Column("select m from V order by ID"), (std::vector<std::string>{"2.35", "10", "1"}));
-  EXPECT_EQ(Column("select t from V order by ID"), (std::vector<std::string>{"42", "1.25", "NULL"}));
+  EXPECT_EQ(Column("select t from V order by ID"),
+            (std::vector<std::string>{"42", "1.25", "NULL"}));
   Refused("insert into V (i) values ('1.5')", 245);
   Refused("insert into V (i) values ('abc')", 245);
   Refused("insert into V (s) values (40000)", 8115);
@@ -42,38 +44,52 @@ TEST_F(TSqlQueryTest, ValuesConvertToTheColumnTypeAsOnSqlServer) {
 }
 
 TEST_F(TSqlQueryTest, ConvertCastAndStyles) {
-  EXPECT_EQ(Value("select convert(varchar(10), convert(datetime, '25/12/2021', 103), 120) x"), "2021-12-25");
-  EXPECT_EQ(Value("select convert(varchar, convert(datetime, '2021-12-25 14:05', 120), 121) x"), "2021-12-25 14:05:00.000");
+  EXPECT_EQ(Value("select convert(varchar(10), convert(datetime, '25/12/2021', 103), 120) x"),
+            "2021-12-25");
+  EXPECT_EQ(Value("select convert(varchar, convert(datetime, '2021-12-25 14:05', 120), 121) x"),
+            "2021-12-25 14:05:00.000");
   EXPECT_EQ(Value("select convert(varchar(3), 'abcdef') x"), "abc");
   EXPECT_EQ(Value("select cast('12' as int) + 1 x"), "13");
   EXPECT_EQ(Value("select convert(datetime, 0) x"), "1900-01-01 00:00:00.000");
-  EXPECT_FALSE(engine_->query("select convert(datetime, '2021-01-01', 999) x", *std::make_unique<ResultSet>()));
+  EXPECT_FALSE(engine_->query("select convert(datetime, '2021-01-01', 999) x",
+                              *std::make_unique<ResultSet>()));
   EXPECT_EQ(LastNumber(), 281);
   EXPECT_FALSE(engine_->query("select cast('x' as int) x", *std::make_unique<ResultSet>()));
   EXPECT_EQ(LastNumber(), 245);
 }
 
 TEST_F(TSqlQueryTest, FunctionsOperatorsAndSystemViews) {
-  Exec("insert into V (i, t, d) values (1, 'Ab', '2021-01-02') insert into V (i, t, d) values (2, 'cD ', '2021-03-04') "
-       "insert into V (i, t, d) values (2, NULL, NULL)");
+  Exec(
+      "insert into V (i, t, d) values (1, 'Ab', '2021-01-02') insert into V (i, t, d) values (2, "
+      "'cD ', '2021-03-04') "
+      "insert into V (i, t, d) values (2, NULL, NULL)");
   EXPECT_EQ(Value("select 'x' + t + 'y' z from V where i = 1"), "xAby");
   EXPECT_EQ(Value("select upper(t) + lower(t) z from V where i = 1"), "ABab");
   EXPECT_EQ(Value("select len(t) z from V where t = 'CD '"), "2");
   EXPECT_EQ(Value("select left(t, 1) + right(t, 1) z from V where i = 1"), "Ab");
   EXPECT_EQ(Value("select coalesce(t, 'none') z from V where ID = 3"), "none");
   EXPECT_EQ(Value("select count(distinct i) z from V"), "2");
-  EXPECT_EQ(Column("select i from V group by i order by i desc"), (std::vector<std::string>{"2", "1"}));
+  EXPECT_EQ(Column("select i from V group by i order by i desc"),
+            (std::vector<std::string>{"2", "1"}));
   EXPECT_EQ(Column("select top 1 t from V order by t"), std::vector<std::string>{"NULL"});
-  EXPECT_EQ(Column("select i * 10 tens from V order by tens desc"), (std::vector<std::string>{"20", "20", "10"}));
+  EXPECT_EQ(Column("select i * 10 tens from V order by tens desc"),
+            (std::vector<std::string>{"20", "20", "10"}));
   EXPECT_EQ(Value("select count(*) n from V where d in ('01/02/2021', '2021-03-04')"), "2");
-  EXPECT_EQ(Value("select case when i = 1 then 'one' else 'more' end z from V where ID = 2"), "more");
-  EXPECT_EQ(Value("select count(*) n from V where exists (select * from V w where w.i = V.i and w.ID <> V.ID)"), "2");
+  EXPECT_EQ(Value("select case when i = 1 then 'one' else 'more' end z from V where ID = 2"),
+            "more");
+  EXPECT_EQ(Value("select count(*) n from V where exists (select * from V w where w.i = V.i and "
+                  "w.ID <> V.ID)"),
+            "2");
   ResultSet rs;
   ASSERT_TRUE(engine_->query("select * from V where ID = 1", rs));
   EXPECT_EQ(rs.columns, (std::vector<std::string>{"ID", "i", "s", "b", "m", "f", "t", "d"}));
-  EXPECT_EQ(Value("select name from dbo.sysobjects where id = object_id(N'[dbo].[V]') and OBJECTPROPERTY(id, N'IsUserTable') = 1"), "V");
+  EXPECT_EQ(Value("select name from dbo.sysobjects where id = object_id(N'[dbo].[V]') and "
+                  "OBJECTPROPERTY(id, N'IsUserTable') = 1"),
+            "V");
   EXPECT_EQ(Value("select count(*) n from sysobjects where id = object_id('NOSUCH')"), "0");
-  EXPECT_EQ(Value("select DATA_TYPE from INFORMATION_SCHEMA.COLUMNS where TABLE_NAME = 'v' and COLUMN_NAME = 'M'"), "decimal");
+  EXPECT_EQ(Value("select DATA_TYPE from INFORMATION_SCHEMA.COLUMNS where TABLE_NAME = 'v' and "
+                  "COLUMN_NAME = 'M'"),
+            "decimal");
   EXPECT_FALSE(engine_->query("select nosuch(1) x", rs));
   EXPECT_EQ(LastNumber(), 195);
 }
@@ -173,7 +189,8 @@ TEST_F(TSqlQueryTest, SessionDateFormatAndItsErrors) {
 TEST_F(TSqlQueryTest, ClosedEngineRefusesWork) {
   engine_->close();
   EXPECT_FALSE(engine_->execute("select 1"));
-  EXPECT_EQ(engine_->lastError().description, "Operation is not allowed when the object is closed.");
+  EXPECT_EQ(engine_->lastError().description,
+            "Operation is not allowed when the object is closed.");
   ResultSet rs;
   EXPECT_FALSE(engine_->query("select 1 x", rs));
   auto fresh = CreateSqliteEngine();

@@ -23,7 +23,10 @@ TEST_F(TSqlSchemaTest, CreateTableRefusesDuplicatesAndUnknownTypes) {
   Refused("CREATE TABLE T2 (a int, A varchar(3))", 2705);
   Refused("CREATE TABLE T3 (a geography)", 2715);
   Refused("CREATE TABLE T4 (a int IDENTITY(1,1), b int IDENTITY(1,1))", 2744);
-  EXPECT_EQ(Value("select count(*) n from INFORMATION_SCHEMA.TABLES where TABLE_NAME in ('T2','T3','T4')"), "0");
+  EXPECT_EQ(
+      Value(
+          "select count(*) n from INFORMATION_SCHEMA.TABLES where TABLE_NAME in ('T2','T3','T4')"),
+      "0");
 }
 
 TEST_F(TSqlSchemaTest, IdentitySeedsAndRefusesExplicitValues) {
@@ -39,9 +42,15 @@ TEST_F(TSqlSchemaTest, IdentitySeedsAndRefusesExplicitValues) {
 
 TEST_F(TSqlSchemaTest, KeysDefaultsAndForeignKeysSurviveAReopen) {
   Exec("CREATE TABLE P (ID int IDENTITY(1,1) NOT NULL, code varchar(5) NOT NULL)");
-  Exec("ALTER TABLE P WITH NOCHECK ADD CONSTRAINT PK_P_code PRIMARY KEY CLUSTERED (code) ON [PRIMARY]");
-  Exec("CREATE TABLE C (ID int IDENTITY(1,1) NOT NULL, PID int NOT NULL, flag bit NOT NULL, at datetime NOT NULL)");
-  Exec("ALTER TABLE C ADD CONSTRAINT DF_C_flag DEFAULT (1) FOR flag, CONSTRAINT DF_C_at DEFAULT (getdate()) FOR at");
+  Exec(
+      "ALTER TABLE P WITH NOCHECK ADD CONSTRAINT PK_P_code PRIMARY KEY CLUSTERED (code) ON "
+      "[PRIMARY]");
+  Exec(
+      "CREATE TABLE C (ID int IDENTITY(1,1) NOT NULL, PID int NOT NULL, flag bit NOT NULL, at "
+      "datetime NOT NULL)");
+  Exec(
+      "ALTER TABLE C ADD CONSTRAINT DF_C_flag DEFAULT (1) FOR flag, CONSTRAINT DF_C_at DEFAULT "
+      "(getdate()) FOR at");
   Exec("ALTER TABLE C ADD CONSTRAINT FK_C_P FOREIGN KEY (PID) REFERENCES P (ID)");
   engine_->close();
   ASSERT_TRUE(engine_->open(db_.connectionString()));
@@ -71,12 +80,16 @@ TEST_F(TSqlSchemaTest, AlterTableAddsAndChangesColumns) {
   Refused("alter table NOSUCH alter column name varchar(5)", 4902);
   Exec("alter table A alter column name varchar(10)");
   Refused("insert into A (name) values ('abcdefghijk')", 2628);
-  EXPECT_EQ(Value("select IS_NULLABLE from information_schema.columns where table_name='A' and column_name='score'"), "NO");
+  EXPECT_EQ(Value("select IS_NULLABLE from information_schema.columns where table_name='A' and "
+                  "column_name='score'"),
+            "NO");
 }
 
 TEST_F(TSqlSchemaTest, IndexesAndDrops) {
   Exec("CREATE TABLE X (ID int IDENTITY(1,1) NOT NULL, code varchar(5) NULL)");
-  Exec("CREATE UNIQUE NONCLUSTERED INDEX IX_X_code ON [dbo].[X] ([code] ASC) WITH (PAD_INDEX = OFF) ON [PRIMARY]");
+  Exec(
+      "CREATE UNIQUE NONCLUSTERED INDEX IX_X_code ON [dbo].[X] ([code] ASC) WITH (PAD_INDEX = OFF) "
+      "ON [PRIMARY]");
   Refused("CREATE INDEX IX_X_code ON X (code)", 1913);
   Refused("CREATE INDEX IX_X_other ON X (nosuch)", 1911);
   Exec("insert into X (code) values ('a')");
@@ -102,9 +115,15 @@ TEST_F(TSqlSchemaTest, ProcedureBodiesRunWhenExecutedAndNestingIsLimited) {
 TEST_F(TSqlSchemaTest, SchemaErrorsUndoTheWholeStatement) {
   Exec("CREATE TABLE P (ID int IDENTITY(1,1) NOT NULL)");
   // The second constraint fails: the first must not stay behind.
-  Refused("ALTER TABLE P ADD CONSTRAINT DF_1 DEFAULT (0) FOR ID, CONSTRAINT FK_X FOREIGN KEY (ID) REFERENCES NOSUCH (ID)", 1767);
-  EXPECT_EQ(Value("select COLUMN_DEFAULT from information_schema.columns where table_name='P' and column_name='ID'"), "NULL");
-  Refused("CREATE TABLE Q (ID int NULL, CONSTRAINT FK_Q FOREIGN KEY (ID) REFERENCES NOSUCH (ID))", 1767);
+  Refused(
+      "ALTER TABLE P ADD CONSTRAINT DF_1 DEFAULT (0) FOR ID, CONSTRAINT FK_X FOREIGN KEY (ID) "
+      "REFERENCES NOSUCH (ID)",
+      1767);
+  EXPECT_EQ(Value("select COLUMN_DEFAULT from information_schema.columns where table_name='P' and "
+                  "column_name='ID'"),
+            "NULL");
+  Refused("CREATE TABLE Q (ID int NULL, CONSTRAINT FK_Q FOREIGN KEY (ID) REFERENCES NOSUCH (ID))",
+          1767);
   EXPECT_EQ(Value("select count(*) n from INFORMATION_SCHEMA.TABLES where TABLE_NAME = 'Q'"), "0");
 }
 

@@ -53,8 +53,9 @@ void CreateWithOneRow(const TempDatabase& db) {
 // Sends "delete" and inserts a..e as an import would, and returns the texts that returned true.
 std::vector<std::string> SendRefill(DbEngine& engine) {
   std::vector<std::string> done;
-  for (const std::string& sql : {std::string("delete from QIVA_PERSON_STATES"), InsertState("a"),
-                                 InsertState("b"), InsertState("c"), InsertState("d"), InsertState("e")}) {
+  for (const std::string& sql :
+       {std::string("delete from QIVA_PERSON_STATES"), InsertState("a"), InsertState("b"),
+        InsertState("c"), InsertState("d"), InsertState("e")}) {
     if (engine.execute(sql)) done.push_back(sql);
   }
   return done;
@@ -75,7 +76,8 @@ TEST(WriteFault, ACommitThatFailsLosesItsGroupWhichIsReportedAndEveryLaterCallIs
   // The group may have been tried by the idle commit already; either way nothing that returned
   // true is missing from the report.
   EXPECT_EQ(lost->texts, done);
-  EXPECT_NE(lost->error.description.find("database or disk is full"), std::string::npos) << lost->error.description;
+  EXPECT_NE(lost->error.description.find("database or disk is full"), std::string::npos)
+      << lost->error.description;
   EXPECT_FALSE(engine->takeLostStatements());  // handed out once
 
   EXPECT_FALSE(engine->execute(InsertState("f")));
@@ -105,7 +107,8 @@ TEST(WriteFault, AGroupThatSqliteRolledBackIsLostAndTheRestOfItsTextDoesNotRun) 
   ASSERT_TRUE(engine->broken());
   const std::optional<LostStatements> lost = engine->takeLostStatements();
   ASSERT_TRUE(lost);
-  EXPECT_NE(lost->error.description.find("disk I/O error"), std::string::npos) << lost->error.description;
+  EXPECT_NE(lost->error.description.find("disk I/O error"), std::string::npos)
+      << lost->error.description;
   EXPECT_FALSE(engine->execute(InsertState("later")));
   engine->close();
 
@@ -116,9 +119,11 @@ TEST(WriteFault, AGroupThatSqliteRolledBackIsLostAndTheRestOfItsTextDoesNotRun) 
   const auto isLost = [&](const std::string& sql) {
     return std::count(lost->texts.begin(), lost->texts.end(), sql) == 1;
   };
-  EXPECT_NE(isLost("delete from QIVA_PERSON_STATES"), std::count(stored.begin(), stored.end(), "old") == 0);
+  EXPECT_NE(isLost("delete from QIVA_PERSON_STATES"),
+            std::count(stored.begin(), stored.end(), "old") == 0);
   for (const char* code : {"a", "b", "c", "d", "e"}) {
-    EXPECT_NE(isLost(InsertState(code)), std::count(stored.begin(), stored.end(), code) == 1) << code;
+    EXPECT_NE(isLost(InsertState(code)), std::count(stored.begin(), stored.end(), code) == 1)
+        << code;
   }
   EXPECT_EQ(std::count(stored.begin(), stored.end(), "after"), 0);
 }
@@ -189,7 +194,8 @@ TEST(WriteFault, ACommitThatFailsAtCloseMakesCloseFailWithTheLostStatementsLogge
   EXPECT_FALSE(ado.Close());
   vfs.FailWrites(false);
   EXPECT_EQ(ado.FailedExecuteCount(), 1);  // refused by an idle commit, or lost at close
-  EXPECT_NE(FileBytes(db.path() + ".log").find("->" + InsertState("late")), std::string::npos) << ran;
+  EXPECT_NE(FileBytes(db.path() + ".log").find("->" + InsertState("late")), std::string::npos)
+      << ran;
   EXPECT_EQ(StoredCodes(db), std::vector<std::string>{"old"});
 }
 
@@ -219,7 +225,9 @@ class OtherWriter {
   explicit OtherWriter(const std::string& path) {
     sqlite3_open(path.c_str(), &db_);
     sqlite3_busy_timeout(db_, 5000);
-    ok_ = sqlite3_exec(db_, "BEGIN IMMEDIATE; INSERT INTO QIVA_PERSON_STATES (code, description) VALUES ('other', 'x');",
+    ok_ = sqlite3_exec(db_,
+                       "BEGIN IMMEDIATE; INSERT INTO QIVA_PERSON_STATES (code, description) VALUES "
+                       "('other', 'x');",
                        nullptr, nullptr, nullptr) == SQLITE_OK;
   }
   ~OtherWriter() { sqlite3_close(db_); }
@@ -263,8 +271,9 @@ TEST(ForeignFile, ASqliteFileOfAnotherProgramIsRefusedAndLeftUntouched) {
   TempDatabase db;
   sqlite3* other = nullptr;
   ASSERT_EQ(sqlite3_open(db.path().c_str(), &other), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(other, "CREATE TABLE patients (id INTEGER PRIMARY KEY, name TEXT); "
-                                "INSERT INTO patients (name) VALUES ('Ion');",
+  ASSERT_EQ(sqlite3_exec(other,
+                         "CREATE TABLE patients (id INTEGER PRIMARY KEY, name TEXT); "
+                         "INSERT INTO patients (name) VALUES ('Ion');",
                          nullptr, nullptr, nullptr),
             SQLITE_OK);
   sqlite3_close(other);
@@ -273,7 +282,8 @@ TEST(ForeignFile, ASqliteFileOfAnotherProgramIsRefusedAndLeftUntouched) {
   CAdoDatabase ado;
   ado.SetDriver("sqlite");
   EXPECT_FALSE(ado.Open("", "", "", db.path()));
-  EXPECT_NE(ado.m_szProviderError.find("not a QIVA_IMPORT database"), std::string::npos) << ado.m_szProviderError;
+  EXPECT_NE(ado.m_szProviderError.find("not a QIVA_IMPORT database"), std::string::npos)
+      << ado.m_szProviderError;
   EXPECT_EQ(FileBytes(db.path()), before);
   EXPECT_FALSE(std::filesystem::exists(db.path() + "-wal"));
   EXPECT_FALSE(std::filesystem::exists(db.path() + "-journal"));
@@ -283,7 +293,8 @@ TEST(ForeignFile, ASqliteFileWithNothingInItIsSetUpLikeANewOne) {
   TempDatabase db;
   sqlite3* other = nullptr;
   ASSERT_EQ(sqlite3_open(db.path().c_str(), &other), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(other, "CREATE TABLE t (a); DROP TABLE t;", nullptr, nullptr, nullptr), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "CREATE TABLE t (a); DROP TABLE t;", nullptr, nullptr, nullptr),
+            SQLITE_OK);
   sqlite3_close(other);
   ASSERT_GT(std::filesystem::file_size(db.path()), 0u);
 

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "import/toolkit/ImportRoutine.h"
-#include "import/toolkit/tests/RecordingFrontEnd.h"
 #include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"
+#include "import/toolkit/ImportRoutine.h"
+#include "import/toolkit/tests/RecordingFrontEnd.h"
 
 namespace qiva::import::test {
 

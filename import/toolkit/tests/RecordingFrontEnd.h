@@ -36,10 +36,22 @@ class RecordingFrontEnd : public ImportFrontEnd {
     ++closeRequests_;
   }
 
-  std::vector<std::string> statuses() const { std::lock_guard lock(mutex_); return statuses_; }
-  std::vector<std::string> messages() const { std::lock_guard lock(mutex_); return messages_; }
-  int locationRequests() const { std::lock_guard lock(mutex_); return locationRequests_; }
-  int closeRequests() const { std::lock_guard lock(mutex_); return closeRequests_; }
+  std::vector<std::string> statuses() const {
+    std::lock_guard lock(mutex_);
+    return statuses_;
+  }
+  std::vector<std::string> messages() const {
+    std::lock_guard lock(mutex_);
+    return messages_;
+  }
+  int locationRequests() const {
+    std::lock_guard lock(mutex_);
+    return locationRequests_;
+  }
+  int closeRequests() const {
+    std::lock_guard lock(mutex_);
+    return closeRequests_;
+  }
 
   bool yesAnswer = true;
   std::optional<std::int32_t> locationAnswer;
