@@ -19,16 +19,8 @@ import_sample() {
     exit "$status"
   fi
 }
-import_sample nomenclatures samples/nomenclatoare_generale.xml
-import_sample nhp samples/programe_nationale.xml
-import_sample day-tariffs samples/tarife_spitalizare_zi.xml
-import_sample feedback samples/feedback_spitalizare.xml
-import_sample feedback samples/feedback_spitalizare_zi.xml
-import_sample physicians samples/medici_trimitatori.xml
-import_sample personalization samples/personalizare_furnizor.xml
-import_sample errors samples/CLINIC_4412345_202103_20210412_153012.xml
-import_sample errors samples/SPT_DRG_4412345_202103_20210412_153540.xml
-import_sample pharmacy-errors samples/SPT_FARM_4412345_202103_20210412_160112.xml
-import_sample pharma samples/nomenclator_farmaceutic.xml
+while read -r kind file <&3; do
+  import_sample "$kind" "samples/$file"
+done 3< <(grep -v "^#" samples/main-job.list | grep .)
 "$cli" --config "$demo/QIVA_IMPORT.INI" tables
 echo "Embedded database: $demo/clinic.db"

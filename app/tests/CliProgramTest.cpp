@@ -47,6 +47,16 @@ class CliProgramTest : public ::testing::Test {
     return result;
   }
   void WriteConfig(const std::string& text) { WriteFileBytes(dir.file("test.ini"), text); }
+  // The standard error of a running Run once it holds `part` (or after 10 s without it).
+  std::string WaitForErrorText(const std::string& part) {
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    std::string text = ReadFileBytes(dir.file("err.txt"));
+    while (text.find(part) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(10ms);
+      text = ReadFileBytes(dir.file("err.txt"));
+    }
+    return text;
+  }
 
   ScratchDir dir;
 };
@@ -164,12 +174,7 @@ TEST_F(CliProgramTest, secondImportIntoTheSameDatabaseWaitsForTheFirst) {
   ASSERT_TRUE(first.TryLock(dir.file("q.db.lock")));
   RunResult second;
   std::thread runner([&] { second = Run("nomenclatures in.xml --config test.ini"); });
-  const auto deadline = std::chrono::steady_clock::now() + 10s;
-  while (ReadFileBytes(dir.file("err.txt")).find("waiting") == std::string::npos &&
-         std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(10ms);
-  }
-  const std::string whileHeld = ReadFileBytes(dir.file("err.txt"));
+  const std::string whileHeld = WaitForErrorText("waiting");
   const bool databaseWhileHeld = std::filesystem::exists(dir.file("q.db"));
   first.Unlock();
   runner.join();
@@ -191,12 +196,7 @@ TEST_F(CliProgramTest, importThroughALinkWaitsForTheLockOfTheFileItReaches) {
   ASSERT_TRUE(first.TryLock(lockFile));
   RunResult second;
   std::thread runner([&] { second = Run("nomenclatures in.xml --config test.ini"); });
-  const auto deadline = std::chrono::steady_clock::now() + 10s;
-  while (ReadFileBytes(dir.file("err.txt")).find("waiting") == std::string::npos &&
-         std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(10ms);
-  }
-  const std::string whileHeld = ReadFileBytes(dir.file("err.txt"));
+  const std::string whileHeld = WaitForErrorText("waiting");
   const bool databaseWhileHeld = std::filesystem::exists(dir.file("data/q.db"));
   first.Unlock();
   runner.join();

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <sstream>
 
 namespace qiva::test {
 
@@ -29,6 +30,19 @@ std::string ReadFileBytes(const std::string& path) {
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary);
   out << bytes;
+}
+
+std::vector<std::pair<std::string, std::string>> MainJobSamples(const std::string& samplesDir) {
+  std::vector<std::pair<std::string, std::string>> samples;
+  std::ifstream list(samplesDir + "/main-job.list");
+  std::string kind;
+  std::string file;
+  for (std::string line; std::getline(list, line);) {
+    if (line.empty() || line.front() == '#') continue;
+    std::istringstream words(line);
+    if (words >> kind >> file) samples.emplace_back(kind, file);
+  }
+  return samples;
 }
 
 }  // namespace qiva::test

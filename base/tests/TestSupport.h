@@ -3,6 +3,8 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace qiva::test {
 
@@ -21,6 +23,10 @@ class ScratchDir {
 };
 
 std::string ReadFileBytes(const std::string& path);
+
+// The shipped samples in the main job's order, as KIND and file name pairs, read from
+// `samplesDir`/main-job.list (its comment lines and blank lines left out).
+std::vector<std::pair<std::string, std::string>> MainJobSamples(const std::string& samplesDir);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 
 }  // namespace qiva::test

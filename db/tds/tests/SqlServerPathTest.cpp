@@ -148,19 +148,9 @@ TEST_F(SqlServerPathTest, everySampleLoadsThroughTheDriverExactlyAsIntoTheEmbedd
   ASSERT_TRUE(oneByOneServer.Started());
   const ProgramFolder oneByOne(dir.path() / "one-by-one",
                                ServerConfiguration(oneByOneServer, "grouping=off\r\n"));
-  const std::vector<std::pair<std::string, std::string>> samples = {
-      {"nomenclatures", "nomenclatoare_generale.xml"},
-      {"nhp", "programe_nationale.xml"},
-      {"day-tariffs", "tarife_spitalizare_zi.xml"},
-      {"feedback", "feedback_spitalizare.xml"},
-      {"feedback", "feedback_spitalizare_zi.xml"},
-      {"physicians", "medici_trimitatori.xml"},
-      {"personalization", "personalizare_furnizor.xml"},
-      {"errors", "CLINIC_4412345_202103_20210412_153012.xml"},
-      {"errors", "SPT_DRG_4412345_202103_20210412_153540.xml"},
-      {"pharmacy-errors", "SPT_FARM_4412345_202103_20210412_160112.xml"},
-      {"pharma", "nomenclator_farmaceutic.xml"},
-  };
+  const auto samples = qiva::test::MainJobSamples(QIVA_SAMPLES_DIR);
+  ASSERT_FALSE(samples.empty());
+
   for (const auto& [kind, file] : samples) {
     SCOPED_TRACE(file);
     const int status = embedded.Import(kind, Sample(file));
