@@ -33,6 +33,20 @@ void ReplaceAll(std::string& text, std::string_view find, std::string_view repla
 // byte, accented letters included, must match exactly.
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
+// True when `text` begins with `prefix`, compared as EqualsIgnoringAsciiCase compares.
+bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix);
+
+// True when `word` stands anywhere in `text`, compared as EqualsIgnoringAsciiCase compares.
+bool ContainsIgnoringAsciiCase(std::string_view text, std::string_view word);
+
+// `c` with A to Z made small letters; every other byte, accented letters included, unchanged.
+constexpr char LowerAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// A copy of `text` with A to Z made small letters; every other byte stays.
+std::string LowerAsciiCopy(std::string_view text);
+
 // Turns a to z into capitals in place; every other byte, accented letters included, stays.
 void ToUpperAscii(std::string& text);
 

@@ -11,6 +11,7 @@
 
 #include "base/LogWriter.h"
 #include "base/Platform.h"
+#include "base/TextUtil.h"
 #include "db/AdoErrors.h"
 #include "db/ConnectionAdvice.h"
 #include "db/ConnectionString.h"
@@ -36,17 +37,9 @@ std::string AbsoluteDatabaseFile(const std::string& file) {
   return absolute.empty() ? file : absolute.string();
 }
 
-std::string LowerAscii(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
-
-bool EqualsWord(const std::string& value, const char* word) { return LowerAscii(value) == word; }
-
 bool OneOf(const std::string& value, std::initializer_list<const char*> words) {
   for (const char* word : words)
-    if (EqualsWord(value, word)) return true;
+    if (EqualsIgnoringAsciiCase(value, word)) return true;
   return false;
 }
 
@@ -66,12 +59,12 @@ std::string CAdoDatabase::RefusedConnectionSetting() const {
   const ConnectionSettings& s = settings_;
   if (!s.encrypt.empty() && !OneOf(s.encrypt, {"no", "yes", "strict"}))
     return "The setting \"encrypt\" takes no, yes or strict";
-  if (freeTds && EqualsWord(s.encrypt, "strict"))
+  if (freeTds && EqualsIgnoringAsciiCase(s.encrypt, "strict"))
     return "The setting \"encrypt=strict\" cannot be passed to the FreeTDS driver (it knows "
            "no strict encryption); use encrypt=yes";
   if (!s.trustServerCertificate.empty() && !OneOf(s.trustServerCertificate, {"yes", "no"}))
     return "The setting \"trustservercertificate\" takes yes or no";
-  if (freeTds && EqualsWord(s.trustServerCertificate, "no"))
+  if (freeTds && EqualsIgnoringAsciiCase(s.trustServerCertificate, "no"))
     return "The setting \"trustservercertificate=no\" cannot be passed to the FreeTDS driver: "
            "it checks a certificate only against the CA file of its own configuration";
   if (!s.trusted.empty() && !OneOf(s.trusted, {"yes", "no"}))
@@ -117,7 +110,7 @@ std::string CAdoDatabase::BuildConnectionString() const {
     return "DRIVER={sqlite};DATABASE=" + QuoteConnectionValue(AbsoluteDatabaseFile(m_szDatabase));
   }
   const bool freeTds = qiva::db::IsFreeTdsDriver(OdbcDriver());
-  const bool trusted = EqualsWord(settings_.trusted, "yes");
+  const bool trusted = EqualsIgnoringAsciiCase(settings_.trusted, "yes");
   std::string text;
   if (!dsn_.empty()) {
     text = "DSN=" + QuoteConnectionValue(dsn_);
@@ -138,7 +131,7 @@ std::string CAdoDatabase::BuildConnectionString() const {
   }
   text += ";DATABASE=" + QuoteConnectionValue(m_szDatabase);
   if (!settings_.encrypt.empty()) {
-    const std::string word = LowerAscii(settings_.encrypt);
+    const std::string word = LowerAsciiCopy(settings_.encrypt);
     if (freeTds) {
       text += std::string(";Encryption=") + (word == "no" ? "off" : "require");
     } else {
@@ -148,7 +141,7 @@ std::string CAdoDatabase::BuildConnectionString() const {
   // FreeTDS has no such attribute: it checks a certificate only against a CA file of its own
   // configuration, so "yes" is what it does anyway (and "no" is refused before this).
   if (!settings_.trustServerCertificate.empty() && !freeTds) {
-    text += ";TrustServerCertificate=" + LowerAscii(settings_.trustServerCertificate);
+    text += ";TrustServerCertificate=" + LowerAsciiCopy(settings_.trustServerCertificate);
   }
   text += std::string(";APP=") + kProgramName;
   return text;

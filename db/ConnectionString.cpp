@@ -12,13 +12,6 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-bool ContainsIgnoringAsciiCase(std::string_view text, std::string_view lowerWord) {
-  for (std::size_t i = 0; i + lowerWord.size() <= text.size(); ++i) {
-    if (EqualsIgnoringAsciiCase(text.substr(i, lowerWord.size()), lowerWord)) return true;
-  }
-  return false;
-}
-
 std::string_view TrimBlanks(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);

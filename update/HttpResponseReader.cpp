@@ -1,19 +1,12 @@
 // HttpResponseReader.cpp: header/body split and the two header values the client uses.
 #include "update/HttpResponseReader.h"
 
+#include "base/TextUtil.h"
+
 namespace qiva::update {
 namespace {
 
 constexpr std::string_view kHeaderEnd = "\r\n\r\n";
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
 
 std::string_view trimBlanks(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -85,7 +78,7 @@ void HttpResponseReader::parseHeader() {
     }
     const std::size_t colon = line.find(':');
     if (colon == std::string_view::npos) continue;
-    if (equalsIgnoringCase(trimBlanks(line.substr(0, colon)), "Content-Length") &&
+    if (EqualsIgnoringAsciiCase(trimBlanks(line.substr(0, colon)), "Content-Length") &&
         !contentLength_) {
       contentLength_ = lengthOf(trimBlanks(line.substr(colon + 1)));
     }

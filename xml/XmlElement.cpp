@@ -2,6 +2,7 @@
 // Look-ups are linear over the element's arrays and never copy a name or value.
 #include <cstring>
 
+#include "base/TextUtil.h"
 #include "xml/XmlNode_internal.h"
 #include "xml/XmlParser.h"
 
@@ -9,16 +10,9 @@ using xmldetail::Node;
 
 namespace {
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-
 // True when the zero-terminated `stored` equals `name` in any ASCII letter case.
 bool equalsIgnoringCase(const char* stored, std::string_view name) {
-  if (stored == nullptr) return false;
-  for (char c : name) {
-    if (*stored == '\0' || lowerAscii(*stored) != lowerAscii(c)) return false;
-    ++stored;
-  }
-  return *stored == '\0';
+  return stored != nullptr && EqualsIgnoringAsciiCase(stored, name);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstring>
 
+#include "base/TextUtil.h"
 #include "xml/WideText.h"
 #include "xml/XmlEncoding_internal.h"
 #include "xml/XmlParser.h"
@@ -56,13 +57,8 @@ constexpr EncodingTables shiftJisTables = buildTables(kXmlEncodingShiftJis);
 bool isBlank(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 bool startsWithIgnoringCase(const unsigned char* p, const unsigned char* end, const char* prefix) {
-  for (; *prefix != '\0'; ++p, ++prefix) {
-    if (p == end) return false;
-    unsigned char c = *p;
-    if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c + 32);
-    if (c != static_cast<unsigned char>(*prefix)) return false;
-  }
-  return true;
+  const std::string_view text(reinterpret_cast<const char*>(p), static_cast<std::size_t>(end - p));
+  return StartsWithIgnoringAsciiCase(text, prefix);
 }
 
 // Step 3 of the guess: 1 when the bytes read as UTF-8 (a sequence cut by the end of the bytes

@@ -8,6 +8,7 @@
 #include <new>
 #include <vector>
 
+#include "base/TextUtil.h"
 #include "base/Utf16.h"
 #include "xml/XmlNode_internal.h"
 #include "xml/XmlParse_internal.h"
@@ -63,15 +64,12 @@ constexpr NamedEntity kNamedEntities[] = {
 
 bool isBlank(Byte c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-Byte lowerAscii(Byte c) { return (c >= 'A' && c <= 'Z') ? static_cast<Byte>(c + 32) : c; }
+Byte lowerAscii(Byte c) { return static_cast<Byte>(LowerAscii(static_cast<char>(c))); }
 
 bool startsWithIgnoringCase(const Byte* p, const Byte* end, const char* lowerPrefix,
                             std::size_t length) {
-  if (static_cast<std::size_t>(end - p) < length) return false;
-  for (std::size_t i = 0; i < length; ++i) {
-    if (lowerAscii(p[i]) != static_cast<Byte>(lowerPrefix[i])) return false;
-  }
-  return true;
+  const std::string_view text(reinterpret_cast<const char*>(p), static_cast<std::size_t>(end - p));
+  return StartsWithIgnoringAsciiCase(text, std::string_view(lowerPrefix, length));
 }
 
 // True when the zero-terminated `name` equals the bytes [begin, end) in any ASCII case.

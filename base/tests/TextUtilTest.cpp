@@ -97,6 +97,15 @@ TEST(EqualsIgnoringAsciiCase, foldsOnlyAsciiLetters) {
   EXPECT_FALSE(EqualsIgnoringAsciiCase("[", "{"));  // 0x5B and 0x7B are not letters
 }
 
+TEST(EqualsIgnoringAsciiCase, prefixSearchAndLowerCopyFoldTheSameLetters) {
+  EXPECT_TRUE(StartsWithIgnoringAsciiCase("UTF-8\"?>", "utf-8"));
+  EXPECT_FALSE(StartsWithIgnoringAsciiCase("utf", "utf-8"));  // the text is shorter
+  EXPECT_TRUE(ContainsIgnoringAsciiCase("/usr/lib/libTDSodbc.so", "tdsodbc"));
+  EXPECT_FALSE(ContainsIgnoringAsciiCase("FreeTD", "freetds"));
+  EXPECT_TRUE(ContainsIgnoringAsciiCase("x", ""));
+  EXPECT_EQ(LowerAsciiCopy("Strict \xC4\x82"), "strict \xC4\x82");  // A-breve stays
+}
+
 TEST(ToUpperAscii, changesOnlyAsciiLetters) {
   std::string text = "abc\xC4\x83z1-\xE2";
   ToUpperAscii(text);

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "base/CodePage1250.h"
+#include "base/TextUtil.h"
 #include "base/Utf16.h"
 #include "db/ConnectionString.h"
 #include "db/sqlite/ObservedRun.h"
@@ -236,13 +237,14 @@ class Session final : public db::StatementObserver {
     const bool failed = !s.errors.empty();
     const bool counted = s.rowCount >= 0 && !noCount_;
     if (s.kind == db::ObservedStatement::Kind::Set && s.setName == "NOCOUNT" && !failed)
-      noCount_ = EqualNoCase(Trimmed(s.setValue), "ON");
+      noCount_ = EqualsIgnoringAsciiCase(Trimmed(s.setValue), "ON");
     if (s.kind == db::ObservedStatement::Kind::Select && !failed && s.place.depth == 0) {
       WriteColumnMetadata(out_, s.columns, options_.utf8);
       for (const auto& row : s.rows) WriteRow(out_, s.columns, row, options_.utf8);
     }
     if (s.kind == db::ObservedStatement::Kind::Insert && !failed &&
-        !options_.extraCountTable.empty() && EqualNoCase(s.table, options_.extraCountTable)) {
+        !options_.extraCountTable.empty() &&
+        EqualsIgnoringAsciiCase(s.table, options_.extraCountTable)) {
       WriteDone(out_, kTokenDoneInProc, kDoneMore | kDoneCount, 0xC3, 1);
     }
     const std::uint16_t status = (failed ? kDoneError : 0) | (counted ? kDoneCount : 0);
@@ -262,15 +264,6 @@ class Session final : public db::StatementObserver {
   }
 
  private:
-  static bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-      if (std::toupper(static_cast<unsigned char>(a[i])) !=
-          std::toupper(static_cast<unsigned char>(b[i])))
-        return false;
-    return true;
-  }
-
   static bool NotFound(const db::ObservedStatement& s) {
     for (const auto& e : s.errors)
       if (e.number == 2812) return true;
@@ -341,7 +334,7 @@ class Session final : public db::StatementObserver {
       return false;
     }
     if (!options_.databaseName.empty() && !database.empty() &&
-        !EqualNoCase(Utf16ToUtf8(database), options_.databaseName)) {
+        !EqualsIgnoringAsciiCase(Utf16ToUtf8(database), options_.databaseName)) {
       // SQL Server refuses the login for a database it cannot open with two messages: 4060,
       // then the login failure itself.
       ByteWriter out;
