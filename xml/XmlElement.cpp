@@ -10,9 +10,16 @@ using xmldetail::Node;
 
 namespace {
 
-// True when the zero-terminated `stored` equals `name` in any ASCII letter case.
+// True when the zero-terminated `stored` equals `name` in any ASCII letter case. It runs for
+// every child and attribute a record's lookups pass, so it stops at the first differing byte
+// instead of measuring `stored` first.
 bool equalsIgnoringCase(const char* stored, std::string_view name) {
-  return stored != nullptr && EqualsIgnoringAsciiCase(stored, name);
+  if (stored == nullptr) return false;
+  for (char c : name) {
+    if (*stored == '\0' || LowerAscii(*stored) != LowerAscii(c)) return false;
+    ++stored;
+  }
+  return *stored == '\0';
 }
 
 }  // namespace
