@@ -102,9 +102,7 @@ bool FeedbackWalk::sections(const XmlElement& root) {
 bool FeedbackWalk::section(const XmlElement& section, const std::string& name) {
   const bool continuous = name == "PIDLISTS" || name == "FOREIGNPERSONS";
   if (!continuous && name != "HOSPITALIZATIONS") return true;
-  for (int i = 0;; ++i) {
-    const XmlElement record = section.childAt(i);
-    if (record.isNull()) return true;
+  for (const XmlElement& record : section.children()) {
     if (import::StopAtRecord(ctx_)) return false;
     if (continuous &&
         (import::HasName(record, "PIDLIST") || import::HasName(record, "FOREIGNPERSON"))) {
@@ -113,6 +111,7 @@ bool FeedbackWalk::section(const XmlElement& section, const std::string& name) {
       return false;
     }
   }
+  return true;
 }
 
 bool FeedbackWalk::continuousCase(const XmlElement& element) {
@@ -121,14 +120,13 @@ bool FeedbackWalk::continuousCase(const XmlElement& element) {
                    parent)) {
     return false;
   }
-  for (int i = 0;; ++i) {
-    const XmlElement child = element.childAt(i);
-    if (child.isNull()) return true;
+  for (const XmlElement& child : element.children()) {
     if (import::HasName(child, "ERROR") &&
         !writeChild(child, parent, fb::ContinuousCaseErrorInsert)) {
       return false;
     }
   }
+  return true;
 }
 
 bool FeedbackWalk::dayCase(const XmlElement& element) {
@@ -137,14 +135,13 @@ bool FeedbackWalk::dayCase(const XmlElement& element) {
                    parent)) {
     return false;
   }
-  for (int i = 0;; ++i) {
-    const XmlElement child = element.childAt(i);
-    if (child.isNull()) return true;
+  for (const XmlElement& child : element.children()) {
     if (import::HasName(child, "SERVICES") && !service(child, parent)) return false;
     if (import::HasName(child, "ERRORS") && !writeChild(child, parent, fb::DayCaseErrorInsert)) {
       return false;
     }
   }
+  return true;
 }
 
 // One SERVICES element is one service; its ERRORS and ERROR children are its errors.
@@ -160,14 +157,13 @@ bool FeedbackWalk::service(const XmlElement& element, const Parent& dayCase) {
     parent.missing = Describe(element) + " was not written";
     if (!progress()) return false;
   }
-  for (int i = 0;; ++i) {
-    const XmlElement child = element.childAt(i);
-    if (child.isNull()) return true;
+  for (const XmlElement& child : element.children()) {
     if ((import::HasName(child, "ERRORS") || import::HasName(child, "ERROR")) &&
         !writeChild(child, parent, fb::DayServiceErrorInsert)) {
       return false;
     }
   }
+  return true;
 }
 
 // Sends a parent row (or skips it when a value cannot stand in SQL) with the read-back of its

@@ -1,5 +1,5 @@
-// ReportWalk.h: how the report imports walk the nested elements of a record (children by
-// position up to the first empty one, every child passed) and number the errors they handle.
+// ReportWalk.h: how the report imports walk the nested elements of a record (children in document
+// order, every child passed) and number the errors they handle.
 // Statement texts and the section logic of each import live in their own files.
 #pragma once
 
@@ -13,16 +13,14 @@
 
 namespace qiva::reports {
 
-// Calls `visit(child)` for each child element of `parent` from position 0 up to the first
-// empty one. `visit` returns false to stop; the walk then returns false, otherwise true. The
-// empty element has no children.
+// Calls `visit(child)` for each child element of `parent` in document order. `visit` returns
+// false to stop; the walk then returns false, otherwise true. The empty element has no children.
 template <typename Visit>
 bool ForEachChild(const XmlElement& parent, Visit&& visit) {
-  for (int i = 0;; ++i) {
-    const XmlElement child = parent.childAt(i);
-    if (child.isNull()) return true;
+  for (const XmlElement& child : parent.children()) {
     if (!visit(child)) return false;
   }
+  return true;
 }
 
 // The same for the children whose name, upper-cased, is `upperName`; the others are passed.

@@ -12,6 +12,8 @@ namespace xmldetail {
 struct Node;
 }
 
+class XmlChildren;
+
 // Outcome of a parse: an error code (see errorText) with the line and column of the fault,
 // both counted from 1; 0 and 0 where no position applies.
 struct XmlParseResult {
@@ -90,6 +92,8 @@ class XmlElement {
 
   // The child element at `index` (from 0, document order); the empty element when out of range.
   XmlElement childAt(int index) const;
+  // The child elements in document order, for a range-for loop (none for the empty element).
+  XmlChildren children() const;
   // The first child from *position on (0 when null) whose name equals `name` in any ASCII case;
   // sets *position to the found index + 1. The empty element when none is found.
   XmlElement findChild(std::string_view name, int* position = nullptr) const;
@@ -112,6 +116,35 @@ class XmlElement {
  private:
   xmldetail::Node* node_ = nullptr;
 };
+
+// An element's children as a range. It holds its own handle on the parent, so the tree lives
+// while the loop runs.
+class XmlChildren {
+ public:
+  class iterator {
+   public:
+    iterator(const XmlElement* parent, int index) : parent_(parent), index_(index) {}
+    XmlElement operator*() const { return parent_->childAt(index_); }
+    iterator& operator++() {
+      ++index_;
+      return *this;
+    }
+    bool operator==(const iterator& other) const { return index_ == other.index_; }
+
+   private:
+    const XmlElement* parent_;
+    int index_;
+  };
+
+  explicit XmlChildren(const XmlElement& parent) : parent_(parent) {}
+  iterator begin() const { return {&parent_, 0}; }
+  iterator end() const { return {&parent_, parent_.childCount()}; }
+
+ private:
+  XmlElement parent_;
+};
+
+inline XmlChildren XmlElement::children() const { return XmlChildren(*this); }
 
 // Chooses the encoding from the file's first 200 bytes, then loads and parses the file; on any
 // non-zero code prints "XML Parsing error inside file ..." on standard output. Returns the

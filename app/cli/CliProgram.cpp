@@ -455,9 +455,7 @@ int RunCheck(const CliOptions& options, const ResolvedPaths& paths, CliEnvironme
   }
   long long sections = 0;
   long long records = 0;
-  for (int i = 0;; ++i) {
-    const XmlElement section = root.childAt(i);
-    if (section.isNull()) break;
+  for (const XmlElement& section : root.children()) {
     ++sections;
     records += section.childCount();
   }

@@ -92,20 +92,17 @@ bool IsSectionOf(const FileKindSections& entry, const std::string& upperName) {
 
 // True when a child of `root` is a section of `entry`.
 bool ChildIsSectionOf(const XmlElement& root, const FileKindSections& entry) {
-  for (int i = 0;; ++i) {
-    const XmlElement child = root.childAt(i);
-    if (child.isNull()) return false;
+  for (const XmlElement& child : root.children()) {
     if (IsSectionOf(entry, UpperName(child))) return true;
   }
+  return false;
 }
 
 // True when a child of `root` is a section of a kind other than `entry`'s own.
 bool ChildIsSectionOfAnother(const XmlElement& root, const FileKindSections& entry) {
   for (const FileKindSections& other : FileKindTable()) {
     if (&other == &entry) continue;
-    for (int i = 0;; ++i) {
-      const XmlElement child = root.childAt(i);
-      if (child.isNull()) break;
+    for (const XmlElement& child : root.children()) {
       const std::string name = UpperName(child);
       if (IsSectionOf(other, name) && !IsSectionOf(entry, name)) return true;
     }

@@ -138,12 +138,25 @@ TEST_F(XmlTest, attributeAndChildLookUpsResumeFromAPosition) {
   EXPECT_EQ(r.textAt(0), nullptr);
 }
 
+// The range gives every child in document order and holds its own handle on the parent: a loop
+// over a section whose tree nobody else holds still reads it whole.
+TEST_F(XmlTest, childrenRangeWalksEveryChildInOrderAndKeepsTheTreeAlive) {
+  XmlChildren children = parse("<r><a/><b>t</b><c/></r>", "r").children();
+  std::string names;
+  for (const XmlElement& child : children) names += child.tagName();
+  EXPECT_EQ(names, "abc");
+  int count = 0;
+  for (const XmlElement& child : children) count += child.isNull() ? 0 : 1;
+  EXPECT_EQ(count, 3);
+}
+
 TEST_F(XmlTest, emptyElementAnswersEveryReadingOperation) {
   const XmlElement& e = XmlElement::empty();
   EXPECT_TRUE(e.isNull());
   EXPECT_EQ(e.tagName(), nullptr);
   EXPECT_EQ(e.childCount() + e.textCount() + e.clearCount() + e.attributeCount(), 0);
   EXPECT_TRUE(e.childAt(0).isNull());
+  EXPECT_EQ(e.children().begin(), e.children().end());
   EXPECT_TRUE(e.findChild("a").isNull());
   EXPECT_EQ(e.attributeValue("a"), nullptr);
   EXPECT_EQ(e.textAt(0), nullptr);
