@@ -3,8 +3,12 @@
 // written-count record loop, one count for both.
 #include "import/DayHospitalTariffs.h"
 
+#include <string_view>
+#include <vector>
+
 #include "import/DayTariffStatements.h"
 #include "import/toolkit/ImportConventions.h"
+#include "import/toolkit/SectionTable.h"
 #include "import/toolkit/SqlText.h"
 
 namespace qiva::import {
@@ -12,35 +16,39 @@ namespace {
 
 namespace st = daytariffs;
 
-struct Section {
-  std::string_view name;
-  std::string_view record;
-  std::string (*emptying)(const st::Location&);
-  RecordStatement (*insert)(const RecordReader&, const st::Location&);
-};
+using LocatedInsert = RecordStatement (*)(const RecordReader&, const st::Location&);
 
-constexpr Section kSections[] = {
-    {"DAILYCASES", "DAILYCASE", st::DailyCasesDelete, st::DailyCaseInsert},
-    {"DAILYSERVICES", "DAILYSERVICE", st::DailyServicesDelete, st::DailyServiceInsert},
-};
-
-// Runs one section; false when the import must end (the database failed).
-bool processSection(ImportContext& ctx, const Section& section, const XmlElement& element,
-                    const st::Location& location, std::int64_t& counter) {
-  if (!EmptySectionTable(ctx, section.emptying(location), section.name)) {
-    return !DatabaseFailed(ctx);
-  }
-  std::int64_t position = 0;  // of the record among the section's records, for the log
-  return WrittenCountLoop(ctx, element, section.record, counter, [&](const XmlElement& record) {
-    RecordStatement statement = section.insert(RecordReader(record), location);
+// Writes a section's records with the location; a skipped record's reason names its place
+// among the section's records.
+RecordWrite locatedWriter(std::string_view section, std::string_view recordName,
+                          LocatedInsert insert, const st::Location& location) {
+  return [section, recordName, insert, location, position = std::int64_t{0}](
+             ImportContext& ctx, const XmlElement& record, std::int64_t) mutable {
+    RecordStatement statement = insert(RecordReader(record), location);
     ++position;
     if (!statement.skipReason.empty()) {
-      statement.skipReason = std::string(section.record) + " " + IntText(position) + " of " +
-                             std::string(section.name) + ": " + statement.skipReason;
+      statement.skipReason = std::string(recordName) + " " + IntText(position) + " of " +
+                             std::string(section) + ": " + statement.skipReason;
     }
     QueueRecord(ctx, statement);
-    return true;
-  });
+    return Step::GoOn;
+  };
+}
+
+std::vector<Section> sections(const st::Location& location) {
+  std::vector<Section> table;
+  table.push_back({.name = "DAILYCASES",
+                   .record = "DAILYCASE",
+                   .emptying = st::DailyCasesDelete(location),
+                   .write = locatedWriter("DAILYCASES", "DAILYCASE", st::DailyCaseInsert, location),
+                   .count = RecordCount::Written});
+  table.push_back(
+      {.name = "DAILYSERVICES",
+       .record = "DAILYSERVICE",
+       .emptying = st::DailyServicesDelete(location),
+       .write = locatedWriter("DAILYSERVICES", "DAILYSERVICE", st::DailyServiceInsert, location),
+       .count = RecordCount::Written});
+  return table;
 }
 
 }  // namespace
@@ -51,13 +59,9 @@ int ImportDayHospitalTariffs(ImportContext& ctx, const std::string& path) {
   const st::Location location =
       ctx.hasLocationColumn ? st::Location(ctx.locationId) : st::Location();
   std::int64_t counter = 0;
-  const bool goOn =
-      UpperName(root) != "PROVIDER" ||
-      ForEachKnownSection(ctx, root, WalkOrder::ChildrenOnly, kSections,
-                          [&](const Section& section, const XmlElement& element) {
-                            return processSection(ctx, section, element, location, counter);
-                          });
-  if (!goOn) return 0;  // the database failed: the run reports it
+  const bool goOn = UpperName(root) != "PROVIDER" ||
+                    ImportSections(ctx, root, WalkOrder::ChildrenOnly, sections(location), counter);
+  if (!goOn) return 0;  // stopped, or the database failed: the run reports it
   ShowFinished(ctx, counter);
   return 1;
 }

@@ -11,33 +11,23 @@ namespace qiva::import::daytariffs {
 namespace {
 
 // The end of validity: converted with style 120 when given, the word null when absent or empty.
-std::string validToPiece(const RecordReader& r) {
-  const std::string_view value = r.text("validTo");
-  if (value.empty()) return "null ";
-  return FillTemplate("convert (datetime,'%s',120) ", {value});
-}
+std::string validToPiece(const RecordReader& r) { return ConvertedValidTo(r.text("validTo"), " "); }
 
-void addReason(std::string& reasons, const std::string& reason) {
-  if (!reasons.empty()) reasons += "; ";
-  reasons += reason;
-}
-
-// Why the record cannot be sent, "" when it can: the two required attributes must be present,
-// and the two unquoted values must be plain numbers.
-std::string skipReason(const RecordReader& r) {
-  std::string reasons;
+// The statement, with the reasons it cannot be sent: the two required attributes must be
+// present, and the two unquoted values must be plain numbers.
+RecordStatement checked(std::string sql, const RecordReader& r) {
+  RecordStatement statement{std::move(sql), {}};
   for (std::string_view required : {"code", "validFrom"}) {
-    if (!r.has(required)) addReason(reasons, std::string(required) + " is missing");
+    if (!r.has(required)) statement.addSkipReason(std::string(required) + " is missing");
   }
   for (std::string_view number : {"tariff", "noContractedDailyServices"}) {
     if (!r.has(number)) {
-      addReason(reasons, std::string(number) + " is missing");
-    } else if (!IsPlainNumber(r.text(number))) {
-      addReason(reasons,
-                std::string(number) + " is not a number: '" + std::string(r.text(number)) + "'");
+      statement.addSkipReason(std::string(number) + " is missing");
+    } else {
+      RequirePlainNumber(statement, number, r.text(number));
     }
   }
-  return reasons;
+  return statement;
 }
 
 std::string deleteFrom(std::string_view table, const Location& location) {
@@ -74,7 +64,7 @@ RecordStatement DailyCaseInsert(const RecordReader& r, const Location& location)
                       {r.text("code"), r.text("name"), r.text("dept_code"), r.text("tariff"),
                        r.text("noContractedDailyServices"), r.text("validFrom")});
   appendTail(sql, r, location);
-  return {std::move(sql), skipReason(r)};
+  return checked(std::move(sql), r);
 }
 
 RecordStatement DailyServiceInsert(const RecordReader& r, const Location& location) {
@@ -87,7 +77,7 @@ RecordStatement DailyServiceInsert(const RecordReader& r, const Location& locati
       "VALUES ('%s',%s,%s,convert (datetime,'%s',120), ",
       {r.text("code"), r.text("tariff"), r.text("noContractedDailyServices"), r.text("validFrom")});
   appendTail(sql, r, location);
-  return {std::move(sql), skipReason(r)};
+  return checked(std::move(sql), r);
 }
 
 }  // namespace qiva::import::daytariffs

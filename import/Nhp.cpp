@@ -3,10 +3,13 @@
 // record loop, one count for both.
 #include "import/Nhp.h"
 
+#include <vector>
+
 #include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"
 #include "import/NhpStatements.h"
 #include "import/toolkit/ImportConventions.h"
+#include "import/toolkit/SectionTable.h"
 
 namespace qiva::import {
 namespace {
@@ -35,26 +38,20 @@ void prepareTables(ImportContext& ctx) {
   testTable(ctx, st::kSuppliesTableTest, st::kCreateSupplies, st::kWidenSuppliesCode);
 }
 
-struct Section {
-  std::string_view name;
-  std::string_view record;
-  std::string_view emptying;
-  RecordStatement (*insert)(const RecordReader&);
-};
-
-const Section kSections[] = {
-    {"MEDICALSUPPLIES", "MEDICALSUPPLY", st::kDeleteSupplies, st::MedicalSupplyInsert},
-    {"NHP_INDICATORS", "NHP_INDICATOR", st::kDeleteIndicators, st::IndicatorInsert},
-};
-
-// Runs one section; false when the import must end (the database failed).
-bool processSection(ImportContext& ctx, const Section& section, const XmlElement& element,
-                    std::int64_t& counter) {
-  if (!EmptySectionTable(ctx, section.emptying, section.name)) return !DatabaseFailed(ctx);
-  return WrittenCountLoop(ctx, element, section.record, counter, [&](const XmlElement& record) {
-    QueueRecord(ctx, section.insert(RecordReader(record)));
-    return true;
-  });
+const std::vector<Section>& sections() {
+  static const std::vector<Section> kSections = {
+      {.name = "MEDICALSUPPLIES",
+       .record = "MEDICALSUPPLY",
+       .emptying = std::string(st::kDeleteSupplies),
+       .insert = st::MedicalSupplyInsert,
+       .count = RecordCount::Written},
+      {.name = "NHP_INDICATORS",
+       .record = "NHP_INDICATOR",
+       .emptying = std::string(st::kDeleteIndicators),
+       .insert = st::IndicatorInsert,
+       .count = RecordCount::Written},
+  };
+  return kSections;
 }
 
 }  // namespace
@@ -70,11 +67,9 @@ int ImportNhp(ImportContext& ctx, const std::string& path) {
   prepareTables(ctx);
   if (DatabaseFailed(ctx)) return 0;
   std::int64_t counter = 0;
-  const bool goOn = ForEachKnownSection(ctx, root, WalkOrder::ChildrenOnly, kSections,
-                                        [&](const Section& section, const XmlElement& element) {
-                                          return processSection(ctx, section, element, counter);
-                                        });
-  if (!goOn) return 0;  // the database failed: the run reports it
+  if (!ImportSections(ctx, root, WalkOrder::ChildrenOnly, sections(), counter)) {
+    return 0;  // stopped, or the database failed: the run reports it
+  }
   ShowFinished(ctx, counter);
   return 1;
 }

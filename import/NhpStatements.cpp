@@ -12,11 +12,7 @@ namespace {
 
 // The end of validity, last value of both inserts: converted with style 120 when the file gives
 // one, the word null when it is absent or empty. Both forms end with a blank.
-std::string validToPiece(const RecordReader& r) {
-  const std::string_view value = r.text("VALIDTO");
-  if (value.empty()) return "null ";
-  return FillTemplate("convert (datetime,'%s',120) ", {value});
-}
+std::string validToPiece(const RecordReader& r) { return ConvertedValidTo(r.text("VALIDTO"), " "); }
 
 }  // namespace
 

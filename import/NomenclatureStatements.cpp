@@ -115,9 +115,7 @@ RecordStatement RecServiceInsert(const RecordReader& r) {
       "('%s','%s',%s,'%s','%s','%s')",
       {r.text("code"), r.text("name"), tariff, r.text("serviceType"), r.text("validFrom"),
        validToOrPlaceholder(r)});
-  if (!IsPlainNumber(tariff)) {
-    statement.addSkipReason("tariff is not a number: '" + std::string(tariff) + "'");
-  }
+  RequirePlainNumber(statement, "tariff", tariff);
   return statement;
 }
 
@@ -223,6 +221,57 @@ std::string NameCleanupChain(std::string_view table, std::string_view separator,
                           {table, kPairs[i].searched, kPairs[i].replacement});
   }
   return chain;
+}
+
+std::string ClearPlaceholderValidTo(std::string_view table) {
+  return FillTemplate(" update %s set validTo=NULL where validto='%s'", {table, kPlaceholderDate});
+}
+
+namespace {
+
+// The rows whose validity does not hold today, in the spelling the laboratory and
+// recommended-service sections send.
+std::string DeleteNoLongerValid(std::string_view table) {
+  return FillTemplate(
+      "delete from %s where getdate() not between validfrom and isnull(validto,getdate())",
+      {table});
+}
+
+}  // namespace
+
+// The laboratory services store an absent end of validity as the server's empty date.
+std::vector<std::string> LaboratoriesServicesClosing() {
+  return {
+      "update qiva_laboratories_services set validto=null where "
+      "validto='1900-01-01 00:00:00.000'",
+      DeleteNoLongerValid("qiva_laboratories_services"),
+      NameCleanupChain("qiva_laboratories_services", "\n\t\t\t\t", false)};
+}
+
+std::vector<std::string> ClinicServicesClosing() {
+  return {ClearPlaceholderValidTo("QIVA_CLINIC_SERVICES"),
+          " delete from QIVA_CLINIC_SERVICES where getdate() not between validFrom and "
+          "ISNULL(validto,getdate())",
+          NameCleanupChain("QIVA_CLINIC_SERVICES", "\t\t\t\t", false)};
+}
+
+std::vector<std::string> ClinSrvMedPacksClosing() {
+  return {ClearPlaceholderValidTo("QIVA_CLIN_SRV_MED_PACK")};
+}
+
+std::vector<std::string> RecServicesClosing() {
+  return {ClearPlaceholderValidTo("QIVA_REC_SERVICES"), DeleteNoLongerValid("QIVA_REC_SERVICES"),
+          NameCleanupChain("QIVA_REC_SERVICES", "\t\t\t\t", true)};
+}
+
+// The ICD-10 codes name their validity columns valid_from and valid_to, and compare them with
+// today's date without its time.
+std::vector<std::string> Icd10Closing() {
+  return {
+      FillTemplate(" update QIVA_ICD10 set valid_To=NULL where valid_to='%s'", {kPlaceholderDate}),
+      " delete from QIVA_ICD10 where convert(datetime,convert(varchar(10),"
+      "getdate(),103),103) not between valid_from and "
+      "ISNULL(valid_to,getdate()) "};
 }
 
 }  // namespace qiva::import::nomenclatures

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "import/toolkit/ImportConventions.h"
 #include "import/toolkit/RecordReader.h"
@@ -46,5 +47,35 @@ RecordStatement ChronicDiseaseInsert(const RecordReader& r, const std::string& d
 // The replace chain that turns the listed Romanian letters (and the text "&lt;") of a table's
 // names into plain ASCII; `separator` stands between the updates.
 std::string NameCleanupChain(std::string_view table, std::string_view separator, bool withEnDash);
+
+// The statements that empty the refilled sections' tables before their records.
+inline constexpr std::string_view kEmptyLaboratoriesServices =
+    "delete from QIVA_LABORATORIES_SERVICES";
+inline constexpr std::string_view kEmptyPersonStates = "delete from QIVA_PERSON_STATES";
+inline constexpr std::string_view kEmptyPersonTypes = "delete from QIVA_PERSON_TYPES";
+inline constexpr std::string_view kEmptyPersonCategories = "delete from QIVA_PERSON_CATEGORY";
+inline constexpr std::string_view kEmptyMedSrvPacks = "delete from QIVA_MED_SRV_PACKS";
+inline constexpr std::string_view kEmptyClinicServices = "delete from QIVA_CLINIC_SERVICES";
+inline constexpr std::string_view kEmptyClinSrvMedPacks = "delete from QIVA_CLIN_SRV_MED_PACK";
+inline constexpr std::string_view kEmptyClinSrvGrpSpecialties =
+    "delete from QIVA_CLIN_SRV_GRP_SPECIALITIES ";
+inline constexpr std::string_view kEmptyErrors = "delete from QIVA_ERRORS ";
+inline constexpr std::string_view kEmptyRecServices = "delete from QIVA_REC_SERVICES";
+inline constexpr std::string_view kEmptyMedicalFormTypes = "delete from QIVA_MEDICAL_FORM_TYPES ";
+inline constexpr std::string_view kEmptyTherapeuticalSchemas =
+    "delete from QIVA_THERAPEUTICAL_SCHEMAS ";
+inline constexpr std::string_view kEmptyIcd10 = "delete from QIVA_ICD10";
+
+// The end of validity written as kPlaceholderDate turned back into NULL in `table`, sent after
+// the section's records (or after each of them).
+std::string ClearPlaceholderValidTo(std::string_view table);
+
+// What closes the sections that tidy their tables once their records are in: the end of
+// validity cleared, the rows no longer valid today deleted, the names made plain.
+std::vector<std::string> LaboratoriesServicesClosing();
+std::vector<std::string> ClinicServicesClosing();
+std::vector<std::string> ClinSrvMedPacksClosing();
+std::vector<std::string> RecServicesClosing();
+std::vector<std::string> Icd10Closing();
 
 }  // namespace qiva::import::nomenclatures

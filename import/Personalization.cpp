@@ -6,6 +6,8 @@
 #include "db/CAdoDatabase.h"
 #include "import/PersonalizationStatements.h"
 #include "import/toolkit/ImportConventions.h"
+#include "import/toolkit/RecordLoops.h"
+#include "import/toolkit/SectionTable.h"
 
 namespace qiva::import {
 namespace {
@@ -14,51 +16,57 @@ namespace st = personalization;
 
 // The provider table keeps one row: the row with the largest id is updated, and a table with
 // no row (or whose look-up fails) gets an insert. The provider takes a number silently.
-bool writeProvider(ImportContext& ctx, const XmlElement& element, std::int64_t& counter) {
+Step writeProvider(ImportContext& ctx, const XmlElement& element, std::int64_t& counter) {
   const RecordReader r(element);
   const std::optional<std::int32_t> id = LookupId(ctx, std::string(st::kProviderLookup));
   QueueRecord(ctx, id ? st::ProviderUpdate(r, *id) : st::ProviderInsert(r));
   ++counter;
-  return !DatabaseFailed(ctx);
+  return StepAfterSend(ctx);
 }
 
 // Empties the section's table, then writes each record named `recordName` with `insert`.
-// False when the database failed.
-bool refillSection(ImportContext& ctx, const XmlElement& section, std::string_view name,
+Step refillSection(ImportContext& ctx, const XmlElement& section, std::string_view name,
                    std::string_view emptyTable, std::string_view recordName,
-                   RecordStatement (*insert)(const RecordReader&), std::int64_t& counter) {
-  if (!EmptySectionTable(ctx, emptyTable, name)) return !DatabaseFailed(ctx);
-  return VisitedCountLoop(ctx, section, recordName, counter, [&](const XmlElement& record) {
-    QueueRecord(ctx, insert(RecordReader(record)));
-    return true;
-  });
+                   StatementBuilder insert, std::int64_t& counter) {
+  const Step emptied = EmptySectionTable(ctx, emptyTable, name);
+  if (emptied != Step::GoOn) return emptied;
+  return VisitedCountLoop(ctx, section, recordName, counter,
+                          [insert](ImportContext& c, const XmlElement& record, std::int64_t) {
+                            QueueRecord(c, insert(RecordReader(record)));
+                            return Step::GoOn;
+                          });
 }
 
 // The employee's row, then its specialities replaced: those stored for its pid are deleted,
 // and those listed in a SPECIALITIES element that is its first child are written. When the
 // delete fails the listed ones are not written, as they would join the ones that stayed.
-bool writeEmployee(ImportContext& ctx, const XmlElement& employee, std::int64_t& counter) {
+Step writeEmployee(ImportContext& ctx, const XmlElement& employee, std::int64_t& counter) {
   const RecordReader r(employee);
   const std::string pid(r.text("pid"));
   QueueRecord(ctx, st::EmployeeInsert(r));
-  if (DatabaseFailed(ctx)) return false;
-  if (!EmptySectionTable(ctx, st::EmployeeSpecialitiesDelete(pid),
-                         "SPECIALITIES of the employee with pid '" + pid + "'")) {
-    return !DatabaseFailed(ctx);
-  }
+  if (DatabaseFailed(ctx)) return Step::Stop;
+  const Step emptied = EmptySectionTable(ctx, st::EmployeeSpecialitiesDelete(pid),
+                                         "SPECIALITIES of the employee with pid '" + pid + "'");
+  if (emptied == Step::Stop) return Step::Stop;
   const XmlElement first = employee.childAt(0);
-  if (first.isNull() || !HasName(first, "SPECIALITIES")) return true;
-  return VisitedCountLoop(ctx, first, "SPECIALITY", counter, [&](const XmlElement& speciality) {
-    QueueRecord(ctx, st::EmployeeSpecialityInsert(RecordReader(speciality), pid));
-    return true;
-  });
+  if (emptied == Step::SectionSkipped || first.isNull() || !HasName(first, "SPECIALITIES")) {
+    return Step::GoOn;
+  }
+  return VisitedCountLoop(ctx, first, "SPECIALITY", counter,
+                          [&pid](ImportContext& c, const XmlElement& speciality, std::int64_t) {
+                            QueueRecord(
+                                c, st::EmployeeSpecialityInsert(RecordReader(speciality), pid));
+                            return Step::GoOn;
+                          });
 }
 
-bool processEmployees(ImportContext& ctx, const XmlElement& section, std::int64_t& counter) {
-  if (!EmptySectionTable(ctx, st::kEmptyEmployees, "EMPLOYEES")) return !DatabaseFailed(ctx);
-  return VisitedCountLoop(ctx, section, "EMPLOYEE", counter, [&](const XmlElement& employee) {
-    return writeEmployee(ctx, employee, counter);
-  });
+Step processEmployees(ImportContext& ctx, const XmlElement& section, std::int64_t& counter) {
+  const Step emptied = EmptySectionTable(ctx, st::kEmptyEmployees, "EMPLOYEES");
+  if (emptied != Step::GoOn) return emptied;
+  return VisitedCountLoop(ctx, section, "EMPLOYEE", counter,
+                          [&counter](ImportContext& c, const XmlElement& employee, std::int64_t) {
+                            return writeEmployee(c, employee, counter);
+                          });
 }
 
 }  // namespace
@@ -66,24 +74,24 @@ bool processEmployees(ImportContext& ctx, const XmlElement& section, std::int64_
 int ImportPersonalization(ImportContext& ctx, const std::string& path) {
   const XmlElement root = OpenImportFile(ctx, path, "Provider");
   std::int64_t counter = 0;
-  bool goOn = true;
+  Step step = Step::GoOn;
   WalkSections(ctx, root, WalkOrder::DocumentFirst,
                [&](const XmlElement& element, const std::string& name) {
                  if (name == "PROVIDER") {
-                   goOn = writeProvider(ctx, element, counter);
+                   step = writeProvider(ctx, element, counter);
                  } else if (name == "CONTRACTS") {
-                   goOn = refillSection(ctx, element, name, st::kEmptyContracts, "CONTRACT",
+                   step = refillSection(ctx, element, name, st::kEmptyContracts, "CONTRACT",
                                         st::ContractInsert, counter);
                  } else if (name == "EMPLOYEES") {
-                   goOn = processEmployees(ctx, element, counter);
+                   step = processEmployees(ctx, element, counter);
                  } else if (name == "SERVICES") {
-                   goOn = refillSection(ctx, element, name, st::kEmptyServices, "SERVICE",
+                   step = refillSection(ctx, element, name, st::kEmptyServices, "SERVICE",
                                         st::ServiceInsert, counter);
                  }
-                 return goOn;
+                 return step != Step::Stop;
                });
   KeepRecordTotal(ctx, counter);
-  return goOn ? 1 : 0;
+  return step == Step::Stop ? 0 : 1;
 }
 
 }  // namespace qiva::import

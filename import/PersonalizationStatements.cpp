@@ -48,10 +48,7 @@ RecordStatement EmployeeSpecialityInsert(const RecordReader& r, std::string_view
       "insert into QIVA_P_EMPLOYEES_SPECIALITIES (employeePid,code,increasePercentProfDegree) "
       "values ('%s','%s',%s)",
       {employeePid, r.text("code"), degree});
-  if (!IsPlainNumber(degree)) {
-    statement.addSkipReason("increasePercentProfDegree is not a number: '" + std::string(degree) +
-                            "'");
-  }
+  RequirePlainNumber(statement, "increasePercentProfDegree", degree);
   return statement;
 }
 

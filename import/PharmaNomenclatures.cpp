@@ -3,90 +3,90 @@
 // table and writes its records (visited count), one statement per record or in batches.
 #include "import/PharmaNomenclatures.h"
 
-#include <array>
-#include <string_view>
+#include <vector>
 
 #include "base/TraceLog.h"
-#include "db/CAdoDatabase.h"
 #include "import/PharmaStatements.h"
 #include "import/toolkit/ImportConventions.h"
-#include "import/toolkit/StatementBatch.h"
+#include "import/toolkit/SectionTable.h"
 
 namespace qiva::import {
 namespace {
 
-using StatementBuilder = RecordStatement (*)(const RecordReader&);
-
-struct Section {
-  std::string_view name;    // section element, upper case
-  std::string_view record;  // record element, upper case
-  std::string_view empty;   // the statement that empties the section's table
-  StatementBuilder insert;
-  bool batched;
-};
-
-// In the order in which an element's name is compared.
-constexpr std::array<Section, 16> kSections = {{
-    {"DISEASECATEGORIES", "DISEASECATEGORY", "delete from QIVA_DISEASE_CATEGORIES",
-     pharma::DiseaseCategoryInsert, false},
-    {"COPAYMENTLISTTYPES", "COPAYMENTLISTTYPE", "delete from QIVA_COPAYMENT_LIST_TYPES",
-     pharma::CopaymentListTypeInsert, false},
-    {"COPAYMENTLISTTYPEPERSSTATE", "CPMETLSTTYPEPERSSTATE",
-     "delete from QIVA_COPAYMENT_LIST_TYPE_PERS_STATE", pharma::CopaymentListTypePersStateInsert,
-     false},
-    {"COPAYMENTLISTDRUGS", "COPAYMENTLISTDRUG", "delete from QIVA_COPAYMENT_LIST_DRUGS",
-     pharma::CopaymentListDrugInsert, true},
-    {"PHARMACEUTICALFORMS", "PHARMACEUTICALFORM", "delete from QIVA_PHARMACEUTICAL_FORMS",
-     pharma::PharmaceuticalFormInsert, false},
-    {"CONCENTRATIONS", "CONCENTRATION", "delete from QIVA_CONCENTRATIONS",
-     pharma::ConcentrationInsert, true},
-    {"PRESCRIPTIONTYPES", "PRESCRIPTIONTYPE", "delete from QIVA_PRESCRIPTION_TYPES",
-     pharma::PrescriptionTypeInsert, false},
-    {"NHPS", "NHP", "delete from QIVA_NHPS", pharma::NhpInsert, false},
-    {"ACTIVESUBSTANCES", "ACTIVESUBSTANCE", "delete from QIVA_ACTIVE_SUBSTANCES",
-     pharma::ActiveSubstanceInsert, false},
-    {"ATCS", "ATC", "delete from QIVA_ATCS", pharma::AtcInsert, false},
-    {"GOODS", "GOOD", "delete from QIVA_GOODS", pharma::GoodInsert, false},
-    {"PACKAGEMODES", "PACKAGEMODE", "delete from QIVA_PACKAGE_MODES", pharma::PackageModeInsert,
-     true},
-    {"NHPCATEGORIES", "NHPCATEGORY", "delete from QIVA_NHP_CATEGORIES", pharma::NhpCategoryInsert,
-     false},
-    {"NHP_DRUG_TYPES", "NHP_DRUG_TYPE", "delete from QIVA_NHP_DRUG_TYPES",
-     pharma::NhpDrugTypeInsert, false},
-    {"NHP_DRUGS", "NHP_DRUG", "delete from QIVA_NHP_DRUGS", pharma::NhpDrugInsert, false},
-    {"DRUGS", "DRUG", "delete from QIVA_DRUGS", pharma::DrugInsert, true},
-}};
-
-// Puts one record of a batched section into the batch. A record marked to go alone (a date the
-// server could not convert, a price too large for its column) is sent on its own at once
-// instead: in a batch its conversion error would end the batch and lose every record after it.
-// It does not count toward the batch's size.
-void addToBatch(ImportContext& ctx, StatementBatch& batch, const RecordStatement& statement) {
-  if (statement.skipReason.empty() && !statement.sendAlone) {
-    batch.Add(statement.sql);
-  } else {
-    ExecuteRecord(ctx, statement);  // sent alone, or skipped with its reason
-  }
-}
-
-// Runs one section; false when the import must end (the database failed).
-bool processSection(ImportContext& ctx, const Section& section, const XmlElement& element,
-                    std::int64_t& counter) {
-  if (!EmptySectionTable(ctx, section.empty, section.name)) return !DatabaseFailed(ctx);
-  StatementBatch batch(ctx);
-  auto write = [&](const XmlElement& record) {
-    const RecordStatement statement = section.insert(RecordReader(record));
-    if (section.batched) {
-      addToBatch(ctx, batch, statement);
-    } else {
-      QueueRecord(ctx, statement);
-    }
-    return true;
+// Sections with many records (marked batched) send their inserts in batches; the others one by
+// one. In the order in which an element's name is compared.
+const std::vector<Section>& sections() {
+  static const std::vector<Section> kSections = {
+      {.name = "DISEASECATEGORIES",
+       .record = "DISEASECATEGORY",
+       .emptying = "delete from QIVA_DISEASE_CATEGORIES",
+       .insert = pharma::DiseaseCategoryInsert},
+      {.name = "COPAYMENTLISTTYPES",
+       .record = "COPAYMENTLISTTYPE",
+       .emptying = "delete from QIVA_COPAYMENT_LIST_TYPES",
+       .insert = pharma::CopaymentListTypeInsert},
+      {.name = "COPAYMENTLISTTYPEPERSSTATE",
+       .record = "CPMETLSTTYPEPERSSTATE",
+       .emptying = "delete from QIVA_COPAYMENT_LIST_TYPE_PERS_STATE",
+       .insert = pharma::CopaymentListTypePersStateInsert},
+      {.name = "COPAYMENTLISTDRUGS",
+       .record = "COPAYMENTLISTDRUG",
+       .emptying = "delete from QIVA_COPAYMENT_LIST_DRUGS",
+       .insert = pharma::CopaymentListDrugInsert,
+       .batched = true},
+      {.name = "PHARMACEUTICALFORMS",
+       .record = "PHARMACEUTICALFORM",
+       .emptying = "delete from QIVA_PHARMACEUTICAL_FORMS",
+       .insert = pharma::PharmaceuticalFormInsert},
+      {.name = "CONCENTRATIONS",
+       .record = "CONCENTRATION",
+       .emptying = "delete from QIVA_CONCENTRATIONS",
+       .insert = pharma::ConcentrationInsert,
+       .batched = true},
+      {.name = "PRESCRIPTIONTYPES",
+       .record = "PRESCRIPTIONTYPE",
+       .emptying = "delete from QIVA_PRESCRIPTION_TYPES",
+       .insert = pharma::PrescriptionTypeInsert},
+      {.name = "NHPS",
+       .record = "NHP",
+       .emptying = "delete from QIVA_NHPS",
+       .insert = pharma::NhpInsert},
+      {.name = "ACTIVESUBSTANCES",
+       .record = "ACTIVESUBSTANCE",
+       .emptying = "delete from QIVA_ACTIVE_SUBSTANCES",
+       .insert = pharma::ActiveSubstanceInsert},
+      {.name = "ATCS",
+       .record = "ATC",
+       .emptying = "delete from QIVA_ATCS",
+       .insert = pharma::AtcInsert},
+      {.name = "GOODS",
+       .record = "GOOD",
+       .emptying = "delete from QIVA_GOODS",
+       .insert = pharma::GoodInsert},
+      {.name = "PACKAGEMODES",
+       .record = "PACKAGEMODE",
+       .emptying = "delete from QIVA_PACKAGE_MODES",
+       .insert = pharma::PackageModeInsert,
+       .batched = true},
+      {.name = "NHPCATEGORIES",
+       .record = "NHPCATEGORY",
+       .emptying = "delete from QIVA_NHP_CATEGORIES",
+       .insert = pharma::NhpCategoryInsert},
+      {.name = "NHP_DRUG_TYPES",
+       .record = "NHP_DRUG_TYPE",
+       .emptying = "delete from QIVA_NHP_DRUG_TYPES",
+       .insert = pharma::NhpDrugTypeInsert},
+      {.name = "NHP_DRUGS",
+       .record = "NHP_DRUG",
+       .emptying = "delete from QIVA_NHP_DRUGS",
+       .insert = pharma::NhpDrugInsert},
+      {.name = "DRUGS",
+       .record = "DRUG",
+       .emptying = "delete from QIVA_DRUGS",
+       .insert = pharma::DrugInsert,
+       .batched = true},
   };
-  const bool whole = VisitedCountLoop(ctx, element, section.record, counter, write);
-  // Records already read are sent even when a stop ends the section early.
-  if (!DatabaseFailed(ctx)) batch.Flush();
-  return whole && !DatabaseFailed(ctx);
+  return kSections;
 }
 
 }  // namespace
@@ -96,11 +96,9 @@ int ImportPharmaNomenclatures(ImportContext& ctx, const std::string& path) {
   const XmlElement root = OpenImportFile(ctx, path, "Catalogues");
   TraceLog("after openFileHelper");
   std::int64_t counter = 0;
-  const bool goOn = ForEachKnownSection(ctx, root, WalkOrder::DocumentFirst, kSections,
-                                        [&](const Section& section, const XmlElement& element) {
-                                          return processSection(ctx, section, element, counter);
-                                        });
-  if (!goOn) return 0;  // the database failed: the run reports it
+  if (!ImportSections(ctx, root, WalkOrder::DocumentFirst, sections(), counter)) {
+    return 0;  // stopped, or the database failed: the run reports it
+  }
   // No closing text: the status line keeps the last progress message.
   KeepRecordTotal(ctx, counter);
   return 1;

@@ -47,23 +47,13 @@ std::string integerOrNull(const RecordReader& r, std::string_view name,
   return text == "-1" ? std::string("null") : text;
 }
 
-// The closing part of an end of validity: the conversion of validTo, or `absent` when it is
-// missing or empty.
-std::string validTo(const RecordReader& r, std::string_view present, std::string_view absent) {
-  const std::string_view value = r.text("validTo");
-  if (value.empty()) return std::string(absent);
-  return FillTemplate(present, {value});
-}
-
 // The common ending "convert (datetime,'%s',120) )" or "null )".
 std::string validToClose(const RecordReader& r) {
-  return validTo(r, "convert (datetime,'%s',120) )", "null )");
+  return ConvertedValidTo(r.text("validTo"), " )");
 }
 
 // The two-part ending's first part: "convert (datetime,'%s',120), " or "null, ".
-std::string validToThen(const RecordReader& r) {
-  return validTo(r, "convert (datetime,'%s',120), ", "null, ");
-}
+std::string validToThen(const RecordReader& r) { return ConvertedValidTo(r.text("validTo"), ", "); }
 
 std::string intText(const RecordReader& r, std::string_view name, RecordStatement& statement) {
   return IntegerForStatement(r, name, statement);
@@ -93,7 +83,7 @@ RecordStatement CopaymentListTypeInsert(const RecordReader& r) {
   sql += integerOrNull(r, "drugMaxNo", statement);
   sql += ',';
   sql += integerOrNull(r, "maxValue", statement);
-  sql += validTo(r, ",convert (datetime,'%s',120) )", ",null )");
+  sql += ',' + validToClose(r);
   statement.sql = std::move(sql);
   return statement;
 }

@@ -4,10 +4,12 @@
 #include "import/ReferringPhysicians.h"
 
 #include <string_view>
+#include <vector>
 
 #include "db/CAdoDatabase.h"
 #include "import/ReferringPhysicianStatements.h"
 #include "import/toolkit/ImportConventions.h"
+#include "import/toolkit/SectionTable.h"
 #include "import/toolkit/SqlText.h"
 
 namespace qiva::import {
@@ -15,53 +17,44 @@ namespace {
 
 namespace st = physicians;
 
-struct Section {
-  std::string_view name;
-  std::string_view emptyTable;
-  std::string_view progress;  // with the record's position in the section
-  std::string (*missing)(const RecordReader&);
-  RecordStatement (*insert)(const RecordReader&);
-};
+using MissingAttributes = std::string (*)(const RecordReader&);
 
-constexpr Section kSections[] = {
-    {"PHYSICIANS", st::kEmptyPhysicians, "Procesez medicul %d ...", st::MissingPhysicianAttributes,
-     st::PhysicianInsert},
-    {"PHYSICIANSPECIALITIES", st::kEmptySpecialities, "Procesez specialitatea %d ...",
-     st::MissingSpecialityAttributes, st::SpecialityInsert},
-};
-
-// Every child of the section is a record, whatever its name. False when the routine must end:
-// the user's No at the prompt, or a failed database.
-bool writeRecords(ImportContext& ctx, const Section& section, const XmlElement& element,
-                  std::int64_t& counter) {
-  for (int i = 0;; ++i) {
-    const XmlElement record = element.childAt(i);
-    if (record.isNull()) return true;
-    if (StopAtRecord(ctx)) return false;
-    ++counter;
-    const std::string position = IntText(i + 1);
-    const RecordInHand inHand(ctx, record, i + 1);
-    ctx.SetStatusText(FillTemplate(section.progress, {position}));
+// Writes a section's records, each guarded by the invalid-record prompt: a record that lacks a
+// required attribute is put to the user, and skipped when they go on.
+RecordWrite guardedWriter(std::string_view section, MissingAttributes missingOf,
+                          StatementBuilder insert) {
+  return [section, missingOf, insert](ImportContext& ctx, const XmlElement& record,
+                                      std::int64_t number) {
     const RecordReader r(record);
-    const std::string missing = section.missing(r);
-    if (!missing.empty()) {
-      if (!AskContinueAfterInvalidRecord(ctx, "skipped at the prompt: no " + missing)) {
-        return false;
-      }
-      ctx.database.Log("Record skipped at the prompt: " + std::string(section.name) + " record " +
-                       position + " has no " + missing);
-      continue;
+    const std::string missing = missingOf(r);
+    if (missing.empty()) {
+      QueueRecord(ctx, insert(r));
+      return Step::GoOn;
     }
-    QueueRecord(ctx, section.insert(r));
-    if (DatabaseFailed(ctx)) return false;
-  }
+    if (!AskContinueAfterInvalidRecord(ctx, "skipped at the prompt: no " + missing)) {
+      return Step::Stop;
+    }
+    ctx.database.Log("Record skipped at the prompt: " + std::string(section) + " record " +
+                     IntText(number) + " has no " + missing);
+    return Step::GoOn;
+  };
 }
 
-bool processSection(ImportContext& ctx, const Section& section, const XmlElement& element,
-                    std::int64_t& counter) {
-  if (!EmptySectionTable(ctx, section.emptyTable, section.name)) return !DatabaseFailed(ctx);
-  // No record is put to the user once the database has failed.
-  return !DatabaseFailed(ctx) && writeRecords(ctx, section, element, counter);
+const std::vector<Section>& sections() {
+  static const std::vector<Section> kSections = {
+      {.name = "PHYSICIANS",
+       .emptying = std::string(st::kEmptyPhysicians),
+       .write = guardedWriter("PHYSICIANS", st::MissingPhysicianAttributes, st::PhysicianInsert),
+       .count = RecordCount::EveryChild,
+       .progress = "Procesez medicul %d ..."},
+      {.name = "PHYSICIANSPECIALITIES",
+       .emptying = std::string(st::kEmptySpecialities),
+       .write = guardedWriter("PHYSICIANSPECIALITIES", st::MissingSpecialityAttributes,
+                              st::SpecialityInsert),
+       .count = RecordCount::EveryChild,
+       .progress = "Procesez specialitatea %d ..."},
+  };
+  return kSections;
 }
 
 }  // namespace
@@ -70,11 +63,7 @@ int ImportReferringPhysicians(ImportContext& ctx, const std::string& path) {
   const XmlElement root = OpenImportFile(ctx, path, "Catalogues");
   std::int64_t counter = 0;
   if (ctx.outcome.fileRead) {
-    const bool goOn = ForEachKnownSection(ctx, root, WalkOrder::ChildrenOnly, kSections,
-                                          [&](const Section& section, const XmlElement& element) {
-                                            return processSection(ctx, section, element, counter);
-                                          });
-    if (!goOn) {
+    if (!ImportSections(ctx, root, WalkOrder::ChildrenOnly, sections(), counter)) {
       // Stopped: the status line keeps the last progress message; the run still tells how
       // many records it went through.
       KeepRecordTotal(ctx, counter);

@@ -24,6 +24,7 @@ using import::DatabaseFailed;
 using import::HasName;
 using import::IntText;
 using import::RecordReader;
+using import::RecordStatement;
 using import::UpperName;
 
 // Which insert an error is written with.
@@ -76,13 +77,15 @@ bool writeError(ErrorRun& run, const ErrorOwner& owner, const XmlElement& error)
   const RecordReader r(error);
   const std::string_view code = r.text("code");
   ++run.counter;
+  RecordStatement statement;
   if (!run.fileId) {
-    qiva::import::SkipRecord(run.ctx, run.noFileIdReason + ": " + describe(owner, code));
+    statement.skipReason = run.noFileIdReason + ": " + describe(owner, code);
   } else if (!r.has("code")) {
-    qiva::import::SkipRecord(run.ctx, "error without code: " + describe(owner, code));
+    statement.skipReason = "error without code: " + describe(owner, code);
   } else {
-    run.ctx.database.Queue(insertFor(owner, *run.fileId, code), 1);
+    statement.sql = insertFor(owner, *run.fileId, code);
   }
+  qiva::import::QueueRecord(run.ctx, statement);
   ShowErrorProgress(run.ctx, run.counter);
   return !DatabaseFailed(run.ctx);
 }

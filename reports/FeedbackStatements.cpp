@@ -12,7 +12,8 @@ namespace {
 
 using import::FillTemplate;
 using import::IntText;
-using import::IsPlainNumber;
+using import::RecordStatement;
+using import::RequirePlainNumber;
 
 // Each element starts with its text fields empty and appID "0"; a present attribute (an empty
 // one included) replaces the field.
@@ -33,15 +34,10 @@ std::string_view tariffType(const RecordReader& r) {
   return value;
 }
 
-// Adds `name` to the skip reason when `value` cannot stand unquoted in a statement: anything
+// Adds `name` to the skip reasons when `value` cannot stand unquoted in a statement: anything
 // but a plain number or the word null, which the server would refuse or read as SQL.
-void requireNumber(std::string_view name, std::string_view value, std::string& skipReason) {
-  if (IsPlainNumber(value) || EqualsIgnoringAsciiCase(value, "null")) return;
-  if (!skipReason.empty()) skipReason += "; ";
-  skipReason.append(name);
-  skipReason += " is not a number: '";
-  skipReason.append(value);
-  skipReason += '\'';
+void requireNumber(std::string_view name, std::string_view value, RecordStatement& statement) {
+  if (!EqualsIgnoringAsciiCase(value, "null")) RequirePlainNumber(statement, name, value);
 }
 
 // Joins the column list, the values text and the location column: ", locationID " before the
@@ -85,7 +81,7 @@ RecordStatement FeedbackInsert(const RecordReader& root, const LocationColumn& l
                    FillTemplate("VALUES (CONVERT(datetime,'%s',120),CONVERT(datetime,'%s',120),%s ",
                                 {start, end, reportType}),
                    location);
-  requireNumber("reportType", reportType, statement.skipReason);
+  requireNumber("reportType", reportType, statement);
   return statement;
 }
 
@@ -105,11 +101,11 @@ RecordStatement ContinuousCaseInsert(const RecordReader& r, std::int32_t feedbac
           {IntText(feedbackId), app, r.text("medicalSheetNo"), r.text("case_id"),
            r.text("drgGroupCode"), drgRelativeValue, releasedCaseType, stateCnas, stateSnspms}),
       location);
-  requireNumber("appID", app, statement.skipReason);
-  requireNumber("drgRelativeValue", drgRelativeValue, statement.skipReason);
-  requireNumber("releasedCaseType", releasedCaseType, statement.skipReason);
-  requireNumber("stateCNAS", stateCnas, statement.skipReason);
-  requireNumber("stateSNSPMS", stateSnspms, statement.skipReason);
+  requireNumber("appID", app, statement);
+  requireNumber("drgRelativeValue", drgRelativeValue, statement);
+  requireNumber("releasedCaseType", releasedCaseType, statement);
+  requireNumber("stateCNAS", stateCnas, statement);
+  requireNumber("stateSNSPMS", stateSnspms, statement);
   return statement;
 }
 
@@ -133,9 +129,9 @@ RecordStatement DayCaseInsert(const RecordReader& r, std::int32_t feedbackId,
                    {IntText(feedbackId), app, r.text("medicalSheetNo"), r.text("case_id"),
                     orDefault(r, "stateCNAS", "0"), stateSnspms, tariff}),
       location);
-  requireNumber("appID", app, statement.skipReason);
-  requireNumber("stateSNSPMS", stateSnspms, statement.skipReason);
-  requireNumber("tariffType", tariff, statement.skipReason);
+  requireNumber("appID", app, statement);
+  requireNumber("stateSNSPMS", stateSnspms, statement);
+  requireNumber("tariffType", tariff, statement);
   return statement;
 }
 
@@ -152,9 +148,9 @@ RecordStatement DayServiceInsert(const RecordReader& r, std::int32_t dayCaseId,
                    {IntText(dayCaseId), app, r.text("visitID"), r.text("serviceCode"), stateCnas,
                     stateSnspms}),
       location);
-  requireNumber("appID", app, statement.skipReason);
-  requireNumber("stateCNAS", stateCnas, statement.skipReason);
-  requireNumber("stateSNSPMS", stateSnspms, statement.skipReason);
+  requireNumber("appID", app, statement);
+  requireNumber("stateCNAS", stateCnas, statement);
+  requireNumber("stateSNSPMS", stateSnspms, statement);
   return statement;
 }
 

@@ -24,12 +24,14 @@ bool writeStockError(ImportContext& ctx, std::int32_t appId, std::string_view pl
                      const XmlElement& error, std::int64_t& counter) {
   const RecordReader r(error);
   ++counter;
+  qiva::import::RecordStatement statement;
   if (r.has("code")) {
-    ctx.database.Queue(StockErrorInsert(appId, r.text("code"), r.text("comments")), 1);
+    statement.sql = StockErrorInsert(appId, r.text("code"), r.text("comments"));
   } else {
-    qiva::import::SkipRecord(
-        ctx, "error without code: " + std::string(place) + " AppID " + import::IntText(appId));
+    statement.skipReason =
+        "error without code: " + std::string(place) + " AppID " + import::IntText(appId);
   }
+  qiva::import::QueueRecord(ctx, statement);
   ShowErrorProgress(ctx, counter);
   return !DatabaseFailed(ctx);
 }

@@ -2,35 +2,12 @@
 // read-back of its own id.
 #include "reports/RowIdReadBack.h"
 
-#include <cmath>
-#include <limits>
-#include <variant>
+#include <optional>
 
 #include "db/CAdoRecordset.h"
 #include "import/toolkit/ImportConventions.h"
 
 namespace qiva::reports {
-namespace {
-
-// The value as a 32-bit id; false for null, text and numbers that are not whole 32-bit ones.
-// SCOPE_IDENTITY() is a numeric: it arrives as an integer or as a real.
-bool asId(const DbValue& value, std::int32_t& id) {
-  if (const auto* number = std::get_if<std::int32_t>(&value)) {
-    id = *number;
-    return true;
-  }
-  if (const auto* real = std::get_if<double>(&value)) {
-    if (std::trunc(*real) != *real || *real < std::numeric_limits<std::int32_t>::min() ||
-        *real > std::numeric_limits<std::int32_t>::max()) {
-      return false;
-    }
-    id = static_cast<std::int32_t>(*real);
-    return true;
-  }
-  return false;
-}
-
-}  // namespace
 
 std::string WithIdReadBack(std::string_view insert) {
   std::string batch(insert);
@@ -50,11 +27,16 @@ ParentRow InsertParentRow(ImportContext& ctx, std::string_view insert, std::int6
   }
   ++ctx.position.rowsWritten;
   ctx.database.CountWrittenRecords(records);
+  // SCOPE_IDENTITY() is a numeric: it arrives as an integer or as a whole real.
   DbValue value;
-  const bool read =
-      !recordset.IsEOF() && recordset.GetFieldValue(kIdField, value) && asId(value, id);
+  std::optional<std::int32_t> read;
+  if (!recordset.IsEOF() && recordset.GetFieldValue(kIdField, value)) {
+    read = qiva::import::RowIdOf(value);
+  }
   recordset.Close();
-  return read ? ParentRow::Written : ParentRow::NoIdRead;
+  if (!read) return ParentRow::NoIdRead;
+  id = *read;
+  return ParentRow::Written;
 }
 
 }  // namespace qiva::reports

@@ -2,6 +2,7 @@
 // look-ups shared by the import routines.
 #include "import/toolkit/ImportConventions.h"
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <limits>
@@ -132,6 +133,10 @@ XmlElement OpenImportFile(ImportContext& ctx, const std::string& path,
 
 bool DatabaseFailed(const ImportContext& ctx) { return ctx.database.IsBroken(); }
 
+Step StepAfterSend(const ImportContext& ctx) {
+  return DatabaseFailed(ctx) ? Step::Stop : Step::GoOn;
+}
+
 std::string UpperName(const XmlElement& element) {
   const char* name = element.tagName();
   std::string upper = name ? name : "";
@@ -233,11 +238,10 @@ bool WalkSections(ImportContext& ctx, const XmlElement& root, WalkOrder order,
     return goOn && ctx.outcome.stopped == StopCause::None;
   };
   if (order == WalkOrder::DocumentFirst && !visitOne(root)) return false;
-  for (int i = 0;; ++i) {
-    XmlElement section = root.childAt(i);
-    if (section.isNull()) return true;
+  for (const XmlElement& section : root.children()) {
     if (!visitOne(section)) return false;
   }
+  return true;
 }
 
 void AppendProgressText(std::string& out, std::int64_t number) {
@@ -271,51 +275,16 @@ void ShowFinished(ImportContext& ctx, std::int64_t total) {
 
 void KeepRecordTotal(ImportContext& ctx, std::int64_t total) { ctx.outcome.records = total; }
 
-bool VisitedCountLoop(ImportContext& ctx, const XmlElement& section, std::string_view recordName,
-                      std::int64_t& counter, const std::function<bool(const XmlElement&)>& write,
-                      const std::function<void()>& afterChild) {
-  std::string progress;  // one buffer for every record's progress text
-  for (int i = 0;; ++i) {
-    XmlElement child = section.childAt(i);
-    if (child.isNull()) return true;
-    if (StopAtRecord(ctx)) return false;
-    progress.clear();
-    AppendProgressText(progress, ++counter);
-    ctx.frontEnd.SetStatusText(progress);
-    {
-      const RecordInHand inHand(ctx, child, i + 1);
-      if (HasName(child, recordName) && !write(child)) return false;
-      NoteRejections(ctx);
-    }
-    if (afterChild) afterChild();
-    if (DatabaseFailed(ctx)) return false;
-  }
-}
-
-bool WrittenCountLoop(ImportContext& ctx, const XmlElement& section, std::string_view recordName,
-                      std::int64_t& counter, const std::function<bool(const XmlElement&)>& write) {
-  std::string progress;
-  for (int i = 0;; ++i) {
-    XmlElement child = section.childAt(i);
-    if (child.isNull()) return true;
-    if (!HasName(child, recordName)) continue;
-    if (StopAtRecord(ctx)) return false;
-    {
-      const RecordInHand inHand(ctx, child, i + 1);
-      if (!write(child)) return false;
-      NoteRejections(ctx);
-    }
-    if (DatabaseFailed(ctx)) return false;
-    progress.clear();
-    AppendProgressText(progress, counter);
-    ctx.frontEnd.SetStatusText(progress);
-    ++counter;
-  }
-}
-
 void RecordStatement::addSkipReason(std::string_view reason) {
   if (!skipReason.empty()) skipReason.append("; ");
   skipReason.append(reason);
+}
+
+void RequirePlainNumber(RecordStatement& statement, std::string_view name, std::string_view value) {
+  if (IsPlainNumber(value)) return;
+  std::string reason(name);
+  reason.append(" is not a number: '").append(value).append("'");
+  statement.addSkipReason(reason);
 }
 
 std::string RealForStatement(const RecordReader& r, std::string_view name, RealPrecision precision,
@@ -346,24 +315,22 @@ std::string IntegerForStatement(const RecordReader& r, std::string_view name,
   return std::string(read);
 }
 
-bool ExecuteRecord(ImportContext& ctx, const RecordStatement& statement) {
+void ExecuteRecord(ImportContext& ctx, const RecordStatement& statement) {
   if (statement.skipReason.empty()) {
-    const bool done = ctx.database.Execute(statement.sql, 1);
-    if (done) ++ctx.position.rowsWritten;
+    if (ctx.database.Execute(statement.sql, 1)) ++ctx.position.rowsWritten;
     NoteRejections(ctx);
-    return done;
+  } else {
+    SkipRecord(ctx, statement.skipReason, statement.sql);
   }
-  SkipRecord(ctx, statement.skipReason, statement.sql);
-  return false;
 }
 
 void QueueRecord(ImportContext& ctx, const RecordStatement& statement) {
   if (statement.skipReason.empty()) {
     ctx.database.Queue(statement.sql, 1);
     ++ctx.position.rowsWritten;  // sent; a refusal in its group is noted when the group goes
-    return;
+  } else {
+    SkipRecord(ctx, statement.skipReason, statement.sql);
   }
-  SkipRecord(ctx, statement.skipReason, statement.sql);
 }
 
 void SkipRecord(ImportContext& ctx, std::string_view reason, std::string_view sql) {
@@ -386,11 +353,11 @@ bool ExecuteExpectingFailure(ImportContext& ctx, std::string_view sql) {
   return false;
 }
 
-bool EmptySectionTable(ImportContext& ctx, std::string_view sql, std::string_view section) {
+Step EmptySectionTable(ImportContext& ctx, std::string_view sql, std::string_view section) {
   if (ctx.position.inSection && ctx.position.table.empty()) {
     ctx.position.table = TableEmptiedBy(sql);
   }
-  if (ctx.database.Execute(sql)) return true;
+  if (ctx.database.Execute(sql)) return Step::GoOn;
   NoteRejections(ctx);
   // Left as it was: the section is neither written whole nor incomplete.
   if (ctx.position.table == TableEmptiedBy(sql)) ctx.position.inSection = false;
@@ -401,34 +368,34 @@ bool EmptySectionTable(ImportContext& ctx, std::string_view sql, std::string_vie
       "table was left as it was");
   ctx.database.Log(record);
   ++ctx.outcome.skippedSections;
-  return false;
+  return DatabaseFailed(ctx) ? Step::Stop : Step::SectionSkipped;
 }
 
-namespace {
-
-// The ID field as a 32-bit integer; false when it holds a real beyond 32 bits or NaN
-// (converting those would be undefined behaviour). A real id in range drops its fraction, as a
-// conversion to integer does. Other kinds (text, NULL) leave `id` as it was, as they always did.
-bool readLookupId(const DbValue& value, std::int32_t& id) {
-  if (const auto* number = std::get_if<std::int32_t>(&value)) {
-    id = *number;
-  } else if (const auto* real = std::get_if<double>(&value)) {
-    // The bounds are exact in double; NaN fails both tests.
-    constexpr double kBelow = static_cast<double>(std::numeric_limits<std::int32_t>::min()) - 1;
-    constexpr double kAbove = static_cast<double>(std::numeric_limits<std::int32_t>::max()) + 1;
-    if (!(*real > kBelow && *real < kAbove)) return false;
-    id = static_cast<std::int32_t>(*real);
+std::optional<std::int32_t> RowIdOf(const DbValue& value) {
+  if (const auto* number = std::get_if<std::int32_t>(&value)) return *number;
+  const auto* real = std::get_if<double>(&value);
+  // The bounds are exact in double; NaN fails them, and a whole number equals its truncation.
+  constexpr double kLowest = std::numeric_limits<std::int32_t>::min();
+  constexpr double kHighest = std::numeric_limits<std::int32_t>::max();
+  if (real == nullptr || !(*real >= kLowest && *real <= kHighest) || std::trunc(*real) != *real) {
+    return std::nullopt;
   }
-  return true;
+  return static_cast<std::int32_t>(*real);
 }
-
-}  // namespace
 
 bool LookupRow(ImportContext& ctx, const std::string& query, std::int32_t* id) {
   bool found = ctx.recordset.Open(query, &ctx.database) && !ctx.recordset.IsEOF();
-  if (found && id && !readLookupId(ctx.recordset.GetFieldValue("ID"), *id)) {
-    ctx.database.Log("Look-up failed: the id does not fit 32 bits\n" + query);
-    found = false;
+  if (found && id) {
+    const DbValue value = ctx.recordset.GetFieldValue("ID");
+    if (const std::optional<std::int32_t> read = RowIdOf(value)) {
+      *id = *read;
+    } else {
+      ctx.database.Log((std::holds_alternative<double>(value)
+                            ? "Look-up failed: the id does not fit 32 bits\n"
+                            : "Look-up failed: the id is not a number\n") +
+                       query);
+      found = false;
+    }
   }
   ctx.recordset.Close();
   return found;
@@ -437,13 +404,7 @@ bool LookupRow(ImportContext& ctx, const std::string& query, std::int32_t* id) {
 std::optional<std::int32_t> LookupId(ImportContext& ctx, const std::string& query) {
   std::optional<std::int32_t> id;
   if (ctx.recordset.Open(query, &ctx.database) && !ctx.recordset.IsEOF()) {
-    const DbValue value = ctx.recordset.GetFieldValue("ID");
-    if (const auto* number = std::get_if<std::int32_t>(&value)) {
-      id = *number;
-    } else if (const auto* real = std::get_if<double>(&value);
-               real && *real >= INT32_MIN && *real <= INT32_MAX) {
-      id = static_cast<std::int32_t>(*real);
-    }
+    id = RowIdOf(ctx.recordset.GetFieldValue("ID"));
   }
   ctx.recordset.Close();
   return id;

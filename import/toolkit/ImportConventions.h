@@ -10,11 +10,24 @@
 #include <string_view>
 #include <vector>
 
+#include "db/DbValue.h"
 #include "import/toolkit/ImportRoutine.h"
 #include "import/toolkit/RecordReader.h"
 #include "xml/XmlParser.h"
 
 namespace qiva::import {
+
+// What a step of an import (emptying a section's table, a record, a record loop, a section)
+// leaves the routine to do next. The record loops and the section driver are the places that
+// act on it: a record only tells them, and they also stop for a failed database.
+enum class [[nodiscard]] Step{
+    GoOn,            // the next step follows
+    SectionSkipped,  // the section's table could not be emptied: its records are not written
+    Stop,            // the import ends: the database failed, a stop was asked for, or a No
+};
+
+// Stop when the database has failed, else GoOn.
+Step StepAfterSend(const ImportContext& ctx);
 
 inline constexpr std::string_view kInvalidRecordPrompt = "Inregistrare invalida\nContinui ?";
 
@@ -128,20 +141,6 @@ void ShowFinished(ImportContext& ctx, std::int64_t total);
 // without a closing text (the last progress message stays).
 void KeepRecordTotal(ImportContext& ctx, std::int64_t total);
 
-// Visited-count loop: every non-empty child adds one to `counter` and shows its progress text;
-// children named `recordName` (upper case) are passed to `write`; `afterChild` (if set) runs
-// after every child. `write` returns false to stop the routine; the loop then returns false,
-// as it does when the database has failed (DatabaseFailed).
-bool VisitedCountLoop(ImportContext& ctx, const XmlElement& section, std::string_view recordName,
-                      std::int64_t& counter, const std::function<bool(const XmlElement&)>& write,
-                      const std::function<void()>& afterChild = {});
-
-// Written-count loop: for each child named `recordName`, `write` runs, then the progress text
-// shows the number written before it, and `counter` grows by one. Stops (false) like the
-// visited-count loop.
-bool WrittenCountLoop(ImportContext& ctx, const XmlElement& section, std::string_view recordName,
-                      std::int64_t& counter, const std::function<bool(const XmlElement&)>& write);
-
 // A record's statement, or the reason it must not be sent (the values that cannot stand in it).
 // `sendAlone` marks a statement that must not join a batch of statements: a value in it may
 // fail a conversion on the server, which would end the whole rest of the batch.
@@ -154,6 +153,13 @@ struct RecordStatement {
   // value of the record that cannot be written.
   void addSkipReason(std::string_view reason);
 };
+
+// Builds a record's statement from its attributes.
+using StatementBuilder = RecordStatement (*)(const RecordReader&);
+
+// Adds "<name> is not a number: '<value>'" to the statement's skip reasons when `value`, which
+// the statement writes unquoted, is not a plain number (anything else could be read as SQL).
+void RequirePlainNumber(RecordStatement& statement, std::string_view name, std::string_view value);
 
 // How an import holds a real before writing it.
 enum class RealPrecision { Single, Double };
@@ -173,9 +179,9 @@ std::string RealForStatement(const RecordReader& r, std::string_view name, RealP
 std::string IntegerForStatement(const RecordReader& r, std::string_view name,
                                 RecordStatement& statement);
 
-// Executes the statement, or, when it carries a skip reason, skips the record (SkipRecord).
-// Returns the result of the execution (false for a skipped record).
-bool ExecuteRecord(ImportContext& ctx, const RecordStatement& statement);
+// The send-or-skip step of one record: executes the statement, or, when it carries a skip
+// reason, skips the record (SkipRecord). A failed database is the record loop's to act on.
+void ExecuteRecord(ImportContext& ctx, const RecordStatement& statement);
 // The same for a record whose outcome decides nothing that follows: its statement may wait to be
 // sent with others (CAdoDatabase::Queue); a skipped one is logged in its place among them.
 void QueueRecord(ImportContext& ctx, const RecordStatement& statement);
@@ -191,18 +197,24 @@ bool ExecuteExpectingFailure(ImportContext& ctx, std::string_view sql);
 // Runs the statement that empties a section's table before the section's records refill it.
 // When it fails, the records must not be written (they would join the rows that stayed), nor
 // the section's closing statements: logs "Section skipped: <section>: ..." and counts the
-// section, then returns false so the routine leaves the section as it was and goes on.
-bool EmptySectionTable(ImportContext& ctx, std::string_view sql, std::string_view section);
+// section, then gives SectionSkipped so the routine leaves the section as it was and goes on
+// (Stop when the failure broke the database).
+Step EmptySectionTable(ImportContext& ctx, std::string_view sql, std::string_view section);
+
+// The one rule for a row id read back from the database: a 32-bit integer, or a real that is a
+// whole number within 32 bits (a numeric such as SCOPE_IDENTITY() may arrive as one). Nothing
+// for NULL, text, a fraction, NaN or a number beyond 32 bits.
+std::optional<std::int32_t> RowIdOf(const DbValue& value);
 
 // Opens the look-up recordset on `query`; true when it opened with a current row, in which case
-// `id` (if given) receives the field ID as a 32-bit integer. An ID read as a real that does not
-// fit 32 bits makes the look-up fail (false, logged), as does a recordset that cannot be
-// opened. The recordset is closed again.
+// `id` (if given) receives the field ID (RowIdOf). An ID that is no 32-bit id makes the look-up
+// fail (false, logged), as does a recordset that cannot be opened. The recordset is closed
+// again.
 bool LookupRow(ImportContext& ctx, const std::string& query, std::int32_t* id = nullptr);
 
-// Opens the look-up recordset on `query` and reads the field ID of its current row as a 32-bit
-// integer. Nothing when the recordset did not open, has no row, or ID is NULL (as "select
-// max(id) ..." gives for an empty table). The recordset is closed again.
+// Opens the look-up recordset on `query` and reads the field ID of its current row (RowIdOf).
+// Nothing when the recordset did not open, has no row, or ID is no 32-bit id (NULL, as
+// "select max(id) ..." gives for an empty table). The recordset is closed again.
 std::optional<std::int32_t> LookupId(ImportContext& ctx, const std::string& query);
 
 // Shows the invalid-record prompt; true when the user chose to go on (Yes), in which case the

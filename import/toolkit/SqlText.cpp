@@ -88,6 +88,13 @@ std::string QuotedOrNull(std::string_view value, std::string_view nullWord) {
   return out;
 }
 
+std::string ConvertedValidTo(std::string_view value, std::string_view after) {
+  std::string out =
+      value.empty() ? std::string("null") : FillTemplate("convert (datetime,'%s',120)", {value});
+  out.append(after);
+  return out;
+}
+
 std::string OptionalTail(std::string_view value) {
   return value.empty() ? std::string(",null") : "," + QuotedOrNull(value);
 }

@@ -23,6 +23,10 @@ void AppendEscaped(std::string& out, std::string_view value);
 // 'value' with its single quotes doubled, or the unquoted word NULL when the value is empty.
 std::string QuotedOrNull(std::string_view value, std::string_view nullWord = "NULL");
 
+// An end of validity as the catalogue inserts write it: "convert (datetime,'<value>',120)" (the
+// value's quotes doubled), or the word null when the value is empty; `after` follows either.
+std::string ConvertedValidTo(std::string_view value, std::string_view after);
+
 // One optional trailing value of a piecewise statement: ",'value'" or ",null" when empty.
 std::string OptionalTail(std::string_view value);
 
