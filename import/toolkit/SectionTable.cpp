@@ -20,7 +20,8 @@ void addToBatch(ImportContext& ctx, StatementBatch& batch, const RecordStatement
   }
 }
 
-// The section's writer: its own, or its insert sent (or batched) or skipped.
+// The section's writer: a copy of its own, so that what the writer counts starts afresh with each
+// section element, or its insert sent (or batched) or skipped.
 RecordWrite writerOf(const Section& section, StatementBatch& batch) {
   if (section.write) return section.write;
   return [&section, &batch](ImportContext& ctx, const XmlElement& record, std::int64_t) {

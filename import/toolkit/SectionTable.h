@@ -26,7 +26,7 @@ struct Section {
   std::string_view record = {};       // record element, upper case (EveryChild: any)
   std::string emptying = {};          // empties the table before the records; "" keeps its rows
   StatementBuilder insert = nullptr;  // one statement per record, sent or skipped ...
-  RecordWrite write = {};             // ... or a routine's own writer (look-ups, the prompt)
+  RecordWrite write = {};  // ... or a routine's own writer, copied for each section element
   RecordCount count = RecordCount::Visited;
   std::string_view progress = {};         // EveryChild: the progress text with a %d
   bool batched = false;                   // inserts go in batches of StatementBatch
