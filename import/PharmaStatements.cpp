@@ -63,6 +63,8 @@ std::string flag(const RecordReader& r, std::string_view name) { return IntText(
 
 }  // namespace
 
+std::string EmptyTable(std::string_view table) { return FillTemplate("delete from %s", {table}); }
+
 RecordStatement DiseaseCategoryInsert(const RecordReader& r) {
   std::string sql = FillTemplate(
       "INSERT INTO QIVA_DISEASE_CATEGORIES (CODE,DESCRIPTION,isChronicDisease,isAuctioned,"

@@ -3,10 +3,17 @@
 // access and no batching here (see PharmaNomenclatures.cpp and StatementBatch.h).
 #pragma once
 
+#include <string>
+#include <string_view>
+
 #include "import/toolkit/ImportConventions.h"
 #include "import/toolkit/RecordReader.h"
 
 namespace qiva::import::pharma {
+
+// The statement that empties a section's table before its records refill it:
+// "delete from <table>".
+std::string EmptyTable(std::string_view table);
 
 // Each builder reads its record's attributes and returns the insert, or a skip reason when a
 // value cannot stand in it (a real that SQL Server could not read as a number). The builders of
