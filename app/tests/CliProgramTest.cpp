@@ -19,10 +19,12 @@
 #include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"
 #include "db/TraceScript.h"
+#include "import/toolkit/tests/EmbeddedImportTest.h"
 
 namespace {
 
 using namespace std::chrono_literals;
+using qiva::import::test::EmbeddedRows;
 using qiva::test::ReadFileBytes;
 using qiva::test::ScratchDir;
 using qiva::test::WriteFileBytes;
@@ -473,23 +475,6 @@ TEST_F(CliOutcomeTest, importsTheHealthProgrammeSampleAndTracesItsTablePreparati
       std::string::npos);
 }
 
-// The rows of `query`'s column `field` in the embedded database at `path`, as text.
-std::vector<std::string> ColumnOf(const std::string& path, const std::string& query,
-                                  const std::string& field) {
-  CAdoDatabase db;
-  db.SetDriver("sqlite");
-  CAdoRecordset rs;
-  std::vector<std::string> values;
-  if (!db.Open("", "", "", path) || !rs.Open(query, &db)) return {"(cannot read)"};
-  while (!rs.IsEOF()) {
-    const DbValue value = rs.GetFieldValue(field);
-    const auto* text = std::get_if<std::string>(&value);
-    values.push_back(text ? *text : "(not text)");
-    if (!rs.MoveNext()) break;
-  }
-  return values;
-}
-
 // The trace split at its GO lines, as sqlcmd splits a script.
 std::vector<std::string> SplitAtGoLines(const std::string& trace) {
   std::vector<std::string> batches;
@@ -547,13 +532,12 @@ TEST_F(CliOutcomeTest, traceReplaysExactlyTheStatementsSentEvenWithGoLinesInValu
   }
   const std::string names = "select NAME from QIVA_PHYSICIANS order by STENCIL";
   const std::string files = "select FileName from E_QIVA_ERROR_FILES order by ID";
-  EXPECT_EQ(ColumnOf(dir.file("replay.db"), names, "NAME"),
-            ColumnOf(dir.file("q.db"), names, "NAME"));
-  EXPECT_EQ(ColumnOf(dir.file("replay.db"), names, "NAME"),
-            (std::vector<std::string>{"POP\r\nGO\ndrop table QIVA_PHYSICIANS\ngo 2\nION", "ANA"}));
-  EXPECT_EQ(ColumnOf(dir.file("replay.db"), files, "FileName"),
-            ColumnOf(dir.file("q.db"), files, "FileName"));
-  EXPECT_EQ(ColumnOf(dir.file("q.db"), files, "FileName").size(), 1u);
+  EXPECT_EQ(EmbeddedRows(dir.file("replay.db"), names), EmbeddedRows(dir.file("q.db"), names));
+  EXPECT_EQ(
+      EmbeddedRows(dir.file("replay.db"), names),
+      (qiva::import::test::Rows{{"POP\r\nGO\ndrop table QIVA_PHYSICIANS\ngo 2\nION"}, {"ANA"}}));
+  EXPECT_EQ(EmbeddedRows(dir.file("replay.db"), files), EmbeddedRows(dir.file("q.db"), files));
+  EXPECT_EQ(EmbeddedRows(dir.file("q.db"), files).size(), 1u);
 }
 
 // A trace that opens but cannot be written to the end is said, as a report file is.

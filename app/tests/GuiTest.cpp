@@ -30,6 +30,7 @@
 #include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"
 #include "db/sqlite/SchemaScripts.h"
+#include "import/toolkit/tests/EmbeddedImportTest.h"
 #ifndef _WIN32
 #include "update/tests/TestHttpServer.h"
 #endif
@@ -37,6 +38,9 @@
 namespace {
 
 using namespace std::chrono_literals;
+using qiva::import::test::EmbeddedRows;
+using qiva::import::test::EmbeddedValue;
+using qiva::import::test::Rows;
 using qiva::test::FakeDatabaseScript;
 using qiva::test::ScratchDir;
 
@@ -522,13 +526,7 @@ TEST(MainDialogEndToEnd, nomenclaturesButtonImportsTheSampleIntoTheEmbeddedDatab
                           "(code=R03) tariff is not a number: ''\nDetaliile sunt in " +
                           dir.file("_database.log")});
 
-  CAdoDatabase db;
-  CAdoRecordset rs;
-  db.SetDriver("sqlite");
-  ASSERT_TRUE(db.Open("", "", "", dir.file("clinic.db")));
-  ASSERT_TRUE(rs.Open("select count(*) n from QIVA_ICD10", &db));
-  EXPECT_EQ(std::get<std::int32_t>(rs.GetFieldValue("n")), 3);
-  rs.Close();
+  EXPECT_EQ(EmbeddedValue(dir.file("clinic.db"), "select count(*) from QIVA_ICD10"), "3");
 }
 
 // A clean import shows nothing new; a file of another root is not read, and says why.
@@ -608,21 +606,16 @@ TEST(MainDialogEndToEnd, feedbackButtonAsksForTheLocationAndImportsTheSample) {
                           "'lunar'\nDetaliile sunt in " +
                               dir.file("_database.log")}));
 
-  CAdoDatabase db;
-  CAdoRecordset rs;
-  db.SetDriver("sqlite");
-  ASSERT_TRUE(db.Open("", "", "", dir.file("clinic.db")));
   for (const char* table :
        {"QIVA_FEEDBACK", "QIVA_FEEDBACK_HOSPITAL_DAY", "QIVA_FEEDBACK_HOSPITAL_DAY_SERVICES"}) {
-    ASSERT_TRUE(rs.Open(std::string("select count(*) n from ") + table +
-                            " where locationid is null or locationid <> 2",
-                        &db));
-    EXPECT_EQ(std::get<std::int32_t>(rs.GetFieldValue("n")), 0) << table;
-    rs.Close();
+    EXPECT_EQ(
+        EmbeddedValue(dir.file("clinic.db"), std::string("select count(*) from ") + table +
+                                                 " where locationid is null or locationid <> 2"),
+        "0")
+        << table;
   }
-  ASSERT_TRUE(rs.Open("select count(*) n from QIVA_FEEDBACK_HOSPITAL_DAY", &db));
-  EXPECT_EQ(std::get<std::int32_t>(rs.GetFieldValue("n")), 4);
-  rs.Close();
+  EXPECT_EQ(EmbeddedValue(dir.file("clinic.db"), "select count(*) from QIVA_FEEDBACK_HOSPITAL_DAY"),
+            "4");
 }
 
 }  // namespace
@@ -654,17 +647,6 @@ std::vector<std::string> PressImportButton(
   }
   std::filesystem::current_path(saved);
   return messages;
-}
-
-std::int32_t CountRows(const std::string& databaseFile, const std::string& query) {
-  CAdoDatabase db;
-  CAdoRecordset rs;
-  db.SetDriver("sqlite");
-  EXPECT_TRUE(db.Open("", "", "", databaseFile));
-  EXPECT_TRUE(rs.Open(query, &db)) << query;
-  const std::int32_t n = rs.IsEOF() ? -1 : std::get<std::int32_t>(rs.GetFieldValue("n"));
-  rs.Close();
-  return n;
 }
 
 // The database keeps locations: the location dialog's choice decides which rows are replaced.
@@ -702,9 +684,9 @@ TEST(MainDialogEndToEnd, dayTariffsButtonImportsTheSampleForTheLocationChosen) {
                   .empty());
   EXPECT_EQ(shown, (std::vector<QString>{"Punct de lucru", "Sediu central"}));
   EXPECT_EQ(status, "Finalizat de procesat 11 inregistrari");
-  EXPECT_EQ(CountRows(dir.file("clinic.db"),
-                      "select count(*) n from QIVA_DAILY_CASES_TARIFFS where locationid=2"),
-            6);
+  EXPECT_EQ(EmbeddedValue(dir.file("clinic.db"),
+                          "select count(*) from QIVA_DAILY_CASES_TARIFFS where locationid=2"),
+            "6");
 }
 
 }  // namespace
@@ -763,18 +745,12 @@ TEST(MainDialogEndToEnd, physiciansAndPersonalizationButtonsImportTheSamples) {
                           dir.file("_database.log")});
   EXPECT_EQ(questions, std::vector<std::string>{"Inregistrare invalida\nContinui ?"});
 
-  CAdoDatabase db;
-  CAdoRecordset rs;
-  db.SetDriver("sqlite");
-  ASSERT_TRUE(db.Open("", "", "", dir.file("clinic.db")));
-  for (const auto& [query, count] : std::initializer_list<std::pair<const char*, int>>{
-           {"select count(*) n from QIVA_PHYSICIANS", 0},  // emptied, then stopped
-           {"select count(*) n from QIVA_PHYSICIAN_SPECIALITIES", 7},
-           {"select count(*) n from QIVA_PHYSICIANS_ACTIVATIONS", 1},
-           {"select count(*) n from QIVA_P_SERVICES", 4}}) {
-    ASSERT_TRUE(rs.Open(query, &db));
-    EXPECT_EQ(std::get<std::int32_t>(rs.GetFieldValue("n")), count) << query;
-    rs.Close();
+  for (const auto& [query, count] : std::initializer_list<std::pair<const char*, const char*>>{
+           {"select count(*) from QIVA_PHYSICIANS", "0"},  // emptied, then stopped
+           {"select count(*) from QIVA_PHYSICIAN_SPECIALITIES", "7"},
+           {"select count(*) from QIVA_PHYSICIANS_ACTIVATIONS", "1"},
+           {"select count(*) from QIVA_P_SERVICES", "4"}}) {
+    EXPECT_EQ(EmbeddedValue(dir.file("clinic.db"), query), count) << query;
   }
 }
 
@@ -807,13 +783,7 @@ TEST(MainDialogEndToEnd, pharmaButtonImportsTheSampleIntoTheEmbeddedDatabase) {
   EXPECT_EQ(status, "Procesez inregistrarea 38 ...");
   EXPECT_TRUE(messages.empty());
 
-  CAdoDatabase db;
-  CAdoRecordset rs;
-  db.SetDriver("sqlite");
-  ASSERT_TRUE(db.Open("", "", "", dir.file("clinic.db")));
-  ASSERT_TRUE(rs.Open("select count(*) n from QIVA_DRUGS", &db));
-  EXPECT_EQ(std::get<std::int32_t>(rs.GetFieldValue("n")), 3);
-  rs.Close();
+  EXPECT_EQ(EmbeddedValue(dir.file("clinic.db"), "select count(*) from QIVA_DRUGS"), "3");
 }
 
 }  // namespace
@@ -852,20 +822,13 @@ TEST(MainDialogEndToEnd, commandLineErrorFileAndErrorButtonsImportIntoTheEmbedde
   std::filesystem::current_path(saved);
   EXPECT_TRUE(messages.empty()) << messages.front();
 
-  CAdoDatabase db;
-  CAdoRecordset rs;
-  db.SetDriver("sqlite");
-  ASSERT_TRUE(db.Open("", "", "", dir.file("clinic.db")));
-  ASSERT_TRUE(
-      rs.Open("select ExportType, (select count(*) from E_QIVA_ERROR_FILES_DETAILED) n "
-              "from E_QIVA_ERROR_FILES",
-              &db));
-  EXPECT_EQ(std::get<std::string>(rs.GetFieldValue("ExportType")), "SPT_DRG");
-  EXPECT_EQ(std::get<std::int32_t>(rs.GetFieldValue("n")), 6);
-  rs.Close();
-  ASSERT_TRUE(rs.Open("select count(*) n from QIVA_STOCKS_ERRORS_RETURNED", &db));
-  EXPECT_EQ(std::get<std::int32_t>(rs.GetFieldValue("n")), 5);
-  rs.Close();
+  EXPECT_EQ(EmbeddedRows(dir.file("clinic.db"),
+                         "select ExportType, (select count(*) from E_QIVA_ERROR_FILES_DETAILED) "
+                         "from E_QIVA_ERROR_FILES"),
+            (Rows{{"SPT_DRG", "6"}}));
+  EXPECT_EQ(
+      EmbeddedValue(dir.file("clinic.db"), "select count(*) from QIVA_STOCKS_ERRORS_RETURNED"),
+      "5");
 }
 
 // Closing the dialog during an import asks first: No lets it go on; Yes lets the section in
@@ -929,17 +892,9 @@ TEST(MainDialogEndToEnd, closeDuringAnImportAsksAndYesStopsAfterTheSectionInProg
                           "Importul a fost oprit la cerere.\nSectiuni scrise complet: ICD10s.\n"
                           "Nicio sectiune nu a ramas incompleta.\nDetaliile sunt in " +
                           dir.file("_database.log")});
-  CAdoDatabase db;
-  CAdoRecordset rs;
-  db.SetDriver("sqlite");
-  ASSERT_TRUE(db.Open("", "", "", dir.file("clinic.db")));
-  for (const auto& [query, count] : std::initializer_list<std::pair<const char*, int>>{
-           {"select count(*) n from QIVA_ICD10", kCount},
-           {"select count(*) n from QIVA_PERSON_STATES", 0}}) {
-    ASSERT_TRUE(rs.Open(query, &db));
-    EXPECT_EQ(std::get<std::int32_t>(rs.GetFieldValue("n")), count) << query;
-    rs.Close();
-  }
+  EXPECT_EQ(EmbeddedValue(dir.file("clinic.db"), "select count(*) from QIVA_ICD10"),
+            std::to_string(kCount));
+  EXPECT_EQ(EmbeddedValue(dir.file("clinic.db"), "select count(*) from QIVA_PERSON_STATES"), "0");
   EXPECT_NE(qiva::test::ReadFileBytes(dir.file("_database.log"))
                 .find("Import stopped: a stop was requested; sections written whole: ICD10s"),
             std::string::npos);
@@ -950,16 +905,9 @@ TEST(MainDialogEndToEnd, closeDuringAnImportAsksAndYesStopsAfterTheSectionInProg
 
 // The person states codes of the embedded database at `path`, in order.
 std::vector<std::string> PersonStateCodes(const std::string& path) {
-  CAdoDatabase db;
-  CAdoRecordset rs;
-  db.SetDriver("sqlite");
   std::vector<std::string> codes;
-  if (!db.Open("", "", "", path) ||
-      !rs.Open("select code from QIVA_PERSON_STATES order by code", &db))
-    return codes;
-  for (; !rs.IsEOF(); rs.MoveNext())
-    codes.push_back(std::get<std::string>(rs.GetFieldValue("code")));
-  rs.Close();
+  for (const auto& row : EmbeddedRows(path, "select code from QIVA_PERSON_STATES order by code"))
+    codes.push_back(row.at(0));
   return codes;
 }
 

@@ -12,6 +12,7 @@
 #include "base/tests/TestSupport.h"
 #include "db/CAdoRecordset.h"
 #include "db/sqlite/tests/FaultVfs.h"
+#include "import/toolkit/tests/EmbeddedImportTest.h"
 #include "import/toolkit/tests/RecordingFrontEnd.h"
 
 namespace {
@@ -96,15 +97,10 @@ class WriteFaultRunTest : public ::testing::Test {
   }
 
   std::vector<std::string> Codes(const std::string& table) {
-    CAdoDatabase db;
-    CAdoRecordset rs;
-    db.SetDriver("sqlite");
     std::vector<std::string> codes;
-    EXPECT_TRUE(db.Open("", "", "", dir.file("q.db")));
-    EXPECT_TRUE(rs.Open("select code from " + table, &db));
-    for (; !rs.IsEOF(); rs.MoveNext())
-      codes.push_back(std::get<std::string>(rs.GetFieldValue("code")));
-    rs.Close();
+    for (const auto& row :
+         qiva::import::test::EmbeddedRows(dir.file("q.db"), "select code from " + table))
+      codes.push_back(row.at(0));
     return codes;
   }
   static bool Has(const std::vector<std::string>& codes, const std::string& code) {

@@ -4,7 +4,7 @@
 
 #include "db/sqlite/SchemaScripts.h"
 #include "import/DayHospitalTariffs.h"
-#include "import/tests/EmbeddedImportFixture.h"
+#include "import/toolkit/tests/EmbeddedImportTest.h"
 
 namespace {
 

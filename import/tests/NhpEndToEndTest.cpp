@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "import/Nhp.h"
-#include "import/tests/EmbeddedImportFixture.h"
+#include "import/toolkit/tests/EmbeddedImportTest.h"
 
 namespace {
 

@@ -1,62 +1,23 @@
 // The general catalogues import into a fresh embedded database, checked by the rows it leaves.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-
-#include "db/CAdoDatabase.h"
-#include "db/CAdoRecordset.h"
 #include "import/Nomenclatures.h"
-#include "import/toolkit/tests/ImportTestSupport.h"
+#include "import/toolkit/tests/EmbeddedImportTest.h"
 
 namespace {
 
 using qiva::import::ImportNomenclatures;
-using Rows = std::vector<std::vector<std::string>>;
+using qiva::import::test::EmbeddedImportTest;
+using qiva::import::test::Rows;
 
-class NomenclaturesEndToEnd : public ::testing::Test {
+class NomenclaturesEndToEnd : public EmbeddedImportTest {
  protected:
-  void SetUp() override {
-    folder = std::filesystem::temp_directory_path() /
-             ("qiva-e2e-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-              "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    database.SetLogFile((folder / "_database.log").string());
-    database.SetDriver("sqlite");
-    ASSERT_TRUE(database.Open("", "", "", (folder / "clinic.db").string()))
-        << database.m_szComError;
-  }
-  void TearDown() override {
-    database.Close();
-    std::filesystem::remove_all(folder);
-  }
-
   void import(const std::string& body, const std::string& root = "Catalogues") {
-    const std::string path = (folder / "catalogues.xml").string();
-    std::ofstream(path, std::ios::binary) << "<?xml version=\"1.0\" encoding=\"UTF-8\"?><" << root
-                                          << ">" << body << "</" << root << ">";
-    ImportNomenclatures(context, path);
+    EmbeddedImportTest::import(
+        ImportNomenclatures,
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><" + root + ">" + body + "</" + root + ">",
+        "catalogues.xml");
   }
-
-  Rows rows(const std::string& query, const std::vector<std::string>& columns) {
-    Rows out;
-    EXPECT_TRUE(recordset.Open(query, &database)) << query;
-    for (; !recordset.IsEOF(); recordset.MoveNext()) {
-      std::vector<std::string> row;
-      for (const std::string& column : columns)
-        row.push_back(qiva::import::test::ValueText(recordset.GetFieldValue(column)));
-      out.push_back(row);
-    }
-    recordset.Close();
-    return out;
-  }
-
-  std::filesystem::path folder;
-  CAdoDatabase database;
-  CAdoRecordset recordset;
-  qiva::test::RecordingFrontEnd frontEnd;
-  ImportContext context{database, recordset, frontEnd};
 };
 
 TEST_F(NomenclaturesEndToEnd, refillsOnlyTheSectionsTheFileCarries) {

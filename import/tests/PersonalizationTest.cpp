@@ -24,12 +24,7 @@ const std::string kSpecialityInsert =
 const std::string kServiceInsert =
     "insert into QIVA_P_SERVICES (code,tariff,quantity,validfrom,validTo) values (";
 
-XmlElement record(const std::string& xml) {
-  XmlParseResult result;
-  XmlElement element = parseXmlText(xml.c_str(), "R", result);
-  EXPECT_EQ(result.code, 0) << xml;
-  return element;
-}
+XmlElement record(const std::string& xml) { return qiva::import::test::RecordFromXml(xml); }
 
 // The statement, with " SKIPPED: <reason>" appended when it must not be sent.
 template <typename Build>

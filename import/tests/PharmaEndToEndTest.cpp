@@ -2,66 +2,23 @@
 // leaves: value kinds, null endings, apostrophes, batches that lose no good row.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-
-#include "db/CAdoDatabase.h"
-#include "db/CAdoRecordset.h"
 #include "import/PharmaNomenclatures.h"
-#include "import/toolkit/tests/ImportTestSupport.h"
+#include "import/toolkit/tests/EmbeddedImportTest.h"
 
 namespace {
 
 using qiva::import::ImportPharmaNomenclatures;
-using Rows = std::vector<std::vector<std::string>>;
+using qiva::import::test::EmbeddedImportTest;
+using qiva::import::test::Rows;
 
-class PharmaEndToEnd : public ::testing::Test {
+class PharmaEndToEnd : public EmbeddedImportTest {
  protected:
-  void SetUp() override {
-    folder = std::filesystem::temp_directory_path() /
-             ("qiva-pharma-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-              "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    saved = std::filesystem::current_path();
-    std::filesystem::current_path(folder);  // the trace log lands here
-    database.SetLogFile((folder / "_database.log").string());
-    database.SetDriver("sqlite");
-    ASSERT_TRUE(database.Open("", "", "", (folder / "clinic.db").string()))
-        << database.m_szComError;
-  }
-  void TearDown() override {
-    database.Close();
-    std::filesystem::current_path(saved);
-    std::filesystem::remove_all(folder);
-  }
-
   int import(const std::string& body, const std::string& root = "Catalogues") {
-    const std::string path = (folder / "pharma.xml").string();
-    std::ofstream(path, std::ios::binary) << "<?xml version=\"1.0\" encoding=\"UTF-8\"?><" << root
-                                          << ">" << body << "</" << root << ">";
-    return ImportPharmaNomenclatures(context, path);
+    return EmbeddedImportTest::import(
+        ImportPharmaNomenclatures,
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><" + root + ">" + body + "</" + root + ">",
+        "pharma.xml");
   }
-
-  Rows rows(const std::string& query, const std::vector<std::string>& columns) {
-    Rows out;
-    EXPECT_TRUE(recordset.Open(query, &database)) << query;
-    for (; !recordset.IsEOF(); recordset.MoveNext()) {
-      std::vector<std::string> row;
-      for (const std::string& column : columns)
-        row.push_back(qiva::import::test::ValueText(recordset.GetFieldValue(column)));
-      out.push_back(row);
-    }
-    recordset.Close();
-    return out;
-  }
-
-  std::filesystem::path folder;
-  std::filesystem::path saved;
-  CAdoDatabase database;
-  CAdoRecordset recordset;
-  qiva::test::RecordingFrontEnd frontEnd;
-  ImportContext context{database, recordset, frontEnd};
 };
 
 TEST_F(PharmaEndToEnd, copaymentListsKeepAbsentLimitsNullAndEveryApostrophe) {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "import/ReferringPhysicians.h"
-#include "import/tests/EmbeddedImportFixture.h"
+#include "import/toolkit/tests/EmbeddedImportTest.h"
 
 namespace {
 

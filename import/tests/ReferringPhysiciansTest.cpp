@@ -23,17 +23,14 @@ const std::string kSpecialityInsert =
     "PHYSICIANTYPE,SPECIALITYCODE,VALIDFROM,VALIDTO)\t\t\t\t\t\tVALUES (";
 
 std::string sql(RecordStatement (*build)(const RecordReader&), const std::string& xml) {
-  XmlParseResult result;
-  const XmlElement element = parseXmlText(xml.c_str(), "R", result);
-  EXPECT_EQ(result.code, 0) << xml;
+  const XmlElement element = qiva::import::test::RecordFromXml(xml);
   const RecordStatement statement = build(RecordReader(element));
   EXPECT_EQ(statement.skipReason, "");
   return statement.sql;
 }
 
 std::string missing(std::string (*check)(const RecordReader&), const std::string& xml) {
-  XmlParseResult result;
-  const XmlElement element = parseXmlText(xml.c_str(), "R", result);
+  const XmlElement element = qiva::import::test::RecordFromXml(xml);
   return check(RecordReader(element));
 }
 

@@ -2,16 +2,16 @@
 // the rows it leaves.
 #include <gtest/gtest.h>
 
+#include "import/toolkit/tests/EmbeddedImportTest.h"
 #include "reports/ErrorFile.h"
-#include "reports/tests/EmbeddedReportDatabase.h"
 
 namespace {
 
+using qiva::import::test::EmbeddedImportTest;
+using qiva::import::test::Rows;
 using qiva::reports::ImportErrorFile;
-using qiva::reports::test::EmbeddedReportDatabase;
-using qiva::reports::test::Rows;
 
-class ErrorFileEndToEnd : public EmbeddedReportDatabase {
+class ErrorFileEndToEnd : public EmbeddedImportTest {
  protected:
   int import(const std::string& name, const std::string& xml) {
     return run(ImportErrorFile, write(name, "<?xml version=\"1.0\"?>\n" + xml));

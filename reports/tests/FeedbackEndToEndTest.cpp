@@ -2,67 +2,26 @@
 // and by the parent ids that link them.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-
-#include "db/CAdoDatabase.h"
-#include "db/CAdoRecordset.h"
 #include "db/sqlite/SchemaScripts.h"
-#include "import/toolkit/tests/ImportTestSupport.h"
-#include "import/toolkit/tests/RecordingFrontEnd.h"
+#include "import/toolkit/tests/EmbeddedImportTest.h"
 #include "reports/Feedback.h"
 
 namespace {
 
+using qiva::import::test::EmbeddedImportTest;
+using qiva::import::test::Rows;
 using qiva::reports::ImportFeedback;
-using Rows = std::vector<std::vector<std::string>>;
 using Strings = std::vector<std::string>;
 
-class FeedbackEndToEnd : public ::testing::Test {
+class FeedbackEndToEnd : public EmbeddedImportTest {
  protected:
-  void SetUp() override {
-    folder = std::filesystem::temp_directory_path() /
-             ("qiva-feedback-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-              "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    database.SetLogFile((folder / "_database.log").string());
-    database.SetDriver("sqlite");
-    ASSERT_TRUE(database.Open("", "", "", (folder / "clinic.db").string()))
-        << database.m_szComError;
-  }
-  void TearDown() override {
-    database.Close();
-    std::filesystem::remove_all(folder);
-  }
-
   int import(const std::string& xml) {
-    const std::string path = (folder / "feedback.xml").string();
-    std::ofstream(path, std::ios::binary) << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" << xml;
-    return ImportFeedback(context, path);
-  }
-
-  Rows rows(const std::string& query, const Strings& columns) {
-    Rows out;
-    EXPECT_TRUE(recordset.Open(query, &database)) << query;
-    for (; !recordset.IsEOF(); recordset.MoveNext()) {
-      std::vector<std::string> row;
-      for (const std::string& column : columns)
-        row.push_back(qiva::import::test::ValueText(recordset.GetFieldValue(column)));
-      out.push_back(row);
-    }
-    recordset.Close();
-    return out;
+    return EmbeddedImportTest::import(
+        ImportFeedback, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + xml, "feedback.xml");
   }
   std::string count(const std::string& table) {
     return rows("select count(*) n from " + table, {"n"}).at(0).at(0);
   }
-
-  std::filesystem::path folder;
-  CAdoDatabase database;
-  CAdoRecordset recordset;
-  qiva::test::RecordingFrontEnd frontEnd;
-  ImportContext context{database, recordset, frontEnd};
 };
 
 TEST_F(FeedbackEndToEnd, storesBothRootFormsWithServerConvertedDatesAndEachFileOnItsOwn) {

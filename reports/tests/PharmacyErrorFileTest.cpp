@@ -2,16 +2,16 @@
 // recording engine, and the rows it leaves in a fresh embedded database.
 #include <gtest/gtest.h>
 
+#include "import/toolkit/tests/EmbeddedImportTest.h"
 #include "import/toolkit/tests/ImportTestSupport.h"
 #include "reports/PharmacyErrorFile.h"
-#include "reports/tests/EmbeddedReportDatabase.h"
 
 namespace {
 
+using qiva::import::test::EmbeddedImportTest;
 using qiva::import::test::RecordedImport;
+using qiva::import::test::Rows;
 using qiva::reports::ImportPharmacyErrorFile;
-using qiva::reports::test::EmbeddedReportDatabase;
-using qiva::reports::test::Rows;
 using Strings = std::vector<std::string>;
 
 std::string stockError(const std::string& values) {
@@ -66,7 +66,7 @@ TEST(ImportPharmacyErrorFile, fileNotReadWritesNothingAndAFailedDatabaseEndsTheI
   EXPECT_EQ(broken.shared->executed.size(), 1u);
 }
 
-class PharmacyErrorFileEndToEnd : public EmbeddedReportDatabase {
+class PharmacyErrorFileEndToEnd : public EmbeddedImportTest {
  protected:
   void import(const std::string& body) { run(ImportPharmacyErrorFile, write("f.xml", body)); }
   Rows stored() {

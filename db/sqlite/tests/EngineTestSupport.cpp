@@ -1,28 +1,11 @@
 // EngineTestSupport.cpp: temporary databases and query helpers for the engine tests.
 #include "db/sqlite/tests/EngineTestSupport.h"
 
-#include <atomic>
 #include <cstdio>
-#include <random>
 
 #include "db/sqlite/SqliteEngine.h"
 
 namespace qiva::db::testing {
-
-TempDatabase::TempDatabase() {
-  static std::atomic<int> counter{0};
-  static const unsigned run = std::random_device{}();  // tells this test process from others
-  dir_ = std::filesystem::temp_directory_path() /
-         ("qiva_sqlite_test_" + std::to_string(run) + "_" + std::to_string(counter++));
-  std::filesystem::remove_all(dir_);
-  std::filesystem::create_directories(dir_);
-  path_ = (dir_ / "QIVA_TEST.db").string();
-}
-
-TempDatabase::~TempDatabase() {
-  std::error_code ec;
-  std::filesystem::remove_all(dir_, ec);
-}
 
 void EngineTest::SetUp() {
   engine_ = CreateSqliteEngine();

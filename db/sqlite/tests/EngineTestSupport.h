@@ -1,5 +1,7 @@
 // EngineTestSupport.h: helpers for the embedded engine's tests: a temporary database file that
-// is removed afterwards, and short ways to read one value or a column of a query.
+// is removed afterwards, and short ways to read one value or a column of a query. They work on
+// the engine itself, below CAdoDatabase and the import contract, so the import tests' embedded
+// database fixture (import/toolkit/tests/EmbeddedImportTest.h) is not for them.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,21 +11,20 @@
 #include <string>
 #include <vector>
 
+#include "base/tests/TestSupport.h"
 #include "db/DbEngine.h"
 
 namespace qiva::db::testing {
 
-// A database path in a fresh temporary folder; the folder goes when the object does.
+// A database path in a fresh scratch folder; the folder goes when the object does.
 class TempDatabase {
  public:
-  TempDatabase();
-  ~TempDatabase();
   const std::string& path() const { return path_; }
   std::string connectionString() const { return "DRIVER={sqlite};DATABASE=" + path_; }
 
  private:
-  std::filesystem::path dir_;
-  std::string path_;
+  qiva::test::ScratchDir dir_;
+  std::string path_ = dir_.file("QIVA_TEST.db");
 };
 
 // A fixture with an open embedded engine on a new database (which has the schema).

@@ -1,9 +1,8 @@
-// ImportTestSupport.cpp: the recording engine and scratch files of the import tests.
+// ImportTestSupport.cpp: the recording engine, scratch files and XML records of the import
+// tests.
 #include "import/toolkit/tests/ImportTestSupport.h"
 
-#include <fstream>
-#include <iterator>
-#include <random>
+#include <gtest/gtest.h>
 
 namespace qiva::import::test {
 
@@ -17,6 +16,16 @@ std::string ValueText(const DbValue& value) {
     return text;
   }
   return IsNullValue(value) ? "NULL" : "?";
+}
+
+XmlElement RecordFromXml(const std::string& xml) {
+  const std::size_t open = xml.find('<');
+  const std::size_t end = xml.find_first_of(" \t\r\n/>", open + 1);
+  const std::string tag = open == std::string::npos ? "" : xml.substr(open + 1, end - open - 1);
+  XmlParseResult result;
+  XmlElement element = parseXmlText(xml, tag, result);
+  EXPECT_EQ(result.code, 0) << xml;
+  return element;
 }
 
 bool RecordingEngine::execute(std::string_view sql) {
@@ -56,9 +65,6 @@ bool RecordingEngine::query(std::string_view sql, qiva::db::ResultSet& out) {
 }
 
 RecordedImport::RecordedImport() {
-  std::random_device seed;
-  folder = std::filesystem::temp_directory_path() / ("qiva-import-" + std::to_string(seed()));
-  std::filesystem::create_directories(folder);
   auto shared_copy = shared;
   database.SetEngineFactory(
       [shared_copy](const std::string&) { return std::make_unique<RecordingEngine>(shared_copy); });
@@ -66,14 +72,11 @@ RecordedImport::RecordedImport() {
   database.Open("DRIVER={recording}");
 }
 
-RecordedImport::~RecordedImport() {
-  std::error_code ignored;
-  std::filesystem::remove_all(folder, ignored);
-}
+RecordedImport::~RecordedImport() = default;
 
 std::string RecordedImport::writeFile(const std::string& name, const std::string& xml) {
   const std::string path = (folder / name).string();
-  std::ofstream(path, std::ios::binary) << xml;
+  qiva::test::WriteFileBytes(path, xml);
   return path;
 }
 
@@ -82,8 +85,7 @@ void RecordedImport::answerId(const std::string& query, std::int32_t id) {
 }
 
 std::string RecordedImport::logText() const {
-  std::ifstream in(folder / "_database.log", std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return qiva::test::ReadFileBytes((folder / "_database.log").string());
 }
 
 }  // namespace qiva::import::test

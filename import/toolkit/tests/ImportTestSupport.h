@@ -1,6 +1,7 @@
 // ImportTestSupport.h: what the import tests share: a database engine that records every
-// statement and answers look-ups from a script, and an import run wired to it with a front end
-// that records status texts and a scratch folder for XML files.
+// statement and answers look-ups from a script, an import run wired to it with a front end
+// that records status texts and a scratch folder for XML files, and records made from XML text.
+// The fresh embedded database is EmbeddedImportTest.h's.
 #pragma once
 
 #include <filesystem>
@@ -11,16 +12,22 @@
 #include <string>
 #include <vector>
 
+#include "base/tests/TestSupport.h"
 #include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"
 #include "import/toolkit/ImportRoutine.h"
 #include "import/toolkit/tests/RecordingFrontEnd.h"
+#include "xml/XmlParser.h"
 
 namespace qiva::import::test {
 
 // A database value as the tests compare it: text as is, numbers without trailing zeros,
 // "NULL" for null.
 std::string ValueText(const DbValue& value);
+
+// The element that `xml` (one element written as XML text, with its children) parses to, its
+// root tag taken from the text; a text that does not parse fails the test.
+XmlElement RecordFromXml(const std::string& xml);
 
 // Records executed statements; a query gets the rows scripted for its exact text, for its last
 // line or for the text it begins with (none if unscripted).
@@ -63,12 +70,13 @@ class RecordedImport {
   void answerId(const std::string& query, std::int32_t id);
   std::string logText() const;
 
+  qiva::test::ScratchDir scratch;
+  std::filesystem::path folder = scratch.path();
   std::shared_ptr<RecordingEngine::Shared> shared = std::make_shared<RecordingEngine::Shared>();
   CAdoDatabase database;
   CAdoRecordset recordset;
   qiva::test::RecordingFrontEnd frontEnd;
   ImportContext context{database, recordset, frontEnd};
-  std::filesystem::path folder;
 };
 
 }  // namespace qiva::import::test
