@@ -132,6 +132,7 @@ class SqliteEngine final : public ObservableEngine {
                        int depth);
   Outcome RunStatementBody(const Batch& batch, const Statement& st, ResultSet* out, bool* gotRows,
                            int depth);
+  Outcome RunIf(const Batch& batch, const Statement& st, ResultSet* out, bool* gotRows, int depth);
   Outcome RunSet(const Statement& st);
   Outcome RunDeclare(const Batch& batch, const Statement& st);
   Outcome Evaluate(const Batch& batch, const Expr& expr, SqlVariable& value);
@@ -161,6 +162,9 @@ class SqliteEngine final : public ObservableEngine {
   const Cached* Prepared(const Batch& batch, const Statement& st, Outcome& failure);
   Outcome Step(const Token* tokens, const std::vector<size_t>& literals, int first, int end,
                const Cached& cached, ResultSet* out, bool* gotRows);
+  bool BindStored(sqlite3_stmt* q, int index, const Token& tok, const ColumnTarget& target,
+                  Outcome& failure);
+  Outcome RunBound(sqlite3_stmt* q, const Cached& cached, ResultSet* out, bool* gotRows);
   static DbValue ValueOf(sqlite3_stmt* q, int c);
   void ClearCache();
 

@@ -49,6 +49,76 @@ const SqliteEngine::Cached* SqliteEngine::Prepared(const Batch& batch, const Sta
   return result;
 }
 
+namespace {
+
+// A literal as a value on its way into a column: text, a whole number that fits in 64 bits, or a
+// real that keeps its text (it tells a float from a numeric in the overflow message).
+SqlValue LiteralValue(const Token& tok) {
+  SqlValue in;
+  if (tok.kind == TokenKind::String) {
+    in.type = SqlValue::Type::Text;
+    in.text = tok.text;
+  } else if (tok.text.find_first_of(".eE") == std::string::npos && tok.text.size() < 19) {
+    in.type = SqlValue::Type::Int;
+    in.i = std::strtoll(tok.text.c_str(), nullptr, 10);
+  } else {
+    in.type = SqlValue::Type::Real;
+    in.d = std::strtod(tok.text.c_str(), nullptr);
+    in.text = tok.text;
+  }
+  return in;
+}
+
+// Binds a converted value to parameter `index`; the text stays owned by the caller.
+void BindValue(sqlite3_stmt* q, int index, const SqlValue& v) {
+  switch (v.type) {
+    case SqlValue::Type::Null:
+      sqlite3_bind_null(q, index);
+      break;
+    case SqlValue::Type::Int:
+      sqlite3_bind_int64(q, index, v.i);
+      break;
+    case SqlValue::Type::Real:
+      sqlite3_bind_double(q, index, v.d);
+      break;
+    case SqlValue::Type::Text:
+      sqlite3_bind_text(q, index, v.text.data(), static_cast<int>(v.text.size()), SQLITE_STATIC);
+      break;
+  }
+}
+
+// Binds a literal that is no column's value as it is written: text, an integer or a real.
+void BindLiteral(sqlite3_stmt* q, int index, const Token& tok) {
+  if (tok.kind == TokenKind::String) {
+    sqlite3_bind_text(q, index, tok.text.data(), static_cast<int>(tok.text.size()), SQLITE_STATIC);
+  } else if (tok.text.find_first_of(".eE") == std::string::npos && tok.text.size() < 19) {
+    sqlite3_bind_int64(q, index, std::strtoll(tok.text.c_str(), nullptr, 10));
+  } else {
+    sqlite3_bind_double(q, index, std::strtod(tok.text.c_str(), nullptr));
+  }
+}
+
+}  // namespace
+
+// A literal stored into a column: converted and checked here, as qiva_col would, and bound.
+// False (with the error) when the column refuses it.
+bool SqliteEngine::BindStored(sqlite3_stmt* q, int index, const Token& tok,
+                              const ColumnTarget& target, Outcome& failure) {
+  SqlValue v;
+  int number = 0;
+  std::string message;
+  // One buffer per parameter, kept until the parameter is bound again.
+  if (bindBuffers_.size() < static_cast<size_t>(index))
+    bindBuffers_.resize(static_cast<size_t>(index));
+  std::string& buffer = bindBuffers_[static_cast<size_t>(index) - 1];
+  if (!ConvertForColumn(LiteralValue(tok), target, state_, v, buffer, number, message)) {
+    failure = Failed(number, message);
+    return false;
+  }
+  BindValue(q, index, v);
+  return true;
+}
+
 // Binds the statement's literals (tokens[literals[first..end)]) and runs it to the end.
 SqliteEngine::Outcome SqliteEngine::Step(const Token* tokens, const std::vector<size_t>& literals,
                                          int first, int end, const Cached& cached, ResultSet* out,
@@ -62,57 +132,23 @@ SqliteEngine::Outcome SqliteEngine::Step(const Token* tokens, const std::vector<
     const ColumnTarget* target = static_cast<size_t>(index) <= cached.direct.size()
                                      ? cached.direct[static_cast<size_t>(index) - 1]
                                      : nullptr;
-    if (target) {
-      // A literal stored into a column: converted and checked here, as qiva_col would.
-      SqlValue in;
-      if (tok.kind == TokenKind::String) {
-        in.type = SqlValue::Type::Text;
-        in.text = tok.text;
-      } else if (tok.text.find_first_of(".eE") == std::string::npos && tok.text.size() < 19) {
-        in.type = SqlValue::Type::Int;
-        in.i = std::strtoll(tok.text.c_str(), nullptr, 10);
-      } else {
-        in.type = SqlValue::Type::Real;
-        in.d = std::strtod(tok.text.c_str(), nullptr);
-        in.text = tok.text;
-      }
-      SqlValue v;
-      int number = 0;
-      std::string message;
-      // One buffer per parameter, kept until the parameter is bound again.
-      if (bindBuffers_.size() < static_cast<size_t>(index))
-        bindBuffers_.resize(static_cast<size_t>(index));
-      std::string& buffer = bindBuffers_[static_cast<size_t>(index) - 1];
-      if (!ConvertForColumn(in, *target, state_, v, buffer, number, message)) {
-        sqlite3_reset(q);
-        return Failed(number, message);
-      }
-      switch (v.type) {
-        case SqlValue::Type::Null:
-          sqlite3_bind_null(q, index);
-          break;
-        case SqlValue::Type::Int:
-          sqlite3_bind_int64(q, index, v.i);
-          break;
-        case SqlValue::Type::Real:
-          sqlite3_bind_double(q, index, v.d);
-          break;
-        case SqlValue::Type::Text:
-          sqlite3_bind_text(q, index, v.text.data(), static_cast<int>(v.text.size()),
-                            SQLITE_STATIC);
-          break;
-      }
+    if (!target) {
+      BindLiteral(q, index, tok);
       continue;
     }
-    if (tok.kind == TokenKind::String) {
-      sqlite3_bind_text(q, index, tok.text.data(), static_cast<int>(tok.text.size()),
-                        SQLITE_STATIC);
-    } else if (tok.text.find_first_of(".eE") == std::string::npos && tok.text.size() < 19) {
-      sqlite3_bind_int64(q, index, std::strtoll(tok.text.c_str(), nullptr, 10));
-    } else {
-      sqlite3_bind_double(q, index, std::strtod(tok.text.c_str(), nullptr));
+    Outcome failure = Outcome::Failed;
+    if (!BindStored(q, index, tok, *target, failure)) {
+      sqlite3_reset(q);
+      return failure;
     }
   }
+  return RunBound(q, cached, out, gotRows);
+}
+
+// Runs a bound statement to the end: its rows go to the observer's capture or to `out` (when
+// given), an insert into a table with an identity column sets SCOPE_IDENTITY().
+SqliteEngine::Outcome SqliteEngine::RunBound(sqlite3_stmt* q, const Cached& cached, ResultSet* out,
+                                             bool* gotRows) {
   if (capture_) {
     const Outcome captured = CaptureRows(q);
     sqlite3_reset(q);

@@ -86,30 +86,36 @@ SqliteEngine::Outcome SqliteEngine::RunStatementBody(const Batch& batch, const S
       return RunProcedure(batch, st, depth);
     case Statement::Kind::Declare:
       return RunDeclare(batch, st);
-    case Statement::Kind::If: {
-      std::string sql;
-      TranslateError te;
-      Translator tr(catalog_, batch, 0, true, state_.databaseName);
-      if (!tr.Condition(*st.condition, sql, te)) return Failed(te.number, te.message);
-      sqlite3_stmt* q = nullptr;
-      if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &q, nullptr) != SQLITE_OK) {
-        AddSqliteError(sqlite3_errcode(db_));
-        return Outcome::Abort;
-      }
-      int rc = sqlite3_step(q);
-      const bool holds = rc == SQLITE_ROW && sqlite3_column_int(q, 0) != 0;
-      if (rc != SQLITE_ROW) AddSqliteError(sqlite3_extended_errcode(db_));
-      sqlite3_finalize(q);
-      if (rc != SQLITE_ROW) return Outcome::Abort;
-      if (holds) return RunStatement(batch, *st.body[0], out, gotRows, depth);
-      if (st.body.size() > 1) return RunStatement(batch, *st.body[1], out, gotRows, depth);
-      return Outcome::Ok;
-    }
+    case Statement::Kind::If:
+      return RunIf(batch, st, out, gotRows, depth);
     case Statement::Kind::Block:
       return RunList(batch, st.body, out, gotRows, depth);
     case Statement::Kind::Nothing:
       return Outcome::Ok;
   }
+  return Outcome::Ok;
+}
+
+// IF: the condition is computed on its own (no table), then the statement of its branch runs.
+// A condition that cannot be computed stops the text, as SQL Server does.
+SqliteEngine::Outcome SqliteEngine::RunIf(const Batch& batch, const Statement& st, ResultSet* out,
+                                          bool* gotRows, int depth) {
+  std::string sql;
+  TranslateError te;
+  Translator tr(catalog_, batch, 0, true, state_.databaseName);
+  if (!tr.Condition(*st.condition, sql, te)) return Failed(te.number, te.message);
+  sqlite3_stmt* q = nullptr;
+  if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &q, nullptr) != SQLITE_OK) {
+    AddSqliteError(sqlite3_errcode(db_));
+    return Outcome::Abort;
+  }
+  int rc = sqlite3_step(q);
+  const bool holds = rc == SQLITE_ROW && sqlite3_column_int(q, 0) != 0;
+  if (rc != SQLITE_ROW) AddSqliteError(sqlite3_extended_errcode(db_));
+  sqlite3_finalize(q);
+  if (rc != SQLITE_ROW) return Outcome::Abort;
+  if (holds) return RunStatement(batch, *st.body[0], out, gotRows, depth);
+  if (st.body.size() > 1) return RunStatement(batch, *st.body[1], out, gotRows, depth);
   return Outcome::Ok;
 }
 
