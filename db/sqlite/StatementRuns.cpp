@@ -120,12 +120,7 @@ SqliteEngine::Outcome SqliteEngine::RunIf(const Batch& batch, const Statement& s
 }
 
 SqliteEngine::Outcome SqliteEngine::RunSet(const Statement& st) {
-  if (st.name == "DATEFORMAT") {
-    DateOrder order;
-    if (!ParseDateOrder(st.value, order))
-      return Failed(2741, "SET DATEFORMAT date order '" + st.value + "' is invalid.");
-    state_.dateOrder = order;
-  } else if (st.name == "LOCK_TIMEOUT") {
+  if (st.name == "LOCK_TIMEOUT") {
     // Milliseconds to wait for a lock; -1 (SQL Server's wait without limit) waits up to the
     // engine's limit.
     char* end = nullptr;
@@ -135,9 +130,6 @@ SqliteEngine::Outcome SqliteEngine::RunSet(const Statement& st) {
                                ": the value must be -1 or a number of milliseconds.");
     lockWait_.SetTimeout(ms);
     lockTimeout_ = std::chrono::milliseconds(ms);
-  } else if (st.name == "LANGUAGE") {
-    const std::string lang = ToUpper(st.value);
-    state_.dateOrder = lang == "US_ENGLISH" || lang == "ENGLISH" ? DateOrder::MDY : DateOrder::DMY;
   }
   return Outcome::Ok;  // NOCOUNT, ANSI_NULLS, QUOTED_IDENTIFIER and the like change nothing here
 }

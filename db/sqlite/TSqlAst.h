@@ -28,13 +28,11 @@ struct Expr {
     Binary,
     Between,
     IsNull,
-    InList,
     Like,
     Exists,
     Subquery,
     Star,
     Convert,
-    Case,
     Variable
   };
   Kind kind = Kind::Null;
@@ -43,7 +41,7 @@ struct Expr {
   std::string name;       // Column: name; Func: upper-case name; Unary/Binary: upper-case operator;
                           // Variable: upper-case name with its @
   std::string qualifier;  // Column: table or alias before the name
-  bool negated = false;   // NOT BETWEEN, NOT IN, NOT LIKE, IS NOT NULL
+  bool negated = false;   // NOT BETWEEN, NOT LIKE, IS NOT NULL
   std::vector<std::unique_ptr<Expr>> args;
   std::unique_ptr<SelectStmt> select;  // Exists, Subquery
   SqlTypeName type;                    // Convert
@@ -68,8 +66,6 @@ struct OrderItem {
 };
 
 struct SelectStmt {
-  bool distinct = false;
-  long long top = -1;
   std::vector<SelectItem> items;
   bool hasFrom = false;
   TableRef from;

@@ -172,11 +172,8 @@ bool Translator::ResolveSource(const TableRef& ref, Source& out) {
                    {"NUMERIC_SCALE", SType::Int}};
     return true;
   }
-  if (name == "SYSOBJECTS" ||
-      (schema == "SYS" && (name == "OBJECTS" || name == "TABLES" || name == "PROCEDURES"))) {
-    std::string where;
-    if (name == "TABLES") where = " WHERE type = 'U'";
-    if (name == "PROCEDURES") where = " WHERE type = 'P'";
+  if (name == "SYSOBJECTS" || (schema == "SYS" && name == "PROCEDURES")) {
+    const std::string where = name == "PROCEDURES" ? " WHERE type = 'P'" : "";
     out.sql =
         "(SELECT name, object_id AS id, object_id, type AS xtype, type, 1 AS uid FROM "
         "\"__qiva_objects\"" +
@@ -202,7 +199,7 @@ bool Translator::Select(const SelectStmt& s, std::string& sql) {
   const auto pop = [&] {
     if (s.hasFrom) scopes_.pop_back();
   };
-  sql = s.distinct ? "SELECT DISTINCT " : "SELECT ";
+  sql = "SELECT ";
   bool first = true;
   for (const SelectItem& item : s.items) {
     if (!item.expr) {
@@ -266,7 +263,6 @@ bool Translator::Select(const SelectStmt& s, std::string& sql) {
     if (t == SType::Text) e += " COLLATE NOCASE";
     sql += (i == 0 ? " ORDER BY " : ", ") + e + (s.orderBy[i].descending ? " DESC" : "");
   }
-  if (s.top >= 0) sql += " LIMIT " + std::to_string(s.top);
   pop();
   return true;
 }
@@ -601,28 +597,6 @@ bool Translator::Emit(const Expr& e, std::string& out, SType& type) {
       type = SType::Int;
       return true;
     }
-    case Expr::Kind::InList: {
-      std::string x;
-      SType tx;
-      if (!Emit(*e.args[0], x, tx)) return false;
-      if (tx == SType::Text) x += " COLLATE NOCASE";
-      out += "(" + x + (e.negated ? " NOT IN (" : " IN (");
-      for (size_t i = 1; i < e.args.size(); ++i) {
-        std::string v;
-        SType tv;
-        if (e.args[i]->kind == Expr::Kind::Subquery) {
-          if (!Select(*e.args[i]->select, v)) return false;
-        } else {
-          if (!Emit(*e.args[i], v, tv)) return false;
-          if (tx == SType::DateTime && tv != SType::DateTime && tv != SType::Null)
-            v = "qiva_dt(" + v + ")";
-        }
-        out += (i > 1 ? "," : "") + v;
-      }
-      out += "))";
-      type = SType::Int;
-      return true;
-    }
     case Expr::Kind::Like: {
       std::string a, b;
       SType ta, tb;
@@ -644,31 +618,6 @@ bool Translator::Emit(const Expr& e, std::string& out, SType& type) {
       out += "(" + s + ")";
       return true;
     }
-    case Expr::Kind::Case: {
-      out += "CASE";
-      std::string v;
-      SType tv;
-      if (e.args[0]) {
-        if (!Emit(*e.args[0], v, tv)) return false;
-        out += " " + v;
-      }
-      size_t i = 1;
-      for (; i + 1 < e.args.size(); i += 2) {
-        std::string w, th;
-        SType tw, tt;
-        if (!Emit(*e.args[i], w, tw) || !Emit(*e.args[i + 1], th, tt)) return false;
-        out += " WHEN " + w + " THEN " + th;
-        if (type == SType::Unknown || type == SType::Null) type = tt;
-      }
-      if (e.args[i]) {
-        std::string el;
-        SType te;
-        if (!Emit(*e.args[i], el, te)) return false;
-        out += " ELSE " + el;
-      }
-      out += " END";
-      return true;
-    }
   }
   return Fail(102, "Incorrect syntax.");
 }
@@ -688,7 +637,7 @@ bool Translator::EmitFunc(const Expr& e, std::string& out, SType& type) {
       if (!Emit(*e.args[i], a[i], t[i])) return false;
     return true;
   };
-  if (f == "GETDATE" || f == "SYSDATETIME" || f == "CURRENT_TIMESTAMP") {
+  if (f == "GETDATE") {
     if (!argc(0, 0)) return false;
     out += "qiva_getdate()";
     type = SType::DateTime;
@@ -740,51 +689,16 @@ bool Translator::EmitFunc(const Expr& e, std::string& out, SType& type) {
     type = t[0] == SType::Null ? t[1] : t[0];
     return true;
   }
-  if (f == "COALESCE") {
-    if (e.args.empty()) return argc(2, 1000);
-    out += "coalesce(";
-    for (size_t i = 0; i < a.size(); ++i) out += (i ? ", " : "") + a[i];
-    out += ")";
-    type = t[0];
-    return true;
-  }
   if (f == "REPLACE") {
     if (!argc(3, 3)) return false;
     out += "qiva_replace(" + a[0] + ", " + a[1] + ", " + a[2] + ")";
     type = SType::Text;
     return true;
   }
-  if (f == "MAX" || f == "MIN" || f == "SUM" || f == "AVG" || f == "COUNT") {
+  if (f == "MAX" || f == "MIN" || f == "COUNT") {
     if (!argc(1, 1)) return false;
-    out += ToUpper(f) + (e.negated ? "(DISTINCT " : "(") + a[0] + ")";
-    type = f == "COUNT" ? SType::Int : f == "AVG" ? SType::Real : t[0];
-    return true;
-  }
-  if (f == "UPPER" || f == "LOWER" || f == "LTRIM" || f == "RTRIM") {
-    if (!argc(1, 1)) return false;
-    out +=
-        (f == "LTRIM" || f == "RTRIM") ? ToUpper(f) + "(" + a[0] + ", ' ')" : f + "(" + a[0] + ")";
-    type = SType::Text;
-    return true;
-  }
-  if (f == "LEN") {
-    if (!argc(1, 1)) return false;
-    out += "length(rtrim(" + a[0] + ", ' '))";
-    type = SType::Int;
-    return true;
-  }
-  if (f == "SUBSTRING") {
-    if (!argc(3, 3)) return false;
-    out += "substr(" + a[0] + ", " + a[1] + ", " + a[2] + ")";
-    type = SType::Text;
-    return true;
-  }
-  if (f == "LEFT" || f == "RIGHT") {
-    if (!argc(2, 2)) return false;
-    out += f == "LEFT" ? "substr(" + a[0] + ", 1, " + a[1] + ")"
-                       : "(CASE WHEN " + a[1] + " <= 0 THEN '' ELSE substr(" + a[0] + ", -(" +
-                             a[1] + ")) END)";
-    type = SType::Text;
+    out += ToUpper(f) + "(" + a[0] + ")";
+    type = f == "COUNT" ? SType::Int : t[0];
     return true;
   }
   if (f == "CHAR" || f == "NCHAR") {
@@ -795,12 +709,6 @@ bool Translator::EmitFunc(const Expr& e, std::string& out, SType& type) {
     const std::string top = f == "CHAR" ? "255" : "65535";
     out += "(CASE WHEN (" + a[0] + ") BETWEEN 0 AND " + top + " THEN char(" + a[0] + ") END)";
     type = SType::Text;
-    return true;
-  }
-  if (f == "ABS" || f == "ROUND") {
-    if (!argc(1, 2)) return false;
-    out += f + "(" + a[0] + (a.size() > 1 ? ", " + a[1] : "") + ")";
-    type = t[0];
     return true;
   }
   return Fail(195, "'" + f + "' is not a recognized built-in function name.");
