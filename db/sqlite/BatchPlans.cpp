@@ -4,6 +4,7 @@
 
 namespace qiva::db::embedded {
 
+// True when every statement of the text is a query, a data change or a SET option.
 bool SqliteEngine::Plannable(const Batch& batch) {
   for (const StmtPtr& st : batch.statements) {
     switch (st->kind) {
@@ -49,6 +50,7 @@ const SqliteEngine::Plan* SqliteEngine::FindPlan(const Token* tokens,
   return &it->second;
 }
 
+// Runs a remembered plan with the literals of the text whose tokens start at `tokens`.
 SqliteEngine::Outcome SqliteEngine::RunPlan(const Plan& plan, const Token* tokens) {
   Outcome result = Outcome::Ok;
   bool rows = true;
@@ -179,6 +181,7 @@ SqliteEngine::NumberList SqliteEngine::FixedNumbers(const Batch& batch) {
   return numbers;
 }
 
+// True when the text at `tokens` has the same syntax numbers as the remembered text.
 bool SqliteEngine::SameNumbers(const Token* tokens, const NumberList& numbers) {
   for (const auto& [index, text] : numbers)
     if (tokens[index].text != text) return false;

@@ -36,12 +36,15 @@ bool SqliteEngine::RunObservedText(std::string_view sql) {
   return o == Outcome::Ok;
 }
 
+// Whether a statement kind is reported to the observer (IF and blocks report their
+// statements instead).
 bool SqliteEngine::IsObservedKind(Statement::Kind kind) {
   // SQL Server answers a DECLARE with nothing of its own.
   return kind != Statement::Kind::If && kind != Statement::Kind::Block &&
          kind != Statement::Kind::Nothing && kind != Statement::Kind::Declare;
 }
 
+// The kind the observer is told for a statement kind.
 ObservedStatement::Kind SqliteEngine::ObservedKindOf(Statement::Kind kind) {
   switch (kind) {
     case Statement::Kind::Select:
@@ -67,6 +70,7 @@ ObservedStatement::Kind SqliteEngine::ObservedKindOf(Statement::Kind kind) {
   }
 }
 
+// The line of the text on which a statement begins, from 1.
 int SqliteEngine::LineOf(const Batch& batch, const Statement& st) {
   if (st.firstToken >= batch.tokens.size()) return 1;
   const size_t offset = std::min(batch.tokens[st.firstToken].offset, batch.source.size());
@@ -89,6 +93,8 @@ void SqliteEngine::ReportUnattributedErrors() {
   observer_->finished(other);
 }
 
+// Runs one statement for the observer: announced first (the observer may stop there), then
+// reported with its errors, its row count and, for a select of the text itself, its rows.
 SqliteEngine::Outcome SqliteEngine::RunObservedStatement(const Batch& batch, const Statement& st,
                                                          ResultSet* out, bool* gotRows, int depth) {
   ObservedStatement report;
@@ -150,6 +156,7 @@ SqliteEngine::Outcome SqliteEngine::CaptureRows(sqlite3_stmt* q) {
   return AbortsBatch(error_.providerErrors.back().number) ? Outcome::Abort : Outcome::Failed;
 }
 
+// A result column with the type the catalogue declares for it (none for a computed one).
 ObservedColumn SqliteEngine::DeclaredColumn(sqlite3_stmt* q, int c) const {
   ObservedColumn col;
   col.name = sqlite3_column_name(q, c);
@@ -191,6 +198,7 @@ void SqliteEngine::TypeByValues(ObservedStatement& report, size_t c) {
   }
 }
 
+// A column of the current row as the observer's value.
 ObservedValue SqliteEngine::ObservedValueOf(sqlite3_stmt* q, int c) {
   switch (sqlite3_column_type(q, c)) {
     case SQLITE_NULL:

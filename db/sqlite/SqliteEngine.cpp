@@ -7,11 +7,12 @@
 #include <filesystem>
 
 #include "db/ConnectionString.h"
-#include "db/sqlite/AppLocks.h"
 #include "db/sqlite/SqliteEngineInternal.h"
 
 namespace qiva::db::embedded {
 
+// The first engine of the process sets SQLite up and registers the exit handler that commits
+// every open group.
 SqliteEngine::SqliteEngine() {
   static std::once_flag once;
   std::call_once(once, [] {
@@ -22,6 +23,9 @@ SqliteEngine::SqliteEngine() {
   });
 }
 
+// Opens (or creates, with the schema) the file the connection string names, ending whatever was
+// open. A new connection starts with no lost group, the login's date order and
+// the engine's own lock limit.
 bool SqliteEngine::open(const std::string& connectionString) {
   StopFlusher();
   std::lock_guard<std::mutex> lock(mutex_);
@@ -61,6 +65,7 @@ bool SqliteEngine::open(const std::string& connectionString) {
   return true;
 }
 
+// Runs a text of statements; false when any of them failed (the others may have run).
 bool SqliteEngine::execute(std::string_view sql) {
   std::lock_guard<std::mutex> lock(mutex_);
   error_ = {};
@@ -77,6 +82,8 @@ bool SqliteEngine::execute(std::string_view sql) {
   return ok;
 }
 
+// Runs a text and returns the rows of its first select; the open group is committed before the
+// text runs and after it.
 bool SqliteEngine::query(std::string_view sql, ResultSet& out) {
   std::lock_guard<std::mutex> lock(mutex_);
   error_ = {};
@@ -96,6 +103,7 @@ bool SqliteEngine::query(std::string_view sql, ResultSet& out) {
   return o == Outcome::Ok;
 }
 
+// Runs a text statement by statement for `observer` (the TDS stand-in).
 bool SqliteEngine::runObserved(std::string_view sql, StatementObserver& observer) {
   std::lock_guard<std::mutex> lock(mutex_);
   error_ = {};
@@ -108,6 +116,7 @@ bool SqliteEngine::runObserved(std::string_view sql, StatementObserver& observer
   return ok;
 }
 
+// Commits the open group and closes the file; false when that last group was lost.
 bool SqliteEngine::close() {
   StopFlusher();
   std::lock_guard<std::mutex> lock(mutex_);
@@ -119,6 +128,7 @@ bool SqliteEngine::close() {
   return true;
 }
 
+// The texts of the group lost since the last call, once.
 std::optional<LostStatements> SqliteEngine::takeLostStatements() {
   std::lock_guard<std::mutex> lock(mutex_);
   std::optional<LostStatements> out = std::move(lost_);
@@ -126,12 +136,14 @@ std::optional<LostStatements> SqliteEngine::takeLostStatements() {
   return out;
 }
 
+// Commits the open group; false when the connection is broken.
 bool SqliteEngine::flush() {
   std::lock_guard<std::mutex> lock(mutex_);
   Commit();
   return !broken_;
 }
 
+// `notice` is called once a lock wait has gone on for a few seconds.
 void SqliteEngine::setLockWaitNotice(std::function<void()> notice) {
   std::lock_guard<std::mutex> lock(mutex_);
   lockWait_.SetNotice(std::move(notice));

@@ -11,6 +11,7 @@ bool SqliteEngine::Refuse() {
   return false;
 }
 
+// Refuses a call on a closed connection as ADO does.
 bool SqliteEngine::NotOpen() {
   error_.code = 0x800A0E78UL;
   error_.meaning = "Unknown error 0x800A0E78";
@@ -19,6 +20,7 @@ bool SqliteEngine::NotOpen() {
   return false;
 }
 
+// Adds SQL Server message `number` to `error`; the first one also sets its code and text.
 void SqliteEngine::AddErrorTo(EngineError& error, int number, const std::string& message) {
   if (error.providerErrors.empty()) {
     error.code = OleDbCodeFor(number);

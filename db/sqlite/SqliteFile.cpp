@@ -10,12 +10,15 @@
 
 namespace qiva::db::embedded {
 
+// The file of DATABASE= (or DATA SOURCE=); false when the text names none.
 bool SqliteEngine::ParseConnectionString(const std::string& cs, std::string& path) {
   path = ConnectionAttribute(cs, "DATABASE");
   if (path.empty()) path = ConnectionAttribute(cs, "DATA SOURCE");
   return !path.empty();
 }
 
+// Opens path_ with the engine's settings (WAL, foreign keys, its functions) and reads or
+// gives the file its catalogue. False, with message 4060, when the file cannot be used.
 bool SqliteEngine::OpenFile() {
   if (sqlite3_open_v2(path_.c_str(), &db_,
                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
@@ -129,6 +132,8 @@ void SqliteEngine::RemoveFiles(const std::vector<std::string>& files) {
   }
 }
 
+// Commits, drops the session's application locks and the prepared statements, and closes
+// the file. The caller holds mutex_.
 bool SqliteEngine::CloseLocked() {
   if (!db_) return true;
   {
@@ -143,6 +148,7 @@ bool SqliteEngine::CloseLocked() {
   return true;
 }
 
+// Runs SQLite's own SQL (no T-SQL layer); false with SQLite's text in `err`.
 bool SqliteEngine::RawExec(const char* sql, std::string& err) {
   char* msg = nullptr;
   if (sqlite3_exec(db_, sql, nullptr, nullptr, &msg) == SQLITE_OK) return true;
@@ -151,6 +157,7 @@ bool SqliteEngine::RawExec(const char* sql, std::string& err) {
   return false;
 }
 
+// SQLite's schema counter: it changes with every schema change of any connection.
 long long SqliteEngine::SchemaVersion() {
   sqlite3_stmt* q = nullptr;
   long long v = -1;

@@ -7,6 +7,8 @@
 
 namespace qiva::db::embedded {
 
+// The prepared statement for the shape of `st`, translated and prepared on first use; null
+// (with `failure`) when the translation or SQLite refuses it.
 const SqliteEngine::Cached* SqliteEngine::Prepared(const Batch& batch, const Statement& st,
                                                    Outcome& failure) {
   std::string key = StatementShape(batch, st);
@@ -183,6 +185,7 @@ SqliteEngine::Outcome SqliteEngine::RunBound(sqlite3_stmt* q, const Cached& cach
   return result;
 }
 
+// A column of the current row as the recordset's value: integers beyond 32 bits as doubles.
 DbValue SqliteEngine::ValueOf(sqlite3_stmt* q, int c) {
   switch (sqlite3_column_type(q, c)) {
     case SQLITE_NULL:
@@ -202,6 +205,7 @@ DbValue SqliteEngine::ValueOf(sqlite3_stmt* q, int c) {
   }
 }
 
+// Drops every prepared statement and every plan that points to them.
 void SqliteEngine::ClearCache() {
   plans_.clear();
   ++plansCleared_;

@@ -10,6 +10,8 @@
 
 namespace qiva::db::embedded {
 
+// Runs a text for execute: through a remembered plan when its shape has one, piece by piece
+// when it is a text of many inserts, else parsed whole. The caller holds mutex_.
 bool SqliteEngine::ExecuteLocked(std::string_view sql) {
   // The group begins first: it may find the schema changed and drop the remembered plans.
   if (!BeginGroup()) return false;
@@ -57,6 +59,7 @@ SqliteEngine::Outcome SqliteEngine::RunList(const Batch& batch, const std::vecto
   return result;
 }
 
+// Runs one statement, reported to the observer when there is one.
 SqliteEngine::Outcome SqliteEngine::RunStatement(const Batch& batch, const Statement& st,
                                                  ResultSet* out, bool* gotRows, int depth) {
   if (observer_ && IsObservedKind(st.kind))
@@ -64,6 +67,7 @@ SqliteEngine::Outcome SqliteEngine::RunStatement(const Batch& batch, const State
   return RunStatementBody(batch, st, out, gotRows, depth);
 }
 
+// Runs one statement by its kind; `out` takes the rows of the text's first select.
 SqliteEngine::Outcome SqliteEngine::RunStatementBody(const Batch& batch, const Statement& st,
                                                      ResultSet* out, bool* gotRows, int depth) {
   state_.nowValid = false;  // getdate() is read afresh, once, for each statement
@@ -119,6 +123,7 @@ SqliteEngine::Outcome SqliteEngine::RunIf(const Batch& batch, const Statement& s
   return Outcome::Ok;
 }
 
+// SET: LOCK_TIMEOUT limits lock waits; other options are accepted and change nothing.
 SqliteEngine::Outcome SqliteEngine::RunSet(const Statement& st) {
   if (st.name == "LOCK_TIMEOUT") {
     // Milliseconds to wait for a lock; -1 (SQL Server's wait without limit) waits up to the
@@ -322,6 +327,8 @@ SqliteEngine::Outcome SqliteEngine::RunProcedure(const Batch& batch, const State
   return o == Outcome::Abort ? Outcome::Failed : o;
 }
 
+// A schema statement runs in a savepoint of its own: one that fails leaves the file and
+// the catalogue as they were. The prepared statements are dropped either way.
 SqliteEngine::Outcome SqliteEngine::RunSchema(const Statement& st) {
   std::string err;
   RawExec("SAVEPOINT qiva_schema", err);
@@ -340,6 +347,7 @@ SqliteEngine::Outcome SqliteEngine::RunSchema(const Statement& st) {
   return ok ? Outcome::Ok : Failed(te.number, te.message);
 }
 
+// A query or data change, through the prepared statement of its shape.
 SqliteEngine::Outcome SqliteEngine::RunDml(const Batch& batch, const Statement& st, ResultSet* out,
                                            bool* gotRows) {
   Outcome failure = Outcome::Failed;

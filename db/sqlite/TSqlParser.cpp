@@ -339,55 +339,64 @@ class Parser {
       return e;
     }
     if (Kw("CASE")) Unsupported("CASE");
-    if (tok.kind == TokenKind::Word && Peek().kind == TokenKind::Symbol && Peek().text == "(") {
-      const std::string fn = ToUpper(tok.text);
-      if (IsReserved(tok)) Fail();
-      pos_ += 2;
-      if (fn == "CONVERT") return ParseConvert();
-      if (fn == "CAST") {
-        auto e = Make(Expr::Kind::Convert);
-        e->args.push_back(ParseExpr());
-        ExpectKw("AS");
-        e->type = ParseType();
-        ExpectSym(")");
-        return e;
-      }
-      auto e = Make(Expr::Kind::Func);
-      e->name = fn;
-      if (Sym("*")) {
-        ++pos_;
-        e->args.push_back(Make(Expr::Kind::Star));
-      } else if (!Sym(")")) {
-        if (Kw("DISTINCT")) Unsupported("DISTINCT");
-        do e->args.push_back(ParseExpr());
-        while (AcceptSym(","));
-      }
-      ExpectSym(")");
-      return e;
-    }
+    if (tok.kind == TokenKind::Word && Peek().kind == TokenKind::Symbol && Peek().text == "(")
+      return ParseCall();
     if (tok.kind == TokenKind::Word && tok.text.size() > 1 && tok.text[0] == '@' &&
         tok.text[1] != '@') {
       auto e = Make(Expr::Kind::Variable);
       e->name = ToUpper(t_[pos_++].text);
       return e;
     }
-    if (IsName()) {
-      auto e = Make(Expr::Kind::Column);
-      e->name = Name();
-      while (Sym(".")) {
-        ++pos_;
-        if (Sym("*")) {
-          ++pos_;
-          auto star = Make(Expr::Kind::Star);
-          star->qualifier = e->name;
-          return star;
-        }
-        e->qualifier = e->name;
-        e->name = AnyName();
-      }
+    if (IsName()) return ParseColumnRef();
+    Fail();
+  }
+
+  // name(arguments): CONVERT and CAST read their target type; any other name is a function,
+  // known or not (the translation tells).
+  ExprPtr ParseCall() {
+    const Token& tok = Cur();
+    const std::string fn = ToUpper(tok.text);
+    if (IsReserved(tok)) Fail();
+    pos_ += 2;
+    if (fn == "CONVERT") return ParseConvert();
+    if (fn == "CAST") {
+      auto e = Make(Expr::Kind::Convert);
+      e->args.push_back(ParseExpr());
+      ExpectKw("AS");
+      e->type = ParseType();
+      ExpectSym(")");
       return e;
     }
-    Fail();
+    auto e = Make(Expr::Kind::Func);
+    e->name = fn;
+    if (Sym("*")) {
+      ++pos_;
+      e->args.push_back(Make(Expr::Kind::Star));
+    } else if (!Sym(")")) {
+      if (Kw("DISTINCT")) Unsupported("DISTINCT");
+      do e->args.push_back(ParseExpr());
+      while (AcceptSym(","));
+    }
+    ExpectSym(")");
+    return e;
+  }
+
+  // column, table.column or alias.* (a Star with its qualifier).
+  ExprPtr ParseColumnRef() {
+    auto e = Make(Expr::Kind::Column);
+    e->name = Name();
+    while (Sym(".")) {
+      ++pos_;
+      if (Sym("*")) {
+        ++pos_;
+        auto star = Make(Expr::Kind::Star);
+        star->qualifier = e->name;
+        return star;
+      }
+      e->qualifier = e->name;
+      e->name = AnyName();
+    }
+    return e;
   }
 
   ExprPtr ParseConvert() {
@@ -458,83 +467,115 @@ class Parser {
   }
 
   // ---- statements ----
+  // A statement begins with its keyword; each kind is read by a function of its own.
+  using StatementReader = void (Parser::*)(Statement&);
+  struct StatementRule {
+    std::string_view keyword;
+    StatementReader read;
+  };
+
   StmtPtr ParseStatement() {
+    static constexpr StatementRule kStatements[] = {
+        {"SELECT", &Parser::ParseSelectStatement},
+        {"INSERT", &Parser::ParseInsert},
+        {"UPDATE", &Parser::ParseUpdate},
+        {"DELETE", &Parser::ParseDelete},
+        {"CREATE", &Parser::ParseCreate},
+        {"ALTER", &Parser::ParseAlter},
+        {"DROP", &Parser::ParseDrop},
+        {"EXEC", &Parser::ParseExec},
+        {"EXECUTE", &Parser::ParseExec},
+        {"DECLARE", &Parser::ParseDeclare},
+        {"SET", &Parser::ParseSet},
+        {"IF", &Parser::ParseIf},
+        {"BEGIN", &Parser::ParseBlock},
+        {"PRINT", &Parser::ParsePrint},
+    };
     auto st = std::make_unique<Statement>();
     st->firstToken = pos_;
     st->firstLiteral = static_cast<int>(b_.literals.size());
     const Token& tok = Cur();
     if (tok.kind != TokenKind::Word) Fail();
     const std::string kw = ToUpper(tok.text);
-    if (kw == "SELECT") {
-      st->kind = Statement::Kind::Select;
-      st->select = ParseSelectBody();
-    } else if (kw == "INSERT") {
-      ParseInsert(*st);
-    } else if (kw == "UPDATE") {
-      ParseUpdate(*st);
-    } else if (kw == "DELETE") {
-      ++pos_;
-      st->kind = Statement::Kind::Delete;
-      AcceptKw("FROM");
-      st->table = ParseTableName();
-      if (AcceptKw("WHERE")) st->where = ParseExpr();
-    } else if (kw == "CREATE") {
-      ParseCreate(*st);
-    } else if (kw == "ALTER") {
-      ParseAlter(*st);
-    } else if (kw == "DROP") {
-      ++pos_;
-      ExpectKw("TABLE");
-      st->kind = Statement::Kind::DropTable;
-      if (Kw("IF") && IsWord(Peek(), "EXISTS")) {
-        pos_ += 2;
-        st->ifExists = true;
-      }
-      do st->tables.push_back(ParseTableName());
-      while (AcceptSym(","));
-    } else if (kw == "EXEC" || kw == "EXECUTE") {
-      ParseExec(*st);
-    } else if (kw == "DECLARE") {
-      ParseDeclare(*st);
-    } else if (kw == "SET") {
-      ++pos_;
-      st->kind = Statement::Kind::Set;
-      st->name = ToUpper(AnyName());
-      // The date order is the login language's (us_english: month first) for every connection.
-      if (st->name == "DATEFORMAT" || st->name == "LANGUAGE") Unsupported("SET " + st->name);
-      if (Sym("-") && Peek().kind == TokenKind::Number) {  // SET LOCK_TIMEOUT -1
-        ++pos_;
-        st->value = "-" + t_[pos_++].text;
-      } else if (Cur().kind == TokenKind::Word || Cur().kind == TokenKind::Number ||
-                 Cur().kind == TokenKind::QuotedName || Cur().kind == TokenKind::String)
-        st->value = t_[pos_++].text;
-      else
-        Fail();
-    } else if (kw == "IF") {
-      ++pos_;
-      st->kind = Statement::Kind::If;
-      st->condition = ParseExpr();
-      st->body.push_back(ParseStatement());
-      if (AcceptKw("ELSE")) st->body.push_back(ParseStatement());
-    } else if (kw == "BEGIN") {
-      ++pos_;
-      st->kind = Statement::Kind::Block;
-      while (!Kw("END")) {
-        if (AtEnd()) Fail();
-        if (AcceptSym(";")) continue;
-        st->body.push_back(ParseStatement());
-      }
-      ++pos_;
-    } else if (kw == "PRINT") {
-      ++pos_;
-      st->kind = Statement::Kind::Nothing;
-      ParseExpr();
-    } else {
-      Fail();
-    }
+    const auto rule = std::find_if(std::begin(kStatements), std::end(kStatements),
+                                   [&](const StatementRule& r) { return r.keyword == kw; });
+    if (rule == std::end(kStatements)) Fail();
+    (this->*rule->read)(*st);
     st->endToken = pos_;
     st->endLiteral = static_cast<int>(b_.literals.size());
     return st;
+  }
+
+  void ParseSelectStatement(Statement& st) {
+    st.kind = Statement::Kind::Select;
+    st.select = ParseSelectBody();
+  }
+
+  // DELETE [FROM] table [WHERE condition]
+  void ParseDelete(Statement& st) {
+    ++pos_;
+    st.kind = Statement::Kind::Delete;
+    AcceptKw("FROM");
+    st.table = ParseTableName();
+    if (AcceptKw("WHERE")) st.where = ParseExpr();
+  }
+
+  // DROP TABLE [IF EXISTS] table, ...
+  void ParseDrop(Statement& st) {
+    ++pos_;
+    ExpectKw("TABLE");
+    st.kind = Statement::Kind::DropTable;
+    if (Kw("IF") && IsWord(Peek(), "EXISTS")) {
+      pos_ += 2;
+      st.ifExists = true;
+    }
+    do st.tables.push_back(ParseTableName());
+    while (AcceptSym(","));
+  }
+
+  // SET option value
+  void ParseSet(Statement& st) {
+    ++pos_;
+    st.kind = Statement::Kind::Set;
+    st.name = ToUpper(AnyName());
+    // The date order is the login language's (us_english: month first) for every connection.
+    if (st.name == "DATEFORMAT" || st.name == "LANGUAGE") Unsupported("SET " + st.name);
+    if (Sym("-") && Peek().kind == TokenKind::Number) {  // SET LOCK_TIMEOUT -1
+      ++pos_;
+      st.value = "-" + t_[pos_++].text;
+    } else if (Cur().kind == TokenKind::Word || Cur().kind == TokenKind::Number ||
+               Cur().kind == TokenKind::QuotedName || Cur().kind == TokenKind::String)
+      st.value = t_[pos_++].text;
+    else
+      Fail();
+  }
+
+  // IF condition statement [ELSE statement]
+  void ParseIf(Statement& st) {
+    ++pos_;
+    st.kind = Statement::Kind::If;
+    st.condition = ParseExpr();
+    st.body.push_back(ParseStatement());
+    if (AcceptKw("ELSE")) st.body.push_back(ParseStatement());
+  }
+
+  // BEGIN statements END
+  void ParseBlock(Statement& st) {
+    ++pos_;
+    st.kind = Statement::Kind::Block;
+    while (!Kw("END")) {
+      if (AtEnd()) Fail();
+      if (AcceptSym(";")) continue;
+      st.body.push_back(ParseStatement());
+    }
+    ++pos_;
+  }
+
+  // PRINT expression: read and not run.
+  void ParsePrint(Statement& st) {
+    ++pos_;
+    st.kind = Statement::Kind::Nothing;
+    ParseExpr();
   }
 
   bool IsVariable() const {

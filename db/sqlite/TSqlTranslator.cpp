@@ -134,54 +134,10 @@ bool Translator::ResolveSource(const TableRef& ref, Source& out) {
   const std::string name = ToUpper(ref.name);
   out.alias = ref.alias.empty() ? ref.name : ref.alias;
   out.tableName = ref.name;
-  const std::string db = QuoteText(dbName_);
-  if (schema == "INFORMATION_SCHEMA" && name == "TABLES") {
-    out.sql = "(SELECT " + db +
-              " AS TABLE_CATALOG, 'dbo' AS TABLE_SCHEMA, name AS TABLE_NAME, "
-              "'BASE TABLE' AS TABLE_TYPE FROM \"__qiva_objects\" WHERE type = 'U')";
-    out.columns = {{"TABLE_CATALOG", SType::Text},
-                   {"TABLE_SCHEMA", SType::Text},
-                   {"TABLE_NAME", SType::Text},
-                   {"TABLE_TYPE", SType::Text}};
-    return true;
-  }
-  if (schema == "INFORMATION_SCHEMA" && name == "COLUMNS") {
-    out.sql =
-        "(SELECT " + db +
-        " AS TABLE_CATALOG, 'dbo' AS TABLE_SCHEMA, table_name AS TABLE_NAME, "
-        "column_name AS COLUMN_NAME, ordinal AS ORDINAL_POSITION, default_sql AS COLUMN_DEFAULT, "
-        "CASE nullable WHEN 1 THEN 'YES' ELSE 'NO' END AS IS_NULLABLE, lower(type_name) AS "
-        "DATA_TYPE, "
-        "CASE WHEN type_name IN ('VARCHAR','NVARCHAR','CHAR','NCHAR','TEXT','NTEXT') THEN length "
-        "END "
-        "AS CHARACTER_MAXIMUM_LENGTH, CASE type_name WHEN 'TINYINT' THEN 3 WHEN 'SMALLINT' THEN 5 "
-        "WHEN 'INT' THEN 10 WHEN 'INTEGER' THEN 10 WHEN 'BIGINT' THEN 19 WHEN 'FLOAT' THEN 53 "
-        "WHEN 'REAL' THEN 24 WHEN 'DECIMAL' THEN precision WHEN 'NUMERIC' THEN precision END "
-        "AS NUMERIC_PRECISION, CASE WHEN type_name IN ('TINYINT','SMALLINT','INT','INTEGER',"
-        "'BIGINT','DECIMAL','NUMERIC') THEN scale END AS NUMERIC_SCALE FROM \"__qiva_columns\")";
-    out.columns = {{"TABLE_CATALOG", SType::Text},
-                   {"TABLE_SCHEMA", SType::Text},
-                   {"TABLE_NAME", SType::Text},
-                   {"COLUMN_NAME", SType::Text},
-                   {"ORDINAL_POSITION", SType::Int},
-                   {"COLUMN_DEFAULT", SType::Text},
-                   {"IS_NULLABLE", SType::Text},
-                   {"DATA_TYPE", SType::Text},
-                   {"CHARACTER_MAXIMUM_LENGTH", SType::Int},
-                   {"NUMERIC_PRECISION", SType::Int},
-                   {"NUMERIC_SCALE", SType::Int}};
-    return true;
-  }
-  if (name == "SYSOBJECTS" || (schema == "SYS" && name == "PROCEDURES")) {
-    const std::string where = name == "PROCEDURES" ? " WHERE type = 'P'" : "";
-    out.sql =
-        "(SELECT name, object_id AS id, object_id, type AS xtype, type, 1 AS uid FROM "
-        "\"__qiva_objects\"" +
-        where + ")";
-    out.columns = {{"name", SType::Text},  {"id", SType::Int},    {"object_id", SType::Int},
-                   {"xtype", SType::Text}, {"type", SType::Text}, {"uid", SType::Int}};
-    return true;
-  }
+  if (schema == "INFORMATION_SCHEMA" && name == "TABLES") return InformationSchemaTables(out);
+  if (schema == "INFORMATION_SCHEMA" && name == "COLUMNS") return InformationSchemaColumns(out);
+  if (name == "SYSOBJECTS" || (schema == "SYS" && name == "PROCEDURES"))
+    return SysObjects(name == "PROCEDURES", out);
   const TableInfo* t = catalog_.Find(ref.name);
   if (!t || (!schema.empty() && schema != "DBO"))
     return Fail(208, "Invalid object name '" + ref.name + "'.");
@@ -189,6 +145,62 @@ bool Translator::ResolveSource(const TableRef& ref, Source& out) {
   if (ref.alias.empty()) out.alias = t->name;
   out.sql = QuoteId(t->name);
   for (const ColumnInfo& c : t->columns) out.columns.push_back({c.name, TypeOfColumn(c)});
+  return true;
+}
+
+// INFORMATION_SCHEMA.TABLES: the catalogue's tables.
+bool Translator::InformationSchemaTables(Source& out) {
+  const std::string db = QuoteText(dbName_);
+  out.sql = "(SELECT " + db +
+            " AS TABLE_CATALOG, 'dbo' AS TABLE_SCHEMA, name AS TABLE_NAME, "
+            "'BASE TABLE' AS TABLE_TYPE FROM \"__qiva_objects\" WHERE type = 'U')";
+  out.columns = {{"TABLE_CATALOG", SType::Text},
+                 {"TABLE_SCHEMA", SType::Text},
+                 {"TABLE_NAME", SType::Text},
+                 {"TABLE_TYPE", SType::Text}};
+  return true;
+}
+
+// INFORMATION_SCHEMA.COLUMNS: the catalogue's columns with their T-SQL types, lengths,
+// precisions and scales.
+bool Translator::InformationSchemaColumns(Source& out) {
+  const std::string db = QuoteText(dbName_);
+  out.sql =
+      "(SELECT " + db +
+      " AS TABLE_CATALOG, 'dbo' AS TABLE_SCHEMA, table_name AS TABLE_NAME, "
+      "column_name AS COLUMN_NAME, ordinal AS ORDINAL_POSITION, default_sql AS COLUMN_DEFAULT, "
+      "CASE nullable WHEN 1 THEN 'YES' ELSE 'NO' END AS IS_NULLABLE, lower(type_name) AS "
+      "DATA_TYPE, "
+      "CASE WHEN type_name IN ('VARCHAR','NVARCHAR','CHAR','NCHAR','TEXT','NTEXT') THEN length "
+      "END "
+      "AS CHARACTER_MAXIMUM_LENGTH, CASE type_name WHEN 'TINYINT' THEN 3 WHEN 'SMALLINT' THEN 5 "
+      "WHEN 'INT' THEN 10 WHEN 'INTEGER' THEN 10 WHEN 'BIGINT' THEN 19 WHEN 'FLOAT' THEN 53 "
+      "WHEN 'REAL' THEN 24 WHEN 'DECIMAL' THEN precision WHEN 'NUMERIC' THEN precision END "
+      "AS NUMERIC_PRECISION, CASE WHEN type_name IN ('TINYINT','SMALLINT','INT','INTEGER',"
+      "'BIGINT','DECIMAL','NUMERIC') THEN scale END AS NUMERIC_SCALE FROM \"__qiva_columns\")";
+  out.columns = {{"TABLE_CATALOG", SType::Text},
+                 {"TABLE_SCHEMA", SType::Text},
+                 {"TABLE_NAME", SType::Text},
+                 {"COLUMN_NAME", SType::Text},
+                 {"ORDINAL_POSITION", SType::Int},
+                 {"COLUMN_DEFAULT", SType::Text},
+                 {"IS_NULLABLE", SType::Text},
+                 {"DATA_TYPE", SType::Text},
+                 {"CHARACTER_MAXIMUM_LENGTH", SType::Int},
+                 {"NUMERIC_PRECISION", SType::Int},
+                 {"NUMERIC_SCALE", SType::Int}};
+  return true;
+}
+
+// dbo.sysobjects (every object) and sys.procedures (the procedures only).
+bool Translator::SysObjects(bool proceduresOnly, Source& out) {
+  const std::string where = proceduresOnly ? " WHERE type = 'P'" : "";
+  out.sql =
+      "(SELECT name, object_id AS id, object_id, type AS xtype, type, 1 AS uid FROM "
+      "\"__qiva_objects\"" +
+      where + ")";
+  out.columns = {{"name", SType::Text},  {"id", SType::Int},    {"object_id", SType::Int},
+                 {"xtype", SType::Text}, {"type", SType::Text}, {"uid", SType::Int}};
   return true;
 }
 
@@ -529,189 +541,254 @@ bool Translator::Emit(const Expr& e, std::string& out, SType& type) {
       return EmitFunc(e, out, type);
     case Expr::Kind::Convert:
       return EmitConvert(e, out, type);
-    case Expr::Kind::Unary: {
-      std::string a;
-      SType ta;
-      if (!Emit(*e.args[0], a, ta)) return false;
-      if (e.name == "NOT") {
-        out += "(NOT " + a + ")";
-        type = SType::Int;
-      } else {
-        out += "(" + e.name + a + ")";
-        type = ta;
-      }
-      return true;
-    }
-    case Expr::Kind::Binary: {
-      if (e.name == "AND" || e.name == "OR") {
-        std::string a, b;
-        SType ta, tb;
-        if (!Emit(*e.args[0], a, ta) || !Emit(*e.args[1], b, tb)) return false;
-        out += "(" + a + " " + e.name + " " + b + ")";
-        type = SType::Int;
-        return true;
-      }
-      if (e.name == "+" || e.name == "-" || e.name == "*" || e.name == "/" || e.name == "%") {
-        std::string a, b;
-        SType ta, tb;
-        if (!Emit(*e.args[0], a, ta) || !Emit(*e.args[1], b, tb)) return false;
-        if (e.name == "+" && (ta == SType::Text || tb == SType::Text) && ta != SType::DateTime &&
-            tb != SType::DateTime && ta != SType::Int && tb != SType::Int && ta != SType::Real &&
-            tb != SType::Real) {
-          out += "(" + a + " || " + b + ")";
-          type = SType::Text;
-        } else {
-          out += "(" + a + " " + e.name + " " + b + ")";
-          type = ta == SType::Real || tb == SType::Real ? SType::Real
-                 : ta == SType::Int && tb == SType::Int ? SType::Int
-                                                        : SType::Unknown;
-        }
-        return true;
-      }
-      type = SType::Int;
-      return EmitComparison(e.name, *e.args[0], *e.args[1], out);
-    }
-    case Expr::Kind::Between: {
-      std::string x, lo, hi;
-      SType tx, tl, th;
-      if (!Emit(*e.args[0], x, tx) || !Emit(*e.args[1], lo, tl) || !Emit(*e.args[2], hi, th))
-        return false;
-      const bool dt = tx == SType::DateTime || tl == SType::DateTime || th == SType::DateTime;
-      const auto wrap = [&](std::string& s, SType t) {
-        if (dt && t != SType::DateTime && t != SType::Null) s = "qiva_dt(" + s + ")";
-      };
-      wrap(x, tx);
-      wrap(lo, tl);
-      wrap(hi, th);
-      const bool text = !dt && (tx == SType::Text || tl == SType::Text || th == SType::Text);
-      out += "(" + x + (text ? " COLLATE NOCASE" : "") +
-             (e.negated ? " NOT BETWEEN " : " BETWEEN ") + lo + " AND " + hi + ")";
-      type = SType::Int;
-      return true;
-    }
-    case Expr::Kind::IsNull: {
-      std::string a;
-      SType ta;
-      if (!Emit(*e.args[0], a, ta)) return false;
-      out += "(" + a + (e.negated ? " IS NOT NULL)" : " IS NULL)");
-      type = SType::Int;
-      return true;
-    }
-    case Expr::Kind::Like: {
-      std::string a, b;
-      SType ta, tb;
-      if (!Emit(*e.args[0], a, ta) || !Emit(*e.args[1], b, tb)) return false;
-      out += "(" + a + (e.negated ? " NOT LIKE " : " LIKE ") + b + ")";
-      type = SType::Int;
-      return true;
-    }
-    case Expr::Kind::Exists: {
-      std::string s;
-      if (!Select(*e.select, s)) return false;
-      out += "EXISTS (" + s + ")";
-      type = SType::Int;
-      return true;
-    }
-    case Expr::Kind::Subquery: {
-      std::string s;
-      if (!Select(*e.select, s)) return false;
-      out += "(" + s + ")";
-      return true;
-    }
+    case Expr::Kind::Unary:
+      return EmitUnary(e, out, type);
+    case Expr::Kind::Binary:
+      return EmitBinary(e, out, type);
+    case Expr::Kind::Between:
+      return EmitBetween(e, out, type);
+    case Expr::Kind::IsNull:
+      return EmitIsNull(e, out, type);
+    case Expr::Kind::Like:
+      return EmitLike(e, out, type);
+    case Expr::Kind::Exists:
+    case Expr::Kind::Subquery:
+      return EmitSubquery(e, out, type);
   }
   return Fail(102, "Incorrect syntax.");
 }
 
+// NOT, or a sign before a number.
+bool Translator::EmitUnary(const Expr& e, std::string& out, SType& type) {
+  std::string a;
+  SType ta;
+  if (!Emit(*e.args[0], a, ta)) return false;
+  if (e.name == "NOT") {
+    out += "(NOT " + a + ")";
+    type = SType::Int;
+  } else {
+    out += "(" + e.name + a + ")";
+    type = ta;
+  }
+  return true;
+}
+
+// AND and OR, arithmetic (+ joins text when neither side is a number or a datetime), and the
+// comparisons.
+bool Translator::EmitBinary(const Expr& e, std::string& out, SType& type) {
+  if (e.name == "AND" || e.name == "OR") {
+    std::string a, b;
+    SType ta, tb;
+    if (!Emit(*e.args[0], a, ta) || !Emit(*e.args[1], b, tb)) return false;
+    out += "(" + a + " " + e.name + " " + b + ")";
+    type = SType::Int;
+    return true;
+  }
+  if (e.name == "+" || e.name == "-" || e.name == "*" || e.name == "/" || e.name == "%")
+    return EmitArithmetic(e, out, type);
+  type = SType::Int;
+  return EmitComparison(e.name, *e.args[0], *e.args[1], out);
+}
+
+bool Translator::EmitArithmetic(const Expr& e, std::string& out, SType& type) {
+  std::string a, b;
+  SType ta, tb;
+  if (!Emit(*e.args[0], a, ta) || !Emit(*e.args[1], b, tb)) return false;
+  if (e.name == "+" && (ta == SType::Text || tb == SType::Text) && ta != SType::DateTime &&
+      tb != SType::DateTime && ta != SType::Int && tb != SType::Int && ta != SType::Real &&
+      tb != SType::Real) {
+    out += "(" + a + " || " + b + ")";
+    type = SType::Text;
+  } else {
+    out += "(" + a + " " + e.name + " " + b + ")";
+    type = ta == SType::Real || tb == SType::Real ? SType::Real
+           : ta == SType::Int && tb == SType::Int ? SType::Int
+                                                  : SType::Unknown;
+  }
+  return true;
+}
+
+// [NOT] BETWEEN: as datetimes when any of the three is one, else text without regard to case.
+bool Translator::EmitBetween(const Expr& e, std::string& out, SType& type) {
+  std::string x, lo, hi;
+  SType tx, tl, th;
+  if (!Emit(*e.args[0], x, tx) || !Emit(*e.args[1], lo, tl) || !Emit(*e.args[2], hi, th))
+    return false;
+  const bool dt = tx == SType::DateTime || tl == SType::DateTime || th == SType::DateTime;
+  const auto wrap = [&](std::string& s, SType t) {
+    if (dt && t != SType::DateTime && t != SType::Null) s = "qiva_dt(" + s + ")";
+  };
+  wrap(x, tx);
+  wrap(lo, tl);
+  wrap(hi, th);
+  const bool text = !dt && (tx == SType::Text || tl == SType::Text || th == SType::Text);
+  out += "(" + x + (text ? " COLLATE NOCASE" : "") + (e.negated ? " NOT BETWEEN " : " BETWEEN ") +
+         lo + " AND " + hi + ")";
+  type = SType::Int;
+  return true;
+}
+
+bool Translator::EmitIsNull(const Expr& e, std::string& out, SType& type) {
+  std::string a;
+  SType ta;
+  if (!Emit(*e.args[0], a, ta)) return false;
+  out += "(" + a + (e.negated ? " IS NOT NULL)" : " IS NULL)");
+  type = SType::Int;
+  return true;
+}
+
+bool Translator::EmitLike(const Expr& e, std::string& out, SType& type) {
+  std::string a, b;
+  SType ta, tb;
+  if (!Emit(*e.args[0], a, ta) || !Emit(*e.args[1], b, tb)) return false;
+  out += "(" + a + (e.negated ? " NOT LIKE " : " LIKE ") + b + ")";
+  type = SType::Int;
+  return true;
+}
+
+// EXISTS (select), or a select whose single value is the expression's.
+bool Translator::EmitSubquery(const Expr& e, std::string& out, SType& type) {
+  std::string s;
+  if (!Select(*e.select, s)) return false;
+  if (e.kind == Expr::Kind::Exists) {
+    out += "EXISTS (" + s + ")";
+    type = SType::Int;
+  } else {
+    out += "(" + s + ")";
+  }
+  return true;
+}
+
+namespace {
+
+// A function call whose arguments have been translated.
+struct FuncCall {
+  const std::string& name;
+  std::vector<std::string> a;  // the arguments' SQLite text
+  std::vector<SType> t;        // their types
+  const std::string& dbName;
+};
+
+void EmitGetDate(const FuncCall&, std::string& out, SType& type) {
+  out += "qiva_getdate()";
+  type = SType::DateTime;
+}
+
+void EmitScopeIdentity(const FuncCall&, std::string& out, SType& type) {
+  out += "qiva_scope_identity()";
+  type = SType::Real;
+}
+
+void EmitDbName(const FuncCall& c, std::string& out, SType& type) {
+  out += QuoteText(c.dbName);
+  type = SType::Text;
+}
+
+void EmitAppName(const FuncCall&, std::string& out, SType& type) {
+  out += "qiva_app_name()";
+  type = SType::Text;
+}
+
+void EmitServerProperty(const FuncCall& c, std::string& out, SType& type) {
+  out += "qiva_serverproperty(" + c.a[0] + ")";
+  type = SType::Text;
+}
+
+// Of a database's properties only its collation is known: the connection's.
+void EmitDatabasePropertyEx(const FuncCall& c, std::string& out, SType& type) {
+  out += "(CASE upper(" + c.a[1] + ") WHEN 'COLLATION' THEN qiva_serverproperty('Collation') END)";
+  type = SType::Text;
+}
+
+void EmitObjectId(const FuncCall& c, std::string& out, SType& type) {
+  out += "(SELECT object_id FROM \"__qiva_objects\" WHERE name = qiva_objname(" + c.a[0] + "))";
+  type = SType::Int;
+}
+
+void EmitObjectProperty(const FuncCall& c, std::string& out, SType& type) {
+  out += "(SELECT CASE upper(" + c.a[1] +
+         ") WHEN 'ISUSERTABLE' THEN type = 'U' WHEN 'ISTABLE' THEN type = 'U' "
+         "WHEN 'ISPROCEDURE' THEN type = 'P' END FROM \"__qiva_objects\" WHERE object_id = " +
+         c.a[0] + ")";
+  type = SType::Int;
+}
+
+// ISNULL(value, replacement): a replacement for a datetime is read as one.
+void EmitIsNullFunc(const FuncCall& c, std::string& out, SType& type) {
+  std::string replacement = c.a[1];
+  if (c.t[0] == SType::DateTime && c.t[1] != SType::DateTime && c.t[1] != SType::Null)
+    replacement = "qiva_dt(" + replacement + ")";
+  out += "ifnull(" + c.a[0] + ", " + replacement + ")";
+  type = c.t[0] == SType::Null ? c.t[1] : c.t[0];
+}
+
+void EmitReplace(const FuncCall& c, std::string& out, SType& type) {
+  out += "qiva_replace(" + c.a[0] + ", " + c.a[1] + ", " + c.a[2] + ")";
+  type = SType::Text;
+}
+
+// MAX, MIN and COUNT: COUNT is an integer, the others keep their argument's type.
+void EmitAggregate(const FuncCall& c, std::string& out, SType& type) {
+  out += c.name + "(" + c.a[0] + ")";
+  type = c.name == "COUNT" ? SType::Int : c.t[0];
+}
+
+// The character of a code: CHAR reads it in the Latin-1 range (SQL Server's default code page
+// agrees on 0 to 127, where CHAR(13) and CHAR(10) lie), NCHAR in the Unicode range. Outside
+// them the result is NULL, as on SQL Server.
+void EmitChar(const FuncCall& c, std::string& out, SType& type) {
+  const std::string top = c.name == "CHAR" ? "255" : "65535";
+  out += "(CASE WHEN (" + c.a[0] + ") BETWEEN 0 AND " + top + " THEN char(" + c.a[0] + ") END)";
+  type = SType::Text;
+}
+
+// A built-in function: its argument count, whether a wrong count is found before the arguments
+// are translated (as SQL Server reports it for these) or after, and its translation.
+struct FuncRule {
+  const char* name;
+  size_t minArgs, maxArgs;
+  bool countFirst;
+  void (*emit)(const FuncCall&, std::string&, SType&);
+};
+
+constexpr FuncRule kFunctions[] = {
+    {"GETDATE", 0, 0, true, EmitGetDate},
+    {"SCOPE_IDENTITY", 0, 0, true, EmitScopeIdentity},
+    {"DB_NAME", 0, 0, true, EmitDbName},
+    {"APP_NAME", 0, 0, true, EmitAppName},
+    {"SERVERPROPERTY", 1, 1, true, EmitServerProperty},
+    {"DATABASEPROPERTYEX", 2, 2, true, EmitDatabasePropertyEx},
+    {"OBJECT_ID", 1, 2, true, EmitObjectId},
+    {"OBJECTPROPERTY", 2, 2, true, EmitObjectProperty},
+    {"ISNULL", 2, 2, false, EmitIsNullFunc},
+    {"REPLACE", 3, 3, false, EmitReplace},
+    {"MAX", 1, 1, false, EmitAggregate},
+    {"MIN", 1, 1, false, EmitAggregate},
+    {"COUNT", 1, 1, false, EmitAggregate},
+    {"CHAR", 1, 1, false, EmitChar},
+    {"NCHAR", 1, 1, false, EmitChar},
+};
+
+}  // namespace
+
 bool Translator::EmitFunc(const Expr& e, std::string& out, SType& type) {
-  const std::string& f = e.name;
-  std::vector<std::string> a(e.args.size());
-  std::vector<SType> t(e.args.size(), SType::Unknown);
-  const auto argc = [&](size_t lo, size_t hi) {
-    if (e.args.size() < lo || e.args.size() > hi)
-      return Fail(
-          174, "The " + ToUpper(f) + " function requires " + std::to_string(lo) + " argument(s).");
-    return true;
+  const FuncRule* rule = nullptr;
+  for (const FuncRule& r : kFunctions)
+    if (e.name == r.name) rule = &r;
+  const auto countOk = [&] {
+    if (e.args.size() >= rule->minArgs && e.args.size() <= rule->maxArgs) return true;
+    return Fail(174, "The " + ToUpper(e.name) + " function requires " +
+                         std::to_string(rule->minArgs) + " argument(s).");
   };
-  const auto emitArgs = [&]() {
-    for (size_t i = 0; i < e.args.size(); ++i)
-      if (!Emit(*e.args[i], a[i], t[i])) return false;
-    return true;
-  };
-  if (f == "GETDATE") {
-    if (!argc(0, 0)) return false;
-    out += "qiva_getdate()";
-    type = SType::DateTime;
-    return true;
-  }
-  if (f == "SCOPE_IDENTITY") {
-    if (!argc(0, 0)) return false;
-    out += "qiva_scope_identity()";
-    type = SType::Real;
-    return true;
-  }
-  if (f == "DB_NAME" || f == "APP_NAME") {
-    if (!argc(0, 0)) return false;
-    out += f == "DB_NAME" ? QuoteText(dbName_) : std::string("qiva_app_name()");
-    type = SType::Text;
-    return true;
-  }
-  if (f == "SERVERPROPERTY" || f == "DATABASEPROPERTYEX") {
-    const size_t n = f == "SERVERPROPERTY" ? 1 : 2;
-    if (!argc(n, n) || !emitArgs()) return false;
-    // Of a database's properties only its collation is known: the connection's.
-    out += n == 1 ? "qiva_serverproperty(" + a[0] + ")"
-                  : "(CASE upper(" + a[1] +
-                        ") WHEN 'COLLATION' THEN qiva_serverproperty('Collation') END)";
-    type = SType::Text;
-    return true;
-  }
-  if (f == "OBJECT_ID") {
-    if (!argc(1, 2) || !emitArgs()) return false;
-    out += "(SELECT object_id FROM \"__qiva_objects\" WHERE name = qiva_objname(" + a[0] + "))";
-    type = SType::Int;
-    return true;
-  }
-  if (f == "OBJECTPROPERTY") {
-    if (!argc(2, 2) || !emitArgs()) return false;
-    out += "(SELECT CASE upper(" + a[1] +
-           ") WHEN 'ISUSERTABLE' THEN type = 'U' WHEN 'ISTABLE' THEN type = 'U' "
-           "WHEN 'ISPROCEDURE' THEN type = 'P' END FROM \"__qiva_objects\" WHERE object_id = " +
-           a[0] + ")";
-    type = SType::Int;
-    return true;
-  }
-  if (!emitArgs()) return false;
-  if (f == "ISNULL") {
-    if (!argc(2, 2)) return false;
-    if (t[0] == SType::DateTime && t[1] != SType::DateTime && t[1] != SType::Null)
-      a[1] = "qiva_dt(" + a[1] + ")";
-    out += "ifnull(" + a[0] + ", " + a[1] + ")";
-    type = t[0] == SType::Null ? t[1] : t[0];
-    return true;
-  }
-  if (f == "REPLACE") {
-    if (!argc(3, 3)) return false;
-    out += "qiva_replace(" + a[0] + ", " + a[1] + ", " + a[2] + ")";
-    type = SType::Text;
-    return true;
-  }
-  if (f == "MAX" || f == "MIN" || f == "COUNT") {
-    if (!argc(1, 1)) return false;
-    out += ToUpper(f) + "(" + a[0] + ")";
-    type = f == "COUNT" ? SType::Int : t[0];
-    return true;
-  }
-  if (f == "CHAR" || f == "NCHAR") {
-    // The character of a code: CHAR reads it in the Latin-1 range (SQL Server's default code
-    // page agrees on 0 to 127, where CHAR(13) and CHAR(10) lie), NCHAR in the Unicode range.
-    // Outside them the result is NULL, as on SQL Server.
-    if (!argc(1, 1)) return false;
-    const std::string top = f == "CHAR" ? "255" : "65535";
-    out += "(CASE WHEN (" + a[0] + ") BETWEEN 0 AND " + top + " THEN char(" + a[0] + ") END)";
-    type = SType::Text;
-    return true;
-  }
-  return Fail(195, "'" + f + "' is not a recognized built-in function name.");
+  if (rule && rule->countFirst && !countOk()) return false;
+  FuncCall call{e.name, std::vector<std::string>(e.args.size()),
+                std::vector<SType>(e.args.size(), SType::Unknown), dbName_};
+  for (size_t i = 0; i < e.args.size(); ++i)
+    if (!Emit(*e.args[i], call.a[i], call.t[i])) return false;
+  if (!rule) return Fail(195, "'" + e.name + "' is not a recognized built-in function name.");
+  if (!rule->countFirst && !countOk()) return false;
+  rule->emit(call, out, type);
+  return true;
 }
 
 bool Translator::EmitConvert(const Expr& e, std::string& out, SType& type) {

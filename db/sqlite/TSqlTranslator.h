@@ -65,6 +65,9 @@ class Translator {
   };
 
   bool ResolveSource(const TableRef& ref, Source& out);
+  bool InformationSchemaTables(Source& out);
+  bool InformationSchemaColumns(Source& out);
+  bool SysObjects(bool proceduresOnly, Source& out);
   bool Select(const SelectStmt& s, std::string& sql);
   bool Insert(const tsql::Statement& st, std::string& sql);
   bool Update(const tsql::Statement& st, std::string& sql);
@@ -74,6 +77,13 @@ class Translator {
   bool EmitFunc(const Expr& e, std::string& out, SType& type);
   bool EmitConvert(const Expr& e, std::string& out, SType& type);
   bool EmitComparison(const std::string& op, const Expr& l, const Expr& r, std::string& out);
+  bool EmitUnary(const Expr& e, std::string& out, SType& type);
+  bool EmitBinary(const Expr& e, std::string& out, SType& type);
+  bool EmitArithmetic(const Expr& e, std::string& out, SType& type);
+  bool EmitBetween(const Expr& e, std::string& out, SType& type);
+  bool EmitIsNull(const Expr& e, std::string& out, SType& type);
+  bool EmitLike(const Expr& e, std::string& out, SType& type);
+  bool EmitSubquery(const Expr& e, std::string& out, SType& type);
   bool EmitColumn(const Expr& e, std::string& out, SType& type);
   void EmitLiteral(const Expr& e, std::string& out, SType& type);
   bool Fail(int number, std::string message);
