@@ -324,13 +324,172 @@ void Col(sqlite3_context* ctx, int, sqlite3_value** argv) {
 
 }  // namespace
 
-bool ConvertForColumn(const SqlValue& in, const ColumnTarget& c, const SessionState& state,
-                      SqlValue& out, std::string& buffer, int& number, std::string& message) {
-  const auto fail = [&](int n, std::string m) {
+namespace {
+
+// A conversion's failure: SQL Server's message number and text, handed to the caller.
+struct Refusal {
+  int& number;
+  std::string& message;
+  bool operator()(int n, std::string m) const {
     number = n;
     message = std::move(m);
     return false;
-  };
+  }
+};
+
+// Into a character column: numbers as SQL Server writes them, text longer than the column
+// refused (2628), or cut for a CAST.
+bool ConvertToText(const SqlValue& in, const ColumnTarget& c, const SessionState& state,
+                   SqlValue& out, std::string& buffer, const Refusal& fail) {
+  std::string_view s = in.text;
+  if (in.type == SqlValue::Type::Real) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.6g", in.d);  // SQL Server writes a float with 6 digits
+    buffer = buf;
+    s = buffer;
+  } else if (in.type == SqlValue::Type::Int) {
+    buffer = std::to_string(in.i);
+    s = buffer;
+  }
+  if (c.length >= 0 && s.size() > static_cast<size_t>(c.length)) {
+    if (c.op != 3)
+      return fail(2628, "String or binary data would be truncated in table '" + state.databaseName +
+                            ".dbo." + c.table + "', column '" + c.column + "'. Truncated value: '" +
+                            std::string(s.substr(0, static_cast<size_t>(c.length))) + "'.");
+    s = s.substr(0, static_cast<size_t>(c.length));
+  }
+  out.type = SqlValue::Type::Text;
+  out.text = s;
+  return true;
+}
+
+// Into an integer or bit column: reals truncated toward zero, '' as 0, TRUE/FALSE for a bit,
+// and a value outside the type's range refused (8115).
+bool ConvertToInteger(const SqlValue& in, const ColumnTarget& c, SqlValue& out,
+                      const Refusal& fail) {
+  long long n = 0;
+  if (in.type == SqlValue::Type::Int) {
+    n = in.i;
+  } else if (in.type == SqlValue::Type::Real) {
+    out.type = SqlValue::Type::Int;
+    if (c.kind == ColKind::Bit) {
+      out.i = in.d != 0.0;
+      return true;
+    }
+    if (!(std::fabs(in.d) < 9.2e18))
+      return fail(8115, "Arithmetic overflow error converting float to data type " +
+                            TypeLabel(c.kind, c.length) + ".");
+    n = static_cast<long long>(in.d);  // SQL Server truncates toward zero
+  } else {
+    const std::string_view s = Trim(in.text);
+    const std::string up = ToUpper(s);
+    out.type = SqlValue::Type::Int;
+    if (c.kind == ColKind::Bit && (up == "TRUE" || up == "FALSE")) {
+      out.i = up == "TRUE";
+      return true;
+    }
+    if (s.empty()) {
+      n = 0;  // SQL Server converts '' to 0
+    } else if (!IntegerText(s, n)) {
+      double d;
+      if (c.kind == ColKind::Bit && RealText(s, d)) {
+        out.i = d != 0.0;
+        return true;
+      }
+      return fail(245, "Conversion failed when converting the varchar value '" +
+                           std::string(in.text) + "' to data type " + TypeLabel(c.kind, c.length) +
+                           ".");
+    }
+  }
+  out.type = SqlValue::Type::Int;
+  if (c.kind == ColKind::Bit) {
+    out.i = n != 0;
+    return true;
+  }
+  long long lo = std::numeric_limits<int>::min(), hi = std::numeric_limits<int>::max();
+  if (c.length == 8) {
+    lo = std::numeric_limits<long long>::min();
+    hi = std::numeric_limits<long long>::max();
+  }
+  if (c.length == 2) {
+    lo = -32768;
+    hi = 32767;
+  }
+  if (c.length == 1) {
+    lo = 0;
+    hi = 255;
+  }
+  if (n < lo || n > hi)
+    return fail(8115, "Arithmetic overflow error converting expression to data type " +
+                          TypeLabel(c.kind, c.length) + ".");
+  out.i = n;
+  return true;
+}
+
+// Into a float or decimal column: a decimal rounded to its scale and refused (8115) when it has
+// more integer digits than its precision leaves.
+bool ConvertToNumber(const SqlValue& in, const ColumnTarget& c, SqlValue& out,
+                     const Refusal& fail) {
+  double d = 0;
+  if (in.type == SqlValue::Type::Int) {
+    d = static_cast<double>(in.i);
+  } else if (in.type == SqlValue::Type::Real) {
+    d = in.d;
+  } else {
+    const std::string_view s = Trim(in.text);
+    if (!(s.empty() && c.kind == ColKind::Real) && !RealText(s, d))
+      return fail(8114, std::string("Error converting data type varchar to ") +
+                            (c.kind == ColKind::Real ? "float." : "numeric."));
+  }
+  if (c.kind == ColKind::Decimal) {
+    const double f = std::pow(10.0, c.scale);
+    d = std::round(d * f) / f;
+    // decimal(p,s) holds p-s integer digits; SQL Server refuses a larger value (8115)
+    // rather than store it.
+    if (c.length > 0 && !(std::fabs(d) < std::pow(10.0, c.length - c.scale))) {
+      const char* source = "varchar";
+      if (in.type == SqlValue::Type::Int) {
+        source = in.i >= std::numeric_limits<int>::min() && in.i <= std::numeric_limits<int>::max()
+                     ? "int"
+                     : "numeric";
+      } else if (in.type == SqlValue::Type::Real) {
+        source = !in.text.empty() && in.text.find_first_of("eE") == std::string_view::npos
+                     ? "numeric"
+                     : "float";
+      }
+      return fail(8115, std::string("Arithmetic overflow error converting ") + source +
+                            " to data type numeric.");
+    }
+  }
+  out.type = SqlValue::Type::Real;
+  out.d = d;
+  return true;
+}
+
+// Into a datetime column: text read in the session's date order, a number as days since
+// 1900-01-01; stored as the canonical text.
+bool ConvertToDateTime(const SqlValue& in, const SessionState& state, SqlValue& out,
+                       std::string& buffer, const Refusal& fail) {
+  SqlDateTime dt;
+  if (in.type != SqlValue::Type::Text) {
+    if (!DateTimeFromDays(in.type == SqlValue::Type::Int ? static_cast<double>(in.i) : in.d, dt))
+      return fail(8115, "Arithmetic overflow error converting expression to data type datetime.");
+  } else {
+    const DateError e = ParseDateTime(in.text, state.dateOrder, dt);
+    if (e == DateError::Syntax) return fail(241, kConversionFailed);
+    if (e == DateError::OutOfRange) return fail(242, kOutOfRange);
+  }
+  FormatCanonical(dt, buffer);
+  out.type = SqlValue::Type::Text;
+  out.text = buffer;
+  return true;
+}
+
+}  // namespace
+
+bool ConvertForColumn(const SqlValue& in, const ColumnTarget& c, const SessionState& state,
+                      SqlValue& out, std::string& buffer, int& number, std::string& message) {
+  const Refusal fail{number, message};
   out = SqlValue{};
   if (in.type == SqlValue::Type::Null) {
     if (c.notNull && c.op != 3)
@@ -341,144 +500,16 @@ bool ConvertForColumn(const SqlValue& in, const ColumnTarget& c, const SessionSt
     return true;
   }
   switch (c.kind) {
-    case ColKind::Text: {
-      std::string_view s = in.text;
-      if (in.type == SqlValue::Type::Real) {
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "%.6g", in.d);  // SQL Server writes a float with 6 digits
-        buffer = buf;
-        s = buffer;
-      } else if (in.type == SqlValue::Type::Int) {
-        buffer = std::to_string(in.i);
-        s = buffer;
-      }
-      if (c.length >= 0 && s.size() > static_cast<size_t>(c.length)) {
-        if (c.op != 3)
-          return fail(2628, "String or binary data would be truncated in table '" +
-                                state.databaseName + ".dbo." + c.table + "', column '" + c.column +
-                                "'. Truncated value: '" +
-                                std::string(s.substr(0, static_cast<size_t>(c.length))) + "'.");
-        s = s.substr(0, static_cast<size_t>(c.length));
-      }
-      out.type = SqlValue::Type::Text;
-      out.text = s;
-      return true;
-    }
+    case ColKind::Text:
+      return ConvertToText(in, c, state, out, buffer, fail);
     case ColKind::Int:
-    case ColKind::Bit: {
-      long long n = 0;
-      if (in.type == SqlValue::Type::Int) {
-        n = in.i;
-      } else if (in.type == SqlValue::Type::Real) {
-        out.type = SqlValue::Type::Int;
-        if (c.kind == ColKind::Bit) {
-          out.i = in.d != 0.0;
-          return true;
-        }
-        if (!(std::fabs(in.d) < 9.2e18))
-          return fail(8115, "Arithmetic overflow error converting float to data type " +
-                                TypeLabel(c.kind, c.length) + ".");
-        n = static_cast<long long>(in.d);  // SQL Server truncates toward zero
-      } else {
-        const std::string_view s = Trim(in.text);
-        const std::string up = ToUpper(s);
-        out.type = SqlValue::Type::Int;
-        if (c.kind == ColKind::Bit && (up == "TRUE" || up == "FALSE")) {
-          out.i = up == "TRUE";
-          return true;
-        }
-        if (s.empty()) {
-          n = 0;  // SQL Server converts '' to 0
-        } else if (!IntegerText(s, n)) {
-          double d;
-          if (c.kind == ColKind::Bit && RealText(s, d)) {
-            out.i = d != 0.0;
-            return true;
-          }
-          return fail(245, "Conversion failed when converting the varchar value '" +
-                               std::string(in.text) + "' to data type " +
-                               TypeLabel(c.kind, c.length) + ".");
-        }
-      }
-      out.type = SqlValue::Type::Int;
-      if (c.kind == ColKind::Bit) {
-        out.i = n != 0;
-        return true;
-      }
-      long long lo = std::numeric_limits<int>::min(), hi = std::numeric_limits<int>::max();
-      if (c.length == 8) {
-        lo = std::numeric_limits<long long>::min();
-        hi = std::numeric_limits<long long>::max();
-      }
-      if (c.length == 2) {
-        lo = -32768;
-        hi = 32767;
-      }
-      if (c.length == 1) {
-        lo = 0;
-        hi = 255;
-      }
-      if (n < lo || n > hi)
-        return fail(8115, "Arithmetic overflow error converting expression to data type " +
-                              TypeLabel(c.kind, c.length) + ".");
-      out.i = n;
-      return true;
-    }
+    case ColKind::Bit:
+      return ConvertToInteger(in, c, out, fail);
     case ColKind::Real:
-    case ColKind::Decimal: {
-      double d = 0;
-      if (in.type == SqlValue::Type::Int) {
-        d = static_cast<double>(in.i);
-      } else if (in.type == SqlValue::Type::Real) {
-        d = in.d;
-      } else {
-        const std::string_view s = Trim(in.text);
-        if (!(s.empty() && c.kind == ColKind::Real) && !RealText(s, d))
-          return fail(8114, std::string("Error converting data type varchar to ") +
-                                (c.kind == ColKind::Real ? "float." : "numeric."));
-      }
-      if (c.kind == ColKind::Decimal) {
-        const double f = std::pow(10.0, c.scale);
-        d = std::round(d * f) / f;
-        // decimal(p,s) holds p-s integer digits; SQL Server refuses a larger value (8115)
-        // rather than store it.
-        if (c.length > 0 && !(std::fabs(d) < std::pow(10.0, c.length - c.scale))) {
-          const char* source = "varchar";
-          if (in.type == SqlValue::Type::Int) {
-            source =
-                in.i >= std::numeric_limits<int>::min() && in.i <= std::numeric_limits<int>::max()
-                    ? "int"
-                    : "numeric";
-          } else if (in.type == SqlValue::Type::Real) {
-            source = !in.text.empty() && in.text.find_first_of("eE") == std::string_view::npos
-                         ? "numeric"
-                         : "float";
-          }
-          return fail(8115, std::string("Arithmetic overflow error converting ") + source +
-                                " to data type numeric.");
-        }
-      }
-      out.type = SqlValue::Type::Real;
-      out.d = d;
-      return true;
-    }
-    case ColKind::DateTime: {
-      SqlDateTime dt;
-      if (in.type != SqlValue::Type::Text) {
-        if (!DateTimeFromDays(in.type == SqlValue::Type::Int ? static_cast<double>(in.i) : in.d,
-                              dt))
-          return fail(8115,
-                      "Arithmetic overflow error converting expression to data type datetime.");
-      } else {
-        const DateError e = ParseDateTime(in.text, state.dateOrder, dt);
-        if (e == DateError::Syntax) return fail(241, kConversionFailed);
-        if (e == DateError::OutOfRange) return fail(242, kOutOfRange);
-      }
-      FormatCanonical(dt, buffer);
-      out.type = SqlValue::Type::Text;
-      out.text = buffer;
-      return true;
-    }
+    case ColKind::Decimal:
+      return ConvertToNumber(in, c, out, fail);
+    case ColKind::DateTime:
+      return ConvertToDateTime(in, state, out, buffer, fail);
     case ColKind::Other:
       out = in;
       return true;
