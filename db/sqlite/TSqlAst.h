@@ -28,7 +28,6 @@ struct Expr {
     Binary,
     Between,
     IsNull,
-    Like,
     Exists,
     Subquery,
     Star,
@@ -41,7 +40,7 @@ struct Expr {
   std::string name;       // Column: name; Func: upper-case name; Unary/Binary: upper-case operator;
                           // Variable: upper-case name with its @
   std::string qualifier;  // Column: table or alias before the name
-  bool negated = false;   // NOT BETWEEN, NOT LIKE, IS NOT NULL
+  bool negated = false;   // NOT BETWEEN, IS NOT NULL
   std::vector<std::unique_ptr<Expr>> args;
   std::unique_ptr<SelectStmt> select;  // Exists, Subquery
   SqlTypeName type;                    // Convert
@@ -70,7 +69,6 @@ struct SelectStmt {
   bool hasFrom = false;
   TableRef from;
   ExprPtr where;
-  std::vector<ExprPtr> groupBy;
   std::vector<OrderItem> orderBy;
 };
 

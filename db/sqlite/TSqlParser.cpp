@@ -242,8 +242,9 @@ class Parser {
       }
     }
     if (Kw("IN") || (Kw("NOT") && IsWord(Peek(), "IN"))) Unsupported("IN");
+    if (Kw("LIKE") || (Kw("NOT") && IsWord(Peek(), "LIKE"))) Unsupported("LIKE");
     bool negated = false;
-    if (Kw("NOT") && (IsWord(Peek(), "BETWEEN") || IsWord(Peek(), "LIKE"))) {
+    if (Kw("NOT") && IsWord(Peek(), "BETWEEN")) {
       ++pos_;
       negated = true;
     }
@@ -253,13 +254,6 @@ class Parser {
       e->args.push_back(std::move(left));
       e->args.push_back(ParseAdditive());
       ExpectKw("AND");
-      e->args.push_back(ParseAdditive());
-      return e;
-    }
-    if (AcceptKw("LIKE")) {
-      auto e = Make(Expr::Kind::Like);
-      e->negated = negated;
-      e->args.push_back(std::move(left));
       e->args.push_back(ParseAdditive());
       return e;
     }
@@ -444,12 +438,7 @@ class Parser {
       ParseAlias(s->from);
     }
     if (AcceptKw("WHERE")) s->where = ParseExpr();
-    if (Kw("GROUP")) {
-      ++pos_;
-      ExpectKw("BY");
-      do s->groupBy.push_back(ParseExpr());
-      while (AcceptSym(","));
-    }
+    if (Kw("GROUP")) Unsupported("GROUP BY");
     if (Kw("ORDER")) {
       ++pos_;
       ExpectKw("BY");

@@ -248,15 +248,6 @@ bool Translator::Select(const SelectStmt& s, std::string& sql) {
     }
     sql += " WHERE " + e;
   }
-  for (size_t i = 0; i < s.groupBy.size(); ++i) {
-    std::string e;
-    SType t;
-    if (!Emit(*s.groupBy[i], e, t)) {
-      pop();
-      return false;
-    }
-    sql += (i == 0 ? " GROUP BY " : ", ") + e;
-  }
   for (size_t i = 0; i < s.orderBy.size(); ++i) {
     std::string e;
     SType t = SType::Unknown;
@@ -549,8 +540,6 @@ bool Translator::Emit(const Expr& e, std::string& out, SType& type) {
       return EmitBetween(e, out, type);
     case Expr::Kind::IsNull:
       return EmitIsNull(e, out, type);
-    case Expr::Kind::Like:
-      return EmitLike(e, out, type);
     case Expr::Kind::Exists:
     case Expr::Kind::Subquery:
       return EmitSubquery(e, out, type);
@@ -633,15 +622,6 @@ bool Translator::EmitIsNull(const Expr& e, std::string& out, SType& type) {
   SType ta;
   if (!Emit(*e.args[0], a, ta)) return false;
   out += "(" + a + (e.negated ? " IS NOT NULL)" : " IS NULL)");
-  type = SType::Int;
-  return true;
-}
-
-bool Translator::EmitLike(const Expr& e, std::string& out, SType& type) {
-  std::string a, b;
-  SType ta, tb;
-  if (!Emit(*e.args[0], a, ta) || !Emit(*e.args[1], b, tb)) return false;
-  out += "(" + a + (e.negated ? " NOT LIKE " : " LIKE ") + b + ")";
   type = SType::Int;
   return true;
 }

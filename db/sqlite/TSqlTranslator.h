@@ -82,7 +82,6 @@ class Translator {
   bool EmitArithmetic(const Expr& e, std::string& out, SType& type);
   bool EmitBetween(const Expr& e, std::string& out, SType& type);
   bool EmitIsNull(const Expr& e, std::string& out, SType& type);
-  bool EmitLike(const Expr& e, std::string& out, SType& type);
   bool EmitSubquery(const Expr& e, std::string& out, SType& type);
   bool EmitColumn(const Expr& e, std::string& out, SType& type);
   void EmitLiteral(const Expr& e, std::string& out, SType& type);
