@@ -12,15 +12,7 @@ namespace {
 
 using namespace qiva::import;
 using namespace qiva::import::nhp;
-
-// The statement from its VALUES keyword on, of a record that must be sent.
-std::string values(RecordStatement (*build)(const RecordReader&), const std::string& xml) {
-  const XmlElement element = qiva::import::test::RecordFromXml(xml);
-  const RecordStatement statement = build(RecordReader(element));
-  EXPECT_EQ(statement.skipReason, "") << xml;
-  const std::size_t at = statement.sql.find("VALUES (");
-  return at == std::string::npos ? statement.sql : statement.sql.substr(at);
-}
+using qiva::import::test::ValuesOf;
 
 TEST(NhpStatements, oldSuppliesTableIsWidened) {
   EXPECT_EQ(kWidenSuppliesCode, "alter table QIVA_MEDICAL_SUPPLIES alter column code varchar(100)");
@@ -28,22 +20,22 @@ TEST(NhpStatements, oldSuppliesTableIsWidened) {
 
 // Attribute names in any case; a time after the date goes to the server as written.
 TEST(NhpStatements, medicalSupplyWithEveryAttributeAndWithNone) {
-  EXPECT_EQ(values(MedicalSupplyInsert,
-                   "<MEDICALSUPPLY code=\"MS1\" description=\"Ace 4 mm pentru stilou O'Neill\" "
-                   "validfrom=\"2019-01-01\" VALIDTO=\"2030-12-31 23:59:59\"/>"),
+  EXPECT_EQ(ValuesOf(MedicalSupplyInsert,
+                     "<MEDICALSUPPLY code=\"MS1\" description=\"Ace 4 mm pentru stilou O'Neill\" "
+                     "validfrom=\"2019-01-01\" VALIDTO=\"2030-12-31 23:59:59\"/>"),
             "VALUES ('MS1','Ace 4 mm pentru stilou O''Neill',convert (datetime,'2019-01-01',120), "
             "convert (datetime,'2030-12-31 23:59:59',120) )");
-  EXPECT_EQ(values(MedicalSupplyInsert, "<MEDICALSUPPLY/>"),
+  EXPECT_EQ(ValuesOf(MedicalSupplyInsert, "<MEDICALSUPPLY/>"),
             "VALUES ('','',convert (datetime,'',120), null )");
 }
 
 TEST(NhpStatements, indicatorReadsItsFlagsAsIntegers) {
-  EXPECT_EQ(values(IndicatorInsert, "<NHP_INDICATOR/>"),
+  EXPECT_EQ(ValuesOf(IndicatorInsert, "<NHP_INDICATOR/>"),
             "VALUES ('','',convert (datetime,'',120),'',0,0, null )");
   // true is not a number; leading digits are read up to the first other character.
-  EXPECT_EQ(values(IndicatorInsert,
-                   "<NHP_INDICATOR code=\"X\" NHP=\"P'1\" hasBudget=\"true\" "
-                   "allowCorrection=\" 7x\"/>"),
+  EXPECT_EQ(ValuesOf(IndicatorInsert,
+                     "<NHP_INDICATOR code=\"X\" NHP=\"P'1\" hasBudget=\"true\" "
+                     "allowCorrection=\" 7x\"/>"),
             "VALUES ('X','',convert (datetime,'',120),'P''1',0,7, null )");
 }
 

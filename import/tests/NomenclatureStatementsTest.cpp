@@ -13,27 +13,9 @@ namespace {
 using namespace qiva::import;
 using namespace qiva::import::nomenclatures;
 using qiva::import::test::RecordFromXml;
-
-using Build = RecordStatement (*)(const RecordReader&);
-
-RecordStatement build(Build builder, const std::string& xml) {
-  const XmlElement element = RecordFromXml(xml);
-  return builder(RecordReader(element));
-}
-
-// The statement from its values keyword on, of a record that must be sent.
-std::string values(Build builder, const std::string& xml) {
-  const RecordStatement statement = build(builder, xml);
-  EXPECT_EQ(statement.skipReason, "") << xml;
-  const std::size_t at = statement.sql.find("values (");
-  return at == std::string::npos ? statement.sql : statement.sql.substr(at);
-}
-
-struct ValuesCase {
-  Build builder;
-  const char* xml;
-  const char* values;
-};
+using qiva::import::test::StatementOf;
+using qiva::import::test::ValuesCase;
+using qiva::import::test::ValuesOf;
 
 // Absent attributes: '' for text and dates, 0 for flags and numbers, NULL (or null) where the
 // table takes it, '19000101 00:00' for the ends that the clean-up turns into NULL afterwards.
@@ -55,7 +37,7 @@ TEST(NomenclatureStatements, absentAttributesAreWrittenAsEachColumnWants) {
        "values ('','','19000101 00:00','',null,null,null)"},
       {Icd10Insert, "<ICD10/>", "values ('','','','19000101 00:00',null)"},
   };
-  for (const ValuesCase& c : cases) EXPECT_EQ(values(c.builder, c.xml), c.values) << c.xml;
+  for (const ValuesCase& c : cases) EXPECT_EQ(ValuesOf(c.build, c.xml), c.values) << c.xml;
   const XmlElement bare = RecordFromXml("<CHRONICDISEASE/>");
   EXPECT_EQ(ChronicDiseaseInsert(RecordReader(bare), "").sql,
             "insert into QIVA_CHRONIC_DISEASES (code,Description,displayOrder,validFrom,validTo) "
@@ -98,12 +80,12 @@ TEST(NomenclatureStatements, flagsAndNumbersAreReadAsEachColumnWants) {
        "pointsSrg=\" NaN(1)\"/>",
        "values ('S','','',0.00,0.00,'',0.00,0.00)"},
   };
-  for (const ValuesCase& c : cases) EXPECT_EQ(values(c.builder, c.xml), c.values) << c.xml;
+  for (const ValuesCase& c : cases) EXPECT_EQ(ValuesOf(c.build, c.xml), c.values) << c.xml;
 }
 
 TEST(NomenclatureStatements, doublesApostrophesInEveryQuotedValue) {
   EXPECT_EQ(
-      values(Icd10Insert, "<ICD10 code=\"B'1\" name=\"Boala lui D'Or\" diseaseCategory=\"x'\"/>"),
+      ValuesOf(Icd10Insert, "<ICD10 code=\"B'1\" name=\"Boala lui D'Or\" diseaseCategory=\"x'\"/>"),
       "values ('B''1','Boala lui D''Or','','19000101 00:00','x''')");
   const XmlElement house = RecordFromXml("<INSURANCEHOUSE code=\"a'b\"/>");
   EXPECT_EQ(InsuranceHouseLookup(RecordReader(house)),
@@ -126,21 +108,21 @@ TEST(NomenclatureStatements, chronicDiseaseDescriptionLosesDiacriticsAndUpdatesB
 
 TEST(NomenclatureStatements, skipsARecServiceWhoseTariffIsNotANumber) {
   for (const char* tariff : {"", "abc", "1;delete from QIVA_ICD10", "12,5"}) {
-    const RecordStatement statement =
-        build(RecServiceInsert, std::string("<RECSERVICE code=\"R\" tariff=\"") + tariff + "\"/>");
+    const RecordStatement statement = StatementOf(
+        RecServiceInsert, std::string("<RECSERVICE code=\"R\" tariff=\"") + tariff + "\"/>");
     EXPECT_NE(statement.skipReason, "") << tariff;
     EXPECT_NE(statement.sql.find(std::string(",'',") + tariff + ",''"), std::string::npos);
   }
-  EXPECT_NE(build(RecServiceInsert, "<RECSERVICE code=\"R\"/>").skipReason, "");
+  EXPECT_NE(StatementOf(RecServiceInsert, "<RECSERVICE code=\"R\"/>").skipReason, "");
 }
 
 // A number beyond single precision, or one whose two-decimal text would pass 38 digits, cannot
 // be written; the reason names every such value of the record, not only the last.
 TEST(NomenclatureStatements, skipsPackPointsOutOfRangeNamingEveryOne) {
   const RecordStatement statement =
-      build(ClinSrvMedPackInsert,
-            "<CLINSRVMEDPACK service=\"S\" points=\"3.5e38\" pointsCtrl=\"1e37\" "
-            "valueLei=\"1e999\" pointsSrg=\"1e35\"/>");
+      StatementOf(ClinSrvMedPackInsert,
+                  "<CLINSRVMEDPACK service=\"S\" points=\"3.5e38\" pointsCtrl=\"1e37\" "
+                  "valueLei=\"1e999\" pointsSrg=\"1e35\"/>");
   EXPECT_EQ(statement.skipReason,
             "points is out of range: '3.5e38'; pointsCtrl is out of range: '1e37'; "
             "valueLei is out of range: '1e999'");
@@ -154,18 +136,19 @@ TEST(NomenclatureStatements, skipsPackPointsOutOfRangeNamingEveryOne) {
 // value, and the logged statement shows the text as read.
 TEST(NomenclatureStatements, skipsIntegersBeyondThirtyTwoBitsNamingEveryOne) {
   const RecordStatement statement =
-      build(PersonCategoryInsert,
-            "<PERSONCATEGORY code=\"C\" restrictedMinAge=\"99999999999\" "
-            "maxDuration=\"2147483647\" priority=\"-2147483649\"/>");
+      StatementOf(PersonCategoryInsert,
+                  "<PERSONCATEGORY code=\"C\" restrictedMinAge=\"99999999999\" "
+                  "maxDuration=\"2147483647\" priority=\"-2147483649\"/>");
   EXPECT_EQ(statement.skipReason,
             "restrictedMinAge is out of range: '99999999999'; priority is out of range: "
             "'-2147483649'");
   EXPECT_NE(statement.sql.find("values ('C','',99999999999,0,0,2147483647,'','',-2147483649,"),
             std::string::npos)
       << statement.sql;
-  EXPECT_EQ(build(LaboratoryServiceInsert, "<LABORATORIESSERVICE serviceType=\"4294967296\"/>")
-                .skipReason,
-            "serviceType is out of range: '4294967296'");
+  EXPECT_EQ(
+      StatementOf(LaboratoryServiceInsert, "<LABORATORIESSERVICE serviceType=\"4294967296\"/>")
+          .skipReason,
+      "serviceType is out of range: '4294967296'");
   const XmlElement disease = RecordFromXml("<CHRONICDISEASE code=\"D\" orderNo=\"3000000000\"/>");
   EXPECT_EQ(ChronicDiseaseInsert(RecordReader(disease), "").skipReason,
             "orderNo is out of range: '3000000000'");

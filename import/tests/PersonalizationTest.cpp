@@ -13,6 +13,8 @@ namespace {
 using namespace qiva::import;
 using namespace qiva::import::personalization;
 using qiva::import::test::RecordedImport;
+using qiva::import::test::ValuesCase;
+using qiva::import::test::ValuesOf;
 using Strings = std::vector<std::string>;
 
 const std::string kContractInsert =
@@ -24,28 +26,10 @@ const std::string kSpecialityInsert =
 const std::string kServiceInsert =
     "insert into QIVA_P_SERVICES (code,tariff,quantity,validfrom,validTo) values (";
 
-using Build = RecordStatement (*)(const RecordReader&);
-
 RecordStatement specialityOf275(const RecordReader& r) {
   return EmployeeSpecialityInsert(r, "275");
 }
 RecordStatement updateOf5(const RecordReader& r) { return ProviderUpdate(r, 5); }
-
-// The statement from its values keyword on (whole when it has none), with " SKIPPED: <reason>"
-// appended when it must not be sent.
-std::string values(Build build, const std::string& xml) {
-  const XmlElement element = qiva::import::test::RecordFromXml(xml);
-  const RecordStatement statement = build(RecordReader(element));
-  const std::size_t at = statement.sql.find("values (");
-  const std::string text = at == std::string::npos ? statement.sql : statement.sql.substr(at);
-  return statement.skipReason.empty() ? text : text + " SKIPPED: " + statement.skipReason;
-}
-
-struct ValuesCase {
-  Build build;
-  const char* xml;
-  const char* values;
-};
 
 // Absent text is '', an absent tariff 0.00 and an absent quantity 0; the speciality degree
 // stands unquoted, so an absent one skips the record. The single quotes of every quoted value
@@ -66,7 +50,7 @@ TEST(PersonalizationStatements, absentAttributesAndQuotesAreWrittenAsEachColumnW
       {EmployeeInsert, "<R pid='275' firstName='ANA' lastName=\"O'BRIEN\" stencilNo='A1'/>",
        "values ('275','ANA','O''BRIEN','A1')"},
   };
-  for (const ValuesCase& c : cases) EXPECT_EQ(values(c.build, c.xml), c.values) << c.xml;
+  for (const ValuesCase& c : cases) EXPECT_EQ(ValuesOf(c.build, c.xml), c.values) << c.xml;
   // The specialities of an employee without a pid are deleted too.
   EXPECT_EQ(EmployeeSpecialitiesDelete(""),
             "delete from QIVA_P_EMPLOYEES_SPECIALITIES where employeePid=''");
@@ -86,8 +70,8 @@ TEST(PersonalizationStatements, unquotedNumbersAreCheckedBeforeTheyAreSent) {
        "values ('',1e37,0,'','') SKIPPED: tariff is out of range: '1e37'"},
       {ServiceInsert, "<R tariff='infinity'/>", "values ('',0.00,0,'','')"},
   };
-  for (const ValuesCase& c : cases) EXPECT_EQ(values(c.build, c.xml), c.values) << c.xml;
-  EXPECT_EQ(values(ServiceInsert, "<R tariff='1e35'/>").find("SKIPPED"), std::string::npos);
+  for (const ValuesCase& c : cases) EXPECT_EQ(ValuesOf(c.build, c.xml), c.values) << c.xml;
+  EXPECT_EQ(ValuesOf(ServiceInsert, "<R tariff='1e35'/>").find("SKIPPED"), std::string::npos);
 }
 
 constexpr const char* kWorkedCount =

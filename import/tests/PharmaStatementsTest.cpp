@@ -12,27 +12,9 @@ namespace {
 using namespace qiva::import;
 using namespace qiva::import::pharma;
 using qiva::import::test::RecordFromXml;
-
-using Build = RecordStatement (*)(const RecordReader&);
-
-RecordStatement build(Build builder, const std::string& xml) {
-  const XmlElement element = RecordFromXml(xml);
-  return builder(RecordReader(element));
-}
-
-// The statement from its VALUES keyword on, of a record that must be sent.
-std::string values(Build builder, const std::string& xml) {
-  const RecordStatement statement = build(builder, xml);
-  EXPECT_EQ(statement.skipReason, "") << xml;
-  const std::size_t at = statement.sql.find("VALUES (");
-  return at == std::string::npos ? statement.sql : statement.sql.substr(at);
-}
-
-struct ValuesCase {
-  Build builder;
-  const char* xml;
-  const char* values;
-};
+using qiva::import::test::StatementOf;
+using qiva::import::test::ValuesCase;
+using qiva::import::test::ValuesOf;
 
 // Absent attributes: '' for text (and for validFrom, which the server reads as 1900-01-01),
 // 0 for flags and numbers, null for validTo and for the optional limits and codes.
@@ -64,7 +46,7 @@ TEST(PharmaStatements, absentAttributesAreWrittenAsEachColumnWants) {
        "VALUES ('','','',0,'','','',0,0,0,'',convert (datetime,'',120), null, "
        "'','','','','','')"},
   };
-  for (const ValuesCase& c : cases) EXPECT_EQ(values(c.builder, c.xml), c.values) << c.xml;
+  for (const ValuesCase& c : cases) EXPECT_EQ(ValuesOf(c.build, c.xml), c.values) << c.xml;
 }
 
 // Flags are "true" in any case; the narcotics flag of a drug is a number, that of a
@@ -111,53 +93,58 @@ TEST(PharmaStatements, flagsLimitsAndPricesAreReadAsEachColumnWants) {
        "'2020-01-01',120), convert (datetime,'2030-01-01',120), 'IBUPROFENUM','200mg',"
        "'COMPR.','O''Brien','MAREA BRITANIE','M01AE01')"},
   };
-  for (const ValuesCase& c : cases) EXPECT_EQ(values(c.builder, c.xml), c.values) << c.xml;
-  EXPECT_NE(values(DrugInsert, "<DRUG isNarcotic=\"TRUE\"/>").find("VALUES ('','','',0,''"),
+  for (const ValuesCase& c : cases) EXPECT_EQ(ValuesOf(c.build, c.xml), c.values) << c.xml;
+  EXPECT_NE(ValuesOf(DrugInsert, "<DRUG isNarcotic=\"TRUE\"/>").find("VALUES ('','','',0,''"),
             std::string::npos);
 }
 
 TEST(PharmaStatements, copaymentListDrugWithARealSqlServerCannotReadIsSkipped) {
-  RecordStatement s = build(CopaymentListDrugInsert,
-                            "<COPAYMENTLISTDRUG maxPrice=\"1e300\" referencePrice=\"1e40\" "
-                            "overValue=\"99999999999999999999999999999999999.99\"/>");
+  RecordStatement s = StatementOf(CopaymentListDrugInsert,
+                                  "<COPAYMENTLISTDRUG maxPrice=\"1e300\" referencePrice=\"1e40\" "
+                                  "overValue=\"99999999999999999999999999999999999.99\"/>");
   EXPECT_EQ(s.skipReason,
             "maxPrice is out of range: '1e300'; referencePrice is out of range: '1e40'");
-  s = build(CopaymentListDrugInsert, "<COPAYMENTLISTDRUG maxPriceUT=\"1e33\" maxPrice=\"inf\"/>");
+  s = StatementOf(CopaymentListDrugInsert,
+                  "<COPAYMENTLISTDRUG maxPriceUT=\"1e33\" maxPrice=\"inf\"/>");
   EXPECT_EQ(s.skipReason, "maxPriceUT is out of range: '1e33'");
   EXPECT_NE(s.sql.find("VALUES ('','',0.00,1e33,"), std::string::npos) << s.sql;
 }
 
 TEST(PharmaStatements, integersBeyondThirtyTwoBitsSkipTheRecord) {
-  EXPECT_EQ(build(DrugInsert, "<DRUG qtyPerPackage=\"5000000000\"/>").skipReason,
+  EXPECT_EQ(StatementOf(DrugInsert, "<DRUG qtyPerPackage=\"5000000000\"/>").skipReason,
             "qtyPerPackage is out of range: '5000000000'");
   // An optional integer: absent and -1 stay null, one beyond 32 bits is refused.
-  RecordStatement s = build(CopaymentListTypeInsert,
-                            "<COPAYMENTLISTTYPE drugMaxNo=\"-1\" maxValue=\"2147483648\"/>");
+  RecordStatement s = StatementOf(CopaymentListTypeInsert,
+                                  "<COPAYMENTLISTTYPE drugMaxNo=\"-1\" maxValue=\"2147483648\"/>");
   EXPECT_EQ(s.skipReason, "maxValue is out of range: '2147483648'");
   EXPECT_NE(s.sql.find("null,2147483648"), std::string::npos) << s.sql;
-  EXPECT_EQ(build(NhpDrugInsert, "<NHPDRUG nhp=\"-99999999999\"/>").skipReason,
+  EXPECT_EQ(StatementOf(NhpDrugInsert, "<NHPDRUG nhp=\"-99999999999\"/>").skipReason,
             "nhp is out of range: '-99999999999'");
 }
 
 // What may end a batch on the server goes alone: a date that style 120 cannot convert, a
 // price with more whole digits than its decimal(18,2) or decimal(18,6) column holds.
 TEST(PharmaStatements, batchedKindsMarkWhatWouldEndABatchToGoAlone) {
-  EXPECT_FALSE(build(DrugInsert, "<DRUG validFrom=\"2020-01-31\"/>").sendAlone);
-  EXPECT_TRUE(build(DrugInsert, "<DRUG validFrom=\"2020-01-32\"/>").sendAlone);
-  EXPECT_TRUE(build(ConcentrationInsert, "<CONCENTRATION validTo=\"31.12.2020\"/>").sendAlone);
-  EXPECT_TRUE(build(PackageModeInsert, "<PACKAGEMODE validFrom=\"ieri\"/>").sendAlone);
-  EXPECT_FALSE(build(PackageModeInsert, "<PACKAGEMODE validFrom=\"2020-01-01 08:00\"/>").sendAlone);
+  EXPECT_FALSE(StatementOf(DrugInsert, "<DRUG validFrom=\"2020-01-31\"/>").sendAlone);
+  EXPECT_TRUE(StatementOf(DrugInsert, "<DRUG validFrom=\"2020-01-32\"/>").sendAlone);
   EXPECT_TRUE(
-      build(CopaymentListDrugInsert, "<COPAYMENTLISTDRUG validTo=\"2020-02-30\"/>").sendAlone);
+      StatementOf(ConcentrationInsert, "<CONCENTRATION validTo=\"31.12.2020\"/>").sendAlone);
+  EXPECT_TRUE(StatementOf(PackageModeInsert, "<PACKAGEMODE validFrom=\"ieri\"/>").sendAlone);
   EXPECT_FALSE(
-      build(CopaymentListDrugInsert,
-            "<COPAYMENTLISTDRUG maxPrice=\"1234567890123456.5\" maxPriceUT=\"999999999999.25\"/>")
+      StatementOf(PackageModeInsert, "<PACKAGEMODE validFrom=\"2020-01-01 08:00\"/>").sendAlone);
+  EXPECT_TRUE(StatementOf(CopaymentListDrugInsert, "<COPAYMENTLISTDRUG validTo=\"2020-02-30\"/>")
+                  .sendAlone);
+  EXPECT_FALSE(
+      StatementOf(
+          CopaymentListDrugInsert,
+          "<COPAYMENTLISTDRUG maxPrice=\"1234567890123456.5\" maxPriceUT=\"999999999999.25\"/>")
           .sendAlone);
-  EXPECT_TRUE(build(CopaymentListDrugInsert, "<COPAYMENTLISTDRUG maxPrice=\"1e16\"/>").sendAlone);
   EXPECT_TRUE(
-      build(CopaymentListDrugInsert, "<COPAYMENTLISTDRUG referencePrice=\"-1e12\"/>").sendAlone);
+      StatementOf(CopaymentListDrugInsert, "<COPAYMENTLISTDRUG maxPrice=\"1e16\"/>").sendAlone);
+  EXPECT_TRUE(StatementOf(CopaymentListDrugInsert, "<COPAYMENTLISTDRUG referencePrice=\"-1e12\"/>")
+                  .sendAlone);
   // A statement that is never batched is never marked.
-  EXPECT_FALSE(build(GoodInsert, "<GOOD validFrom=\"ieri\"/>").sendAlone);
+  EXPECT_FALSE(StatementOf(GoodInsert, "<GOOD validFrom=\"ieri\"/>").sendAlone);
 }
 
 TEST(PharmaStatements, datesConvertAsTheServerWouldWithStyle120) {

@@ -16,6 +16,8 @@ namespace {
 using namespace qiva::import;
 using namespace qiva::import::physicians;
 using qiva::import::test::RecordedImport;
+using qiva::import::test::ValuesCase;
+using qiva::import::test::ValuesOf;
 using Strings = std::vector<std::string>;
 
 const std::string kPhysicianInsert =
@@ -25,16 +27,6 @@ const std::string kSpecialityInsert =
     "INSERT INTO QIVA_PHYSICIAN_SPECIALITIES (STENCIL,CONTRACTNO,INSURANCEHOUSE,CONTRACTTYPE,"
     "PHYSICIANTYPE,SPECIALITYCODE,VALIDFROM,VALIDTO)\t\t\t\t\t\tVALUES (";
 
-using Build = RecordStatement (*)(const RecordReader&);
-
-// The statement from its VALUES keyword on, of a record that must be sent.
-std::string values(Build build, const std::string& xml) {
-  const XmlElement element = qiva::import::test::RecordFromXml(xml);
-  const RecordStatement statement = build(RecordReader(element));
-  EXPECT_EQ(statement.skipReason, "") << xml;
-  return statement.sql.substr(statement.sql.find("VALUES ("));
-}
-
 std::string missing(std::string (*check)(const RecordReader&), const std::string& xml) {
   const XmlElement element = qiva::import::test::RecordFromXml(xml);
   return check(RecordReader(element));
@@ -43,17 +35,13 @@ std::string missing(std::string (*check)(const RecordReader&), const std::string
 // Absent text is '' (validFrom too, which the server reads as 1900-01-01), an absent or empty
 // validTo null; the single quotes of a name are doubled in the name and in both of its parts.
 TEST(ReferringPhysicianStatements, absentValuesAndQuotesAreWrittenAsEachColumnWants) {
-  const struct {
-    Build build;
-    const char* xml;
-    const char* values;
-  } cases[] = {
+  const ValuesCase cases[] = {
       {PhysicianInsert, "<R/>", "VALUES ('','','','','',convert (datetime,'',120), null )"},
       {SpecialityInsert, "<R/>", "VALUES ('','','','','','',convert (datetime,'',120), null )"},
       {PhysicianInsert, "<R Name=\"IOANA O'BRIEN\" validTo=''/>",
        "VALUES ('','IOANA O''BRIEN','O''BRIEN','IOANA','',convert (datetime,'',120), null )"},
   };
-  for (const auto& c : cases) EXPECT_EQ(values(c.build, c.xml), c.values) << c.xml;
+  for (const ValuesCase& c : cases) EXPECT_EQ(ValuesOf(c.build, c.xml), c.values) << c.xml;
 }
 
 TEST(ReferringPhysicianStatements, requiredAttributesArePresentOnesEvenWhenEmpty) {

@@ -28,6 +28,20 @@ XmlElement RecordFromXml(const std::string& xml) {
   return element;
 }
 
+RecordStatement StatementOf(StatementBuilder build, const std::string& xml) {
+  const XmlElement element = RecordFromXml(xml);
+  return build(RecordReader(element));
+}
+
+std::string ValuesOf(StatementBuilder build, const std::string& xml) {
+  const RecordStatement statement = StatementOf(build, xml);
+  std::size_t at = statement.sql.find("values (");
+  if (at == std::string::npos) at = statement.sql.find("VALUES (");
+  std::string text = at == std::string::npos ? statement.sql : statement.sql.substr(at);
+  if (!statement.skipReason.empty()) text += " SKIPPED: " + statement.skipReason;
+  return text;
+}
+
 bool RecordingEngine::execute(std::string_view sql) {
   shared_->executed.emplace_back(sql);
   if (shared_->broken || shared_->refused.count(std::string(sql)) != 0) {

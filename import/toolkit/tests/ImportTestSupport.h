@@ -15,6 +15,7 @@
 #include "base/tests/TestSupport.h"
 #include "db/CAdoDatabase.h"
 #include "db/CAdoRecordset.h"
+#include "import/toolkit/ImportConventions.h"
 #include "import/toolkit/ImportRoutine.h"
 #include "import/toolkit/tests/RecordingFrontEnd.h"
 #include "xml/XmlParser.h"
@@ -28,6 +29,19 @@ std::string ValueText(const DbValue& value);
 // The element that `xml` (one element written as XML text, with its children) parses to, its
 // root tag taken from the text; a text that does not parse fails the test.
 XmlElement RecordFromXml(const std::string& xml);
+
+// The statement `build` makes of the record written as `xml`.
+RecordStatement StatementOf(StatementBuilder build, const std::string& xml);
+// Its text from the values keyword on (in either case; the whole text when it has none), with
+// " SKIPPED: <reason>" appended when the record must not be sent.
+std::string ValuesOf(StatementBuilder build, const std::string& xml);
+
+// One case of a table of statements compared from their values keyword on (ValuesOf).
+struct ValuesCase {
+  StatementBuilder build;
+  const char* xml;
+  const char* values;
+};
 
 // Records executed statements; a query gets the rows scripted for its exact text, for its last
 // line or for the text it begins with (none if unscripted).
