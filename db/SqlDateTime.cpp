@@ -120,8 +120,7 @@ DateError ParseNumericDate(std::string_view s, DateOrder order, SqlDateTime& out
     return p.size() <= 2 ? TwoDigitYear(ToInt(p)) : ToInt(p);
   };
   if (parts[0].size() == 4) {
-    const bool dayFirst =
-        order == DateOrder::DMY || order == DateOrder::YDM || order == DateOrder::DYM;
+    const bool dayFirst = order == DateOrder::DMY;
     y = ToInt(parts[0]);
     m = ToInt(dayFirst ? parts[2] : parts[1]);
     d = ToInt(dayFirst ? parts[1] : parts[2]);
@@ -141,21 +140,6 @@ DateError ParseNumericDate(std::string_view s, DateOrder order, SqlDateTime& out
         y = year(parts[0]);
         m = ToInt(parts[1]);
         d = ToInt(parts[2]);
-        break;
-      case DateOrder::YDM:
-        y = year(parts[0]);
-        d = ToInt(parts[1]);
-        m = ToInt(parts[2]);
-        break;
-      case DateOrder::MYD:
-        m = ToInt(parts[0]);
-        y = year(parts[1]);
-        d = ToInt(parts[2]);
-        break;
-      case DateOrder::DYM:
-        d = ToInt(parts[0]);
-        y = year(parts[1]);
-        m = ToInt(parts[2]);
         break;
     }
   }
@@ -259,8 +243,7 @@ bool DigitsAt(std::string_view s, size_t pos, size_t n, int& value) {
 // general parser then decides).
 bool ParseCommonForm(std::string_view s, DateOrder order, SqlDateTime& out, DateError& result) {
   int y, m, d, h = 0, mi = 0, sec = 0, ms = 0;
-  const bool dayFirst =
-      order == DateOrder::DMY || order == DateOrder::YDM || order == DateOrder::DYM;
+  const bool dayFirst = order == DateOrder::DMY;
   if (s.size() == 14 && s[8] == ' ' && s[11] == ':') {
     if (!DigitsAt(s, 0, 4, y) || !DigitsAt(s, 4, 2, m) || !DigitsAt(s, 6, 2, d) ||
         !DigitsAt(s, 9, 2, h) || !DigitsAt(s, 12, 2, mi))
@@ -527,19 +510,6 @@ bool ConvertsToDateTime(std::string_view text, int style, DateOrder sessionOrder
   if (!DateOrderForStyle(style, sessionOrder, order)) return false;
   SqlDateTime ignored;
   return ParseDateTime(text, order, ignored) == DateError::None;
-}
-
-bool ParseDateOrder(std::string_view name, DateOrder& order) {
-  const std::string up = ToUpper(name);
-  static const std::pair<const char*, DateOrder> kNames[] = {
-      {"MDY", DateOrder::MDY}, {"DMY", DateOrder::DMY}, {"YMD", DateOrder::YMD},
-      {"YDM", DateOrder::YDM}, {"MYD", DateOrder::MYD}, {"DYM", DateOrder::DYM}};
-  for (const auto& [n, o] : kNames)
-    if (up == n) {
-      order = o;
-      return true;
-    }
-  return false;
 }
 
 }  // namespace qiva::db

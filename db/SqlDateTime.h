@@ -10,8 +10,12 @@
 
 namespace qiva::db {
 
-// The order of day, month and year in a numeric date (SET DATEFORMAT).
-enum class DateOrder { MDY, DMY, YMD, YDM, MYD, DYM };
+// The order of day, month and year in a numeric date: a CONVERT style's, or the session's.
+enum class DateOrder { MDY, DMY, YMD };
+
+// The order a connection reads plain date literals in: that of a login whose language is
+// us_english, the server default (nothing the system sends changes it).
+inline constexpr DateOrder kSessionDateOrder = DateOrder::MDY;
 
 // Outcome of a conversion: the SQL Server message it corresponds to.
 enum class DateError { None = 0, Syntax = 241, OutOfRange = 242 };
@@ -48,8 +52,5 @@ SqlDateTime LocalNow();
 // True when CONVERT(datetime, text, style) succeeds for `text` on a connection whose date order
 // is `sessionOrder` (which matters only for the styles that follow the session).
 bool ConvertsToDateTime(std::string_view text, int style, DateOrder sessionOrder = DateOrder::MDY);
-
-// Parses a DATEFORMAT name (mdy, dmy, ...); false for anything else.
-bool ParseDateOrder(std::string_view name, DateOrder& order);
 
 }  // namespace qiva::db

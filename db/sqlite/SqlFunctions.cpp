@@ -130,7 +130,7 @@ void AppName(sqlite3_context* ctx, int, sqlite3_value**) {
 void ToDt(sqlite3_context* ctx, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
   std::string out;
-  if (ToDateTime(ctx, argv[0], State(ctx)->dateOrder, out))
+  if (ToDateTime(ctx, argv[0], kSessionDateOrder, out))
     sqlite3_result_text(ctx, out.c_str(), static_cast<int>(out.size()), SQLITE_TRANSIENT);
 }
 
@@ -138,7 +138,7 @@ void ToDt(sqlite3_context* ctx, int, sqlite3_value** argv) {
 void ConvertDt(sqlite3_context* ctx, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
   const int style = sqlite3_value_int(argv[1]);
-  DateOrder order = State(ctx)->dateOrder;
+  DateOrder order = kSessionDateOrder;
   if (style >= 0 && sqlite3_value_type(argv[0]) == SQLITE_TEXT &&
       !DateOrderForStyle(style, order, order))
     return Raise(
@@ -468,14 +468,14 @@ bool ConvertToNumber(const SqlValue& in, const ColumnTarget& c, SqlValue& out,
 
 // Into a datetime column: text read in the session's date order, a number as days since
 // 1900-01-01; stored as the canonical text.
-bool ConvertToDateTime(const SqlValue& in, const SessionState& state, SqlValue& out,
-                       std::string& buffer, const Refusal& fail) {
+bool ConvertToDateTime(const SqlValue& in, SqlValue& out, std::string& buffer,
+                       const Refusal& fail) {
   SqlDateTime dt;
   if (in.type != SqlValue::Type::Text) {
     if (!DateTimeFromDays(in.type == SqlValue::Type::Int ? static_cast<double>(in.i) : in.d, dt))
       return fail(8115, "Arithmetic overflow error converting expression to data type datetime.");
   } else {
-    const DateError e = ParseDateTime(in.text, state.dateOrder, dt);
+    const DateError e = ParseDateTime(in.text, kSessionDateOrder, dt);
     if (e == DateError::Syntax) return fail(241, kConversionFailed);
     if (e == DateError::OutOfRange) return fail(242, kOutOfRange);
   }
@@ -509,7 +509,7 @@ bool ConvertForColumn(const SqlValue& in, const ColumnTarget& c, const SessionSt
     case ColKind::Decimal:
       return ConvertToNumber(in, c, out, fail);
     case ColKind::DateTime:
-      return ConvertToDateTime(in, state, out, buffer, fail);
+      return ConvertToDateTime(in, out, buffer, fail);
     case ColKind::Other:
       out = in;
       return true;

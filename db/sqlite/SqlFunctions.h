@@ -19,9 +19,8 @@ namespace qiva::db::tsql {
 // The value of a T-SQL variable or procedure argument: null, an integer, a real or text.
 using SqlVariable = std::variant<std::monostate, long long, double, std::string>;
 
-// State the functions read: the session's date order and the current statement's time.
+// State the functions read: the current statement's time and what the connection text named.
 struct SessionState {
-  DateOrder dateOrder = DateOrder::MDY;
   std::string now;           // canonical text of getdate() for the running statement
   bool nowValid = false;     // false until getdate() is first read in the running statement
   std::string databaseName;  // used in error texts

@@ -35,7 +35,6 @@ bool SqliteEngine::open(const std::string& connectionString) {
   broken_ = false;
   lost_.reset();
   group_.Clear();
-  state_.dateOrder = DateOrder::MDY;  // a new connection starts with the login's language
   lockWait_.SetTimeout(-1);
   lockTimeout_ = std::chrono::milliseconds(-1);
   std::string path;

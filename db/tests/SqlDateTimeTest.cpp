@@ -71,10 +71,6 @@ TEST(SqlDateTime, NumbersCountDaysFrom1900) {
   ASSERT_TRUE(DateTimeFromDays(-53690, dt));
   EXPECT_EQ(FormatCanonical(dt), "1753-01-01 00:00:00.000");
   EXPECT_FALSE(DateTimeFromDays(-53691, dt));
-  DateOrder order;
-  EXPECT_TRUE(ParseDateOrder("dmy", order));
-  EXPECT_EQ(order, DateOrder::DMY);
-  EXPECT_FALSE(ParseDateOrder("dd", order));
 }
 
 TEST(SqlDateTime, RoundsToThreeHundredthsOfASecond) {

@@ -31,16 +31,11 @@ std::size_t skipSpaceAndSign(std::string_view text, bool& negative) {
 }  // namespace
 
 std::int32_t ParseLeadingInt(std::string_view text) {
+  if (const std::optional<std::int32_t> value = ParseLeadingIntInRange(text)) return *value;
   bool negative = false;
-  std::size_t i = skipSpaceAndSign(text, negative);
-  std::int64_t value = 0;
-  constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
-  for (; i < text.size() && isDigit(text[i]); ++i) {
-    value = value * 10 + (text[i] - '0');
-    if (value > kLimit) value = kLimit;
-  }
-  if (negative) return static_cast<std::int32_t>(-value);
-  return static_cast<std::int32_t>(value >= kLimit ? kLimit - 1 : value);
+  skipSpaceAndSign(text, negative);
+  return negative ? std::numeric_limits<std::int32_t>::min()
+                  : std::numeric_limits<std::int32_t>::max();
 }
 
 std::optional<std::int32_t> ParseLeadingIntInRange(std::string_view text) {
