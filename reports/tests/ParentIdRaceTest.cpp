@@ -98,6 +98,7 @@ class ParentIdRaceTest : public ::testing::Test {
     qiva::test::RecordingFrontEnd ui;
     ASSERT_TRUE(open(db));
     db.SetLogFile(dir.file("_database.log"));
+    const int writtenBefore = written.load();
     for (int file = 0; file < kErrorFiles; ++file) {
       const std::string path = dir.file("X" + std::to_string(file) + "_1_2_3_4.xml");
       WriteFileBytes(path, ErrorFileXml(file));
@@ -120,7 +121,8 @@ class ParentIdRaceTest : public ::testing::Test {
     EXPECT_TRUE(db.Flush());
     stop = true;
     writer.join();
-    EXPECT_GT(written.load(), 10);  // the writer did write meanwhile
+    // The writer did write while the imports ran (how much depends on the machine's load).
+    EXPECT_GT(written.load(), writtenBefore);
     // A batch is a scope of its own: one without an insert has no identity.
     ASSERT_TRUE(rs.Open("select scope_identity() UID", &db));
     EXPECT_TRUE(std::holds_alternative<DbNull>(rs.GetFieldValue("UID")));
